@@ -1,0 +1,18 @@
+// GoogleTest main for every test executable: offscreen toolkit platform, one
+// QApplication, and a private settings folder so tests never touch the user's.
+#include <QApplication>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QTemporaryDir config;
+    if (config.isValid())
+        setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}

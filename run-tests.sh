@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds and runs every test: installs what is missing, builds with AddressSanitizer
+# and UndefinedBehaviorSanitizer, runs CTest, builds the benchmarks, then builds the
+# libFuzzer targets with clang and runs each for a short bounded time.
+set -euo pipefail
+cd "$(dirname "$0")"
+. ./tools/deps.sh
+vantrel_install_deps
+
+jobs=$(nproc)
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON
+cmake --build build-asan -j "$jobs"
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:strict_init_order=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tools/lsan.supp:print_suppressions=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir build-asan -j "$jobs" --output-on-failure --timeout 300
+
+./tools/run-fuzzers.sh "${VANTREL_FUZZ_SECONDS:-20}"

@@ -1,0 +1,2 @@
+// Custom controls arrive with their own work.
+namespace { [[maybe_unused]] const int kWidgetsVersion = 1; }
