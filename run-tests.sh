@@ -7,14 +7,16 @@ cd "$(dirname "$0")"
 . ./tools/deps.sh
 vantrel_install_deps
 
-jobs=$(nproc)
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON
-cmake --build build-asan -j "$jobs"
-
+# Set before the build: test discovery runs every test program while building.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:strict_init_order=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tools/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export QT_QPA_PLATFORM=offscreen
+
+jobs=$(nproc)
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON
+cmake --build build-asan -j "$jobs"
+
 ctest --test-dir build-asan -j "$jobs" --output-on-failure --timeout 300
 
 ./tools/run-fuzzers.sh "${VANTREL_FUZZ_SECONDS:-20}"

@@ -41,5 +41,5 @@ function(vantrel_tests name)
   target_link_libraries(${name} PRIVATE vantrel_testmain ${V_LINKS})
   target_include_directories(${name} PRIVATE ${V_DIRS})
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VANTREL_SOURCE_DIR=${CMAKE_SOURCE_DIR};VANTREL_BUNDLE_DIR=${VANTREL_BUNDLE_DIR}")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()

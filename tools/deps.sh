@@ -6,13 +6,20 @@ vantrel_install_deps() {
   local missing=()
   local p
   for p in $vantrel_packages; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)" = "install ok installed" ] || missing+=("$p")
   done
   if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
     local sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    if [ "$(id -u)" -ne 0 ]; then
+      if ! command -v sudo >/dev/null; then
+        echo "Missing packages and neither root nor sudo: install them, then run again." >&2
+        return 1
+      fi
+      sudo="sudo"
+    fi
+    # sudo drops the caller's environment, so the front end is set through env.
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi
 }

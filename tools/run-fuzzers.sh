@@ -39,5 +39,5 @@ for entry in "${pids[@]}"; do
   fi
 done
 n=${#targets[@]}
-echo "fuzz: $((n - failed > 0 ? n : n)) targets run"
+echo "fuzz: $n targets run"
 exit $failed

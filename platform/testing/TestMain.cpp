@@ -9,6 +9,9 @@ int main(int argc, char** argv)
 {
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Tests find the repository and the build's bundle through these.
+    setenv("VANTREL_SOURCE_DIR", VANTREL_DEFAULT_SOURCE_DIR, 0);
+    setenv("VANTREL_BUNDLE_DIR", VANTREL_DEFAULT_BUNDLE_DIR, 0);
     QTemporaryDir config;
     if (config.isValid())
         setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);

@@ -1,0 +1,3 @@
+#include "appserver/IWithoutProtection.h"
+
+IWithoutProtection::~IWithoutProtection() = default;

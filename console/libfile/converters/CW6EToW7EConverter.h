@@ -1,0 +1,22 @@
+// Voice file .w6e to .w7e.
+#pragma once
+
+#include "CTovarFileConverter.h"
+
+class VANTREL_CONSOLE_EXPORT CW6EToW7EConverter : public CTovarFileConverter
+{
+public:
+    using CTovarFileConverter::DataConv;
+
+    static CW6EToW7EConverter* create();
+
+    // Destination bytes the conversion does not write keep what dst held, and
+    // so does whatever the tables do not cover: dst holds the initial data.
+    // The working image is per call, so conversions may run on several threads.
+    bool DataConv(const unsigned char* src, int srcLen, unsigned char* dst, int dstLen,
+                  TConvertContext& context) override;
+    int GetBankSize(int bank) const override;
+
+private:
+    CW6EToW7EConverter() = default;
+};

@@ -1,0 +1,48 @@
+#pragma once
+// The parsed image of one template file, shared by every reader of its path.
+#include "vantrel_kxe21_console_export.h"
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <memory>
+
+class QIODevice;
+
+class VANTREL_CONSOLE_EXPORT CIniFileJobCache
+{
+public:
+    struct ItemData
+    {
+        int line = 0;      // 1-based line that produced the entry
+        QByteArray value;  // Latin-1 value text; null for a section's end entry
+    };
+
+    CIniFileJobCache() = default;
+    virtual ~CIniFileJobCache() = default;
+
+    // Parses a whole device; always succeeds (an empty device gives an empty image).
+    void Read(QIODevice* device);
+    // Parses bytes held in memory (tests and fuzzing).
+    void ReadBytes(const QByteArray& bytes);
+
+    const ItemData* Find(const QByteArray& storedKey) const;
+    bool Contains(const QByteArray& storedKey) const { return m_items.contains(storedKey); }
+    int Count() const { return int(m_items.size()); }
+
+    // Any thread. The shared image of a path, parsing the file on the first call for
+    // that path; null when the file could not be read (tried once per path). The
+    // cache's own mutex makes concurrent first reads parse once.
+    static std::shared_ptr<const CIniFileJobCache> ForPath(const QString& path);
+    // Drops a path's image so that the next reader parses the file again (tests, fuzzing).
+    static void Forget(const QString& path);
+    // Number of times a file was opened for parsing (tests).
+    static int OpenCount();
+
+    // Longest line read at once, terminator included; longer lines are split.
+    static constexpr int kLineLimit = 512;
+
+private:
+    void Store(const QByteArray& key, int line, const QByteArray& value, bool numberedSection);
+
+    QHash<QByteArray, ItemData> m_items;
+};

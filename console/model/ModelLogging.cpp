@@ -1,0 +1,7 @@
+#include "ModelLogging.h"
+
+const QLoggingCategory& lcModel()
+{
+    static const QLoggingCategory category("tovar.model");
+    return category;
+}

@@ -1,0 +1,196 @@
+#include "TestPaths.h"
+#include "console/model/IniFileJob.h"
+#include "console/model/IniFileJobCache.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+QByteArray item(CIniFileJob& ini, const char* key, int index = -1)
+{
+    char buf[CIniFileJob::kItemSize];
+    if (!ini.GetItem(key, buf, index, int(sizeof buf)))
+        return QByteArray("<missing>");
+    // A value that runs to the end of its line keeps the line feed.
+    QByteArray v(buf);
+    if (v.endsWith('\n'))
+        v.chop(1);
+    return v;
+}
+
+} // namespace
+
+TEST(IniFileJob, RepeatedSectionsAreReachedThroughAfter)
+{
+    CIniFileJob ini(fixturePath("reader.ini"));
+    ASSERT_TRUE(ini.Opened());
+    ASSERT_EQ(ini.GetSection("first"), 1);
+    EXPECT_EQ(item(ini, "a"), "1");
+    ASSERT_EQ(ini.GetSection("first", "second"), 1);
+    EXPECT_EQ(item(ini, "a"), "2");
+    ASSERT_EQ(ini.GetSection("first", "marker"), 1);
+    EXPECT_EQ(item(ini, "a"), "3");
+    EXPECT_EQ(ini.GetSection("first", "long"), 0);
+    EXPECT_EQ(ini.GetSection("first", "nosuch"), 0);
+    // Failure clears the section, so no key is found until one is selected.
+    EXPECT_EQ(item(ini, "a"), "<missing>");
+}
+
+TEST(IniFileJob, RepeatedKeysFallBackToTheLastOccurrence)
+{
+    CIniFileJob ini(fixturePath("reader.ini"));
+    ASSERT_EQ(ini.GetSection("first"), 1);
+    EXPECT_EQ(item(ini, "dup"), "a");
+    EXPECT_EQ(item(ini, "dup", 0), "a");
+    EXPECT_EQ(item(ini, "dup", 1), "b");
+    EXPECT_EQ(item(ini, "dup", 2), "c");
+    EXPECT_EQ(item(ini, "dup", 5), "c");
+    EXPECT_EQ(item(ini, "dup", -2), "<missing>");
+    char raw[8];
+    ASSERT_EQ(ini.GetItem("dup", raw, 1, int(sizeof raw)), 1);
+    EXPECT_STREQ(raw, "b\n");
+}
+
+TEST(IniFileJob, CommentsTerminatorsAndBrackets)
+{
+    CIniFileJob ini(fixturePath("reader.ini"));
+    ASSERT_EQ(ini.GetSection("first"), 1);
+    EXPECT_EQ(item(ini, "spaced"), "value ");
+    EXPECT_EQ(item(ini, "tabbed"), "left");
+    EXPECT_EQ(item(ini, "cr"), "carriage");
+    EXPECT_EQ(item(ini, "commented"), "<missing>");
+    EXPECT_EQ(item(ini, "nokey"), "<missing>");
+    EXPECT_EQ(item(ini, "  indented"), "2");
+    int n = -5;
+    EXPECT_EQ(ini.GetItem("  indented", n), 1);
+    EXPECT_EQ(n, 2);
+    // A key line whose value holds '[' and ']' is a section head.
+    ASSERT_EQ(ini.GetSection("brackets"), 1);
+    EXPECT_EQ(item(ini, "bad"), "<missing>");
+    EXPECT_EQ(ini.GetSection("not"), 1);
+    // Keys before the first section head are ignored.
+    EXPECT_EQ(ini.GetSection("count"), 0);
+}
+
+TEST(IniFileJob, LongLineIsSplitAt511Characters)
+{
+    CIniFileJob ini(fixturePath("reader.ini"));
+    ASSERT_EQ(ini.GetSection("long"), 1);
+    const QByteArray v = item(ini, "long");
+    EXPECT_EQ(v.size(), 511 - 5);
+    EXPECT_EQ(v, QByteArray(506, 'x'));
+    const int longLine = ini.GetItemLine("long");
+    ASSERT_EQ(ini.GetSection("after"), 1);
+    // The remaining 89 characters were read as a line of their own.
+    EXPECT_EQ(ini.GetItemLine("k"), longLine + 3);
+    // A short output buffer receives a cut value and its terminator, nothing more.
+    ASSERT_EQ(ini.GetSection("long"), 1);
+    char small[8];
+    std::memset(small, 'Z', sizeof small);
+    EXPECT_EQ(ini.GetItem("long", small, -1, 4), 1);
+    EXPECT_STREQ(small, "xxx");
+    EXPECT_EQ(small[4], 'Z');
+}
+
+TEST(IniFileJob, MissingFileIsTriedOnce)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/missing.tpm");
+    const int before = CIniFileJobCache::OpenCount();
+    CIniFileJob a(path);
+    CIniFileJob b(path);
+    EXPECT_FALSE(a.Opened());
+    EXPECT_FALSE(b.Opened());
+    EXPECT_EQ(CIniFileJobCache::OpenCount(), before + 1);
+    EXPECT_EQ(b.GetSection("x"), 0);
+    int v = 7;
+    EXPECT_EQ(b.GetItem("x", v), 0);
+    EXPECT_EQ(v, 7);
+}
+
+TEST(IniFileJob, TwoReadersShareOneParse)
+{
+    const QString path = fixturePath("reader.ini");
+    CIniFileJob a(path);
+    const int before = CIniFileJobCache::OpenCount();
+    CIniFileJob b(path);
+    EXPECT_TRUE(b.Opened());
+    EXPECT_EQ(CIniFileJobCache::OpenCount(), before);
+}
+
+TEST(IniFileJob, ConcurrentFirstReadsParseOnce)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/race.tpm");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        QByteArray text = "[s]\n";
+        for (int i = 0; i < 2000; ++i)
+            text += QByteArray::number(i) + "=v" + QByteArray::number(i) + "\n";
+        f.write(text);
+    }
+    const int before = CIniFileJobCache::OpenCount();
+    int found[2] = {0, 0};
+    auto reader = [&](int t) {
+        CIniFileJob ini(path);
+        if (ini.GetSection("s")) {
+            char buf[32];
+            found[t] = ini.GetItem("1999", buf, -1, int(sizeof buf)) && std::strcmp(buf, "v1999\n") == 0;
+        }
+    };
+    std::thread t1(reader, 0), t2(reader, 1);
+    t1.join();
+    t2.join();
+    EXPECT_EQ(found[0], 1);
+    EXPECT_EQ(found[1], 1);
+    EXPECT_EQ(CIniFileJobCache::OpenCount(), before + 1);
+}
+
+TEST(IniFileJob, TokensAreSplitAndBounded)
+{
+    CIniFileJob ini(std::shared_ptr<const CIniFileJobCache>{});
+    char out[CIniFileJob::kTokenSize];
+    ini.Get1stStrToken("370000,,0\t12,Name of it", "\t,", out);
+    EXPECT_STREQ(out, "370000");
+    ini.Get2ndStrToken(out);
+    EXPECT_STREQ(out, "0");  // the empty field is dropped
+    EXPECT_EQ(ini.Get2ndNumToken(), 12);
+    QString name;
+    ini.Get2ndStrToken(name);
+    EXPECT_EQ(name, QStringLiteral("Name of it"));
+    ini.Get2ndStrToken(out);
+    EXPECT_STREQ(out, "");
+    EXPECT_FALSE(ini.LastTokenFound());
+    EXPECT_EQ(ini.Get2ndNumToken2(), 0);
+
+    EXPECT_EQ(ini.Get1stHexToken("7F,1a", ","), 0x7F);
+    EXPECT_EQ(ini.Get2ndHexToken(), 0x1A);
+
+    // A source longer than the reader's buffer is cut, never overrun.
+    const std::string big(1000, 'q');
+    char small[5];
+    ini.Get1stStrToken(big.c_str(), ",", small, int(sizeof small));
+    EXPECT_STREQ(small, "qqqq");
+    QString whole;
+    ini.Get1stStrToken(big.c_str(), ",", whole);
+    EXPECT_EQ(whole.size(), CIniFileJob::kTokenSize - 1);
+}
+
+TEST(IniFileJob, FixedWidthAndDottedFields)
+{
+    CIniFileJob ini(std::shared_ptr<const CIniFileJobCache>{});
+    EXPECT_EQ(ini.GetNumToken("00.7F.40", 2), 0x40);
+    EXPECT_EQ(ini.GetNumToken("00.7F.40", 5), 0x00);
+    EXPECT_EQ(ini.GetNumToken("1F", 0), 0x1F);
+    EXPECT_EQ(ini.GetNumToken("0A0B0C", 1, 2), 0x0B);
+    EXPECT_EQ(ini.GetNumToken("0A0B0C", 7, 2), 0x0A);
+    char out[4] = {'-', '-', '-', '-'};
+    EXPECT_EQ(ini.GetStrToken("abcdef", out, 1, 3), 3);
+    EXPECT_EQ(std::string(out, 4), "def-");
+    EXPECT_EQ(ini.GetStrToken("ab", out, 1, 3), 0);
+}

@@ -1,0 +1,3 @@
+#include "memapi/IMemAPI.h"
+
+IMemAPI::~IMemAPI() = default;

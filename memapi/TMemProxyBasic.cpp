@@ -1,0 +1,9 @@
+#include "memapi/TMemProxyBasic.h"
+
+TMemProxyBasic::TMemProxyBasic() = default;
+TMemProxyBasic::~TMemProxyBasic() = default;
+
+bool TMemProxyBasic::autoUndoDisabled()
+{
+    return false;
+}

@@ -1,0 +1,45 @@
+#pragma once
+// The MIDI service over the ALSA sequencer. Built only with VANTREL_HAVE_ALSA; the
+// sequencer's own headers stay inside the .cpp.
+#include "platform/MidiService.h"
+#include <memory>
+
+namespace NS_Platform {
+
+class AlsaMidiBackend : public MidiService
+{
+public:
+    AlsaMidiBackend();
+    ~AlsaMidiBackend() override;
+
+    // Whether a sequencer handle opens (/dev/snd/seq is there and usable).
+    static bool available();
+    bool isOpen() const;
+
+    QString backendName() const override;
+    int32_t createClient(const QString& name, MidiRef* client) override;
+    int32_t disposeClient(MidiRef client) override;
+    int32_t createInputPort(MidiRef client, const QString& name, MidiReadProc proc,
+                            MidiRef* port) override;
+    int32_t createOutputPort(MidiRef client, const QString& name, MidiRef* port) override;
+    int32_t disposePort(MidiRef port) override;
+    int32_t connectSource(MidiRef inputPort, MidiRef source, void* connRefCon) override;
+    int32_t disconnectSource(MidiRef inputPort, MidiRef source) override;
+    int numberOfSources() override;
+    MidiRef source(int index) override;
+    int numberOfDestinations() override;
+    MidiRef destination(int index) override;
+    QString endpointName(MidiRef endpoint) override;
+    int32_t send(MidiRef outputPort, MidiRef destination, const MidiPacketList& packets) override;
+    int32_t createSource(MidiRef client, const QString& name, MidiRef* source) override;
+    int32_t createDestination(MidiRef client, const QString& name, MidiReadProc proc,
+                              void* refCon, MidiRef* destination) override;
+    int32_t received(MidiRef source, const MidiPacketList& packets) override;
+    int32_t disposeEndpoint(MidiRef endpoint) override;
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+} // namespace NS_Platform

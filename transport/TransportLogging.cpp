@@ -1,0 +1,3 @@
+#include "TransportLogging.h"
+
+Q_LOGGING_CATEGORY(lcTransport, "tovar.midi")

@@ -1,0 +1,50 @@
+#include "utilities/DocuPrompter.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace NS_Utilities {
+
+IDocuPrompter::~IDocuPrompter() = default;
+
+IDocuPrompter::Answer TDocuPrompter::question(QWidget* parent, const QString& caption,
+                                              const QString& text, bool withCancel)
+{
+    if (withCancel) {
+        const auto answer = QMessageBox::question(
+            parent, caption, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+            QMessageBox::Yes);
+        if (answer == QMessageBox::Yes)
+            return Yes;
+        return answer == QMessageBox::No ? No : Cancel;
+    }
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(QObject::tr("&Yes"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QObject::tr("&No"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes ? Yes : No;
+}
+
+void TDocuPrompter::critical(QWidget* parent, const QString& caption, const QString& text)
+{
+    QMessageBox::critical(parent, caption, text);
+}
+
+QString TDocuPrompter::openFileName(QWidget* parent, const QString& caption, const QString& filter,
+                                    QString* selectedFilter)
+{
+    return QFileDialog::getOpenFileName(parent, caption, QString(), filter, selectedFilter);
+}
+
+QString TDocuPrompter::saveFileName(QWidget* parent, const QString& caption, const QString& start,
+                                    const QString& filter, QString* selectedFilter)
+{
+    // The frame asks before overwriting, with its own texts.
+    return QFileDialog::getSaveFileName(parent, caption, start, filter, selectedFilter,
+                                        QFileDialog::DontConfirmOverwrite);
+}
+
+} // namespace NS_Utilities

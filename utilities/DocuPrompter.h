@@ -1,0 +1,40 @@
+#pragma once
+// The questions, messages and file dialogs of the document frame, replaceable so
+// that tests answer them. GUI thread.
+#include "vantrel_kxe21_utilities_export.h"
+#include <QString>
+
+class QWidget;
+
+namespace NS_Utilities {
+
+class VANTREL_UTILITIES_EXPORT IDocuPrompter
+{
+public:
+    enum Answer { Yes, No, Cancel };
+    virtual ~IDocuPrompter();
+    // withCancel: Yes (default), No, Cancel (escape); else "&Yes" (default) and "&No" (escape).
+    virtual Answer question(QWidget* parent, const QString& caption, const QString& text,
+                            bool withCancel) = 0;
+    virtual void critical(QWidget* parent, const QString& caption, const QString& text) = 0;
+    // Empty when cancelled; symbolic links resolved.
+    virtual QString openFileName(QWidget* parent, const QString& caption, const QString& filter,
+                                 QString* selectedFilter) = 0;
+    virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& start,
+                                 const QString& filter, QString* selectedFilter) = 0;
+};
+
+// The toolkit's message boxes and file dialogs.
+class VANTREL_UTILITIES_EXPORT TDocuPrompter : public IDocuPrompter
+{
+public:
+    Answer question(QWidget* parent, const QString& caption, const QString& text,
+                    bool withCancel) override;
+    void critical(QWidget* parent, const QString& caption, const QString& text) override;
+    QString openFileName(QWidget* parent, const QString& caption, const QString& filter,
+                         QString* selectedFilter) override;
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& start,
+                         const QString& filter, QString* selectedFilter) override;
+};
+
+} // namespace NS_Utilities

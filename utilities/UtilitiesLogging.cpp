@@ -1,0 +1,3 @@
+#include "UtilitiesLogging.h"
+
+Q_LOGGING_CATEGORY(lcUtilities, "tovar.utilities")
