@@ -12,7 +12,10 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_
   -DVANTREL_FUZZ=ON -DVANTREL_TESTS=OFF -DVANTREL_BENCH=OFF >/dev/null
 cmake --build build-fuzz -j "$(nproc)"
 shopt -s nullglob
-targets=(build-fuzz/fuzz/fuzz_*)
+targets=()
+for t in build-fuzz/fuzz/fuzz_*; do
+  [ -f "$t" ] && [ -x "$t" ] && targets+=("$t")
+done
 if [ ${#targets[@]} -eq 0 ]; then
   echo "no fuzz targets"
   exit 0
