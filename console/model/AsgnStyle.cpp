@@ -1,5 +1,6 @@
 #include "AsgnStyle.h"
 #include "IniFileJob.h"
+#include "TemplateList.h"
 #include "Mem.h"
 #include "ModelLogging.h"
 #include "PlugInBoardBlk.h"
@@ -71,19 +72,10 @@ bool CAsgnStyle::MakeAsgnDataList(const QString& path, const CPlugInBoardBlk* bo
 {
     m_path = path;
     CIniFileJob ini(path);
-    const QString list = QStringLiteral("AssignStyleDataList");
-    int size = 0;
-    if (!ini.GetSection("AssignStyleDataList"))
-        return Fail(list, 0, QStringLiteral("missing section"));
-    if (!ini.GetItem("size", size) || size < 0 || size > 400)
-        return Fail(list, ini.GetItemLine("size"), QStringLiteral("missing or bad size"));
     std::vector<QByteArray> names;
-    for (int i = 0; i < size; ++i) {
-        char name[64];
-        if (!ini.GetItem(QByteArray::number(i).constData(), name, -1, int(sizeof name)))
-            return Fail(list, ini.SectionEndLine(), QStringLiteral("missing key %1").arg(i));
-        names.push_back(QByteArray(name).trimmed());
-    }
+    TemplateFault fault;
+    if (!ReadTemplateList(ini, "AssignStyleDataList", 400, names, fault))
+        return Fail(fault.section, fault.line, fault.what);
     for (const QByteArray& name : names) {
         const QString sec = QString::fromLatin1(name);
         if (!ini.GetSection(name.constData(), "AssignStyleDataList"))

@@ -1,5 +1,6 @@
 #include "BlkAdrs.h"
 #include "IniFileJob.h"
+#include "TemplateList.h"
 #include "Mem.h"
 #include "ModelLogging.h"
 #include "console/bulk/MidiFormat.h"
@@ -24,19 +25,10 @@ bool CBlkAdrs::MakeList(const QString& path)
 {
     m_path = path;
     CIniFileJob ini(path);
-    const QString list = QStringLiteral("bank_block_adrs_list");
-    int n = 0;
-    if (!ini.GetSection("bank_block_adrs_list"))
-        return Fail(list, 0, QStringLiteral("missing section"));
-    if (!ini.GetItem("size", n) || n < 0 || n > 255)
-        return Fail(list, ini.GetItemLine("size"), QStringLiteral("missing or bad size"));
     std::vector<QByteArray> names;
-    for (int i = 0; i < n; ++i) {
-        char name[64];
-        if (!ini.GetItem(QByteArray::number(i).constData(), name, -1, int(sizeof name)))
-            return Fail(list, ini.SectionEndLine(), QStringLiteral("missing key %1").arg(i));
-        names.push_back(QByteArray(name).trimmed());
-    }
+    TemplateFault fault;
+    if (!ReadTemplateList(ini, "bank_block_adrs_list", 255, names, fault))
+        return Fail(fault.section, fault.line, fault.what);
     for (const QByteArray& name : names) {
         const QString sec = QString::fromLatin1(name);
         int size = 0;

@@ -1,6 +1,7 @@
 #include "DispStyle.h"
 #include "EditorBlk.h"
 #include "IniFileJob.h"
+#include "TemplateList.h"
 #include "Mem.h"
 #include "ModelLogging.h"
 #include "PlugInBoardBlk.h"
@@ -33,19 +34,12 @@ bool CDispStyle::MakeList(const QString& path, const CPlugInBoardBlk* boards)
     const QString list = QStringLiteral("DispStyleList");
     if (!ini.Opened())
         return Fail(list, 0, QStringLiteral("template not readable"));
-    int n = 0;
-    if (!ini.GetSection("DispStyleList"))
-        return Fail(list, 0, QStringLiteral("missing section"));
-    if (!ini.GetItem("size", n) || n < 0 || n > 400)
-        return Fail(list, ini.GetItemLine("size"), QStringLiteral("missing or bad size"));
-    m_tables.assign(size_t(n), DSOBJ());
     std::vector<QByteArray> names;
-    for (int i = 0; i < n; ++i) {
-        char name[64];
-        if (!ini.GetItem(QByteArray::number(i).constData(), name, -1, int(sizeof name)))
-            return Fail(list, ini.SectionEndLine(), QStringLiteral("missing key %1").arg(i));
-        names.push_back(QByteArray(name).trimmed());
-    }
+    TemplateFault fault;
+    if (!ReadTemplateList(ini, "DispStyleList", 400, names, fault))
+        return Fail(fault.section, fault.line, fault.what);
+    const int n = int(names.size());
+    m_tables.assign(size_t(n), DSOBJ());
     for (int i = 0; i < n; ++i) {
         const QByteArray& name = names[size_t(i)];
         const QString sec = QString::fromLatin1(name);
