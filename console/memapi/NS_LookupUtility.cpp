@@ -457,17 +457,18 @@ const valentry s_NormalElementLFO[] = {
     END,
 };
 
-// Drum key 4A kk nn; the channel is the key (0-72).
+// Drum key 4A kk nn; the channel is the key (0-72). 00 and 01 the wave, 02 the
+// level, 03 the pan; the assignment follows them.
 const valentry s_DrumKey[] = {
-    ROW("kDrmKeyAssign", 74, 2),
+    ROW("kDrmKeyAssign", 74, 4),
     ROW("kDrmKeyWaveBank", 74, 0),
     ROW("kDrmKeyWaveNumber", 74, 1),
     END,
 };
 
-// Drum key 4A kk nn.
+// Drum key 4A kk 02.
 const valentry s_DrumKeyAmplitude[] = {
-    ROW("kDrmKeyLevel", 74, 8),
+    ROW("kDrmKeyLevel", 74, 2),
     END,
 };
 
