@@ -3,7 +3,7 @@
 #include "CompIMPNotificationSink.h"
 #include "CompIMPServices_VANTREL_KXE.h"
 #include "CompIPersistStream.h"
-#include "CompISpecifyPropertyPages.h"
+#include "CompIPropertyPageList.h"
 #include "TCompIMPInitialisePrivate.h"
 #include "platform/PlatformBundle.h"
 #include <QDir>

@@ -1,4 +1,5 @@
 #include "MidiFormat.h"
+#include "console/model/TemplateList.h"
 #include "console/model/IniFileJob.h"
 #include "console/model/MemMapTypes.h"
 #include "console/model/Mem.h"
@@ -21,8 +22,7 @@ void CMidiFormat::DeleteList()
 
 bool CMidiFormat::Fail(const QString& section, int line, const QString& what)
 {
-    m_error = QStringLiteral("%1: [%2] line %3: %4").arg(m_path, section).arg(line).arg(what);
-    qCWarning(lcModel).noquote() << m_error;
+    m_error = TemplateFaultText(m_path, section, line, what);
     return false;
 }
 

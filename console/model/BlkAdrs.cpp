@@ -16,8 +16,7 @@ CBlkAdrs::~CBlkAdrs()
 
 bool CBlkAdrs::Fail(const QString& section, int line, const QString& what)
 {
-    m_error = QStringLiteral("%1: [%2] line %3: %4").arg(m_path, section).arg(line).arg(what);
-    qCWarning(lcModel).noquote() << m_error;
+    m_error = TemplateFaultText(m_path, section, line, what);
     return false;
 }
 

@@ -1,4 +1,5 @@
 #include "InitLink.h"
+#include "TemplateList.h"
 #include "EditorBlk.h"
 #include "IniFileJob.h"
 #include "Mem.h"
@@ -22,8 +23,7 @@ CinitLink::~CinitLink()
 
 bool CinitLink::Fail(const QString& section, int line, const QString& what)
 {
-    m_error = QStringLiteral("%1: [%2] line %3: %4").arg(m_path, section).arg(line).arg(what);
-    qCWarning(lcModel).noquote() << m_error;
+    m_error = TemplateFaultText(m_path, section, line, what);
     return false;
 }
 

@@ -1,5 +1,13 @@
 #include "TemplateList.h"
 #include "IniFileJob.h"
+#include "ModelLogging.h"
+
+QString TemplateFaultText(const QString& path, const QString& section, int line, const QString& what)
+{
+    const QString text = QStringLiteral("%1: [%2] line %3: %4").arg(path, section).arg(line).arg(what);
+    qCWarning(lcModel).noquote() << text;
+    return text;
+}
 
 bool ReadTemplateList(CIniFileJob& ini, const char* section, int maxSize,
                       std::vector<QByteArray>& names, TemplateFault& fault)

@@ -15,6 +15,10 @@ struct TemplateFault
     QString what;
 };
 
+// The message of a failed template read, "path: [section] line N: what", logged once.
+VANTREL_CONSOLE_EXPORT QString TemplateFaultText(const QString& path, const QString& section, int line,
+                                                 const QString& what);
+
 // Reads the names listed in `section`, trimmed, at most maxSize of them; false with
 // the fault filled in when the section, its size or one of its keys is missing.
 VANTREL_CONSOLE_EXPORT bool ReadTemplateList(CIniFileJob& ini, const char* section, int maxSize,

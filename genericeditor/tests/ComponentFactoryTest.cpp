@@ -2,7 +2,7 @@
 // through a whole lifecycle.
 #include "genericeditor/CompIMPInitialise_VANTREL_KXE.h"
 #include "genericeditor/CompIMPServices_VANTREL_KXE.h"
-#include "genericeditor/CompISpecifyPropertyPages.h"
+#include "genericeditor/CompIPropertyPageList.h"
 #include "genericeditor/interfaces/ComponentInterfaces.h"
 #include "platform/PlatformPlugInRegistry.h"
 #include "genericeditor/TCOMPtr.h"

@@ -4,7 +4,7 @@
 #include "console/memapi/AddressParser.h"
 #include "console/memapi/NS_LookupUtility.h"
 #include "console/model/PrmCtrl.h"
-#include "console/model/tests/TestPaths.h"
+#include "console/model/tests/ShippedMapsFixture.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -74,24 +74,9 @@ bool isNamed(const QString& name)
         && !name.startsWith(QLatin1String("Parameter "));
 }
 
-class SymbolTableAgainstTemplate : public ::testing::Test
+class SymbolTableAgainstTemplate : public ShippedMapsFixture
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        multi = new CPrmCtrl;
-        voice = new CPrmCtrl;
-        multiOk = multi->CreatePrmCtrl(0, shippedMultiTemplate());
-        voiceOk = voice->CreatePrmCtrl(1, shippedVoiceTemplate());
-        voice->SetMaster(multi);
-    }
-    static void TearDownTestSuite()
-    {
-        delete voice;
-        delete multi;
-        voice = multi = nullptr;
-    }
-
     void SetUp() override
     {
         ASSERT_TRUE(multiOk) << multi->ErrorText().toStdString();
@@ -127,16 +112,7 @@ protected:
         return element > 255 ? std::set<int>{0} : channelsOf(m, element);
     }
 
-    static CPrmCtrl* multi;
-    static CPrmCtrl* voice;
-    static bool multiOk;
-    static bool voiceOk;
 };
-
-CPrmCtrl* SymbolTableAgainstTemplate::multi = nullptr;
-CPrmCtrl* SymbolTableAgainstTemplate::voice = nullptr;
-bool SymbolTableAgainstTemplate::multiOk = false;
-bool SymbolTableAgainstTemplate::voiceOk = false;
 
 } // namespace
 

@@ -1,3 +1,4 @@
+#include "ShippedMapsFixture.h"
 #include "TestPaths.h"
 #include "console/model/IniFileJob.h"
 #include "console/model/PrmCtrl.h"
@@ -45,23 +46,9 @@ std::vector<Group> symbolGroups()
     };
 }
 
-class ShippedTemplate : public ::testing::Test
+class ShippedTemplate : public ShippedMapsFixture
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        multi = new CPrmCtrl;
-        voice = new CPrmCtrl;
-        multiOk = multi->CreatePrmCtrl(0, shippedMultiTemplate());
-        voiceOk = voice->CreatePrmCtrl(1, shippedVoiceTemplate());
-        voice->SetMaster(multi);
-    }
-    static void TearDownTestSuite()
-    {
-        delete voice;
-        delete multi;
-    }
-
     static bool isParam(CPrmCtrl* m, int a0, int a1, int a2)
     {
         const unsigned char a[3] = {(unsigned char)a0, (unsigned char)a1, (unsigned char)a2};
@@ -73,16 +60,7 @@ protected:
         return m->EditorBlk().GetParamSize(0, a);
     }
 
-    static CPrmCtrl* multi;
-    static CPrmCtrl* voice;
-    static bool multiOk;
-    static bool voiceOk;
 };
-
-CPrmCtrl* ShippedTemplate::multi = nullptr;
-CPrmCtrl* ShippedTemplate::voice = nullptr;
-bool ShippedTemplate::multiOk = false;
-bool ShippedTemplate::voiceOk = false;
 
 } // namespace
 

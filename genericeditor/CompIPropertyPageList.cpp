@@ -1,4 +1,4 @@
-#include "CompISpecifyPropertyPages.h"
+#include "CompIPropertyPageList.h"
 #include <cstdlib>
 
 CompISpecifyPropertyPages::CompISpecifyPropertyPages(IUnknown* outer, const Y_GUID& factoryId,
