@@ -1,27 +1,140 @@
 #include "CompIMPInitialise_VANTREL_KXE.h"
+#include "CUserInterfaceServer_VANTREL_KXE.h"
 #include "CompIMPEventFilter.h"
 #include "CompIMPNotificationSink.h"
 #include "CompIMPServices_VANTREL_KXE.h"
 #include "CompIPersistStream.h"
 #include "CompIPropertyPageList.h"
+#include "ConnectionAdvise.h"
+#include "ObjectWrapper_VANTREL_KXE.h"
+#include "TAddOnDescriptor.h"
 #include "TCompIMPInitialisePrivate.h"
+#include "TInputOutput_VANTREL_KXE.h"
+#include "TSlotRouter_VANTREL_KXE.h"
+#include "appserver/CAppServer.h"
+#include "appserver/CMarshallDispatcher.h"
+#include "appserver/TMarshallEvent_VANTREL_KXE.h"
+#include "console/memapi/TovarIMemAPI.h"
+#include "genericeditor/interfaces/GenericEditorPluginInterface.h"
+#include "memapi/IMemAPI.h"
 #include "platform/PlatformBundle.h"
+#include "platform/RunLoop.h"
+#include "utilities/DocuSaveLoad.h"
+#include "utilities/ThreadUtilities.h"
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
+#include <QKeySequence>
+#include <QLoggingCategory>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMutexLocker>
+#include <QTimer>
+#include <QWaitCondition>
+#include <algorithm>
+#include <atomic>
+
+Q_LOGGING_CATEGORY(lcComponent, "tovar.component")
+
+struct TShutdownLatch_VANTREL_KXE
+{
+    QMutex mutex;
+    QWaitCondition condition;
+    bool deleted = false;
+};
 
 const Y_GUID CompIMPInitialise_VANTREL_KXE::guid = NS_HostIds::CLSID_Component;
 const QString CompIMPInitialise_VANTREL_KXE::bundleIdentifier =
     QStringLiteral("org.tovar.vantrel.kxe21");
 
 namespace {
+
+constexpr unsigned long kOffThreadReleaseWaitMs = 4000;
+// More port pairs than this would be a fault of the memory API.
+constexpr int kMaxBridges = 16;
+
 QString& addOnFolderOverride()
 {
     static QString path;
     return path;
 }
 
+std::atomic<CompIMPInitialise_VANTREL_KXE::MemAPIFactoryFn> g_memAPIFactory{nullptr};
+std::atomic<int> g_live{0};
+
 void bundleAnchor() {}
+
+// One menu entry to be made: a description with the add-on it came from.
+struct TInfoPair
+{
+    TGP_Information* info = nullptr;
+    TAddOnDescriptor* descriptor = nullptr;
+    uint32_t editorId = 0;
+};
+
+// Menu position, then entry position, then the menu path's text.
+struct SInfoPairSorter
+{
+    bool operator()(const TInfoPair* a, const TInfoPair* b) const
+    {
+        if (!a || !b || a == b)
+            return false;
+        if (a->info->menuPosition != b->info->menuPosition)
+            return a->info->menuPosition < b->info->menuPosition;
+        if (a->info->entryPosition != b->info->entryPosition)
+            return a->info->entryPosition < b->info->entryPosition;
+        const QString pa = a->info->menuPath ? *a->info->menuPath : QString();
+        const QString pb = b->info->menuPath ? *b->info->menuPath : QString();
+        return QString::compare(pa, pb) < 0;
+    }
+};
+
+// A modal dialog still open blocks the release; it is asked to go at the next turn of
+// the event loop.
+bool modalDialogOpen()
+{
+    return qobject_cast<QApplication*>(QCoreApplication::instance())
+           && QApplication::activeModalWidget() != nullptr;
+}
+
+void cancelModalDialogs()
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal)
+        return;
+    QPointer<QWidget> guard(modal);
+    QTimer::singleShot(0, modal, [guard] {
+        if (!guard)
+            return;
+        if (auto* dialog = qobject_cast<QDialog*>(guard.data()))
+            dialog->reject();
+        else
+            guard->close();
+    });
+}
+
+void wakeUpGuiThread()
+{
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance(app->thread()))
+            d->wakeUp();
+    }
+    NS_Platform::RunLoop::main()->wakeUp();
+}
+
 } // namespace
+
+void CompIMPInitialise_VANTREL_KXE::setMemAPIFactory(MemAPIFactoryFn factory)
+{
+    g_memAPIFactory = factory;
+}
+
+int CompIMPInitialise_VANTREL_KXE::liveCount()
+{
+    return g_live.load();
+}
 
 QString CompIMPInitialise_VANTREL_KXE::addOnFolder()
 {
@@ -39,15 +152,25 @@ void CompIMPInitialise_VANTREL_KXE::setAddOnFolder(const QString& path)
 CompIMPInitialise_VANTREL_KXE::CompIMPInitialise_VANTREL_KXE(IUnknown* outer,
                                                              const Y_GUID& factoryId,
                                                              bool registration)
-    : TCompObject_VANTREL_KXE(NS_HostIds::IID_IMPInitialise, outer, factoryId, registration)
+    : TCompObject_VANTREL_KXE(NS_HostIds::IID_IMPInitialise, outer, factoryId, registration),
+      m_latch(std::make_shared<TShutdownLatch_VANTREL_KXE>())
 {
+    ++g_live;
+    m_appServer = CAppServer::Instance();
     NS_Platform::PlatformBundle::registerBundleOfAddress(bundleIdentifier,
                                                          reinterpret_cast<const void*>(&bundleAnchor));
     m_prefs = new EditorIPrefsQuery_VANTREL_KXE(this);
     m_addOns = new TCompIMPInitialisePrivate;
+    if (NS_Utilities::mainThreadRunning())
+        m_server = new CUserInterfaceServer_VANTREL_KXE(this);
+    else
+        qCWarning(lcComponent) << "component made off the GUI thread: no user interface";
     const QDir folder(addOnFolder());
     if (folder.exists())
         m_addOns->loadAddOns(folder);
+
+    const MemAPIFactoryFn factory = g_memAPIFactory.load();
+    m_memAPIFactory = factory ? factory() : MemAPI_Factory();
 
     IUnknown* self = static_cast<IMPInitialise*>(this);
     const Y_GUID& unknownId = NS_HostIds::IID_IUnknown;
@@ -60,6 +183,20 @@ CompIMPInitialise_VANTREL_KXE::CompIMPInitialise_VANTREL_KXE(IUnknown* outer,
 
 CompIMPInitialise_VANTREL_KXE::~CompIMPInitialise_VANTREL_KXE()
 {
+    // A component never released on the GUI thread still frees what it owns.
+    if (!m_released) {
+        delete m_server.data();
+        if (m_addOns)
+            m_addOns->clear();
+        if (m_memAPI)
+            m_memAPI->Release();
+        m_memAPI = nullptr;
+        if (m_memAPIFactory)
+            m_memAPIFactory->Release();
+        m_memAPIFactory = nullptr;
+        delete m_prefs;
+        m_prefs = nullptr;
+    }
     m_asyncOutput = nullptr;
     m_host = nullptr;
     // The component's own references sit on the aggregated objects' own counts.
@@ -69,20 +206,40 @@ CompIMPInitialise_VANTREL_KXE::~CompIMPInitialise_VANTREL_KXE()
     m_specifyPages->NonDelegatingRelease();
     m_notificationSink->NonDelegatingRelease();
     delete m_addOns;
-    delete m_prefs;
+    --g_live;
 }
 
-void CompIMPInitialise_VANTREL_KXE::destroy()
+IUnknown* CompIMPInitialise_VANTREL_KXE::prefsHost()
 {
-    if (m_host)
-        MPDisconnect();
-    {
-        QMutexLocker lock(&m_mutex);
-        m_released = true;
-        // Add-ons first: they may still hold the preferences.
-        m_addOns->clear();
-    }
-    delete this;
+    return m_host.get();
+}
+
+IClientServices* CompIMPInitialise_VANTREL_KXE::prefsClientServices()
+{
+    return m_server.data();
+}
+
+IMemAPI* CompIMPInitialise_VANTREL_KXE::memAPI() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_memAPI;
+}
+
+CUserInterfaceServer_VANTREL_KXE* CompIMPInitialise_VANTREL_KXE::uiServer() const
+{
+    return m_server.data();
+}
+
+void CompIMPInitialise_VANTREL_KXE::setPageSize(int32_t width, int32_t height)
+{
+    m_pageWidth = width;
+    m_pageHeight = height;
+}
+
+int CompIMPInitialise_VANTREL_KXE::bridgeCount()
+{
+    QMutexLocker lock(&m_mutex);
+    return int(m_bridges.size());
 }
 
 int32_t CompIMPInitialise_VANTREL_KXE::NonDelegatingQueryInterface(const Y_GUID& iid, void** out)
@@ -105,17 +262,384 @@ int32_t CompIMPInitialise_VANTREL_KXE::aggrQueryInterface(const Y_GUID& iid, voi
     return NS_MPStatus::noInterface;
 }
 
-int32_t CompIMPInitialise_VANTREL_KXE::MPConnect(IUnknown* host, IMPAsyncOutput*,
+int32_t CompIMPInitialise_VANTREL_KXE::MPConnect(IUnknown* host, IMPAsyncOutput* output,
                                                  _MPINITIALISE_MODE, uint32_t, uint32_t* flags)
 {
+    QMutexLocker lock(&m_mutex);
     if (!host || !flags)
         return NS_MPStatus::invalidArgument;
-    return NS_MPStatus::notImplemented;
+    *flags &= MPCONNECT_FLAG_KEPT;
+    if (m_host)
+        MPDisconnect();
+    m_host = host;
+    m_asyncOutput = output;
+
+    int32_t result = NS_MPStatus::ok;
+    if (!m_memAPI) {
+        if (!m_memAPIFactory) {
+            result = NS_MPStatus::unexpected;
+        } else {
+            void* object = nullptr;
+            result = m_memAPIFactory->QueryInterface(NS_MemAPI::iidIMemAPI(), &object);
+            if (result == NS_MPStatus::ok && object)
+                m_memAPI = static_cast<IMemAPI*>(object);
+            else if (result == NS_MPStatus::ok)
+                result = NS_MPStatus::unexpected;
+        }
+    }
+    if (result == NS_MPStatus::ok && m_memAPI) {
+        // Every connect makes and associates fresh bridges, a reconnect included.
+        const int needed = std::clamp(int(m_memAPI->MAPI_proxiesNeeded()), 0, kMaxBridges);
+        IUnknown* self = static_cast<IMPInitialise*>(this);
+        std::vector<TInputOutput_VANTREL_KXE*> bridges;
+        for (int i = 0; i < needed; ++i) {
+            auto* bridge = new TInputOutput_VANTREL_KXE(self, host, output, i);
+            bridges.push_back(bridge);
+            m_memAPI->MAPI_associate(bridge, m_prefs, i, m_server.data());
+            bridge->connect(*m_memAPI);
+        }
+        m_bridges = bridges;
+        m_eventFilter->intake().setMemAPI(m_memAPI);
+        m_eventFilter->intake().setBridges(bridges);
+        initializeAddOnModules(m_server.data());
+    }
+    lock.unlock();
+
+    uint32_t cookie = 0;
+    if (NS_Connection::ConnectionAdvise(host, NS_HostIds::IID_IMPNotificationSink, self(), true,
+                                        &cookie))
+        m_cookie = cookie;
+
+    if (result != NS_MPStatus::ok) {
+        QMutexLocker again(&m_mutex);
+        deleteBridgesLocked();
+    }
+    m_eventFilter->intake().setEnable(result == NS_MPStatus::ok);
+    if (result == NS_MPStatus::ok)
+        m_persistStream->applyPendingLoad();
+    return result;
+}
+
+IUnknown* CompIMPInitialise_VANTREL_KXE::self()
+{
+    return static_cast<IMPInitialise*>(this);
+}
+
+void CompIMPInitialise_VANTREL_KXE::deleteBridgesLocked()
+{
+    // The pump and every caller of the bridges hold the memory-API lock: the bridges
+    // go only under it.
+    IMemAPI* api = m_memAPI;
+    if (api)
+        api->MAPI_lock(true);
+    m_eventFilter->intake().clearBridges();
+    if (api) {
+        const int count = std::clamp(int(api->MAPI_proxiesNeeded()), 0, kMaxBridges);
+        for (int i = 0; i < count; ++i)
+            api->MAPI_associate(nullptr, nullptr, i, nullptr);
+    }
+    std::vector<TInputOutput_VANTREL_KXE*> bridges;
+    bridges.swap(m_bridges);
+    for (TInputOutput_VANTREL_KXE* bridge : bridges)
+        bridge->Release();
+    if (api)
+        api->MAPI_lock(false);
 }
 
 int32_t CompIMPInitialise_VANTREL_KXE::MPDisconnect()
 {
+    if (m_host && m_cookie) {
+        NS_Connection::ConnectionUnadvise(m_host.get(), NS_HostIds::IID_IMPNotificationSink, self(),
+                                          true, m_cookie);
+        m_cookie = 0;
+    }
+    m_eventFilter->intake().setEnable(false);
+    {
+        QMutexLocker lock(&m_mutex);
+        // Bridges first: they write to the host's output until they are gone.
+        deleteBridgesLocked();
+    }
     m_asyncOutput = nullptr;
     m_host = nullptr;
     return NS_MPStatus::ok;
+}
+
+void CompIMPInitialise_VANTREL_KXE::initializeAddOnModules(CUserInterfaceServer_VANTREL_KXE* server)
+{
+    QMutexLocker lock(&m_mutex);
+    // An add-on initialised without the memory API would never get it.
+    if (m_addOns->initialised || !m_memAPI)
+        return;
+    m_addOns->initialised = true;
+    for (const auto& descriptor : m_addOns->addOns()) {
+        if (IGenericEditorPluginInterface* addOn = descriptor->addOn())
+            addOn->GP_initialize(m_memAPI, server);
+    }
+}
+
+void CompIMPInitialise_VANTREL_KXE::doNotifyAboutUIEvent(unsigned int code)
+{
+    QMutexLocker lock(&m_mutex);
+    for (const auto& descriptor : m_addOns->addOns()) {
+        if (IGenericEditorPluginInterface* addOn = descriptor->addOn())
+            addOn->GP_uiEvent(code);
+    }
+    if (m_memAPI)
+        m_memAPI->MAPI_uiEvent(code);
+}
+
+void CompIMPInitialise_VANTREL_KXE::createUIElements(CUserInterfaceServer_VANTREL_KXE* server)
+{
+    if (!server)
+        return;
+    QMutexLocker lock(&m_mutex);
+    initializeAddOnModules(server);
+
+    std::vector<TInfoPair*> pairs;
+    for (const auto& owned : m_addOns->addOns()) {
+        TAddOnDescriptor* descriptor = owned.get();
+        IGenericEditorPluginInterface* addOn = descriptor->addOn();
+        if (!addOn)
+            continue;
+        const int count = addOn->GP_editorCount(nullptr);
+        for (int id = 1; id <= count; ++id) {
+            TGP_Information* info = addOn->GP_rawInformation(id, nullptr);
+            if (!info)
+                continue;
+            const size_t nameLength =
+                strnlen(info->windowControlName, sizeof info->windowControlName);
+            if (nameLength == 8 && m_memAPI) {
+                const QByteArray name(info->windowControlName, int(nameLength));
+                m_memAPI->MAPI_registerWindowControl(name.constData(), info->moduleId,
+                                                     info->reserved);
+            }
+            if (!info->menuPath) {
+                descriptor->moduleId = info->moduleId;
+                addOn->GP_releaseInformation(info);
+                continue;
+            }
+            pairs.push_back(new TInfoPair{info, descriptor, uint32_t(id)});
+        }
+    }
+    std::stable_sort(pairs.begin(), pairs.end(), SInfoPairSorter());
+
+    for (TInfoPair* pair : pairs) {
+        TGP_Information* info = pair->info;
+        const QStringList parts =
+            info->menuPath->split(QStringLiteral("[/]"), Qt::SkipEmptyParts);
+        if (parts.size() >= 2) {
+            QMenu* parentMenu = nullptr;
+            QMenuBar* bar = server->menuBar();
+            for (int i = 0; i < parts.size() - 1; ++i) {
+                TMenuMapInfo* menu = server->UI_menuObjectFromID(parts[i], info->menuId);
+                if (!menu || !menu->popup)
+                    break;
+                if (!menu->inserted) {
+                    if (parentMenu) {
+                        parentMenu->addMenu(menu->popup);
+                        menu->inserted = true;
+                    } else if (bar) {
+                        bar->addMenu(menu->popup);
+                        menu->inserted = true;
+                    }
+                }
+                parentMenu = menu->popup;
+            }
+            if (parentMenu) {
+                if ((info->flags & NS_GPFlags::separatorBefore) && !parentMenu->isEmpty())
+                    parentMenu->addSeparator();
+                auto* router = new TSlotRouter_VANTREL_KXE(pair->editorId, pair->descriptor, server);
+                QAction* action = parentMenu->addAction(parts.last(), router,
+                                                        &TSlotRouter_VANTREL_KXE::menuActionRouter);
+                if (info->accelerator)
+                    action->setShortcut(*info->accelerator);
+                action->setData(info->commandId);
+            }
+        }
+        pair->descriptor->moduleId = info->moduleId;
+        pair->descriptor->addOn()->GP_releaseInformation(info);
+        delete pair;
+    }
+    lock.unlock();
+    server->UI_setupDefaultMenus();
+    doNotifyAboutUIEvent(0);
+}
+
+void CompIMPInitialise_VANTREL_KXE::createEditorByCLSID(unsigned int editorId, bool show,
+                                                        const QUuid& module, int subId,
+                                                        QWidget** out,
+                                                        CUserInterfaceServer_VANTREL_KXE* server,
+                                                        const QRect* geometry)
+{
+    if (!server)
+        return;
+    QPointer<CUserInterfaceServer_VANTREL_KXE> guard(server);
+    const int effectiveSubId = module.isNull() ? 0 : subId;
+    // A snapshot: opening windows runs the event loop, which may change nothing here,
+    // but the list must not be walked while an add-on is unloaded.
+    std::vector<TAddOnDescriptor*> targets;
+    for (const auto& descriptor : m_addOns->addOns()) {
+        if (module.isNull() || descriptor->moduleId == module)
+            targets.push_back(descriptor.get());
+    }
+    for (TAddOnDescriptor* descriptor : targets) {
+        server->editor_helper(show, unsigned(effectiveSubId), descriptor, out, geometry, editorId);
+        if (!guard)
+            return;
+    }
+}
+
+TInputOutput_VANTREL_KXE* CompIMPInitialise_VANTREL_KXE::inputOutput(int index)
+{
+    QMutexLocker lock(&m_mutex);
+    if (index < 0 || size_t(index) >= m_bridges.size())
+        return nullptr;
+    return m_bridges[size_t(index)];
+}
+
+QMdiArea* CompIMPInitialise_VANTREL_KXE::currentWorkspace() const
+{
+    return m_workspace.data();
+}
+
+QMdiArea* CompIMPInitialise_VANTREL_KXE::workspace(QWidget* parent)
+{
+    if (!NS_Utilities::mainThreadRunning())
+        return nullptr;
+    IMemAPI* api = memAPI();
+    if (!m_workspace) {
+        auto* area = new QMdiArea(parent);
+        area->setObjectName(QStringLiteral("TOVAR-VANTREL (Multi)"));
+        area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        m_workspace = area;
+        if (api)
+            api->MAPI_setWorkspace(area);
+        return area;
+    }
+    if (!parent && api && api->MAPI_closingDown(false) == NS_MPStatus::failure && m_server)
+        parent = m_server->stepParent(true);
+    if (!parent && !api && m_server)
+        parent = m_server->stepParent(true);
+    m_workspace->setParent(parent);
+    m_workspace->move(0, 0);
+    return m_workspace.data();
+}
+
+bool CompIMPInitialise_VANTREL_KXE::documentDirty()
+{
+    QMutexLocker lock(&m_mutex);
+    if (!m_memAPI)
+        return false;
+    auto* document = dynamic_cast<NS_Utilities::TDocuSaveLoad*>(m_memAPI->MAPI_qself());
+    return document && document->DSL_documentDirty();
+}
+
+void CompIMPInitialise_VANTREL_KXE::setDocumentDirty(bool dirty)
+{
+    QMutexLocker lock(&m_mutex);
+    if (!m_memAPI)
+        return;
+    if (auto* document = dynamic_cast<NS_Utilities::TDocuSaveLoad*>(m_memAPI->MAPI_qself()))
+        document->m_dirty = dirty;
+}
+
+void CompIMPInitialise_VANTREL_KXE::forceUpdatePortInformationForAll()
+{
+    QMutexLocker lock(&m_mutex);
+    for (auto it = m_bridges.rbegin(); it != m_bridges.rend(); ++it)
+        (*it)->updatePortInformation();
+}
+
+void CompIMPInitialise_VANTREL_KXE::destroy()
+{
+    if (m_host)
+        MPDisconnect();
+    if (IMemAPI* api = memAPI())
+        api->MAPI_closingDown(true);
+
+    if (NS_Utilities::mainThreadRunning()) {
+        releaseOnGuiThread();
+        return;
+    }
+    if (m_released)
+        return;
+    CMarshallDispatcher* dispatcher = CAppServer::MS();
+    if (!dispatcher) {
+        // No toolkit to hand over to: free in place.
+        CAppServer* server = m_appServer;
+        deleteSelf();
+        CAppServer::release(server);
+        return;
+    }
+    std::shared_ptr<TShutdownLatch_VANTREL_KXE> latch = m_latch;
+    QCoreApplication::postEvent(
+        dispatcher,
+        new TMarshallEvent_VANTREL_KXE(new ObjectWrapper_VANTREL_KXE(this), &releaseCallback));
+    wakeUpGuiThread();
+    QMutexLocker lock(&latch->mutex);
+    if (!latch->deleted && !latch->condition.wait(&latch->mutex, kOffThreadReleaseWaitMs)
+        && !latch->deleted)
+        qCWarning(lcComponent) << "release on the GUI thread still pending after"
+                               << kOffThreadReleaseWaitMs << "ms";
+}
+
+bool CompIMPInitialise_VANTREL_KXE::releaseOnGuiThread()
+{
+    if (m_released)
+        return true;
+    if (m_server && modalDialogOpen()) {
+        cancelModalDialogs();
+        if (CMarshallDispatcher* dispatcher = CAppServer::MS()) {
+            QCoreApplication::postEvent(
+                dispatcher,
+                new TMarshallEvent_VANTREL_KXE(new ObjectWrapper_VANTREL_KXE(this), &releaseCallback));
+            return false;
+        }
+    }
+    m_released = true;
+    {
+        QMutexLocker lock(&m_mutex);
+        delete m_server.data();
+        m_addOns->clear();
+        // The memory API goes before the preferences it may still hold.
+        if (m_memAPI)
+            m_memAPI->Release();
+        m_memAPI = nullptr;
+        m_eventFilter->intake().setMemAPI(nullptr);
+        if (m_memAPIFactory)
+            m_memAPIFactory->Release();
+        m_memAPIFactory = nullptr;
+        delete m_prefs;
+        m_prefs = nullptr;
+        // A workspace left without a parent belongs to nobody else.
+        if (m_workspace && !m_workspace->parent())
+            delete m_workspace.data();
+    }
+    if (!m_deletionScheduled) {
+        m_deletionScheduled = true;
+        auto* wrapper = new ObjectWrapper_VANTREL_KXE(this);
+        QTimer::singleShot(0, wrapper, &ObjectWrapper_VANTREL_KXE::doDiposeSelfAndFramework);
+    }
+    return true;
+}
+
+void CompIMPInitialise_VANTREL_KXE::releaseCallback(QObject* target)
+{
+    auto* wrapper = qobject_cast<ObjectWrapper_VANTREL_KXE*>(target);
+    if (!wrapper)
+        return;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (CompIMPInitialise_VANTREL_KXE* component = wrapper->component())
+        component->destroy();
+    wrapper->deleteLater();
+}
+
+void CompIMPInitialise_VANTREL_KXE::deleteSelf()
+{
+    std::shared_ptr<TShutdownLatch_VANTREL_KXE> latch = m_latch;
+    delete this;
+    QMutexLocker lock(&latch->mutex);
+    latch->deleted = true;
+    latch->condition.wakeAll();
 }

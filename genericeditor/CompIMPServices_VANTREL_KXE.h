@@ -2,6 +2,9 @@
 // The component's recall and information services, aggregated by the component.
 #include "TCompObject_VANTREL_KXE.h"
 #include "genericeditor/interfaces/ComponentInterfaces.h"
+#include <QString>
+
+class CompIMPInitialise_VANTREL_KXE;
 
 
 class CompIMPServices_VANTREL_KXE : public TCompObject_VANTREL_KXE<IMPServices>
@@ -16,6 +19,12 @@ public:
     int32_t MPRecallFeatureSet(uint32_t* count, uint16_t** names, uint32_t* current, bool* offline,
                                uint32_t* reserved) override;
 
+    // The folder part of the component bundle's resources path.
+    static QString moduleLocation();
+
 protected:
     ~CompIMPServices_VANTREL_KXE() override;
+
+private:
+    CompIMPInitialise_VANTREL_KXE* component() const;
 };

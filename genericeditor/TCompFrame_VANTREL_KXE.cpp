@@ -54,8 +54,15 @@ uint32_t TCompFrame_VANTREL_KXE::NonDelegatingRelease()
     const int32_t count = m_refs.fetch_sub(1) - 1;
     COMPRINTF("TCompFrame::Release() yields:%ld", long(count));
     Q_ASSERT(count >= 0);
-    if (count == 0)
+    if (count == 0) {
+        // Withdrawn as the count reaches zero, not when the memory goes: the component
+        // finishes its deletion later on the GUI thread.
+        const QUuid factoryId = m_factoryId;
+        m_factoryId = QUuid();
         destroy();
+        if (!factoryId.isNull())
+            NS_Platform::PlatformPlugInRegistry::removeInstanceForFactory(factoryId);
+    }
     return uint32_t(count);
 }
 

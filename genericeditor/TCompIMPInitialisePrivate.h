@@ -19,6 +19,8 @@ public:
     int loadAddOns(const QDir& folder);
 
     const std::vector<std::unique_ptr<TAddOnDescriptor>>& addOns() const { return m_addOns; }
+    // Appends an add-on loaded by other means (an object of this process).
+    void add(std::unique_ptr<TAddOnDescriptor> descriptor) { m_addOns.push_back(std::move(descriptor)); }
     // Deletes the descriptors in list order.
     void clear();
 

@@ -1,8 +1,76 @@
-// Substitute host. Until the plug-in component exists it can only say so.
+// Substitute host: runs the TOVAR-VANTREL editor component on the simulated instrument.
+#include "SubstituteHost.h"
+#include "platform/RunLoop.h"
+#include <QString>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 
-int main()
+namespace {
+
+void usage()
 {
-    std::puts("TOVAR-VANTREL editor: the host component is not built yet; the editor cannot start.");
-    return 0;
+    std::puts("usage: vantrel_host [options]\n"
+              "  --project FILE     project file (default: the user's host project)\n"
+              "  --no-project       neither read nor write a project\n"
+              "  --no-save          do not save the project at the end\n"
+              "  --screenshot FILE  offscreen: write the editor window to a PNG and end\n"
+              "  --delay MS         wait before the screenshot (default 1500)\n"
+              "  --run-for MS       end after that long\n"
+              "  --measure          print start-up time, memory and idle processor use\n"
+              "  --no-simulator     do not offer the simulated instrument\n"
+              "  --component FILE   the component library to load");
+}
+
+void onSignal(int)
+{
+    NS_Platform::RunLoop::main()->quit();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    NS_Host::HostOptions options;
+    options.projectPath = NS_Host::SubstituteHost::defaultProjectPath();
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        auto value = [&]() -> QString {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "vantrel_host: %s needs a value\n", a);
+                std::exit(64);
+            }
+            return QString::fromLocal8Bit(argv[++i]);
+        };
+        if (!std::strcmp(a, "--project"))
+            options.projectPath = value();
+        else if (!std::strcmp(a, "--no-project"))
+            options.projectPath.clear();
+        else if (!std::strcmp(a, "--no-save"))
+            options.saveOnExit = false;
+        else if (!std::strcmp(a, "--screenshot"))
+            options.screenshotPath = value();
+        else if (!std::strcmp(a, "--delay"))
+            options.screenshotDelayMs = value().toInt();
+        else if (!std::strcmp(a, "--run-for"))
+            options.runForMs = value().toInt();
+        else if (!std::strcmp(a, "--measure"))
+            options.measure = true;
+        else if (!std::strcmp(a, "--no-simulator"))
+            options.simulator = false;
+        else if (!std::strcmp(a, "--component"))
+            options.componentPath = value();
+        else if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
+            usage();
+            return 0;
+        } else {
+            std::fprintf(stderr, "vantrel_host: unknown option %s\n", a);
+            usage();
+            return 64;
+        }
+    }
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    NS_Host::SubstituteHost host(options);
+    return host.exec();
 }

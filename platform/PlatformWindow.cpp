@@ -1,7 +1,12 @@
 #include "PlatformWindow.h"
 #include <QEvent>
+#include <QMainWindow>
+#include <QDebug>
 #include <QHash>
+#include <QCloseEvent>
 #include <QMoveEvent>
+#include <QPainter>
+#include <QPixmap>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QResizeEvent>
@@ -104,8 +109,37 @@ bool PlatformWindow::isVisible() const
     return m_widget->isVisible();
 }
 
+void PlatformWindow::setCloseHandler(std::function<void()> handler)
+{
+    m_closeHandler = std::move(handler);
+}
+
+bool PlatformWindow::saveContentImage(const QString& path) const
+{
+    QPixmap picture = m_widget->grab();
+    if (picture.isNull())
+        return false;
+    // A grab of the content leaves out the main windows hosted in it (they were
+    // windows of their own before they moved in): each is drawn over its place,
+    // outer ones first.
+    QPainter painter(&picture);
+    const QList<QMainWindow*> hosted = m_widget->findChildren<QMainWindow*>();
+    for (QMainWindow* child : hosted) {
+        if (child->isVisible() && !child->isWindow())
+            painter.drawPixmap(child->mapTo(m_widget, QPoint(0, 0)), child->grab());
+    }
+    painter.end();
+    return picture.save(path);
+}
+
 bool PlatformWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_widget && event->type() == QEvent::Close && m_closeHandler) {
+        // The host owns the window: a close request is only a request.
+        event->ignore();
+        m_closeHandler();
+        return true;
+    }
     if (watched == m_widget && m_widget->isVisible()) {
         if (event->type() == QEvent::Move)
             emit moved(static_cast<QMoveEvent*>(event)->pos());

@@ -9,6 +9,7 @@
 #include <QSize>
 #include <QString>
 #include <QtGui/qwindowdefs.h>
+#include <functional>
 
 class QWidget;
 
@@ -39,6 +40,13 @@ public:
     // native window are its children.
     QWidget* contentWidget() const { return m_widget; }
 
+    // The user asked to close the window. With a handler the window stays open and
+    // the handler decides; without one it is hidden.
+    void setCloseHandler(std::function<void()> handler);
+    // Draws the window's content, the windows made on it included, into an image
+    // file (the format from the suffix). False when it cannot be written.
+    bool saveContentImage(const QString& path) const;
+
 signals:
     void moved(const QPoint& topLeft);
     void resized(const QSize& size);
@@ -49,4 +57,5 @@ protected:
 private:
     WId m_handle;
     QWidget* m_widget;
+    std::function<void()> m_closeHandler;
 };

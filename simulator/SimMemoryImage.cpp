@@ -37,9 +37,33 @@ void SimMemoryImage::reset()
     m_editType = VoiceType::Normal;
     m_editRecord = m_defaultRecord[0];
     m_banks.clear();
-    for (const SimBankDef& bank : m_map->banks)
-        m_banks[bank.code] = std::vector<Bytes>(static_cast<size_t>(bank.voices),
-                                                m_defaultRecord[static_cast<int>(bank.type)]);
+    for (const SimBankDef& bank : m_map->banks) {
+        std::vector<Bytes>& voices = m_banks[bank.code];
+        voices.assign(static_cast<size_t>(bank.voices), m_defaultRecord[static_cast<int>(bank.type)]);
+        // A preset voice carries its name (10 characters, blank padded) and category code.
+        for (size_t v = 0; v < bank.presetVoices.size() && v < voices.size(); ++v) {
+            Bytes& record = voices[v];
+            const SimPresetVoice& preset = bank.presetVoices[v];
+            if (record.size() < 11)
+                continue;
+            for (size_t i = 0; i < 10; ++i)
+                record[i] = i < preset.name.size() ? static_cast<uint8_t>(preset.name[i] & 0x7F) : 0x20;
+            record[10] = preset.category;
+        }
+    }
+}
+
+bool SimMemoryImage::aliasTarget(const Bytes& address, int length, Bytes* target) const
+{
+    const SimAliasDef* alias = m_map->aliasOf(address, length);
+    if (!alias || alias->type != m_editType)
+        return false;
+    const long long offset = SimMemoryMap::linear(address) - SimMemoryMap::linear(alias->from);
+    long long t = SimMemoryMap::linear(alias->target) + offset;
+    target->assign(alias->target.size(), 0);
+    for (size_t i = target->size(); i-- > 0; t >>= 7)
+        (*target)[i] = static_cast<uint8_t>(t & 0x7F);
+    return true;
 }
 
 bool SimMemoryImage::writeEdit(const Bytes& address, const Bytes& data)
@@ -53,6 +77,11 @@ bool SimMemoryImage::writeEdit(const Bytes& address, const Bytes& data)
         Bytes& stored = m_multi[b.address];
         std::copy(data.begin(), data.end(), stored.begin() + offsetIn(b, address));
         return true;
+    }
+    if (m_map->aliasOf(address, length)) {
+        Bytes target;
+        return aliasTarget(address, length, &target)
+               && writeRecordBlock(m_map->voiceTypes[static_cast<int>(m_editType)], m_editRecord, target, data);
     }
     return writeRecordBlock(m_map->voiceTypes[static_cast<int>(m_editType)], m_editRecord, address, data);
 }
@@ -68,6 +97,10 @@ bool SimMemoryImage::readEdit(const Bytes& address, int length, Bytes* out) cons
         const long long off = offsetIn(b, address);
         out->assign(stored.begin() + off, stored.begin() + off + length);
         return true;
+    }
+    if (m_map->aliasOf(address, length)) {
+        Bytes target;
+        return aliasTarget(address, length, &target) && readEdit(target, length, out);
     }
     const SimVoiceTypeDef& def = m_map->voiceTypes[static_cast<int>(m_editType)];
     const int v = SimMemoryMap::findIn(def.blocks, address, length);

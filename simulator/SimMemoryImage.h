@@ -25,8 +25,9 @@ public:
     // Every block, the edit buffer and every stored voice back to their defaults.
     void reset();
 
-    // Edit memory (multi blocks, and the edit buffer's blocks of its current
-    // type): whole ranges inside one block only; false leaves everything as it was.
+    // Edit memory (multi blocks, the edit buffer's blocks of its current type, and
+    // the aliases of edit-buffer bytes while the edit buffer holds their type):
+    // whole ranges inside one block only; false leaves everything as it was.
     bool writeEdit(const Bytes& address, const Bytes& data);
     bool readEdit(const Bytes& address, int length, Bytes* out) const;
 
@@ -59,6 +60,9 @@ public:
     const Bytes& defaultRecord(VoiceType type) const { return m_defaultRecord[static_cast<int>(type)]; }
 
 private:
+    // The edit-buffer address an alias address stands for; false when the address is
+    // no alias or the edit buffer holds another voice type.
+    bool aliasTarget(const Bytes& address, int length, Bytes* target) const;
     static bool writeRecordBlock(const SimVoiceTypeDef& def, Bytes& record, const Bytes& address,
                                  const Bytes& data);
     static void recordBlocks(const SimVoiceTypeDef& def, const Bytes& record,

@@ -51,4 +51,17 @@ int SimMemoryMap::editFrameType(uint8_t xx) const
     return -1;
 }
 
+const SimAliasDef* SimMemoryMap::aliasOf(const Bytes& address, int length) const
+{
+    const long long a = linear(address);
+    for (const SimAliasDef& alias : aliases) {
+        if (alias.from.size() != address.size())
+            continue;
+        const long long start = linear(alias.from);
+        if (a >= start && a + length <= start + alias.size)
+            return &alias;
+    }
+    return nullptr;
+}
+
 } // namespace NS_Simulator

@@ -42,6 +42,12 @@ struct VANTREL_SIMULATOR_EXPORT SimVoiceTypeDef
     uint8_t editFrame = 0;           // xx of the edit buffer's framing address 0E xx 00
 };
 
+struct VANTREL_SIMULATOR_EXPORT SimPresetVoice
+{
+    std::string name;  // at most 10 characters
+    uint8_t category = 0; // category code 00..10
+};
+
 struct VANTREL_SIMULATOR_EXPORT SimBankDef
 {
     std::string name;
@@ -49,6 +55,38 @@ struct VANTREL_SIMULATOR_EXPORT SimBankDef
     VoiceType type = VoiceType::Normal;
     int voices = 0;
     bool preset = false; // read-only: dumps to it are ignored
+    std::vector<SimPresetVoice> presetVoices; // names of a preset bank's voices, by program
+};
+
+// A fitted plug-in board: its identity and the bank LSBs of its own voices.
+struct VANTREL_SIMULATOR_EXPORT SimBoardDef
+{
+    std::string name;
+    uint8_t msb = 0;
+    uint8_t lsb = 0;
+    uint8_t product = 0;
+    std::vector<uint8_t> bankLsbs; // banks msb/lsb of the board's voices
+};
+
+// Addresses that show bytes of the voice edit buffer elsewhere: from..from+size-1
+// is target.. of the edit buffer while it holds a voice of the given type.
+struct VANTREL_SIMULATOR_EXPORT SimAliasDef
+{
+    Bytes from;
+    int size = 0;
+    Bytes target;
+    VoiceType type = VoiceType::Plugin;
+};
+
+// Parts whose switch bit is set in switchParam must agree on matchParam.
+struct VANTREL_SIMULATOR_EXPORT SimArpRuleDef
+{
+    uint8_t element = 0x37;
+    uint8_t switchParam = 0x1F;
+    uint8_t switchBit = 0x02;
+    uint8_t clearMask = 0x7D;
+    uint8_t matchParam = 0x11;
+    int parts = 16;
 };
 
 // A single parameter larger than one byte; every other parameter is one byte.
@@ -84,6 +122,9 @@ public:
     std::vector<SimBankDef> banks;
     std::vector<SimWideParam> wideParams;
     std::vector<SimEffectDef> effects;
+    std::vector<SimBoardDef> boards; // slot order
+    std::vector<SimAliasDef> aliases;
+    SimArpRuleDef arpRule;
 
     uint8_t headerByte = 0x0E;      // a0 of a bulk header
     uint8_t footerByte = 0x0F;      // a0 of a bulk footer
@@ -106,6 +147,8 @@ public:
     int paramSize(const Bytes& address) const;
     // The voice type whose edit buffer is framed by xx, or -1.
     int editFrameType(uint8_t xx) const;
+    // The alias that holds [address, address + length), or null.
+    const SimAliasDef* aliasOf(const Bytes& address, int length = 1) const;
 };
 
 } // namespace NS_Simulator

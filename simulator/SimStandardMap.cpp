@@ -1,6 +1,7 @@
 // The TOVAR-VANTREL's memory map and message layouts, transcribed from the
 // instrument's memory-map document (data/TOVAR-VANTREL-memory-map.md).
 #include "simulator/SimMemoryMap.h"
+#include "simulator/SimPresetNames.h"
 
 #include <cstdio>
 #include <initializer_list>
@@ -45,10 +46,12 @@ Bytes text(const char* t)
     return Bytes(t, t + std::char_traits<char>::length(t));
 }
 
-// Voice common block: name "Init Voice", category 00, volume 64, pan 40.
+// Voice common block: name "Init Voice", category 00, volume 64, pan 40; 0E-12 and
+// 16 what a part takes over: poly, portamento off, time 0, mode 0, bend +2 / -2.
 Bytes voiceCommonDefaults()
 {
-    return defaults(82, {{0x00, text("Init Voice")}, {0x0B, {0x64, 0x40}}});
+    return defaults(82, {{0x00, text("Init Voice")}, {0x0B, {0x64, 0x40}},
+                         {0x0E, {0x01, 0x00, 0x00, 0x00, 0x42}}, {0x16, {0x3E}}});
 }
 
 const Bytes kReferenceDefaults = {0x00, 0x00, 0x40, 0x40};
@@ -193,18 +196,54 @@ SimMemoryMap SimMemoryMap::standard()
     plugin.blocks.push_back(block("PLG BOARD PART", {0x48, 0x00, 0x00}, 103, 250));
 
     // Stored voices, by the xx of their framing address.
-    map.banks.push_back({"USER 1", 0x00, VoiceType::Normal, 128, false});
-    map.banks.push_back({"USER 2", 0x01, VoiceType::Normal, 128, false});
-    map.banks.push_back({"USER 3", 0x02, VoiceType::Normal, 128, false});
-    map.banks.push_back({"USER DR", 0x03, VoiceType::Drum, 32, false});
-    map.banks.push_back({"PLG USER 1", 0x04, VoiceType::Plugin, 64, false});
-    map.banks.push_back({"PLG USER 2", 0x05, VoiceType::Plugin, 64, false});
-    for (uint8_t b = 0; b < 8; ++b) {
+    map.banks.push_back({"USER 1", 0x00, VoiceType::Normal, 128, false, {}});
+    map.banks.push_back({"USER 2", 0x01, VoiceType::Normal, 128, false, {}});
+    map.banks.push_back({"USER 3", 0x02, VoiceType::Normal, 128, false, {}});
+    map.banks.push_back({"USER DR", 0x03, VoiceType::Drum, 32, false, {}});
+    map.banks.push_back({"PLG USER 1", 0x04, VoiceType::Plugin, 64, false, {}});
+    map.banks.push_back({"PLG USER 2", 0x05, VoiceType::Plugin, 64, false, {}});
+    for (uint8_t b = 0; b < kPresetBankCount; ++b) {
         char name[16];
-        std::snprintf(name, sizeof name, "PRESET %d", b + 1);
-        map.banks.push_back({name, static_cast<uint8_t>(0x40 + b), VoiceType::Normal, 128, true});
+        if (b < 8)
+            std::snprintf(name, sizeof name, "PRESET %d", b + 1);
+        else
+            std::snprintf(name, sizeof name, "PRESET DR");
+        SimBankDef bank{name, static_cast<uint8_t>(0x40 + b), b < 8 ? VoiceType::Normal : VoiceType::Drum,
+                        kPresetBankVoices, true, {}};
+        for (const SimPresetName& voice : kPresetNames[b])
+            bank.presetVoices.push_back({voice.name, voice.category});
+        map.banks.push_back(std::move(bank));
     }
-    map.banks.push_back({"PRESET DR", 0x48, VoiceType::Drum, 64, true});
+
+    // Boards: VTB-AN 71 in slot 1, VTB-DX 74 in slot 2; their voices are plug-in voices.
+    map.boards.push_back({"VTB-AN 71", 0x40, 0x00, 0x01, {0x00}});
+    map.boards.push_back({"VTB-DX 74", 0x41, 0x00, 0x04, {0x00, 0x01}});
+    // 39 00 00-46 are the native parameters 48 00 20-66 of a plug-in edit voice.
+    map.aliases.push_back({{0x39, 0x00, 0x00}, 71, {0x48, 0x00, 0x20}, VoiceType::Plugin});
+
+    // The voice type a bank select plays; any pair the instrument does not know
+    // plays PRESET 1.
+    const std::vector<SimBoardDef> boards = map.boards;
+    map.voiceTypeOfBank = [boards](uint8_t msb, uint8_t lsb, uint8_t) {
+        if (msb == 0x7F && lsb == 0x00)
+            return static_cast<int>(VoiceType::Drum);
+        if (msb == 0x3F) {
+            if (lsb == 0x20)
+                return static_cast<int>(VoiceType::Drum);
+            if (lsb == 0x40 || lsb == 0x41)
+                return static_cast<int>(VoiceType::Plugin);
+            return static_cast<int>(VoiceType::Normal);
+        }
+        for (const SimBoardDef& board : boards) {
+            if (board.msb != msb)
+                continue;
+            for (uint8_t l : board.bankLsbs) {
+                if (l == lsb)
+                    return static_cast<int>(VoiceType::Plugin);
+            }
+        }
+        return static_cast<int>(VoiceType::Normal);
+    };
 
     return map;
 }

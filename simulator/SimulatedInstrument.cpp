@@ -364,7 +364,45 @@ SimulatedInstrument::Kind SimulatedInstrument::storeParameter(const Bytes& addre
         m_image.writeEdit(paramAddress, params);
         break;
     }
-    return m_image.writeEdit(address, data) ? Kind::ParameterChange : Kind::ParameterRefused;
+    if (!m_image.writeEdit(address, data))
+        return Kind::ParameterRefused;
+    const SimArpRuleDef& rule = m_map->arpRule;
+    if (address.size() == 3 && address[0] == rule.element && address[1] < rule.parts
+        && (address[2] == rule.switchParam || address[2] == rule.matchParam))
+        applyArpRule(address[1], address[2] == rule.switchParam);
+    return Kind::ParameterChange;
+}
+
+// Parts whose arpeggio is on share one key channel: a part switched on turns off the
+// others that disagree; a part whose key channel now disagrees turns itself off.
+void SimulatedInstrument::applyArpRule(int part, bool switchWritten)
+{
+    const SimArpRuleDef& rule = m_map->arpRule;
+    auto read = [&](int p, uint8_t param, uint8_t& value) {
+        Bytes v;
+        if (!m_image.readEdit({rule.element, static_cast<uint8_t>(p), param}, 1, &v))
+            return false;
+        value = v[0];
+        return true;
+    };
+    auto clearSwitch = [&](int p, uint8_t value) {
+        m_image.writeEdit({rule.element, static_cast<uint8_t>(p), rule.switchParam},
+                          {static_cast<uint8_t>(value & rule.clearMask)});
+    };
+    uint8_t own = 0, key = 0;
+    if (!read(part, rule.switchParam, own) || !(own & rule.switchBit) || !read(part, rule.matchParam, key))
+        return;
+    for (int p = 0; p < rule.parts; ++p) {
+        uint8_t sw = 0, otherKey = 0;
+        if (p == part || !read(p, rule.switchParam, sw) || !(sw & rule.switchBit) || !read(p, rule.matchParam, otherKey)
+            || otherKey == key)
+            continue;
+        if (!switchWritten) {
+            clearSwitch(part, own);
+            return;
+        }
+        clearSwitch(p, sw);
+    }
 }
 
 SimulatedInstrument::Kind SimulatedInstrument::storeDump(const Bytes& address, const Bytes& data)

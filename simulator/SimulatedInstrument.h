@@ -143,6 +143,7 @@ private:
     void answerIdentity(uint8_t requestDevice);
     Kind storeDump(const Bytes& address, const Bytes& data);
     Kind storeParameter(const Bytes& address, const Bytes& data);
+    void applyArpRule(int part, bool switchWritten); // under m_stateMutex
     void answerBulkRequest(const Bytes& address, const Bytes& data);
     void answerParameterRequest(const Bytes& address);
     void sendReply(std::vector<Bytes> messages, const std::vector<bool>& isBlock);

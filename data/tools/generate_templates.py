@@ -5,8 +5,10 @@ memory-map document from the tables below.
     python3 data/tools/generate_templates.py        (from the repository root)
 
 Writes data/VEXMOOR/TOVAR-VANTREL/METOVAR-VANTREL.tpm,
-data/VEXMOOR/TOVAR-VANTREL/TOVAR-VANTREL(Voice)/VETOVAR-VANTREL.tpm and the generated part
-of data/TOVAR-VANTREL-memory-map.md. Template syntax rules kept here: no blanks around '=',
+data/VEXMOOR/TOVAR-VANTREL/TOVAR-VANTREL(Voice)/VETOVAR-VANTREL.tpm, parts.ini,
+PresetBankInfo.ini and the board files in PlugIn/ beside them, the generated part of
+data/TOVAR-VANTREL-memory-map.md and simulator/SimPresetNames.cpp (the simulated
+instrument's copy of the document's preset-name table). Template syntax rules kept here: no blanks around '=',
 no value holds both '[' and ']', no empty inner token, lines below 512 characters.
 """
 import os
@@ -43,6 +45,63 @@ D_RCVCH = disp_table("RcvCh", enum_rows([str(i + 1) for i in range(16)] + ["Off"
 D_PARTMODE = disp_table("PartMode", enum_rows(["Normal", "Drum", "Drum S1", "Drum S2"]))
 D_MONOPOLY = disp_table("MonoPoly", enum_rows(["Mono", "Poly"]))
 D_PORTAMODE = disp_table("PortaMode", enum_rows(["Fingered", "Fulltime"]))
+
+# ---------------------------------------------------------------- preset voice names
+# Invented words; joined with a category noun they give the preset names. None of
+# them is the name of a real instrument, maker or preset.
+WORDS = ["Tovik", "Vantr", "Quill", "Morva", "Selka", "Ivren", "Dulan", "Kesso", "Orrin",
+         "Phael", "Rundo", "Zeral", "Ambet", "Fenu", "Garo", "Hivel", "Lusk", "Nemo",
+         "Ostra", "Pell", "Sirn", "Ulva", "Wend", "Yarro", "Ivo", "Kael", "Tarn", "Dova", "Cass",
+         "Reth", "Oma", "Sul"]
+CATEGORY_CODES = ["--", "Ap", "Kb", "Or", "Gt", "Ba", "St", "Br", "Rp", "Ld", "Pd", "Sc", "Cp",
+                  "Dr", "Se", "Me", "Co"]
+NOUNS = {1: ["Piano", "Grand", "Upr"], 2: ["EP", "Keys", "Clavi"], 3: ["Organ", "Bar"],
+         4: ["Gtr", "Nylon", "Steel"], 5: ["Bass", "Sub", "Fret"], 6: ["Str", "Ensem"],
+         7: ["Brass", "Horns"], 8: ["Reed", "Sax", "Flute"], 9: ["Lead", "Solo"],
+         10: ["Pad", "Choir", "Drift"], 11: ["Comp", "Pulse"], 12: ["Perc", "Tuned", "Bells"],
+         13: ["Kit", "Drums", "Room", "Dry", "Live", "Hits", "Beat", "Brush"], 14: ["FX", "Noise"], 15: ["Arp", "Seq", "Loop"], 16: ["Combi", "Layer"]}
+NORMAL_CODES = [1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 15, 16]
+
+
+def name_bank(count, codes_of, seed):
+    """(name, category code) per voice: a word and a noun of the voice's category, at
+    most 10 characters, unique inside the bank (a number is added when the pairs run out)."""
+    out, seen = [], set()
+    for v in range(count):
+        code = codes_of(v)
+        nouns = NOUNS[code]
+        tries = len(WORDS) * len(nouns)
+        name = None
+        for k in range(tries):
+            word = WORDS[(v * 7 + seed * 5 + k) % len(WORDS)]
+            noun = nouns[(v + k // len(WORDS)) % len(nouns)]
+            cand = "%s %s" % (word, noun)
+            if len(cand) <= 10 and cand.upper() not in seen:
+                name = cand
+                break
+        n = 2
+        while name is None:
+            word = WORDS[(v * 7 + seed * 5) % len(WORDS)]
+            cand = "%s %s %d" % (word, nouns[v % len(nouns)], n)
+            cand = cand if len(cand) <= 10 else "%s %d" % (word, n)
+            if cand.upper() not in seen:
+                name = cand
+            n += 1
+        assert len(name) <= 10 and all(0x20 <= ord(c) <= 0x7E for c in name), name
+        seen.add(name.upper())
+        out.append((name, code))
+    return out
+
+
+PRESET_BANKS = []  # (voice-map category name, short name, MSB, LSB, voice type, voices)
+for _b in range(8):
+    PRESET_BANKS.append(("Normal Preset %d" % (_b + 1), "PRE%d" % (_b + 1), 0x00, _b, 0,
+                         name_bank(128, lambda v, b=_b: NORMAL_CODES[(v // 8 + b) % len(NORMAL_CODES)], _b)))
+PRESET_BANKS.append(("Drum Preset", "PDR", 0x7F, 0x00, 1, name_bank(128, lambda v: 13, 9)))
+D_PRESET_NAMES = [disp_table("PresetName%d" % (i + 1) if i < 8 else "PresetNameDrum",
+                             [("%02X" % v, n) for v, (n, _) in enumerate(bank[5])])
+                  for i, bank in enumerate(PRESET_BANKS)]
+assert D_PRESET_NAMES == [100 + 6 + i for i in range(9)], D_PRESET_NAMES
 D_OUTSEL = disp_table("OutputSel", enum_rows(["Main", "Assign L", "Assign R", "Assign L+R"]))
 D_ARPKEY = disp_table("ArpKeyMode", enum_rows(["Sort", "Thru", "Direct", "Sort+Direct"]))
 D_ARPVELO = disp_table("ArpVeloMode", enum_rows(["Original", "Thru"]))
@@ -238,6 +297,7 @@ def part_params(p):
         P(0x0B, "Velocity Sense Depth", 0, 0x7F, 0x40), P(0x0C, "Velocity Sense Offset", 0, 0x7F, 0x40),
         P(0x0D, "Volume", 0, 0x7F, 0x64), P(0x0E, "Pan", 0, 0x7F, 0x40, 8),
         P(0x0F, "Mono/Poly", 0, 1, 1, D_MONOPOLY), P(0x10, "Detune", 0, 0x7F, 0x40, 8),
+        P(0x11, "ARP Key Channel", 0, 0x0F, 0, 3),
         P(0x12, "Reverb Send", 0, 0x7F, 0x28), P(0x13, "Chorus Send", 0, 0x7F, 0),
         P(0x15, "Dry Level", 0, 0x7F, 0x7F), P(0x16, "Note Shift", 0x28, 0x58, 0x40, 8),
         P(0x17, "Cutoff", 0, 0x7F, 0x40, 8), P(0x18, "Resonance", 0, 0x7F, 0x40, 8),
@@ -297,6 +357,22 @@ for _p in range(16):
 for _b in range(2):
     MULTI_BLOCKS.append(("PLG_PART_%d" % (_b + 1), "PLG PART %d" % (_b + 1), (0x38, _b, 0x00), 30,
                          plugin_part_params(_b), True))
+# The native parameters of the plug-in voice in the voice edit buffer (the instrument
+# maps 39 00 nn onto 48 00 20+nn). Neutral here; a fitted board's file describes the
+# same block with its own names, ranges and tables. Not part of the multi dump.
+NATIVE_SIZE = 71
+NATIVE_ADDRESS = (0x39, 0x00, 0x00)
+
+
+def native_params(named=()):
+    ps = list(named)
+    used = set(p["off"] for p in ps)
+    ps += [P(o, "Native Parameter %02X" % o, 0, 0x7F, 0) for o in range(NATIVE_SIZE) if o not in used]
+    ps.sort(key=lambda p: p["off"])
+    return ps
+
+
+MULTI_BLOCKS.append(("PLG_NATIVE", "PLG NATIVE", NATIVE_ADDRESS, NATIVE_SIZE, native_params(), False))
 # Effect types carry their links.
 for blk in MULTI_BLOCKS:
     if blk[0] in ("REVERB", "CHORUS", "MASTER_EF"):
@@ -327,6 +403,16 @@ def vce_common():
     ps.append(P(0x0A, "Voice Category", 0, 0x10, 0, D_CATEGORY))
     ps.append(P(0x0B, "Voice Volume", 0, 0x7F, 0x64))
     ps.append(P(0x0C, "Voice Pan", 1, 0x7F, 0x40, 8))
+    # What a part takes over from the voice it selects (the copy rules); the defaults
+    # are the part's, so selecting an initial voice changes nothing.
+    ps.append(P(0x0E, "Mono/Poly", 0, 1, 1, D_MONOPOLY))
+    ps.append(P(0x0F, "Portamento Switch", 0, 1, 0, D_OFFON))
+    ps.append(P(0x10, "Portamento Time", 0, 0x7F, 0))
+    ps.append(P(0x11, "Portamento Mode", 0, 1, 0, D_PORTAMODE))
+    ps.append(P(0x12, "Pitch Bend Range Upper", 0x10, 0x58, 0x42, 8))
+    # 13-15 and 2A-33 hold the voice's arpeggio references (the old-file converters
+    # rewrite them), so the lower bend range sits at 16.
+    ps.append(P(0x16, "Pitch Bend Range Lower", 0x10, 0x58, 0x3E, 8))
     return generic(82, ps)
 
 
@@ -635,6 +721,8 @@ def multi_tpm():
     write_bank_blocks(t, [("MultiBlocks", [b[2] for b in MULTI_BLOCKS if b[5]])])
     write_headers(t, [("MultiHeader", ["1,0,0,00,00,0,0,Name", "0,0,0,00,00,1,3,No."])])
     write_multi_bulk(t)
+    write_copy_rules(t)
+    write_special_rules(t)
     return t.text(), datasets
 
 
@@ -655,15 +743,79 @@ def voice_tpm():
     return t.text()
 
 
+# ---------------------------------------------------------------- copy rules, special rules
+# Banks a part can select: (MSB, LSB, voice-map category, copy set). Line 0 is where a
+# part whose bank is unknown is put back after a multi dump.
+COPY_SETS = {
+    # voice parameter (voice map, 40 00 nn) -> part parameter (37 pp nn)
+    "Normal": [(0x0E, 0x0F), (0x0F, 0x1A), (0x10, 0x1B), (0x11, 0x1C), (0x12, 0x09), (0x16, 0x0A)],
+    "Drum": [(0x0F, 0x1A), (0x10, 0x1B), (0x11, 0x1C), (0x12, 0x09), (0x16, 0x0A)],
+    "Plugin": [(0x0E, 0x0F), (0x0F, 0x1A), (0x10, 0x1B), (0x11, 0x1C), (0x12, 0x09), (0x16, 0x0A)],
+    # Board presets live on the board: the editor keeps no copy of them, nothing is copied.
+    "Board": [],
+}
+
+
+def copy_banks():
+    banks = []
+    for i, b in enumerate(PRESET_BANKS):
+        banks.append((b[2], b[3], 6 + i, "Normal" if b[4] == 0 else "Drum"))
+    for i, (name, n, tpl, code) in enumerate(USER_CATEGORIES):
+        banks.append((0x3F, USER_LSB[i], i, ["Normal", "Drum", "Plugin"][tpl]))
+    for board in BOARDS:
+        for lsb in sorted(set(l for _, l, _ in board["voices"])):
+            # category 4 is the plug-in voice type; the Board set copies nothing from it
+            banks.append((board["msb"], lsb, 4, "Board"))
+    return banks
+
+
+USER_LSB = [0x00, 0x01, 0x02, 0x20, 0x40, 0x41]
+
+
+def write_copy_rules(t):
+    t.sec("PrmCopyInfo")
+    t.kv("repeat_cnt", 16)
+    t.kv("repeat_address", "0,000100")
+    t.kv("BankMSB", "0,370000")
+    t.kv("BankLSB", "0,370001")
+    t.kv("Trigger", "0,370002")
+    banks = copy_banks()
+    t.kv("bank_size", len(banks))
+    for i, (msb, lsb, cat, name) in enumerate(banks):
+        t.kv(str(i), "%02X,%02X,%d,%s" % (msb, lsb, cat, name))
+    for name in sorted(set(b[3] for b in banks), key=lambda n: [b[3] for b in banks].index(n)):
+        t.sec("Info" + name)
+        t.kv("repeat_address", "000000,000100")
+        pairs = COPY_SETS[name]
+        t.kv("copy_param_size", len(pairs))
+        for i, (src_off, dst_off) in enumerate(pairs):
+            t.kv(str(i), "0,4000%02X,0,3700%02X" % (src_off, dst_off))
+
+
+# The arpeggio: parts whose switch (bit 02 of 37 pp 1F) is on must share their key
+# channel (37 pp 11).
+def write_special_rules(t):
+    t.sec("param_special_func")
+    t.kv("size", 1)
+    t.kv("0", "ArpSwitchRule")
+    t.sec("ArpSwitchRule")
+    t.kv("func_type", 100)
+    t.kv("repeat_cnt", 16)
+    t.kv("repeat_address", "000100,000100")
+    t.kv("param_size", 1)
+    t.kv("0", "0,37001F,0,370011")
+
+
 # ---------------------------------------------------------------- bulk, voice memory, library
 # Sections read by the bulk engine, the voice memory and the library files.
 
 USER_CATEGORIES = [  # name, voices, template, bank code of the framing address
     ("Normal User 1", 128, 0, 0x00), ("Normal User 2", 128, 0, 0x01), ("Normal User 3", 128, 0, 0x02),
     ("Drum User", 32, 1, 0x03), ("Plug-in User 1", 64, 2, 0x04), ("Plug-in User 2", 64, 2, 0x05)]
-PRESET_CATEGORIES = [("Preset %d" % (i + 1), 128, 0, 0x40 + i) for i in range(8)] + [
-    ("Preset Drum", 128, 1, 0x48)]
-EDIT_CATEGORIES = [("Normal Edit", 1, 0, 0x0F), ("Drum Edit", 1, 1, 0x2F), ("Plug-in Edit", 1, 2, 0x1F)]
+PRESET_CATEGORIES = [(b[0], len(b[5]), b[4], 0x40 + i) for i, b in enumerate(PRESET_BANKS)]
+# The edit buffers: "Current" keeps them out of the store dialog's bank list.
+EDIT_CATEGORIES = [("Normal Current", 1, 0, 0x0F), ("Drum Current", 1, 1, 0x2F),
+                   ("Plug-in Current", 1, 2, 0x1F)]
 VOICE_LISTS = [NORMAL_VOICE, DRUM_VOICE, PLUGIN_VOICE]
 
 
@@ -904,6 +1056,195 @@ def write_voice_bulk(t):
     assert dirs[-1].endswith(",6720") and data[-1].split(",")[2] == "520576", (dirs, data)
 
 
+# ---------------------------------------------------------------- plug-in boards
+# The seven board kinds the editor knows, in the order of its native-parameter
+# dialogs (AN, AP, DR, DX, PC, PF, VL). These model names are this instrument's own.
+BOARD_MODEL_NAMES = ["VTB-AN 71", "VTB-AP 72", "VTB-DR 73", "VTB-DX 74", "VTB-PC 75",
+                     "VTB-PF 76", "VTB-VL 77"]
+PLUGIN_DIR = os.path.join(DATA, "PlugIn")
+PARTS_INI = os.path.join(DATA, "parts.ini")
+PRESET_BANK_INI = os.path.join(DATA, "PresetBankInfo.ini")
+
+AN_NOUNS = ["Saw", "Sync", "Brass", "Bass", "Lead", "Pad", "Sweep", "Pluck"]
+DX_NOUNS = ["Tine", "Bell", "Mallet", "E.Pno", "Bass", "Harp", "Glass", "Clav"]
+
+
+def board_voices(nouns, programs, lsb, seed):
+    out, seen = [], set()
+    for p in programs:
+        k = 0
+        while True:
+            word = WORDS[(p * 5 + seed + k) % len(WORDS)]
+            noun = nouns[(p + k // len(WORDS)) % len(nouns)]
+            name = "%s %s" % (word, noun)
+            if k >= len(WORDS) * len(nouns):
+                name = "%s %d" % (word[:5], p + 1)
+            if len(name) <= 10 and name.upper() not in seen:
+                break
+            k += 1
+        seen.add(name.upper())
+        out.append((p, lsb, name))
+    return out
+
+
+BOARDS = [
+    dict(name=BOARD_MODEL_NAMES[0], file="VTB-AN71", msb=0x40, lsb=0x00, product=0x01,
+         tables=[("ANOffOn", ["Off", "On"]), ("ANWave", ["Saw", "Square", "Pulse", "Triangle", "Noise"]),
+                 ("ANFilter", ["LPF 24dB", "LPF 12dB", "HPF", "BPF"]),
+                 ("ANLfoWave", ["Triangle", "Saw Up", "Saw Down", "Square", "S/H"])],
+         native=[(0, "Unison Switch", 0, 1, 0, 500), (1, "Unison Detune", 0, 0x7F, 0x10, 0),
+                 (2, "VCO1 Wave", 0, 4, 0, 501), (3, "VCO1 Octave", 0x3E, 0x42, 0x40, 8),
+                 (4, "VCO2 Wave", 0, 4, 1, 501), (5, "VCO2 Octave", 0x3E, 0x42, 0x40, 8),
+                 (6, "VCO2 Detune", 0, 0x7F, 0x40, 8), (7, "VCO Mix", 0, 0x7F, 0x40, 0),
+                 (8, "Sync Switch", 0, 1, 0, 500), (9, "Ring Switch", 0, 1, 0, 500),
+                 (10, "Filter Type", 0, 3, 0, 502), (11, "Filter Drive", 0, 0x7F, 0, 0),
+                 (12, "Noise Level", 0, 0x7F, 0, 0), (13, "LFO Wave", 0, 4, 0, 503),
+                 (14, "LFO Speed", 0, 0x7F, 0x40, 0)],
+         # one bank, one list of 128
+         voices=board_voices(AN_NOUNS, range(128), 0x00, 3),
+         layout="flat"),
+    dict(name=BOARD_MODEL_NAMES[3], file="VTB-DX74", msb=0x41, lsb=0x00, product=0x04,
+         tables=[("DXOffOn", ["Off", "On"]),
+                 ("DXLfoWave", ["Triangle", "Saw Down", "Saw Up", "Square", "Sine", "S/H"])],
+         native=[(0, "Carrier 1", 0, 0x7F, 0x63, 0), (1, "Carrier 2", 0, 0x7F, 0x63, 0),
+                 (2, "Modulator 1", 0, 0x7F, 0x40, 0), (3, "Modulator 2", 0, 0x7F, 0x40, 0),
+                 (4, "Algorithm", 0, 31, 0, 22), (5, "Feedback", 0, 7, 0, 0),
+                 (6, "LFO Wave", 0, 5, 0, 501), (7, "LFO Speed", 0, 0x63, 0x23, 0),
+                 (8, "LFO Pitch Depth", 0, 0x63, 0, 0), (9, "LFO Amp Depth", 0, 0x63, 0, 0),
+                 (10, "Transpose", 0x28, 0x58, 0x40, 8), (11, "Oscillator Sync", 0, 1, 1, 500)],
+         # bank LSB 0 (128 voices, its list split in two ranges) and LSB 1 (64 voices)
+         voices=board_voices(DX_NOUNS, range(128), 0x00, 11) + board_voices(DX_NOUNS, range(64), 0x01, 17),
+         layout="ranges"),
+]
+for _board in BOARDS:
+    assert _board["name"] in BOARD_MODEL_NAMES
+
+
+def board_tpm(board):
+    t = Tpm()
+    t.comment("Plug-in board %s. Generated by data/tools/generate_templates.py." % board["name"])
+    t.sec("PlugInBorad")
+    t.kv("Name", board["name"])
+    t.kv("MSB", board["msb"])
+    t.kv("LSB", board["lsb"])
+    t.kv("ProductNo", board["product"])
+    t.kv("VoiceFile", board["file"] + "-voices.ini")
+    named = [P(o, n, lo, hi, de, disp) for o, n, lo, hi, de, disp in board["native"]]
+    t.sec("block_list")
+    t.kv("size", 1)
+    t.kv("0", "PLG_NATIVE")
+    write_block(t, "PLG_NATIVE", "PLG NATIVE", NATIVE_ADDRESS, NATIVE_SIZE, native_params(named))
+    t.sec("DispStyleList")
+    t.kv("size", len(board["tables"]))
+    for i, (name, _) in enumerate(board["tables"]):
+        t.kv(str(i), name)
+    for name, texts in board["tables"]:
+        t.sec(name)
+        t.kv("szPrm", 1)
+        t.kv("size", len(texts))
+        for i, text in enumerate(texts):
+            t.kv(str(i), "%02X,%s" % (i, text))
+    t.sec("AssignStyleList")
+    t.kv("size", 0)
+    t.sec("AssignStyleDataList")
+    t.kv("size", 0)
+    return t.text()
+
+
+def board_voice_file(board):
+    t = Tpm()
+    t.comment("Voices of plug-in board %s. Generated by data/tools/generate_templates.py." % board["name"])
+    lsbs = sorted(set(l for _, l, _ in board["voices"]))
+    t.sec("vce_list")
+    t.kv("size", len(lsbs))
+    for i, lsb in enumerate(lsbs):
+        t.kv(str(i), "%d,Bank%02X" % (board["msb"], lsb))
+
+    def type2(section, rows):
+        t.sec(section)
+        t.kv("type", 2)
+        t.kv("size", len(rows))
+        for i, (p, lsb, name) in enumerate(rows):
+            t.kv(str(i), "%d,%d,%s" % (p, lsb, name))
+
+    for lsb in lsbs:
+        rows = [v for v in board["voices"] if v[1] == lsb]
+        if board["layout"] == "ranges" and len(rows) == 128:
+            # a type-0 list: each range names the section that holds its programs
+            t.sec("Bank%02X" % lsb)
+            t.kv("type", 0)
+            t.kv("size", 2)
+            t.kv("0", "0,63,Bank%02XLow" % lsb)
+            t.kv("1", "64,127,Bank%02XHigh" % lsb)
+            type2("Bank%02XLow" % lsb, rows[:64])
+            type2("Bank%02XHigh" % lsb, rows[64:])
+        else:
+            type2("Bank%02X" % lsb, rows)
+    return t.text()
+
+
+def board_order():
+    """Boards as the editor lists them: larger file first, equal sizes by name."""
+    texts = [(b, board_tpm(b)) for b in BOARDS]
+    return [b for b, text in sorted(texts, key=lambda bt: (-len(bt[1].encode()), bt[0]["file"] + ".tpm"))]
+
+
+# ---------------------------------------------------------------- parts.ini, PresetBankInfo.ini
+def parts_ini():
+    t = Tpm()
+    t.comment("TOVAR-VANTREL voice banks. Generated by data/tools/generate_templates.py.")
+    t.comment("kind,second name,name,table,MSB,LSB: kind 1 user bank (table = voice-map category),")
+    t.comment("kind 0 preset bank (table = string table and voice-map category); MSB/LSB decimal")
+    rows = []
+    for i, b in enumerate(PRESET_BANKS):
+        rows.append("0,%s,%s,%d,%d,%d" % (b[0], b[1], 6 + i, b[2], b[3]))
+    shorts = ["USR1", "USR2", "USR3", "UDR", "PLG1", "PLG2"]
+    for i, (name, n, tpl, code) in enumerate(USER_CATEGORIES):
+        rows.append("1,%s,%s,%d,%d,%d" % (name, shorts[i], i, 0x3F, USER_LSB[i]))
+    t.sec("VoiceSelectType0")
+    t.kv("CategoryNum", len(rows))
+    for i, r in enumerate(rows):
+        t.kv(str(i + 1), r)
+    return t.text()
+
+
+def preset_bank_ini():
+    """Where a bank select and program number find their voice in the voice memory."""
+    t = Tpm()
+    t.comment("Voice-memory category and voice of each selectable voice.")
+    t.comment("Generated by data/tools/generate_templates.py.")
+    cats = USER_CATEGORIES + PRESET_CATEGORIES
+    selects = [(0x3F, USER_LSB[i]) for i in range(len(USER_CATEGORIES))] + [
+        (b[2], b[3]) for b in PRESET_BANKS]
+    for c, ((name, n, tpl, code), (msb, lsb)) in enumerate(zip(cats, selects)):
+        t.sec("CategoryNo%d" % c)
+        t.kv("VoiceNum", n)
+        for v in range(n):
+            t.kv("Voice%d" % v, "%02X,%02X,%02X" % (msb, lsb, v))
+    return t.text()
+
+
+SIM_PRESETS = os.path.join(os.path.dirname(ROOT), "simulator", "SimPresetNames.cpp")
+
+
+def sim_preset_names():
+    """The simulated instrument's copy of the preset name table of the document (7.4)."""
+    out = ["// The preset voice names of the memory-map document (section 7.4), one row per",
+           "// program. Written by data/tools/generate_templates.py from the same table.",
+           '#include "simulator/SimPresetNames.h"', "", "namespace NS_Simulator {", "",
+           "const SimPresetName kPresetNames[kPresetBankCount][kPresetBankVoices] = {"]
+    assert len(PRESET_BANKS) == 9
+    for b in PRESET_BANKS:
+        assert len(b[5]) == 128
+        out.append("    { // %s" % b[0])
+        for name, code in b[5]:
+            assert '"' not in name and "\\" not in name
+            out.append('        {"%s", 0x%02X},' % (name, code))
+        out.append("    },")
+    out += ["};", "", "} // namespace NS_Simulator", ""]
+    return "\n".join(out)
+
+
 def doc_tables(datasets):
     out = []
 
@@ -950,6 +1291,44 @@ def doc_tables(datasets):
                              for i, (n, lo, hi, de, _) in enumerate(ps)) or "none"
             out.append("| %s | %02X %02X | %s |" % (tname, pair[0], pair[1], desc))
         out.append("")
+
+    def voice_grid(rows, with_code):
+        cols = 4
+        head = "| prg | name | cat " if with_code else "| prg | name "
+        out.append(head * cols + "|")
+        out.append(("|---|---|---" if with_code else "|---|---") * cols + "|")
+        per = (len(rows) + cols - 1) // cols
+        for r in range(per):
+            cells = []
+            for c in range(cols):
+                i = c * per + r
+                if i < len(rows):
+                    p, name, code = rows[i]
+                    cells.append("| %02X | %s | %s " % (p, name, CATEGORY_CODES[code]) if with_code
+                                 else "| %02X | %s " % (p, name))
+                else:
+                    cells.append("| | | " if with_code else "| | ")
+            out.append("".join(cells) + "|")
+        out.append("")
+
+    out.append("### 7.4 Preset voice names")
+    out.append("")
+    out.append("Program number (hexadecimal), name (40 00 00-09) and category code (40 00 0A) of"
+               " every preset voice; the editor's string tables \"PresetName1\"..\"PresetNameDrum\""
+               " hold the same names.")
+    out.append("")
+    for i, b in enumerate(PRESET_BANKS):
+        out.append("#### %s (MSB %02X, LSB %02X, framing 0E %02X vv, voice-map category %d)"
+                   % (b[0], b[2], b[3], 0x40 + i, 6 + i))
+        out.append("")
+        voice_grid([(v, n, c) for v, (n, c) in enumerate(b[5])], True)
+    out.append("### 7.5 Plug-in board voice names")
+    out.append("")
+    for board in BOARDS:
+        for lsb in sorted(set(l for _, l, _ in board["voices"])):
+            out.append("#### %s, bank MSB %02X LSB %02X" % (board["name"], board["msb"], lsb))
+            out.append("")
+            voice_grid([(p, n, 0) for p, l, n in board["voices"] if l == lsb], False)
     return "\n".join(out)
 
 
@@ -960,6 +1339,20 @@ def main():
         f.write(text)
     with open(VOICE_TPM, "w", newline="\n") as f:
         f.write(voice_tpm())
+    # The document names VTB-AN 71 as board 0: the editor reads the larger file first.
+    assert board_order()[0]["name"] == BOARD_MODEL_NAMES[0]
+    os.makedirs(PLUGIN_DIR, exist_ok=True)
+    for board in BOARDS:
+        with open(os.path.join(PLUGIN_DIR, board["file"] + ".tpm"), "w", newline="\n") as f:
+            f.write(board_tpm(board))
+        with open(os.path.join(PLUGIN_DIR, board["file"] + "-voices.ini"), "w", newline="\n") as f:
+            f.write(board_voice_file(board))
+    with open(SIM_PRESETS, "w", newline="\n") as f:
+        f.write(sim_preset_names())
+    with open(PARTS_INI, "w", newline="\n") as f:
+        f.write(parts_ini())
+    with open(PRESET_BANK_INI, "w", newline="\n") as f:
+        f.write(preset_bank_ini())
     with open(DOC) as f:
         doc = f.read()
     begin, end = "<!-- generated: begin -->", "<!-- generated: end -->"

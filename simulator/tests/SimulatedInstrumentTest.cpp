@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <thread>
 
 using namespace NS_Simulator;
@@ -133,7 +134,8 @@ TEST_F(SimulatedInstrumentTest, FramedVoiceDumpsGoToTheNamedUserVoiceAndPresetsA
     send(dump({0x40, 0x00, 0x00}, name));
     EXPECT_EQ(lastKind(), Kind::DumpIgnored);
     send(dump({0x0F, 0x40, 0x00}, {}));
-    EXPECT_EQ(sim.image().voice(0x40, 0)[0], 'I');
+    const Bytes preset = sim.image().voice(0x40, 0);
+    EXPECT_EQ(std::string(preset.begin(), preset.begin() + 10), "Fenu Piano"); // keeps its documented name
 
     // Unframed voice blocks go to the edit buffer.
     send(dump({0x40, 0x00, 0x00}, name));

@@ -1,0 +1,7 @@
+#include "console/memapi/MemApiLogging.h"
+
+const QLoggingCategory& lcMemApi()
+{
+    static const QLoggingCategory category("tovar.memapi");
+    return category;
+}

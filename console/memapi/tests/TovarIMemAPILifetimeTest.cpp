@@ -1,0 +1,292 @@
+// Creation through the factory, reference counts, identity, associations and teardown.
+#include "MemApiTestSupport.h"
+#include "appserver/CAppServer.h"
+#include "console/memapi/TovarMemAPITask.h"
+#include "console/model/PrmCtrl.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <atomic>
+#include <thread>
+
+using namespace NS_TovarMemAPI;
+
+namespace {
+const Y_GUID kIUnknown(0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46);
+
+class MemApiLifetime : public ::testing::Test
+{
+protected:
+    void SetUp() override { server = CAppServer::Instance(); }
+    void TearDown() override
+    {
+        QCoreApplication::sendPostedEvents();
+        server->release();
+    }
+    CAppServer* server = nullptr;
+};
+} // namespace
+
+TEST_F(MemApiLifetime, FactoryIsOneCountedObjectThatMakesANewMemoryApiPerQuery)
+{
+    IUnknown* factory = MemAPI_Factory();
+    ASSERT_NE(factory, nullptr);
+    EXPECT_EQ(MemAPI_Factory(), factory);
+    EXPECT_EQ(factory->AddRef(), 3u);
+    EXPECT_EQ(factory->Release(), 2u);
+
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(factory->QueryInterface(kIUnknown, &out), int32_t(0x80000004));
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(factory->QueryInterface(NS_MemAPI::iidIMemAPI(), nullptr), int32_t(0x80000004));
+
+    void* a = nullptr;
+    void* b = nullptr;
+    ASSERT_EQ(factory->QueryInterface(NS_MemAPI::iidIMemAPI(), &a), 0);
+    ASSERT_EQ(factory->QueryInterface(NS_MemAPI::iidIMemAPI(), &b), 0);
+    ASSERT_TRUE(a && b);
+    EXPECT_NE(a, b);
+    auto* first = static_cast<TovarIMemAPI*>(static_cast<IMemAPI*>(a));
+    EXPECT_EQ(first->refCount(), 1);
+
+    // The object answers IUnknown and IMemAPI with itself, counted; nothing else.
+    void* unknown = nullptr;
+    EXPECT_EQ(first->QueryInterface(kIUnknown, &unknown), 0);
+    EXPECT_EQ(unknown, a);
+    EXPECT_EQ(first->refCount(), 2);
+    void* none = a;
+    EXPECT_EQ(first->QueryInterface(Y_GUID(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11), &none), int32_t(0x80000004));
+    EXPECT_EQ(none, nullptr);
+    EXPECT_EQ(first->Release(), 1u);
+    EXPECT_EQ(first->Release(), 0u);
+    EXPECT_EQ(static_cast<IMemAPI*>(b)->Release(), 0u);
+
+    EXPECT_EQ(factory->Release(), 1u);
+    EXPECT_EQ(factory->Release(), 0u);
+    EXPECT_EQ(TovarMemAPIFactory::singleton(), nullptr);
+    IUnknown* again = MemAPI_Factory();
+    EXPECT_EQ(again->Release(), 0u);
+}
+
+TEST_F(MemApiLifetime, ObjectAskedForOnAnotherThreadIsBuiltAndOwnedByTheGuiThread)
+{
+    IUnknown* factory = MemAPI_Factory();
+    std::atomic<IMemAPI*> made{nullptr};
+    std::atomic<bool> done{false};
+    std::thread host([&] {
+        void* out = nullptr;
+        factory->QueryInterface(NS_MemAPI::iidIMemAPI(), &out);
+        made = static_cast<IMemAPI*>(out);
+        done = true;
+    });
+    QElapsedTimer t;
+    t.start();
+    while (!done && t.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    host.join();
+    ASSERT_NE(made.load(), nullptr);
+    QObject* companion = made.load()->MAPI_qself();
+    ASSERT_NE(companion, nullptr);
+    EXPECT_EQ(companion->thread(), QCoreApplication::instance()->thread());
+    auto* tovar = static_cast<TovarIMemAPI*>(made.load());
+    EXPECT_EQ(tovar->memory()->MultiMap()->RemoteCtrl().thread(), QCoreApplication::instance()->thread());
+
+    // Released on the host thread: destroyed on the GUI thread all the same.
+    QPointer<QObject> watch = companion;
+    std::atomic<bool> released{false};
+    std::thread closer([&] {
+        made.load()->Release();
+        released = true;
+    });
+    t.restart();
+    while (!released && t.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    closer.join();
+    EXPECT_TRUE(watch.isNull());
+    factory->Release();
+}
+
+TEST_F(MemApiLifetime, AssociationMatrix)
+{
+    ApiHandle api;
+    FakePrefs prefs;
+    prefs.setProperty(0, 9);
+    FakeBridge instrument, surface, other;
+    CPrmCtrl* multi = api->memory()->MultiMap();
+    CPrmCtrl* voice = api->memory()->VoiceMap();
+
+    EXPECT_EQ(api->MAPI_associate(&instrument, &prefs, 0, nullptr), 0);
+    EXPECT_EQ(api->MAPI_ioProxy(0), &instrument);
+    EXPECT_EQ(api->MAPI_prefs(), &prefs);
+    EXPECT_EQ(multi->MIDI(0), &instrument);
+    EXPECT_EQ(voice->MIDI(0), &instrument);
+    // Preset flag written, device number taken unclamped into both maps.
+    EXPECT_TRUE(prefs.props.contains(518));
+    EXPECT_EQ(prefs.props.value(518).toInt(), api->memory()->presetVoicesLoaded());
+    EXPECT_EQ(multi->GetDeviceID(), 9);
+    EXPECT_EQ(voice->GetDeviceID(), 9);
+
+    EXPECT_EQ(api->MAPI_associate(&surface, &prefs, 1, nullptr), 0);
+    EXPECT_EQ(api->MAPI_ioProxy(1), &surface);
+    EXPECT_TRUE(surface.channelMessages);
+    EXPECT_EQ(multi->MIDI(1), &surface);
+
+    EXPECT_EQ(api->MAPI_associate(&other, &prefs, 2, nullptr), int32_t(0x80000003));
+    EXPECT_EQ(api->MAPI_ioProxy(2), nullptr);
+    EXPECT_EQ(api->MAPI_ioProxy(-1), nullptr);
+
+    // Null detaches; a null user-interface server leaves the stored one.
+    EXPECT_EQ(api->MAPI_associate(nullptr, &prefs, 1, nullptr), 0);
+    EXPECT_EQ(api->MAPI_ioProxy(1), nullptr);
+    EXPECT_EQ(multi->MIDI(1), nullptr);
+    EXPECT_EQ(api->MAPI_associate(nullptr, nullptr, 0, nullptr), 0);
+    EXPECT_EQ(api->MAPI_ioProxy(0), nullptr);
+    EXPECT_EQ(multi->MIDI(0), nullptr);
+}
+
+TEST_F(MemApiLifetime, NothingReachesADetachedBridgeOnceTheDetachReturns)
+{
+    ApiHandle api;
+    FakePrefs prefs;
+    FakeBridge bridge;
+    api->MAPI_associate(&bridge, &prefs, 0, nullptr);
+    std::atomic<bool> stop{false};
+    std::thread editor([&] {
+        int v = 0;
+        while (!stop)
+            api->MAPI_setIndParam(55, 14, 9, (v++) & 0x7F, 0, IMemAPI::PostNothing);
+    });
+    QThread::msleep(50);
+    api->MAPI_associate(nullptr, &prefs, 0, nullptr);
+    const int writes = bridge.writes;
+    QThread::msleep(50);
+    stop = true;
+    editor.join();
+    EXPECT_GT(writes, 0);
+    EXPECT_EQ(bridge.writes.load(), writes);
+}
+
+TEST_F(MemApiLifetime, NoWorkerIsCreatedWhileClosingDown)
+{
+    ApiHandle api;
+    api->MAPI_closingDown(true);
+    EXPECT_EQ(api->MAPI_memApiTaskObject(nullptr), nullptr);
+    // An edit while closing still stores, and starts nothing.
+    api->MAPI_setIndParam(55, 14, 1, 0x33, 0, IMemAPI::PostNothing);
+    EXPECT_EQ(api->MAPI_memApiTaskObject(nullptr), nullptr);
+}
+
+TEST_F(MemApiLifetime, ReleaseStopsAWaitingWorkerWellWithinTheBound)
+{
+    auto* api = new TovarIMemAPI(nullptr, Y_GUID(), false, shippedMultiTemplate(), shippedVoiceTemplate());
+    MemAPITask_VANTREL_KXE* worker = api->MAPI_memApiTaskObject(nullptr);
+    ASSERT_NE(worker, nullptr);
+    QThread::msleep(20); // let it reach its wait
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(api->Release(), 0u);
+    EXPECT_LT(t.elapsed(), 2000);
+}
+
+TEST_F(MemApiLifetime, PortsComeFromPreferencesThenFromSettings)
+{
+    const QUuid in = QUuid::createUuid();
+    const QUuid out = QUuid::createUuid();
+    {
+        QSettings settings(settingsOrganization(), settingsApplication());
+        settings.clear();
+        settings.setValue(QLatin1String(kKeyInGuid), in.toString());
+        settings.setValue(QLatin1String(kKeyConsoleID), 3);
+        settings.setValue(QLatin1String(kKeyDumpTransmitInterval), 25);
+    }
+    ApiHandle api;
+    FakePrefs prefs;
+    FakeBridge bridge;
+    bridge.ins.insert(in, QStringLiteral("1;Tovar In"));
+    bridge.outs.insert(out, QStringLiteral("1;Tovar Out"));
+    prefs.setProperty(9, out.toString()); // the output comes from the preferences
+    prefs.setProperty(11, QStringLiteral("kept"));
+    api->MAPI_associate(&bridge, &prefs, 0, nullptr);
+
+    EXPECT_EQ(api->MAPI_setPortsFromPreferences(), 0);
+    EXPECT_EQ(QUuid::fromString(prefs.getProperty(8).toString()), in);
+    EXPECT_EQ(QUuid::fromString(prefs.getProperty(9).toString()), out);
+    EXPECT_EQ(prefs.getProperty(0).toInt(), 3);
+    EXPECT_EQ(prefs.getProperty(516).toInt(), 25);
+    EXPECT_EQ(api->memory()->MultiMap()->GetDeviceID(), 3);
+    EXPECT_EQ(bridge.selected[0], in);
+    EXPECT_EQ(bridge.selected[1], out);
+    EXPECT_EQ(bridge.selectedPair, 0);
+    EXPECT_TRUE(prefs.getProperty(11).toString().contains(QStringLiteral("Tovar In")));
+    EXPECT_TRUE(prefs.getProperty(12).toString().contains(QStringLiteral("Tovar Out")));
+
+    // Not in the settings either: the null identifier is written and still passed on;
+    // a port the bridge does not list keeps the name properties.
+    QSettings(settingsOrganization(), settingsApplication()).clear();
+    FakePrefs fresh;
+    fresh.setProperty(8, QUuid::createUuid().toString());
+    fresh.setProperty(11, QStringLiteral("old name"));
+    api->MAPI_associate(&bridge, &fresh, 0, nullptr);
+    api->MAPI_setPortsFromPreferences();
+    EXPECT_EQ(QUuid::fromString(fresh.getProperty(9).toString()), QUuid());
+    EXPECT_EQ(fresh.getProperty(11).toString(), QStringLiteral("old name"));
+    EXPECT_TRUE(bridge.selected[1].isNull());
+}
+
+TEST_F(MemApiLifetime, TotalRecallWithoutPortsReportsTheTextAndFails)
+{
+    QSettings(settingsOrganization(), settingsApplication()).clear();
+    ApiHandle api;
+    FakePrefs prefs;
+    FakeBridge bridge;
+    api->MAPI_associate(&bridge, &prefs, 0, nullptr);
+    struct Progress : IMPClientProgressHandler
+    {
+        int32_t QueryInterface(const Y_GUID&, void**) override { return int32_t(0x80000004); }
+        uint32_t AddRef() override { return 1; }
+        uint32_t Release() override { return 1; }
+        int32_t MPProgress(uint32_t, uint32_t v, uint32_t m, const uint16_t* t) override
+        {
+            value = int(v);
+            maximum = int(m);
+            text = QString::fromUtf16(reinterpret_cast<const char16_t*>(t));
+            return 0;
+        }
+        int32_t MPFinished(uint32_t, int32_t) override { return 0; }
+        int value = -1, maximum = -1;
+        QString text;
+    } progress;
+    EXPECT_EQ(api->MAPI_totalRecall(nullptr, true, 1, &progress, nullptr), int32_t(0x80000008));
+    EXPECT_EQ(progress.text, QStringLiteral("TOVAR-VANTREL Editor ports are not setup!"));
+    EXPECT_EQ(progress.maximum, 100);
+}
+
+TEST_F(MemApiLifetime, ResetSettingsRebuildsTheMemoryAndKeepsPortsAndDevice)
+{
+    ApiHandle api;
+    FakePrefs prefs;
+    prefs.setProperty(0, 6);
+    FakeBridge bridge;
+    api->MAPI_associate(&bridge, &prefs, 0, nullptr);
+    const int initial = api->MAPI_getIndParam(55, 14, 2, false, nullptr);
+    api->MAPI_setIndParam(55, 14, 2, initial ^ 0x10, 0, IMemAPI::PostNothing);
+    CPrmCtrl* before = api->memory()->MultiMap();
+    QPointer<QObject> oldSurface = &before->RemoteCtrl();
+
+    api->resetSettings();
+    EXPECT_TRUE(oldSurface.isNull());
+    EXPECT_EQ(api->MAPI_getIndParam(55, 14, 2, false, nullptr), initial);
+    EXPECT_EQ(api->memory()->MultiMap()->MIDI(0), &bridge);
+    EXPECT_EQ(api->memory()->VoiceMap()->GetDeviceID(), 6);
+    // The surface manager of the new map still asks the companion for windows.
+    QSignalSpy open(api->qself(), &TovarIMemAPIQObject_VANTREL_KXE::openGuiWindow);
+    emit api->memory()->MultiMap()->RemoteCtrl().openGuiWindow(17, 0, -1);
+    EXPECT_EQ(open.count(), 1);
+    bridge.clear();
+    api->MAPI_setIndParam(55, 14, 2, initial ^ 0x08, 0, IMemAPI::PostNothing);
+    EXPECT_EQ(bridge.messages().size(), 1);
+}

@@ -1,0 +1,952 @@
+#include "console/model/SynthMemory.h"
+#include "console/bulk/Bulk.h"
+#include "console/libfile/LibraryFile.h"
+#include "console/model/ModelLogging.h"
+#include "console/model/PrmCtrl.h"
+#include "console/model/VceMem.h"
+#include "console/model/VoiceBanks.h"
+#include "genericeditor/interfaces/HostInterfaces.h"
+
+#include <QCoreApplication>
+#include <QDataStream>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QThread>
+#include <cstring>
+
+namespace {
+
+constexpr int kMaxParamBytes = 16;
+
+CSynthMemory::FailureReporter& failureReporter()
+{
+    static CSynthMemory::FailureReporter reporter;
+    return reporter;
+}
+
+void showCritical(const QString& title, const QString& text)
+{
+    QMessageBox::critical(nullptr, title, text, QMessageBox::Ok);
+}
+
+// The three address bytes of an indexed parameter; false for numbers outside a byte.
+bool indexedAddress(int element, int channel, int parameter, unsigned char* adrs)
+{
+    if (element < 0 || element > 255 || channel < 0 || channel > 255 || parameter < 0 || parameter > 255)
+        return false;
+    adrs[0] = (unsigned char)element;
+    adrs[1] = (unsigned char)channel;
+    adrs[2] = (unsigned char)parameter;
+    return true;
+}
+
+int joinBytes(const unsigned char* bytes, int size)
+{
+    return CPrmCtrl::GetCnvData(size, bytes);
+}
+
+// Connects a bulk engine's signals to the slots of the same role on the receiver;
+// direct, so the receiver runs on the thread that feeds the engine.
+void connectReceive(CBulk* bulk, QObject* receiver)
+{
+    if (!bulk || !receiver)
+        return;
+    const auto type = Qt::ConnectionType(Qt::DirectConnection | Qt::UniqueConnection);
+    QObject::connect(bulk, SIGNAL(bulkRcvProgressChanged(int)), receiver, SLOT(onRcvProgressChanged(int)), type);
+    QObject::connect(bulk, SIGNAL(bulkRcvErrorOccurred(int)), receiver, SLOT(OnRcvErrorOccured(int)), type);
+    QObject::connect(bulk, SIGNAL(bulkRecieved()), receiver, SLOT(onRcvBulk()), type);
+}
+
+void connectSend(CBulk* bulk, QObject* receiver)
+{
+    if (!bulk || !receiver)
+        return;
+    QObject::connect(bulk, SIGNAL(bulkSendProgressChanged(int,int)), receiver,
+                     SLOT(onSendProgressChanged(int,int)),
+                     Qt::ConnectionType(Qt::DirectConnection | Qt::UniqueConnection));
+}
+
+} // namespace
+
+CSynthMemory::CSynthMemory(IMemAPI* api) : m_api(api) { InitDefaultSettings(); }
+
+CSynthMemory::CSynthMemory(IMemAPI* api, const QString& multiTemplate, const QString& voiceTemplate)
+    : m_api(api), m_multiTemplate(multiTemplate), m_voiceTemplate(voiceTemplate)
+{
+    InitDefaultSettings();
+}
+
+CSynthMemory::~CSynthMemory()
+{
+    deleteMaps();
+}
+
+void CSynthMemory::setFailureReporter(FailureReporter reporter)
+{
+    failureReporter() = std::move(reporter);
+}
+
+void CSynthMemory::reportFailure(const QString& text)
+{
+    const QString title = QStringLiteral("TOVAR-VANTREL Quillon");
+    qCCritical(lcModel) << text;
+    if (failureReporter()) {
+        failureReporter()(title, text);
+        return;
+    }
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app)
+        return;
+    // Message boxes open only on the GUI thread.
+    if (QThread::currentThread() == app->thread())
+        showCritical(title, text);
+    else
+        QMetaObject::invokeMethod(app, [title, text] { showCritical(title, text); }, Qt::QueuedConnection);
+}
+
+void CSynthMemory::deleteMaps()
+{
+    delete m_multi;
+    m_multi = nullptr;
+    delete m_voice;
+    m_voice = nullptr;
+    delete m_banks;
+    m_banks = nullptr;
+    m_sending = nullptr;
+}
+
+void CSynthMemory::InitDefaultSettings()
+{
+    // A second run must not leave the first run's maps (and their surface manager) alive.
+    deleteMaps();
+    m_banks = new CVoiceBanks;
+
+    m_multi = new CPrmCtrl(m_api);
+    const bool multiBuilt = m_multiTemplate.isEmpty() ? m_multi->CreatePrmCtrl(0)
+                                                      : m_multi->CreatePrmCtrl(0, m_multiTemplate);
+    if (!multiBuilt) {
+        qCCritical(lcModel) << m_multi->ErrorText();
+        reportFailure(QStringLiteral("Failed creating memory map!\n - Check your Vexmoor folder is installed correctly"));
+        // A half-built map is no map: every operation then answers neutrally.
+        delete m_multi;
+        m_multi = nullptr;
+        return;
+    }
+    m_voice = new CPrmCtrl(m_api);
+    const bool voiceBuilt = m_voiceTemplate.isEmpty() ? m_voice->CreatePrmCtrl(1)
+                                                      : m_voice->CreatePrmCtrl(1, m_voiceTemplate);
+    if (!voiceBuilt) {
+        qCCritical(lcModel) << m_voice->ErrorText();
+        reportFailure(
+            QStringLiteral("Failed creating voice memory map!\n - Check your Vexmoor folder is installed correctly"));
+        delete m_voice;
+        m_voice = nullptr;
+        return;
+    }
+    m_multi->SetVoiceMap(m_voice);
+    m_voice->SetPlugInBoardsFlag(false);
+    m_voice->SetMaster(m_multi);
+    m_multi->ResetLink();
+
+    m_banks->SetPresetNameMap(m_multi);
+    if (!m_banks->InitSettings(m_voice))
+        qCWarning(lcModel) << "voice bank table not read";
+    m_multi->RemoteCtrl().m_pVoiceBanks = m_banks;
+
+    // Banks of type 2 start with initial voices.
+    if (CVceMem* voices = m_voice->VceMem()) {
+        for (int c = 0; c < voices->GetVoiceMemCategoryNum(); ++c) {
+            const VCEMEM_CATEGORYINFO info = voices->GetVoiceMemCategoryInfo(c);
+            if (info.templateNo != 2)
+                continue;
+            for (int v = 0; v < info.voiceNum; ++v)
+                m_voice->InitVoice(short(c), short(v));
+        }
+    }
+    m_sending = m_multi;
+}
+
+// ---- ports and device settings
+
+void CSynthMemory::SetMIDI(TMIDIProxyInOut* io, int port)
+{
+    if (m_multi)
+        m_multi->SetMIDI(io, port);
+    if (m_voice)
+        m_voice->SetMIDI(io, port);
+}
+
+void CSynthMemory::setDeviceID(int id)
+{
+    if (m_multi)
+        m_multi->setDeviceID((unsigned char)(id & 0xFF));
+    if (m_voice)
+        m_voice->setDeviceID((unsigned char)(id & 0xFF));
+}
+
+void CSynthMemory::SetMidiCh(int channel)
+{
+    if (m_multi)
+        m_multi->SetMidiCh((unsigned char)(channel & 0xFF));
+    if (m_voice)
+        m_voice->SetMidiCh((unsigned char)(channel & 0xFF));
+}
+
+// ---- indexed parameters
+
+int CSynthMemory::GetIndParam(int element, int channel, int parameter) const
+{
+    if (!m_multi)
+        return 0;
+    if (element == kPartStatusElement) {
+        switch (parameter) {
+        case 0: return m_multi->IsMuteStatus(channel) ? 1 : 0;
+        case 1: return m_multi->IsSoloStatus(channel) ? 1 : 0;
+        case 2: return m_multi->IsInsertStatus(channel) ? 1 : 0;
+        default: return 0;
+        }
+    }
+    if (element == kPartSwitchElement)
+        return m_multi->IsPartSwitchStatus(channel, parameter) ? 1 : 0;
+    unsigned char adrs[3];
+    if (!indexedAddress(element, channel, parameter, adrs))
+        return 0;
+    unsigned char* bytes = nullptr;
+    unsigned char size = 0;
+    if (!m_multi->GetData(0, adrs, bytes, size) || !bytes || size == 0 || size > kMaxParamBytes)
+        return 0;
+    unsigned char data[kMaxParamBytes] = {};
+    if (!m_multi->MidiToData(0, adrs, bytes, data))
+        return 0;
+    return joinBytes(data, size);
+}
+
+bool CSynthMemory::SetIndParamAndDirty(int element, int channel, int parameter, int value, unsigned int tag)
+{
+    if (!m_multi)
+        return false;
+    if (element == kPartStatusElement) {
+        switch (parameter) {
+        case 0: m_multi->SetMuteStatus(channel, value != 0, true); break;
+        case 1: m_multi->SetSoloStatus(channel, value != 0, true); break;
+        case 2: m_multi->SetInsertStatus(channel, value != 0); break;
+        default: break;
+        }
+        return true;
+    }
+    if (element == kPartSwitchElement) {
+        m_multi->SetPartSwitchStatus(channel, parameter, value != 0);
+        return true;
+    }
+    return SetIndParamAndDirtyInternal(element, channel, parameter, value, tag);
+}
+
+bool CSynthMemory::SetIndParamAndDirtyInternal(int element, int channel, int parameter, int value,
+                                               unsigned int tag)
+{
+    unsigned char adrs[3];
+    PRMINFO info;
+    if (!m_multi || !indexedAddress(element, channel, parameter, adrs) || !m_multi->GetPrmInfo(0, adrs, info))
+        return false;
+    const int size = info.size;
+    if (size <= 0 || size > kMaxParamBytes)
+        return false;
+    unsigned char data[kMaxParamBytes] = {};
+    CPrmCtrl::GetData(value, data, size);
+    unsigned char midi[kMaxParamBytes] = {};
+    if (!m_multi->DataToMidi(0, adrs, data, midi))
+        return false;
+    bool linked = false;
+    if (!m_multi->SetData(0, adrs, midi, linked, LINK_ON, MIDI_ON, false, (unsigned char)tag))
+        return false;
+    if (linked && !m_multi->ResetLink(0, adrs, midi, (unsigned char)size, short(info.link)))
+        return false;
+    // Writing a part's bank select or program number copies the chosen voice into the part.
+    m_multi->CheckTriggerAddres(0, adrs, 3, size, midi, false);
+    return true;
+}
+
+int CSynthMemory::GetIndParamMin(int element, int channel, int parameter) const
+{
+    if (element == kPartStatusElement || element == kPartSwitchElement)
+        return 0;
+    unsigned char adrs[3];
+    PRMINFO info;
+    if (!m_multi || !indexedAddress(element, channel, parameter, adrs) || !m_multi->GetPrmInfo(0, adrs, info)
+        || info.size == 0 || info.size > kMaxParamBytes)
+        return 0;
+    unsigned char data[kMaxParamBytes] = {};
+    return m_multi->MidiToDataMin(0, adrs, data) ? joinBytes(data, info.size) : 0;
+}
+
+int CSynthMemory::GetIndParamMax(int element, int channel, int parameter) const
+{
+    if (element == kPartStatusElement || element == kPartSwitchElement)
+        return 1;
+    unsigned char adrs[3];
+    PRMINFO info;
+    if (!m_multi || !indexedAddress(element, channel, parameter, adrs) || !m_multi->GetPrmInfo(0, adrs, info)
+        || info.size == 0 || info.size > kMaxParamBytes)
+        return 0;
+    unsigned char data[kMaxParamBytes] = {};
+    return m_multi->MidiToDataMax(0, adrs, data) ? joinBytes(data, info.size) : 0;
+}
+
+bool CSynthMemory::SetIndParamDirty(int element, int channel, int parameter, unsigned int flag)
+{
+    if (element == kPartStatusElement || element == kPartSwitchElement)
+        return true;
+    unsigned char adrs[3];
+    if (!m_multi || !indexedAddress(element, channel, parameter, adrs))
+        return false;
+    return m_multi->SetParamDirtyFlag(0, adrs, (unsigned char)flag);
+}
+
+int CSynthMemory::GetParamDirtyFlag(int element, int index) const
+{
+    if (element == kPartStatusElement || element == kPartSwitchElement)
+        return -1;
+    return m_multi ? m_multi->GetParamDirtyFlag(element, index) : 0;
+}
+
+int CSynthMemory::GetParamDirtyFlag(int index, const unsigned char* flags) const
+{
+    return flags && index >= 0 ? flags[index] : 0;
+}
+
+int CSynthMemory::GetBlkAndParamDirtyFlag(unsigned int block, unsigned int& blockFlags,
+                                          unsigned char*& paramFlags) const
+{
+    blockFlags = 0;
+    paramFlags = nullptr;
+    if (!m_multi || block > unsigned(INT32_MAX))
+        return 0;
+    unsigned char flag = 0;
+    const int count = m_multi->GetBlkAndParamDirtyFlag(int(block), flag, paramFlags);
+    blockFlags = flag;
+    return count;
+}
+
+int CSynthMemory::GetNumElements() const { return m_multi ? m_multi->GetBlkCount() : 0; }
+int CSynthMemory::GetNumParams(int element) const { return m_multi ? m_multi->GetBlkParamCount(element) : 0; }
+
+int CSynthMemory::GetParamAddress(unsigned int block, int index, unsigned char* address) const
+{
+    return m_multi && address && m_multi->GetParamAddress(block, index, address) ? 1 : 0;
+}
+
+bool CSynthMemory::GetDisplayString(int element, int channel, int parameter, QString& text, int value) const
+{
+    unsigned char adrs[3];
+    PRMINFO info;
+    if (!m_multi || !indexedAddress(element, channel, parameter, adrs) || !m_multi->GetPrmInfo(0, adrs, info)
+        || info.size == 0 || info.size > kMaxParamBytes)
+        return false;
+    unsigned char data[kMaxParamBytes] = {};
+    CPrmCtrl::GetData(value, data, info.size);
+    return m_multi->GetValToStr(0, adrs, data, text);
+}
+
+bool CSynthMemory::GetParameterNameString(int element, int channel, int parameter, QString& name) const
+{
+    unsigned char adrs[3];
+    PRMINFO info;
+    if (!m_multi || !indexedAddress(element, channel, parameter, adrs) || !m_multi->GetPrmInfo(0, adrs, info))
+        return false;
+    name = info.name.trimmed();
+    if (info.dispStyle == 0xFFFF)
+        name.clear();
+    // A part whose voice element is switched to its alternative form hides eight names.
+    if (element == 0x4A && parameter <= 7 && GetIndParam(0x47, channel, 1) == 1)
+        name.clear();
+    return true;
+}
+
+bool CSynthMemory::GetWidgetWindowState(int element, int channel, int parameter, bool& active, bool& flag) const
+{
+    flag = m_compareMode;
+    if (element == kPartSwitchElement && parameter == 11) {
+        element = kPartElement;
+        parameter = 39;
+    }
+    unsigned char adrs[3];
+    PRMINFO info;
+    if (!m_multi || !indexedAddress(element, channel, parameter, adrs) || !m_multi->GetPrmInfo(0, adrs, info))
+        return false;
+    active = info.dispStyle < 0xFFFF;
+    return true;
+}
+
+// ---- voices and banks
+
+namespace {
+bool categoryInfo(CPrmCtrl* voice, int category, VCEMEM_CATEGORYINFO& info)
+{
+    if (!voice || !voice->VceMem() || category < 0 || category >= voice->VceMem()->GetVoiceMemCategoryNum())
+        return false;
+    info = voice->VceMem()->GetVoiceMemCategoryInfo(category);
+    return true;
+}
+} // namespace
+
+int CSynthMemory::GetBankType(int category) const
+{
+    VCEMEM_CATEGORYINFO info;
+    return categoryInfo(m_voice, category, info) ? int(info.templateNo) : -1;
+}
+
+bool CSynthMemory::GetBankName(int category, QString& name) const
+{
+    VCEMEM_CATEGORYINFO info;
+    name = categoryInfo(m_voice, category, info) ? QString::fromLatin1(info.name) : QString();
+    return true;
+}
+
+bool CSynthMemory::IsBankEditable(int category) const
+{
+    VCEMEM_CATEGORYINFO info;
+    return categoryInfo(m_voice, category, info) && info.edit != 0;
+}
+
+bool CSynthMemory::GetVoiceNameInBank(int category, int voice, QString& text) const
+{
+    VCEMEM_CATEGORYINFO info;
+    if (!categoryInfo(m_voice, category, info) || voice < 0 || voice >= info.voiceNum)
+        return false;
+    const int header = info.templateNo;
+    text = m_voice->GetLibItemName(header, short(category), 1, voice) + QLatin1Char(' ')
+           + m_voice->GetLibItemName(header, short(category), 2, voice) + QLatin1Char(' ')
+           + m_voice->GetLibItemName(header, short(category), 0, voice) + QLatin1Char(' ');
+    return true;
+}
+
+bool CSynthMemory::GetVoiceNameInBank(int category, int voice, QString& name, QString& kind) const
+{
+    VCEMEM_CATEGORYINFO info;
+    if (!categoryInfo(m_voice, category, info) || voice < 0 || voice >= info.voiceNum)
+        return false;
+    name = m_voice->GetLibItemName(info.templateNo, short(category), 0, voice);
+    kind = m_voice->GetLibItemName(info.templateNo, short(category), 2, voice);
+    return true;
+}
+
+bool CSynthMemory::SetVoiceName(int category, int voice, const QString& name)
+{
+    return m_voice && m_voice->SetVoiceName(short(category), short(voice), name);
+}
+
+bool CSynthMemory::GetShortBankName(int msb, int lsb, QString& name) const
+{
+    int index = 0;
+    return m_banks && m_banks->GetBankNameID(msb, lsb, name, index);
+}
+
+bool CSynthMemory::GetDisplayBankInfo(int index, QString& name, int& kind, int& msb, int& lsb, int& bank) const
+{
+    QString second;
+    int table = 0;
+    if (!m_banks || !m_banks->GetBankByID(index, kind, msb, lsb, name, second, &table))
+        return false;
+    if (kind == 0)
+        name = second;
+    bank = table;
+    return true;
+}
+
+bool CSynthMemory::GetVoiceNameString(int, int voice, int msb, int lsb, QString& text) const
+{
+    return m_banks && m_banks->GetVoiceName(msb, lsb, voice, text);
+}
+
+bool CSynthMemory::GetBankTableID(int part, int& table) const
+{
+    return m_banks && m_banks->GetBankTableID(GetIndParam(kPartElement, part, 0), GetIndParam(kPartElement, part, 1),
+                                              table);
+}
+
+bool CSynthMemory::GetBankNameString(int part, QString& name) const
+{
+    return GetShortBankName(GetIndParam(kPartElement, part, 0), GetIndParam(kPartElement, part, 1), name);
+}
+
+bool CSynthMemory::GetVoiceShortNameString(int part, int voice, QString& name) const
+{
+    return m_banks && m_banks->GetVoiceNameShort(GetIndParam(kPartElement, part, 0),
+                                                 GetIndParam(kPartElement, part, 1), voice, name);
+}
+
+bool CSynthMemory::GetVoiceNameString(int part, int voice, QString& text) const
+{
+    return m_banks && m_banks->GetVoiceName(GetIndParam(kPartElement, part, 0), GetIndParam(kPartElement, part, 1),
+                                            voice, text);
+}
+
+bool CSynthMemory::GetVoiceBulkReceiveName(int index, QString& name) const
+{
+    name.clear();
+    CBulk* bulk = m_voice ? m_voice->Bulk() : nullptr;
+    if (!bulk || index < 0 || index >= bulk->GetBulkReqCategorySize())
+        return false;
+    name = bulk->GetBulkReqCategoryName(index);
+    return true;
+}
+
+bool CSynthMemory::GetVoiceBulkSendName(int index, QString& name) const
+{
+    name.clear();
+    CBulk* bulk = m_voice ? m_voice->Bulk() : nullptr;
+    if (!bulk || index < 0 || index >= bulk->GetBulkOutCategorySize())
+        return false;
+    name = bulk->GetBulkOutCategoryName(index);
+    return true;
+}
+
+bool CSynthMemory::CopyVoiceToEditBuffer(int category, int voice)
+{
+    if (!m_voice || !m_voice->CopyToEditBuff(short(category), short(voice), false))
+        return false;
+    m_voice->SetEditBufferOrigin(short(category), short(voice));
+    m_voice->SetEditBufferBankType(short(GetBankType(category)));
+    return true;
+}
+
+bool CSynthMemory::CopyEditBufferToVoice(int category, int voice)
+{
+    return m_voice && m_voice->CopyFromEditBuff(short(category), short(voice));
+}
+
+bool CSynthMemory::MoveVoicesInBank(int category, int first, int last, int destination)
+{
+    VCEMEM_CATEGORYINFO info;
+    if (!categoryInfo(m_voice, category, info))
+        return false;
+    const int count = last - first + 1;
+    // The run and its target stay inside the category.
+    if (first < 0 || count < 1 || destination < 0 || last >= info.voiceNum || destination + count > info.voiceNum)
+        return false;
+    return m_voice->MoveLibItem(short(category), short(first), short(destination), short(count));
+}
+
+bool CSynthMemory::InitVoice(int category, int voice)
+{
+    return m_voice && m_voice->InitVoice(short(category), short(voice));
+}
+
+const unsigned char* CSynthMemory::GetInitVoiceData(int category, unsigned long& size) const
+{
+    size = 0;
+    if (!m_voice)
+        return nullptr;
+    int voiceSize = 0;
+    if (m_voice->GetVoiceMem(short(category), 0, &voiceSize) && voiceSize > 0)
+        size = (unsigned long)voiceSize;
+    return m_voice->GetInitVoiceData(short(category));
+}
+
+bool CSynthMemory::GetDataForClipboard(int category, int first, int last, QByteArray& image) const
+{
+    VCEMEM_CATEGORYINFO info;
+    if (first < 0 || first > last || !categoryInfo(m_voice, category, info) || last >= info.voiceNum
+        || category > 255 || last > 255)
+        return false;
+    int voiceSize = 0;
+    if (!m_voice->GetVoiceMem(short(category), short(first), &voiceSize) || voiceSize <= 0)
+        return false;
+    const int count = last - first + 1;
+    QByteArray out(count * voiceSize + 4, '\0');
+    out[0] = 'u';
+    out[1] = char(category);
+    out[2] = char(first);
+    out[3] = char(last);
+    for (int v = first; v <= last; ++v) {
+        int size = 0;
+        const unsigned char* bytes = m_voice->GetVoiceMem(short(category), short(v), &size);
+        if (!bytes || size != voiceSize)
+            return false;
+        std::memcpy(out.data() + 4 + (v - first) * voiceSize, bytes, size_t(voiceSize));
+    }
+    image = out;
+    return true;
+}
+
+bool CSynthMemory::SetDataFromClipboard(int category, int start, const QByteArray& image)
+{
+    VCEMEM_CATEGORYINFO info;
+    if (image.size() < 4 || image.at(0) != 'u' || !categoryInfo(m_voice, category, info) || start < 0)
+        return false;
+    const int first = static_cast<signed char>(image.at(2));
+    const int last = static_cast<signed char>(image.at(3));
+    if (first > last)
+        return false;
+    int voiceSize = 0;
+    if (!m_voice->GetVoiceMem(short(category), short(start), &voiceSize) || voiceSize <= 0)
+        return false;
+    if (image.size() != (last - first + 1) * voiceSize + 4)
+        return false;
+    CVceMem* voices = m_voice->VceMem();
+    const auto* bytes = reinterpret_cast<const unsigned char*>(image.constData()) + 4;
+    // Bounded by the target category: a paste near its end stores what fits.
+    for (int i = 0; i <= last - first && start + i < info.voiceNum; ++i)
+        voices->CopyVoiceMem(category, bytes + i * voiceSize, voiceSize, category, start + i);
+    return true;
+}
+
+void CSynthMemory::getVoiceParameterData()
+{
+    if (m_multi && m_multi->VceMem())
+        m_multi->VceMem()->CopyTempBuff(0, &m_multi->ByteBuffer());
+}
+
+void CSynthMemory::resetVoiceParameterData()
+{
+    if (!m_multi || !m_multi->VceMem())
+        return;
+    m_multi->VceMem()->CopyToTempBuff(0, &m_multi->ByteBuffer());
+    m_multi->ByteBuffer().clear();
+    // Reading each part's program number with the re-send flag set sends its voice again.
+    for (int part = 0; part < 16; ++part) {
+        m_multi->SetResendFlag(true);
+        const unsigned char adrs[3] = {0x37, (unsigned char)part, 0x02};
+        unsigned char* bytes = nullptr;
+        unsigned char size = 0;
+        m_multi->GetData(0, adrs, bytes, size);
+    }
+    m_multi->SetResendFlag(false);
+}
+
+void CSynthMemory::deleteVoiceParameterData()
+{
+    if (m_multi)
+        m_multi->ByteBuffer().clear();
+}
+
+int CSynthMemory::presetVoicesLoaded() const
+{
+    return m_voice && m_voice->IsPresetVoiceLoaded() ? 1 : 0;
+}
+
+// ---- bulk
+
+bool CSynthMemory::requestMultiBulk(QObject* receiver, int interval)
+{
+    CBulk* bulk = m_multi ? m_multi->Bulk() : nullptr;
+    if (!bulk)
+        return false;
+    connectReceive(bulk, receiver);
+    m_multi->CopyFromEditBuff(0, 0);
+    m_multi->ResetSoloMuteMode();
+    bulk->MultiReq(interval);
+    return true;
+}
+
+bool CSynthMemory::requestEditBuffBulk(QObject* receiver, int interval)
+{
+    // The edit buffer lives in the voice map: its engine is the one that stores it.
+    CBulk* bulk = m_voice ? m_voice->Bulk() : nullptr;
+    if (!bulk)
+        return false;
+    connectReceive(bulk, receiver);
+    bulk->TovarEditBuffBulkReq(interval);
+    return true;
+}
+
+bool CSynthMemory::requestUserVoiceBulk(int category, QObject* receiver, int interval)
+{
+    CBulk* bulk = m_voice ? m_voice->Bulk() : nullptr;
+    if (!bulk || category < 0)
+        return false;
+    connectReceive(bulk, receiver);
+    bulk->BulkReq(category, interval);
+    return true;
+}
+
+bool CSynthMemory::requestPresetVoiceBulk(QObject* receiver, int interval)
+{
+    CBulk* bulk = m_voice ? m_voice->Bulk() : nullptr;
+    if (!bulk)
+        return false;
+    connectReceive(bulk, receiver);
+    bulk->PresetBulkReq(0, interval);
+    return true;
+}
+
+void CSynthMemory::stopBulkRequest()
+{
+    if (m_multi && m_multi->Bulk())
+        m_multi->Bulk()->StopRequests();
+    if (m_voice && m_voice->Bulk())
+        m_voice->Bulk()->StopRequests();
+}
+
+bool CSynthMemory::sendMultiBulk(QObject* receiver)
+{
+    CBulk* bulk = m_multi ? m_multi->Bulk() : nullptr;
+    if (!bulk)
+        return false;
+    connectSend(bulk, receiver);
+    m_sending = m_multi;
+    m_multi->CopyFromEditBuff(0, 0);
+    return bulk->BulkOutMulti();
+}
+
+bool CSynthMemory::sendUserVoiceBulk(int category, QObject* receiver)
+{
+    CBulk* bulk = m_voice ? m_voice->Bulk() : nullptr;
+    if (!bulk || category < 0)
+        return false;
+    connectSend(bulk, receiver);
+    m_sending = m_voice;
+    return bulk->BulkOutCategory(category);
+}
+
+bool CSynthMemory::sendMultipleBulkHeader(QObject*)
+{
+    CBulk* bulk = m_voice ? m_voice->Bulk() : nullptr;
+    if (!bulk)
+        return false;
+    bulk->BulkOutMultipleBulkHeader();
+    return true;
+}
+
+bool CSynthMemory::sendMultipleBulkFooter(QObject* receiver)
+{
+    CBulk* bulk = m_voice ? m_voice->Bulk() : nullptr;
+    if (!bulk)
+        return false;
+    connectSend(bulk, receiver);
+    bulk->BulkOutMultipleBulkFooter();
+    return true;
+}
+
+bool CSynthMemory::sendIdentityReqBulk(QObject* receiver)
+{
+    CBulk* bulk = m_voice ? m_voice->Bulk() : nullptr;
+    if (!bulk)
+        return false;
+    if (receiver)
+        QObject::connect(bulk, SIGNAL(identityReplyRecieved()), receiver, SLOT(onRcvIdentityReply()),
+                         Qt::ConnectionType(Qt::DirectConnection | Qt::UniqueConnection));
+    bulk->IdentityReq();
+    return true;
+}
+
+bool CSynthMemory::BulkDumpVoice(int category, int voice, QObject* receiver)
+{
+    CBulk* bulk = m_voice ? m_voice->Bulk() : nullptr;
+    if (!bulk || category < 0 || voice < 0)
+        return false;
+    connectSend(bulk, receiver);
+    m_sending = m_voice;
+    return bulk->BulkOutLibVce(short(category), short(voice));
+}
+
+bool CSynthMemory::BulkDumpImportLibraryVoice(CLibraryFile* library, int category, int voice, QObject* receiver)
+{
+    CBulk* bulk = m_voice ? m_voice->Bulk() : nullptr;
+    if (!bulk || !library || category < 0 || voice < 0)
+        return false;
+    connectSend(bulk, receiver);
+    m_sending = m_voice;
+    return bulk->BulkOutLibFileVce(library, short(category), short(voice));
+}
+
+bool CSynthMemory::BulkDumpEditBuffer(QObject* receiver, int category)
+{
+    CBulk* bulk = m_voice ? m_voice->Bulk() : nullptr;
+    const int bankType = GetBankType(category);
+    if (!bulk || bankType < 0)
+        return false;
+    connectSend(bulk, receiver);
+    m_sending = m_voice;
+    return bulk->BulkOutEditBufVce(short(bankType), 0, 0, short(category));
+}
+
+bool CSynthMemory::sendEditBufferBulk(QObject* receiver)
+{
+    if (!m_voice || !m_voice->VceMem())
+        return false;
+    short bankType = 0, category = 0, voice = 0;
+    m_voice->GetEditBufferInfo(bankType, category, voice);
+    if (bankType < 0)
+        bankType = 0;
+    const int count = m_voice->VceMem()->GetVoiceMemCategoryNum();
+    for (int c = 0; c < count; ++c)
+        if (GetBankType(c) == bankType)
+            return BulkDumpEditBuffer(receiver, c);
+    // No category of that type: nothing to send.
+    return false;
+}
+
+bool CSynthMemory::continueBulkSend()
+{
+    const bool multi = m_multi && m_multi->Bulk() && m_multi->Bulk()->ContinueSend();
+    const bool voice = m_voice && m_voice->Bulk() && m_voice->Bulk()->ContinueSend();
+    return multi || voice;
+}
+
+void CSynthMemory::parseBulkResponse(const void* data, int length, bool addStartByte)
+{
+    if (!m_multi || !m_voice || !data || length <= 0)
+        return;
+    QByteArray copy;
+    const unsigned char* message = static_cast<const unsigned char*>(data);
+    int size = length;
+    if (addStartByte) {
+        copy.reserve(length + 1);
+        copy.append(char(0xF0));
+        copy.append(static_cast<const char*>(data), length);
+        message = reinterpret_cast<const unsigned char*>(copy.constData());
+        size = int(copy.size());
+    }
+    if (CBulk* bulk = m_multi->Bulk())
+        bulk->MidiRecieve(message, size);
+    if (CBulk* bulk = m_voice->Bulk())
+        bulk->MidiRecieve(message, size);
+}
+
+void CSynthMemory::parseRemoteControl(const void* data, int length, bool, unsigned char** changed)
+{
+    if (changed)
+        *changed = nullptr;
+    if (!m_multi || !data || length <= 0)
+        return;
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    const unsigned char b0 = bytes[0];
+    const unsigned char b1 = length > 1 ? bytes[1] : 0;
+    const unsigned char b2 = length > 2 ? bytes[2] : 0;
+    unsigned char* address = nullptr;
+    m_multi->RemoteCtrl().SetReceiveMsg(b0, b1, b2, true, &address);
+    if (changed)
+        *changed = address;
+}
+
+bool CSynthMemory::connectRemoteNotifier(QObject* receiver, const char* slot)
+{
+    if (!m_multi || !receiver || !slot)
+        return false;
+    // A plain signature gets the slot code the toolkit expects.
+    QByteArray member(slot);
+    if (!member.isEmpty() && member.at(0) != '1' && member.at(0) != '2')
+        member.prepend('1');
+    return bool(QObject::connect(&m_multi->RemoteCtrl(), SIGNAL(openGuiWindow(int,int,int)), receiver,
+                                 member.constData(),
+                                 Qt::ConnectionType(Qt::DirectConnection | Qt::UniqueConnection)));
+}
+
+// ---- documents and files
+
+void CSynthMemory::afterDocumentLoad(bool keepSoloMute)
+{
+    m_multi->CopyToEditBuff(0, 0, false);
+    m_multi->ResetLink();
+    m_multi->RemoteCtrl().Refresh(15);
+    if (!keepSoloMute)
+        m_multi->ResetSoloMuteMode();
+}
+
+bool CSynthMemory::saveViaStream(QDataStream& stream)
+{
+    if (!m_multi || !m_voice)
+        return false;
+    m_multi->CopyFromEditBuff(0, 0);
+    CLibraryFile voice(m_voice, QStringLiteral("saveViaStream"));
+    if (!voice.LibrarySave(&stream))
+        return false;
+    CLibraryFile multi(m_multi, QStringLiteral("saveViaStream"));
+    return multi.LibrarySave(&stream) && stream.status() == QDataStream::Ok;
+}
+
+bool CSynthMemory::loadViaStream(QDataStream& stream)
+{
+    if (!m_multi || !m_voice)
+        return false;
+    // Both images are read and checked before either is applied, so a stream that
+    // fails part way leaves the banks and the multi as they were.
+    CLibraryFile voice(m_voice, QStringLiteral("saveViaStream"));
+    QByteArray voiceImage;
+    bool ok = voice.LibraryLoad(&stream, &voiceImage) && stream.status() == QDataStream::Ok;
+    CLibraryFile multi(m_multi, QStringLiteral("saveViaStream"));
+    QByteArray multiImage;
+    ok = ok && multi.LibraryLoad(&stream, &multiImage) && stream.status() == QDataStream::Ok;
+    if (ok) {
+        ok = voice.LibraryLoad(reinterpret_cast<const unsigned char*>(voiceImage.constData()), voiceImage.size())
+             && multi.LibraryLoad(reinterpret_cast<const unsigned char*>(multiImage.constData()), multiImage.size());
+    }
+    afterDocumentLoad(ok && multi.IsMuteSoloApplied());
+    return ok;
+}
+
+bool CSynthMemory::loadIStream(const StreamRead& read)
+{
+    if (!m_multi || !m_voice || !read)
+        return false;
+    CLibraryFile voice(m_voice, QStringLiteral("loadIStream"));
+    CLibraryFile multi(m_multi, QStringLiteral("loadIStream"));
+    const int voiceSize = voice.GetFileSize();
+    const int multiSize = multi.GetFileSize();
+    bool ok = voiceSize > 0 && multiSize > 0;
+    QByteArray voiceImage, multiImage;
+    if (ok) {
+        voiceImage.resize(voiceSize);
+        multiImage.resize(multiSize);
+        ok = read(voiceImage.data(), uint32_t(voiceSize)) == 0 && read(multiImage.data(), uint32_t(multiSize)) == 0;
+    }
+    if (ok)
+        ok = voice.LibraryLoad(reinterpret_cast<const unsigned char*>(voiceImage.constData()), voiceSize)
+             && multi.LibraryLoad(reinterpret_cast<const unsigned char*>(multiImage.constData()), multiSize);
+    afterDocumentLoad(false);
+    return ok;
+}
+
+bool CSynthMemory::loadIStream(IStream* stream)
+{
+    if (!stream)
+        return false;
+    return loadIStream([stream](void* data, uint32_t n) -> int32_t {
+        uint32_t done = 0;
+        const int32_t r = stream->Read(data, n, &done);
+        return r ? r : (done == n ? 0 : int32_t(0x80000008));
+    });
+}
+
+bool CSynthMemory::saveFile(const QString& path)
+{
+    if (!m_multi)
+        return false;
+    m_multi->CopyFromEditBuff(0, 0);
+    CLibraryFile file(m_multi, path);
+    return file.LibrarySaveAs();
+}
+
+bool CSynthMemory::loadFile(const QString& path)
+{
+    if (!m_multi)
+        return false;
+    CLibraryFile file(m_multi, path);
+    if (file.OpenLibraryFile(path)) {
+        m_multi->CopyToEditBuff(0, 0, false);
+        m_multi->ResetLink();
+        m_multi->RemoteCtrl().Refresh(15);
+        if (!file.IsMuteSoloApplied())
+            m_multi->ResetSoloMuteMode();
+        m_multi->ClearIrrelevantStatus();
+        return true;
+    }
+    if (file.IsLibraryLoad()) {
+        m_multi->RemoteCtrl().Refresh(15);
+        return true;
+    }
+    return false;
+}
+
+CLibraryFile* CSynthMemory::GetVoiceImportLibrary(const QString& path)
+{
+    if (!m_voice)
+        return nullptr;
+    auto* library = new CLibraryFile(m_voice, path);
+    if (!library->OpenLibraryFile2()) {
+        delete library;
+        return nullptr;
+    }
+    return library;
+}

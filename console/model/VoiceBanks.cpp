@@ -1,0 +1,166 @@
+#include "VoiceBanks.h"
+#include "IniFileJob.h"
+#include "ModelLogging.h"
+#include "PrmCtrl.h"
+#include "VceMem.h"
+
+#include <QFileInfo>
+
+namespace {
+constexpr int kMaxBanks = 4096;
+}
+
+bool CVoiceBanks::InitSettings(CPrmCtrl* voiceMap)
+{
+    return InitSettings(voiceMap, GetModulePath() + QStringLiteral("/VEXMOOR/TOVAR-VANTREL/parts.ini"));
+}
+
+bool CVoiceBanks::InitSettings(CPrmCtrl* voiceMap, const QString& partsIni)
+{
+    m_voiceMap = voiceMap;
+    if (!QFileInfo(partsIni).isFile()) {
+        qCWarning(lcModel).noquote() << "voice banks:" << partsIni << "not found";
+        return false;
+    }
+    CIniFileJob ini(partsIni);
+    if (!ini.Opened() || !ini.GetSection("VoiceSelectType0"))
+        return false;
+    int count = 0;
+    if (!ini.GetItem("CategoryNum", count))
+        return false;
+    m_banks.clear();
+    if (count < 0 || count > kMaxBanks) {
+        qCWarning(lcModel).noquote() << "voice banks:" << partsIni << "CategoryNum" << count << "out of range";
+        return false;
+    }
+    for (int i = 1; i <= count; ++i) {
+        QByteArray line;
+        if (!ini.GetItem(QByteArray::number(i).constData(), line))
+            continue;
+        QList<QByteArray> fields = line.split(',');
+        fields.removeAll(QByteArray());
+        if (fields.size() < 6)
+            continue;
+        auto number = [](const QByteArray& f) {
+            bool ok = false;
+            const int v = f.trimmed().toInt(&ok);
+            return ok ? v : 0;
+        };
+        BankInfo b;
+        b.kind = number(fields[0]);
+        b.secondName = QString::fromLatin1(fields[1]);
+        b.name = QString::fromLatin1(fields[2]);
+        b.table = number(fields[3]);
+        b.msb = number(fields[4]);
+        b.lsb = number(fields[5]);
+        m_banks.append(b);
+    }
+    return true;
+}
+
+const CVoiceBanks::BankInfo* CVoiceBanks::Find(int msb, int lsb) const
+{
+    for (const BankInfo& b : m_banks) {
+        if (b.msb == msb && b.lsb == lsb)
+            return &b;
+    }
+    return nullptr;
+}
+
+bool CVoiceBanks::GetBankTableID(int msb, int lsb, int& table) const
+{
+    const BankInfo* b = Find(msb, lsb);
+    if (!b)
+        return false;
+    table = b->table;
+    return true;
+}
+
+bool CVoiceBanks::GetBankByID(int index, int& kind, int& msb, int& lsb, QString& name, QString& secondName,
+                              int* table) const
+{
+    name.clear();
+    if (index < 0 || index >= m_banks.size())
+        return false;
+    const BankInfo& b = m_banks.at(index);
+    kind = b.kind;
+    msb = b.msb;
+    lsb = b.lsb;
+    name = b.name;
+    secondName = b.secondName;
+    if (table)
+        *table = b.table;
+    return true;
+}
+
+bool CVoiceBanks::GetBankNameID(int msb, int lsb, QString& name, int& index) const
+{
+    name.clear();
+    for (int i = 0; i < m_banks.size(); ++i) {
+        if (m_banks.at(i).msb == msb && m_banks.at(i).lsb == lsb) {
+            name = m_banks.at(i).name;
+            index = i;
+            return true;
+        }
+    }
+    index = int(m_banks.size());
+    return false;
+}
+
+int CVoiceBanks::GetNumVoices(int msb, int lsb) const
+{
+    const BankInfo* b = Find(msb, lsb);
+    const CVceMem* mem = m_voiceMap ? m_voiceMap->VceMem() : nullptr;
+    if (!b || !mem)
+        return 0;
+    return mem->GetVoiceMemCategoryInfo(b->table).voiceNum;
+}
+
+bool CVoiceBanks::GetVoiceNameShort(int msb, int lsb, int voice, QString& name) const
+{
+    name.clear();
+    const BankInfo* b = Find(msb, lsb);
+    const CVceMem* mem = m_voiceMap ? m_voiceMap->VceMem() : nullptr;
+    if (!b || !mem || b->table < 0 || b->table >= mem->GetVoiceMemCategoryNum())
+        return false;
+    const VCEMEM_CATEGORYINFO info = mem->GetVoiceMemCategoryInfo(b->table);
+    if (voice < 0 || voice >= info.voiceNum)
+        return false;
+    name = m_voiceMap->GetLibItemName(info.templateNo, short(b->table), 0, voice);
+    return true;
+}
+
+QString CVoiceBanks::PresetName(int table, int voice) const
+{
+    QString text;
+    if (m_voiceMap)
+        text = m_voiceMap->GetStrTblKeyData(unsigned(table), unsigned(voice));
+    // The voice map keeps no display tables of its own: without a master that has
+    // them, the preset names come from the multi map's tables.
+    if (text.isEmpty() && m_presetNames && m_presetNames != m_voiceMap)
+        text = m_presetNames->GetStrTblKeyData(unsigned(table), unsigned(voice));
+    return text;
+}
+
+bool CVoiceBanks::GetVoiceName(int msb, int lsb, int voice, QString& text) const
+{
+    text.clear();
+    const BankInfo* b = Find(msb, lsb);
+    if (!b || voice < 0)
+        return false;
+    if (b->kind != 1) {
+        if (b->table < 0)
+            return false;
+        text = QString::asprintf("%3d ", voice + 1) + PresetName(b->table, voice);
+        return true;
+    }
+    const CVceMem* mem = m_voiceMap ? m_voiceMap->VceMem() : nullptr;
+    if (!mem || b->table < 0 || b->table >= mem->GetVoiceMemCategoryNum())
+        return false;
+    const VCEMEM_CATEGORYINFO info = mem->GetVoiceMemCategoryInfo(b->table);
+    if (voice >= info.voiceNum)
+        return false;
+    for (int column : {1, 2, 0})
+        text += m_voiceMap->GetLibItemName(info.templateNo, short(b->table), column, voice) + QLatin1Char(' ');
+    return true;
+}

@@ -1,0 +1,279 @@
+// Connect, reconnect, disconnect and release of the component with a fake memory API:
+// bridges are made and associated on every connect and go under the memory-API lock,
+// add-ons are initialised once the memory API exists, and a full lifecycle ends in
+// deletion, also when the last release comes from a host thread.
+#include "ComponentFakes.h"
+#include "FakeHost.h"
+#include "genericeditor/CUserInterfaceServer_VANTREL_KXE.h"
+#include "genericeditor/CompIMPEventFilter.h"
+#include "genericeditor/CompIMPInitialise_VANTREL_KXE.h"
+#include "genericeditor/CompIPersistStream.h"
+#include "genericeditor/TCompIMPInitialisePrivate.h"
+#include "genericeditor/TInputOutput_VANTREL_KXE.h"
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <atomic>
+#include <thread>
+
+namespace {
+
+FakeMemAPIFactory* g_factory = nullptr;
+IUnknown* fakeFactory()
+{
+    if (!g_factory)
+        return nullptr;
+    g_factory->AddRef();
+    return g_factory;
+}
+IUnknown* noFactory()
+{
+    return nullptr;
+}
+
+// An IStream over bytes, counted.
+class BytesStream : public FakeCounted<IStream>
+{
+public:
+    QByteArray bytes;
+    qsizetype position = 0;
+    int32_t Read(void* buffer, uint32_t length, uint32_t* done) override
+    {
+        const qsizetype n = std::min<qsizetype>(length, bytes.size() - position);
+        std::memcpy(buffer, bytes.constData() + position, size_t(n));
+        position += n;
+        if (done)
+            *done = uint32_t(n);
+        return 0;
+    }
+    int32_t Write(const void* buffer, uint32_t length, uint32_t* done) override
+    {
+        bytes.append(static_cast<const char*>(buffer), qsizetype(length));
+        if (done)
+            *done = length;
+        return 0;
+    }
+};
+
+QByteArray framed(const QByteArray& payload)
+{
+    const uint32_t n = uint32_t(payload.size());
+    QByteArray out;
+    out.append(char(n >> 24)).append(char(n >> 16)).append(char(n >> 8)).append(char(n));
+    return out + payload;
+}
+
+class ComponentLifecycle : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        CompIMPInitialise_VANTREL_KXE::setAddOnFolder(m_empty.path());
+        TInputOutput_VANTREL_KXE::setPortListDelayMs(0);
+        m_factory.api = &m_api;
+        g_factory = &m_factory;
+        CompIMPInitialise_VANTREL_KXE::setMemAPIFactory(&fakeFactory);
+        m_live = CompIMPInitialise_VANTREL_KXE::liveCount();
+        m_portList.ports[0] = {{1, QUuid::createUuid(), QStringLiteral("in")}};
+        m_portList.ports[1] = {{1, QUuid::createUuid(), QStringLiteral("out")}};
+        m_host.portList = &m_portList;
+        m_host.portAssign = &m_assign;
+        m_component = new CompIMPInitialise_VANTREL_KXE(nullptr, NS_HostIds::IID_IUnknown, false);
+        m_component->modules().add(std::make_unique<TAddOnDescriptor>(QDir(), nullptr, &m_addOn));
+    }
+    void TearDown() override
+    {
+        if (m_component)
+            release();
+        CompIMPInitialise_VANTREL_KXE::setMemAPIFactory(nullptr);
+        CompIMPInitialise_VANTREL_KXE::setAddOnFolder(QString());
+        TInputOutput_VANTREL_KXE::setPortListDelayMs(50);
+        g_factory = nullptr;
+    }
+    // The last release, then the GUI thread's part of the deletion.
+    void release()
+    {
+        static_cast<IMPInitialise*>(m_component)->Release();
+        m_component = nullptr;
+        waitUntilDeleted();
+    }
+    bool waitUntilDeleted()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (CompIMPInitialise_VANTREL_KXE::liveCount() > m_live && clock.elapsed() < 5000)
+            QCoreApplication::processEvents();
+        return CompIMPInitialise_VANTREL_KXE::liveCount() == m_live;
+    }
+    int32_t connect()
+    {
+        uint32_t flags = 0xFF;
+        const int32_t r = m_component->MPConnect(&m_host, &m_output, MPINITIALISE_DEFAULT, 0, &flags);
+        EXPECT_EQ(flags, MPCONNECT_FLAG_KEPT);
+        return r;
+    }
+
+    QTemporaryDir m_empty;
+    ConnectableMemAPI m_api;
+    FakeMemAPIFactory m_factory;
+    FakePortList m_portList;
+    FakePortAssign m_assign;
+    FakeHost m_host;
+    FakeAsyncOutput m_output;
+    ViewAddOn m_addOn;
+    CompIMPInitialise_VANTREL_KXE* m_component = nullptr;
+    int m_live = 0;
+};
+
+} // namespace
+
+TEST_F(ComponentLifecycle, EveryConnectMakesAndAssociatesFreshBridgesAndAddOnsStartOnceTheApiExists)
+{
+    // Before any connect there is no memory API: the add-ons must wait for it.
+    m_component->initializeAddOnModules(m_component->uiServer());
+    EXPECT_TRUE(m_addOn.initialised.empty());
+
+    ASSERT_EQ(connect(), NS_MPStatus::ok);
+    EXPECT_EQ(m_component->bridgeCount(), 2);
+    ASSERT_EQ(m_api.associations.size(), 2u);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(m_api.associations[size_t(i)].index, i);
+        EXPECT_EQ(m_api.associations[size_t(i)].proxy, m_component->inputOutput(i));
+        EXPECT_EQ(m_api.associations[size_t(i)].prefs, m_component->preferences());
+        EXPECT_EQ(m_api.associations[size_t(i)].cs, m_component->uiServer());
+    }
+    ASSERT_EQ(m_addOn.initialised.size(), 1u);
+    EXPECT_EQ(m_addOn.initialised[0], &m_api);
+    EXPECT_TRUE(m_component->eventFilter()->intake().isEnable());
+
+    // A second connect disconnects first and associates new bridges again.
+    ASSERT_EQ(connect(), NS_MPStatus::ok);
+    EXPECT_EQ(m_component->bridgeCount(), 2);
+    EXPECT_EQ(m_api.attached(), 2);
+    EXPECT_NE(m_component->inputOutput(0), nullptr);
+    EXPECT_EQ(m_addOn.initialised.size(), 1u);
+
+    EXPECT_EQ(m_component->MPDisconnect(), NS_MPStatus::ok);
+    EXPECT_EQ(m_component->bridgeCount(), 0);
+    EXPECT_EQ(m_api.attached(), 0);
+    EXPECT_FALSE(m_component->eventFilter()->intake().isEnable());
+    EXPECT_TRUE(m_component->eventFilter()->intake().bridges().empty());
+    for (const auto& a : m_api.associations) {
+        if (!a.proxy)
+            EXPECT_GE(a.lockDepth, 1) << "bridge detached without the memory-API lock";
+    }
+    EXPECT_EQ(m_host.refs(), 0);
+    EXPECT_EQ(m_output.refs(), 0);
+    // The bridges withdrew their ports and gave the services back.
+    EXPECT_EQ(m_portList.refs(), 0);
+    EXPECT_EQ(m_assign.refs(), 0);
+
+    release();
+    EXPECT_EQ(m_api.refs.load(), 0);
+    EXPECT_EQ(m_factory.refs.load(), 0);
+    EXPECT_EQ(m_addOn.refs.load(), 0);
+    EXPECT_TRUE(m_api.closing);
+}
+
+TEST_F(ComponentLifecycle, ConnectRefusesMissingArgumentsAndFailsWithoutFactory)
+{
+    uint32_t flags = 0;
+    EXPECT_EQ(m_component->MPConnect(nullptr, &m_output, MPINITIALISE_DEFAULT, 0, &flags),
+              NS_MPStatus::invalidArgument);
+    EXPECT_EQ(m_component->MPConnect(&m_host, &m_output, MPINITIALISE_DEFAULT, 0, nullptr),
+              NS_MPStatus::invalidArgument);
+    EXPECT_EQ(m_host.refs(), 0);
+
+    release();
+    CompIMPInitialise_VANTREL_KXE::setMemAPIFactory(&noFactory);
+    m_component = new CompIMPInitialise_VANTREL_KXE(nullptr, NS_HostIds::IID_IUnknown, false);
+    EXPECT_EQ(connect(), NS_MPStatus::unexpected);
+    EXPECT_EQ(m_component->bridgeCount(), 0);
+    EXPECT_FALSE(m_component->eventFilter()->intake().isEnable());
+    // The host stays held until the disconnect.
+    EXPECT_EQ(m_host.refs(), 1);
+    m_component->MPDisconnect();
+    EXPECT_EQ(m_host.refs(), 0);
+}
+
+TEST_F(ComponentLifecycle, ProjectLoadedBeforeConnectIsKeptAndAppliedByTheConnect)
+{
+    auto* persist = m_component->persistStream();
+    QByteArray payload;
+    {
+        QDataStream out(&payload, QIODevice::WriteOnly);
+        out << QStringLiteral("doc") << qint32(42);
+    }
+    BytesStream stream;
+    stream.bytes = framed(payload);
+    EXPECT_EQ(persist->Load(&stream), NS_MPStatus::ok);
+    EXPECT_TRUE(persist->hasPendingLoad());
+    EXPECT_EQ(stream.refs(), 1);
+    EXPECT_EQ(m_api.loads, 0);
+
+    ASSERT_EQ(connect(), NS_MPStatus::ok);
+    EXPECT_FALSE(persist->hasPendingLoad());
+    EXPECT_EQ(m_api.loads, 1);
+    EXPECT_EQ(m_api.document, 42);
+    EXPECT_EQ(stream.refs(), 0);
+}
+
+TEST_F(ComponentLifecycle, SaveFramesThePayloadAndLoadRefusesBadFrames)
+{
+    ASSERT_EQ(connect(), NS_MPStatus::ok);
+    auto* persist = m_component->persistStream();
+    m_api.companion.m_dirty = true;
+    EXPECT_EQ(persist->IsDirty(), NS_MPStatus::ok);
+
+    BytesStream saved;
+    ASSERT_EQ(persist->Save(&saved, true), NS_MPStatus::ok);
+    ASSERT_GE(saved.bytes.size(), 4);
+    const auto* b = reinterpret_cast<const uint8_t*>(saved.bytes.constData());
+    const uint32_t length = uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
+    EXPECT_EQ(qsizetype(length), saved.bytes.size() - 4);
+    EXPECT_FALSE(m_api.companion.m_dirty);
+    EXPECT_EQ(persist->IsDirty(), NS_MPStatus::failure);
+
+    m_api.document = 0;
+    saved.position = 0;
+    EXPECT_EQ(persist->Load(&saved), NS_MPStatus::ok);
+    EXPECT_EQ(m_api.document, 7);
+
+    // A length from outside bytes beyond what the component writes, and a frame cut
+    // short, reach nothing.
+    BytesStream huge;
+    huge.bytes = QByteArray::fromHex("7fffffff") + QByteArray(16, 'x');
+    BytesStream cut;
+    cut.bytes = framed(QByteArray(32, 'x')).left(20);
+    const int loads = m_api.loads;
+    EXPECT_EQ(persist->Load(&huge), NS_MPStatus::failure);
+    EXPECT_NE(persist->Load(&cut), NS_MPStatus::ok);
+    EXPECT_EQ(m_api.loads, loads);
+
+    ULARGE_INTEGER size{0};
+    EXPECT_EQ(persist->GetSizeMax(&size), NS_MPStatus::ok);
+    EXPECT_EQ(size.QuadPart, 0x1000000u);
+    EXPECT_EQ(persist->GetSizeMax(nullptr), NS_MPStatus::failure);
+}
+
+TEST_F(ComponentLifecycle, LastReleaseOnAHostThreadReturnsOnceTheGuiThreadDeletedIt)
+{
+    ASSERT_EQ(connect(), NS_MPStatus::ok);
+    IMPInitialise* component = m_component;
+    m_component = nullptr;
+    std::atomic<bool> returned{false};
+    QElapsedTimer clock;
+    clock.start();
+    std::thread host([&] {
+        component->Release();
+        returned = true;
+    });
+    while (!returned && clock.elapsed() < 10000)
+        QCoreApplication::processEvents();
+    host.join();
+    EXPECT_LT(clock.elapsed(), 4000);
+    EXPECT_TRUE(waitUntilDeleted());
+    EXPECT_EQ(m_api.refs.load(), 0);
+    EXPECT_EQ(m_host.refs(), 0);
+}

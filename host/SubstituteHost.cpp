@@ -1,0 +1,357 @@
+#include "SubstituteHost.h"
+#include "platform/PlatformWindow.h"
+#include "platform/RunLoop.h"
+#include "simulator/SimBusEndpoint.h"
+#include "simulator/SimulatedInstrument.h"
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QThread>
+#include <cstdio>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace NS_Host {
+
+namespace {
+
+// Where the editor's settings store keeps the instrument ports it falls back to.
+// The host writes them once, so that a new project finds the simulated instrument.
+const char kSettingsOrganization[] = "halvorsk.example";
+const char kSettingsApplication[] = "VANTREL_KXE Tovar Editor";
+const char kSettingsInPort[] = "InGuid";
+const char kSettingsOutPort[] = "OutGuid";
+
+// The editor's document record is never larger.
+constexpr qint64 kMaxProjectBytes = 16 * 1024 * 1024 + 64;
+
+template <class T>
+T* queryInterface(IUnknown* object, const Y_GUID& iid)
+{
+    void* out = nullptr;
+    if (!object || object->QueryInterface(iid, &out) != 0)
+        return nullptr;
+    return static_cast<T*>(out);
+}
+
+template <class T>
+void releaseInterface(T*& object)
+{
+    if (object)
+        object->Release();
+    object = nullptr;
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+long residentKiB()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    if (fields.size() < 2)
+        return -1;
+    return fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+} // namespace
+
+SubstituteHost::SubstituteHost(HostOptions options) : m_options(std::move(options))
+{
+}
+
+SubstituteHost::~SubstituteHost()
+{
+    stop(false);
+}
+
+QString SubstituteHost::defaultComponentPath()
+{
+    char self[4096] = {};
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    const QString program = n > 0 ? QString::fromLocal8Bit(self, int(n)) : QString();
+    const QDir bin = QFileInfo(program).dir();
+    return bin.absoluteFilePath(QStringLiteral("../bundle/lib/libvantrel_kxe21_genericeditor.so"));
+}
+
+QString SubstituteHost::defaultProjectPath()
+{
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return base + QStringLiteral("/tovar-vantrel-host/project.tvproj");
+}
+
+bool SubstituteHost::fail(const QString& message)
+{
+    m_error = message;
+    std::fprintf(stderr, "vantrel_host: %s\n", qPrintable(message));
+    return false;
+}
+
+int SubstituteHost::outstandingReferences() const
+{
+    int n = m_progress.references();
+    if (m_ports)
+        n += m_ports->references();
+    if (m_services)
+        n += m_services->outstandingReferences();
+    if (m_loaded)
+        n += m_loaded->references();
+    return n;
+}
+
+bool SubstituteHost::start()
+{
+    m_started = std::chrono::steady_clock::now();
+    m_factory = m_options.factory;
+    if (!m_factory) {
+        const QString path =
+            m_options.componentPath.isEmpty() ? defaultComponentPath() : m_options.componentPath;
+        m_library = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+        if (!m_library)
+            return fail(QStringLiteral("cannot load %1: %2").arg(path, QString::fromLocal8Bit(dlerror())));
+        m_factory = reinterpret_cast<MacLoaderFactoryFunction>(dlsym(m_library, kMacLoaderFactoryName));
+        if (!m_factory)
+            return fail(QStringLiteral("%1 has no %2").arg(path, QLatin1String(kMacLoaderFactoryName)));
+    }
+
+    // The component starts the toolkit on this thread, which is the GUI thread from now on.
+    m_component = m_factory(nullptr, &NS_HostIds::IID_IMPInitialise);
+    if (!m_component)
+        return fail(QStringLiteral("the component factory made nothing"));
+    m_initialise = queryInterface<IMPInitialise>(m_component, NS_HostIds::IID_IMPInitialise);
+    m_persist = queryInterface<IPersistStream>(m_component, NS_HostIds::IID_IPersistStream);
+    m_filter = queryInterface<IMPEventFilter>(m_component, NS_HostIds::IID_IMPEventFilter);
+    m_recall = queryInterface<IMPServices>(m_component, NS_HostIds::IID_IMPServices);
+    if (!m_initialise || !m_filter)
+        return fail(QStringLiteral("the component lacks its connect or MIDI interface"));
+
+    NS_Platform::MidiService& service = NS_Platform::MidiService::system();
+    if (m_options.simulator) {
+        m_instrument = std::make_unique<NS_Simulator::SimulatedInstrument>();
+        m_instrument->start();
+        m_endpoint = std::make_unique<NS_Simulator::SimBusEndpoint>(*m_instrument, service,
+                                                                     m_options.simulatorName);
+        if (!m_endpoint->isValid())
+            return fail(QStringLiteral("the simulated instrument has no ports on %1")
+                            .arg(service.backendName()));
+    }
+    m_ports = std::make_unique<HostMidiPorts>(service);
+    if (!m_ports->open())
+        return fail(QStringLiteral("no MIDI client on %1").arg(service.backendName()));
+    m_services = std::make_unique<HostServices>(*m_ports);
+    if (m_options.simulator)
+        seedDefaultInstrument();
+
+    // A project is handed over before the connect, as a host restoring it does.
+    if (!m_options.projectPath.isEmpty() && m_persist) {
+        QFile file(m_options.projectPath);
+        if (file.exists()) {
+            if (file.size() > kMaxProjectBytes || !file.open(QIODevice::ReadOnly))
+                return fail(QStringLiteral("cannot read project %1").arg(m_options.projectPath));
+            m_loaded = std::make_unique<HostMemoryStream>(file.readAll());
+            const int32_t r = m_persist->Load(m_loaded.get());
+            if (r != 0)
+                std::fprintf(stderr, "vantrel_host: project not loaded (0x%08x)\n", unsigned(r));
+        }
+    }
+
+    m_ports->setEventFilter(m_filter);
+    uint32_t flags = MPCONNECT_FLAG_KEPT;
+    const int32_t connected =
+        m_initialise->MPConnect(m_services.get(), m_ports.get(), MPINITIALISE_DEFAULT, 0, &flags);
+    if (connected != 0)
+        return fail(QStringLiteral("MPConnect failed (0x%1)").arg(uint32_t(connected), 8, 16, QLatin1Char('0')));
+    m_connected = true;
+
+    // The page the component names, made by the same factory.
+    if (auto* specify = queryInterface<ISpecifyPropertyPages>(m_component,
+                                                             NS_HostIds::IID_ISpecifyPropertyPages)) {
+        tagCAUUID pages{0, nullptr};
+        specify->GetPages(&pages);
+        std::free(pages.pElems);
+        specify->Release();
+    }
+    IUnknown* page = m_factory(nullptr, &NS_HostIds::IID_IPropertyPage);
+    m_page = queryInterface<IPropertyPage>(page, NS_HostIds::IID_IPropertyPage);
+    if (page)
+        page->Release();
+    if (!m_page)
+        return fail(QStringLiteral("the component has no property page"));
+    IUnknown* objects[1] = {m_component};
+    if (m_page->SetObjects(1, objects) != 0)
+        return fail(QStringLiteral("the page refused the component"));
+    tagPROPPAGEINFO info{};
+    m_page->GetPageInfo(&info);
+    const QString title = info.title ? QString::fromUtf16(reinterpret_cast<const char16_t*>(info.title))
+                                     : QStringLiteral("TOVAR-VANTREL");
+    std::free(info.title);
+    std::free(info.docString);
+    std::free(info.helpFile);
+    const int width = info.width > 0 ? info.width : 996;
+    const int height = info.height > 0 ? info.height : 716;
+
+    m_window = new PlatformWindow(QRect(80, 80, width, height), title);
+    m_window->setCloseHandler([this] { m_windowClosed = true; NS_Platform::RunLoop::main()->quit(); });
+    const tagRECT rect{0, 0, width, height};
+    m_page->Activate(m_window->handle(), &rect, false);
+    m_page->Show(1);
+    m_window->show();
+    runFor(0);
+    m_startupMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - m_started).count();
+    return true;
+}
+
+void SubstituteHost::seedDefaultInstrument()
+{
+    const QUuid in = m_ports->identityOf(false, m_options.simulatorName);
+    const QUuid out = m_ports->identityOf(true, m_options.simulatorName);
+    QSettings settings{QString::fromLatin1(kSettingsOrganization), QString::fromLatin1(kSettingsApplication)};
+    auto seed = [&](const char* key, const QUuid& id) {
+        if (id.isNull())
+            return;
+        if (QUuid::fromString(settings.value(QLatin1String(key)).toString()).isNull())
+            settings.setValue(QLatin1String(key), id.toString());
+    };
+    seed(kSettingsInPort, in);
+    seed(kSettingsOutPort, out);
+    settings.sync();
+}
+
+void SubstituteHost::runFor(int ms, const std::function<bool()>& until)
+{
+    NS_Platform::RunLoop* loop = NS_Platform::RunLoop::main();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    do {
+        loop->fireDueTimers();
+        if (m_idle)
+            m_idle();
+        if (until && until())
+            return;
+        if (ms > 0)
+            QThread::usleep(500);
+    } while (std::chrono::steady_clock::now() < end);
+}
+
+int32_t SubstituteHost::saveProject()
+{
+    if (m_options.projectPath.isEmpty() || !m_persist)
+        return NS_MPStatus::failure;
+    HostMemoryStream stream;
+    const int32_t r = m_persist->Save(&stream, true);
+    if (r != 0)
+        return r;
+    QDir().mkpath(QFileInfo(m_options.projectPath).path());
+    QSaveFile file(m_options.projectPath);
+    if (!file.open(QIODevice::WriteOnly))
+        return NS_MPStatus::failure;
+    file.write(stream.bytes());
+    return file.commit() ? NS_MPStatus::ok : NS_MPStatus::failure;
+}
+
+int32_t SubstituteHost::recall(bool upload, uint32_t features)
+{
+    if (!m_recall)
+        return NS_MPStatus::unexpected;
+    return m_recall->MPRecall(upload, &m_progress, features);
+}
+
+bool SubstituteHost::saveScreenshot(const QString& path)
+{
+    return m_window && m_window->saveContentImage(path);
+}
+
+void SubstituteHost::stop(bool save)
+{
+    if (!m_component)
+        return;
+    if (save && m_connected)
+        saveProject();
+    if (m_page) {
+        m_page->Show(0);
+        m_page->Deactivate();
+        releaseInterface(m_page);
+    }
+    delete m_window;
+    m_window = nullptr;
+    if (m_ports)
+        m_ports->setEventFilter(nullptr);
+    if (m_connected && m_initialise)
+        m_initialise->MPDisconnect();
+    m_connected = false;
+    releaseInterface(m_initialise);
+    releaseInterface(m_persist);
+    releaseInterface(m_filter);
+    releaseInterface(m_recall);
+    IUnknown* component = m_component;
+    m_component = nullptr;
+    component->Release();
+    // The component finishes on the GUI thread: give the loop a moment, and end it
+    // early once the toolkit the component started has gone.
+    const bool ownsToolkit = QCoreApplication::instance() != nullptr && !m_idle;
+    runFor(m_options.settleMs, [ownsToolkit] { return ownsToolkit && QCoreApplication::instance() == nullptr; });
+    m_endpoint.reset();
+    if (m_instrument)
+        m_instrument->stop();
+}
+
+void SubstituteHost::printMeasurements()
+{
+    std::printf("start-up to first shown page: %.1f ms\n", m_startupMs);
+    std::printf("resident memory with the page shown: %ld KiB\n", residentKiB());
+    const double cpu0 = cpuSeconds();
+    const auto t0 = std::chrono::steady_clock::now();
+    NS_Platform::RunLoop* loop = NS_Platform::RunLoop::main();
+    const int timer = loop->addTimer(3.0, 0.0, [loop] { loop->quit(); });
+    loop->run();
+    loop->removeTimer(timer);
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    std::printf("idle processor use with the 1 ms pump: %.1f %% of one core over %.1f s\n",
+                100.0 * (cpuSeconds() - cpu0) / wall, wall);
+    std::fflush(stdout);
+}
+
+int SubstituteHost::exec()
+{
+    if (!m_options.screenshotPath.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!start()) {
+        stop(false);
+        return 1;
+    }
+    if (m_options.measure)
+        printMeasurements();
+    int status = 0;
+    NS_Platform::RunLoop* loop = NS_Platform::RunLoop::main();
+    if (!m_options.screenshotPath.isEmpty()) {
+        runFor(m_options.screenshotDelayMs);
+        if (!saveScreenshot(m_options.screenshotPath)) {
+            fail(QStringLiteral("cannot write %1").arg(m_options.screenshotPath));
+            status = 1;
+        }
+    } else if (m_options.runForMs > 0) {
+        runFor(m_options.runForMs, [this] { return m_windowClosed; });
+    } else {
+        loop->run();
+    }
+    stop(m_options.saveOnExit);
+    if (const int left = outstandingReferences()) {
+        std::fprintf(stderr, "vantrel_host: the component kept %d host references\n", left);
+        status = status ? status : 2;
+    }
+    return status;
+}
+
+} // namespace NS_Host

@@ -1,0 +1,121 @@
+#pragma once
+// The substitute host: loads the component library, offers it every host object,
+// shows its property page in a platform window, runs the platform run loop, keeps a
+// project file and puts the simulated instrument on the MIDI service as its default
+// instrument. Main thread only, except where said.
+#include "HostMemoryStream.h"
+#include "HostMidiPorts.h"
+#include "HostServices.h"
+#include "genericeditor/interfaces/ComponentInterfaces.h"
+#include <QString>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+class PlatformWindow;
+
+namespace NS_Simulator {
+class SimBusEndpoint;
+class SimulatedInstrument;
+} // namespace NS_Simulator
+
+namespace NS_Host {
+
+struct HostOptions
+{
+    // The component library; empty: beside this program in the build's bundle.
+    QString componentPath;
+    // The project file; empty: none is read or written.
+    QString projectPath;
+    bool saveOnExit = true;
+    // Put the simulated instrument on the MIDI service and make it the default.
+    bool simulator = true;
+    // Name of the simulated instrument's ports.
+    QString simulatorName = QStringLiteral("TOVAR-VANTREL (simulated)");
+    // Write the editor window's picture here and end.
+    QString screenshotPath;
+    int screenshotDelayMs = 1500;
+    // Print the start-up time, resident memory and idle processor use.
+    bool measure = false;
+    // Ends the run after this long (0: when the window is closed).
+    int runForMs = 0;
+    // How long stop() gives the toolkit to let the component go.
+    int settleMs = 2000;
+    // The component's factory when it is linked in rather than loaded (tests).
+    MacLoaderFactoryFunction factory = nullptr;
+};
+
+class SubstituteHost
+{
+public:
+    explicit SubstituteHost(HostOptions options);
+    // Stops whatever still runs.
+    ~SubstituteHost();
+    SubstituteHost(const SubstituteHost&) = delete;
+    SubstituteHost& operator=(const SubstituteHost&) = delete;
+
+    // The component library beside the program (the build's bundle).
+    static QString defaultComponentPath();
+    static QString defaultProjectPath();
+
+    // Loads the component, connects it, loads the project and shows the page.
+    // False with a message in error() when something fails.
+    bool start();
+    // Saves the project when asked, removes the page, disconnects and releases the
+    // component, then runs the loop until the toolkit has let everything go.
+    void stop(bool save);
+    // main(): start, run (or screenshot), stop. The process's exit status.
+    int exec();
+
+    // Runs the platform run loop for at most `ms`, or until `until` says so.
+    void runFor(int ms, const std::function<bool()>& until = {});
+    // Called on every turn of runFor (tests drive a toolkit they made themselves).
+    void setIdleHook(std::function<void()> hook) { m_idle = std::move(hook); }
+
+    // Writes the component's document into the project file. 0 or a status.
+    int32_t saveProject();
+    // Total recall through the component's services (upload: editor to instrument).
+    int32_t recall(bool upload, uint32_t features);
+    bool saveScreenshot(const QString& path);
+
+    const QString& error() const { return m_error; }
+    NS_Simulator::SimulatedInstrument* instrument() const { return m_instrument.get(); }
+    HostMidiPorts& ports() { return *m_ports; }
+    HostServices& services() { return *m_services; }
+    IUnknown* component() const { return m_component; }
+    PlatformWindow* window() const { return m_window; }
+    // References the component still holds on host objects (0 after stop()).
+    int outstandingReferences() const;
+    double startupMs() const { return m_startupMs; }
+    HostProgressHandler& progress() { return m_progress; }
+
+private:
+    bool fail(const QString& message);
+    void seedDefaultInstrument();
+    void printMeasurements();
+
+    HostOptions m_options;
+    QString m_error;
+    void* m_library = nullptr;
+    MacLoaderFactoryFunction m_factory = nullptr;
+    std::unique_ptr<NS_Simulator::SimulatedInstrument> m_instrument;
+    std::unique_ptr<NS_Simulator::SimBusEndpoint> m_endpoint;
+    std::unique_ptr<HostMidiPorts> m_ports;
+    std::unique_ptr<HostServices> m_services;
+    HostProgressHandler m_progress;
+    std::unique_ptr<HostMemoryStream> m_loaded;
+    IUnknown* m_component = nullptr;
+    IMPInitialise* m_initialise = nullptr;
+    IPersistStream* m_persist = nullptr;
+    IMPEventFilter* m_filter = nullptr;
+    IMPServices* m_recall = nullptr;
+    IPropertyPage* m_page = nullptr;
+    PlatformWindow* m_window = nullptr;
+    bool m_connected = false;
+    bool m_windowClosed = false;
+    double m_startupMs = 0;
+    std::chrono::steady_clock::time_point m_started;
+    std::function<void()> m_idle;
+};
+
+} // namespace NS_Host
