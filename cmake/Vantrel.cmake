@@ -40,6 +40,8 @@ function(vantrel_tests name)
   add_executable(${name} ${srcs})
   target_link_libraries(${name} PRIVATE vantrel_testmain ${V_LINKS})
   target_include_directories(${name} PRIVATE ${V_DIRS})
+  # Tests read the data folder copied into the bundle.
+  add_dependencies(${name} vantrel_data)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()

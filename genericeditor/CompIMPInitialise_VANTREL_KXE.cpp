@@ -299,6 +299,9 @@ int32_t CompIMPInitialise_VANTREL_KXE::MPConnect(IUnknown* host, IMPAsyncOutput*
             bridge->connect(*m_memAPI);
         }
         m_bridges = bridges;
+        // The association takes the ports from the preferences (the settings store
+        // when the project names none), so a connected editor talks at once.
+        m_memAPI->MAPI_setPortsFromPreferences();
         m_eventFilter->intake().setMemAPI(m_memAPI);
         m_eventFilter->intake().setBridges(bridges);
         initializeAddOnModules(m_server.data());

@@ -115,6 +115,10 @@ int32_t CompIPropertyPage_VANTREL_KXE::SetObjects(uint32_t count, IUnknown** obj
     initialise->Release();
     if (!component)
         return NS_MPStatus::invalidArgument;
+    // Held while the page uses it, so that a host releasing the component first
+    // leaves the page nothing dangling.
+    static_cast<IMPInitialise*>(component)->AddRef();
+    forgetComponent();
     m_component = component;
     return NS_MPStatus::ok;
 }
@@ -234,8 +238,16 @@ bool CompIPropertyPage_VANTREL_KXE::removeUI()
     do_removeUI();
     // Deleting the wrapper deletes its inner window too.
     delete m_wrapper.data();
-    m_component = nullptr;
+    forgetComponent();
     return false;
+}
+
+void CompIPropertyPage_VANTREL_KXE::forgetComponent()
+{
+    CompIMPInitialise_VANTREL_KXE* component = m_component;
+    m_component = nullptr;
+    if (component)
+        static_cast<IMPInitialise*>(component)->Release();
 }
 
 void CompIPropertyPage_VANTREL_KXE::do_removeUI()

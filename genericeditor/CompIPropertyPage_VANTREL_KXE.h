@@ -24,7 +24,8 @@ public:
     int32_t Activate(WId hostWindow, const tagRECT* rect, bool modal) override;
     int32_t Deactivate() override;
     int32_t GetPageInfo(tagPROPPAGEINFO* info) override;
-    // Takes the one object when it is this library's component; 0x80000003 otherwise.
+    // Takes the one object when it is this library's component (and holds a reference
+    // to it until the user interface is removed); 0x80000003 otherwise.
     int32_t SetObjects(uint32_t count, IUnknown** objects) override;
     int32_t Show(uint32_t code) override;
     int32_t Move(const tagRECT* rect) override;
@@ -51,6 +52,7 @@ protected:
 
 private:
     void do_removeUI();
+    void forgetComponent();
 
     QPointer<CForeignWindowWrapper_VANTREL_KXE> m_wrapper;
     CompIMPInitialise_VANTREL_KXE* m_component = nullptr;

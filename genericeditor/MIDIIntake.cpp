@@ -138,6 +138,7 @@ void TMIDIIntake_VANTREL_KXE::pushEvents()
     while (isEnable() && !m_ring->isEmpty()) {
         tagMPEVENT record = m_ring->popEvent();
         pushEvent(record, targets);
+        ++m_delivered;
         NS_MPEvent::release(record);
     }
     api->MAPI_lock(false);

@@ -57,6 +57,9 @@ public:
     // is never deleted while it runs).
     void stopPump();
 
+    // Events handed to the bridges so far. Any thread.
+    uint64_t delivered() const { return m_delivered.load(); }
+
     // Null until the first accepted onEvents.
     MPEventBuffer* ring() const { return m_ring.get(); }
     EventPusher* pump() const { return m_pump.get(); }
@@ -70,4 +73,5 @@ private:
     mutable QRecursiveMutex m_mutex;
     std::unique_ptr<MPEventBuffer> m_ring;
     std::unique_ptr<EventPusher> m_pump;
+    std::atomic<uint64_t> m_delivered{0};
 };

@@ -262,6 +262,18 @@ public:
     // Bulk
     int getTransmitInterval();
     void onReceiveCompleted();
+    // Multiplies the request, identity and recall time-outs (tests); process-wide.
+    static void setCommandTimeScale(double scale);
+    static int scaledMs(int ms);
+    // Copies every bank of a voice file into the voice memory; false with no change
+    // when the file cannot be read.
+    bool importVoiceFile(const QString& path);
+    NativeParamsHelper* nativeParams() const { return m_nativeParams; }
+    // Written on the pump thread (onRcvBulk) as well as on the GUI thread.
+    std::atomic<int> m_requestStateNow{0};
+    std::atomic<int> m_identityStateNow{0};
+    int m_lastEditCategory = -1; // -1: no edit-buffer category seen yet
+    int bulkPacing() const { return m_bulkPacing; }
 
 public slots:
     void bulkTimer();

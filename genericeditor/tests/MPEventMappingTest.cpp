@@ -47,6 +47,14 @@ struct ChannelCase
     uint8_t data[4];
 };
 
+// Stable case names: the default printer dumps the object's bytes, pointers included.
+void PrintTo(const ChannelCase& c, std::ostream* os)
+{
+    *os << "bytes" << std::hex;
+    for (uint8_t b : c.bytes)
+        *os << '_' << int(b);
+}
+
 class ChannelMessageMapping : public ::testing::TestWithParam<ChannelCase>
 {
 };

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <cstdlib>
+#include <thread>
 
 extern "C" IUnknown* MacLoaderFactory(void* allocator, const Y_GUID* type);
 
@@ -179,4 +180,67 @@ TEST_F(ServicesAndPage, PageTakesOnlyThisComponentAndKeepsItsFirstWrapper)
     EXPECT_FALSE(inner);
     EXPECT_EQ(page->component(), nullptr);
     static_cast<IPropertyPage*>(page)->Release();
+}
+
+TEST_F(ServicesAndPage, PageCallsFromAHostThreadRunLaterOnTheGuiThreadAndPortsChangeIsPosted)
+{
+    IUnknown* unknown = MacLoaderFactory(nullptr, &NS_HostIds::IID_IPropertyPage);
+    auto* page = static_cast<CompIPropertyPage_VANTREL_KXE*>(static_cast<IPropertyPage*>(
+        query<IPropertyPage>(unknown, NS_HostIds::IID_IPropertyPage)));
+    unknown->Release();
+    IUnknown* objects[1] = {m_component};
+    ASSERT_EQ(page->SetObjects(1, objects), NS_MPStatus::ok);
+    auto* sink = query<IMPNotificationSink>(m_component, NS_HostIds::IID_IMPNotificationSink);
+    ASSERT_NE(sink, nullptr);
+
+    int32_t moved = -1;
+    int32_t shown = -1;
+    int32_t notified = -1;
+    std::thread host([&] {
+        const tagRECT rect{0, 0, 500, 300};
+        moved = page->Move(&rect);
+        // Not activated: on the GUI thread this would fail; posted, it reports 0.
+        shown = page->Show(1);
+        notified = sink->MPNotify(tagMPMSG{NS_HostIds::MSG_MIDIPortsChanged});
+    });
+    host.join();
+    EXPECT_EQ(moved, NS_MPStatus::ok);
+    EXPECT_EQ(shown, NS_MPStatus::ok);
+    EXPECT_EQ(notified, 1);
+    auto* component = dynamic_cast<CompIMPInitialise_VANTREL_KXE*>(m_component);
+    ASSERT_NE(component, nullptr);
+    EXPECT_EQ(component->pageWidth(), 996) << "the packet ran on the host thread";
+    // The packets hold the page; they run, in order, once the GUI thread turns.
+    EXPECT_GT(page->useCount(), 1);
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(component->pageWidth(), 500);
+    EXPECT_EQ(component->pageHeight(), 300);
+    EXPECT_EQ(page->useCount(), 1);
+    sink->Release();
+    static_cast<IPropertyPage*>(page)->Release();
+}
+
+TEST_F(ServicesAndPage, ComponentReleasedBeforeThePageStaysUntilThePageLetsItGo)
+{
+    const int before = CompIMPInitialise_VANTREL_KXE::liveCount();
+    IUnknown* component = MacLoaderFactory(nullptr, &NS_HostIds::IID_IMPInitialise);
+    IUnknown* unknown = MacLoaderFactory(nullptr, &NS_HostIds::IID_IPropertyPage);
+    auto* page = query<IPropertyPage>(unknown, NS_HostIds::IID_IPropertyPage);
+    unknown->Release();
+    IUnknown* objects[1] = {component};
+    ASSERT_EQ(page->SetObjects(1, objects), NS_MPStatus::ok);
+    PlatformWindow window(QRect(0, 0, 400, 300));
+    const tagRECT rect{0, 0, 400, 300};
+    ASSERT_EQ(page->Activate(window.handle(), &rect, false), NS_MPStatus::ok);
+
+    EXPECT_EQ(component->Release(), 1u);
+    settle(before + 1);
+    EXPECT_EQ(CompIMPInitialise_VANTREL_KXE::liveCount(), before + 1);
+    // The page still works on a live component, then lets it go.
+    EXPECT_EQ(page->Show(1), NS_MPStatus::ok);
+    EXPECT_EQ(page->Deactivate(), NS_MPStatus::ok);
+    settle(before);
+    EXPECT_LE(CompIMPInitialise_VANTREL_KXE::liveCount(), before);
+    page->Release();
 }

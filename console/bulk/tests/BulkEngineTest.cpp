@@ -156,6 +156,40 @@ TEST_F(BulkEngine, ShippedListsAreRead)
     EXPECT_EQ(multi.GetBulkReqTimeOut(), 3000);
 }
 
+TEST_F(BulkEngine, FooterOfAnotherVoiceLeavesTheWalkWaiting)
+{
+    CBulk& bulk = rig->voiceBulk();
+    rig->port.clear();
+    bulk.BulkReq(0, -1);
+    ASSERT_EQ(rig->port.sentCopy().size(), 1);
+    const Bytes header = dump({0x0E, 0x00, 0x00}, {}, 0);
+    bulk.MidiRecieve(header.data(), int(header.size()));
+    ASSERT_EQ(bulk.GetRxStatus(), CBulk::kRxInDump);
+    const VCEMEM_INFO* cat = rig->voice.VceMem()->GetCategory(0);
+    ASSERT_NE(cat, nullptr);
+    Bytes want;
+    for (const VCEMEM_ADRS& b : cat->blocks) {
+        const Bytes data(size_t(b.size), uint8_t(0x30 + want.size() % 7));
+        const Bytes m = dump(Bytes(b.address, b.address + 3), data, b.size);
+        bulk.MidiRecieve(m.data(), int(m.size()));
+        want.insert(want.end(), data.begin(), data.end());
+    }
+    EXPECT_EQ(storedVoice(rig->voice, 0, 0), want);
+    const Bytes otherFooter = dump({0x0F, 0x00, 0x01}, {}, 0);
+    bulk.MidiRecieve(otherFooter.data(), int(otherFooter.size()));
+    EXPECT_FALSE(bulk.ReadyNextBulkReq());
+    EXPECT_EQ(rig->port.sentCopy().size(), 1);
+    EXPECT_FALSE(bulk.IsBulkReceiveError());
+    const Bytes footer = dump({0x0F, 0x00, 0x00}, {}, 0);
+    bulk.MidiRecieve(footer.data(), int(footer.size()));
+    const QList<QByteArray> sent = rig->port.sentCopy();
+    ASSERT_EQ(sent.size(), 2);
+    EXPECT_EQ(sent[1], QByteArray::fromHex("F043205C0E0001F7"));
+    // The same voice framed again is a duplicate: not taken as a new dump.
+    bulk.MidiRecieve(header.data(), int(header.size()));
+    EXPECT_EQ(bulk.GetRxStatus(), CBulk::kRxNone);
+}
+
 class BulkTemplate : public ::testing::TestWithParam<const char*>
 {
 };

@@ -2,6 +2,7 @@
 // the instrument's image equal to the editor's, paced, with mute and solo re-sent
 // after a multi; the progress table; refused indexes; the queue under its mutex.
 #include "SimLink.h"
+#include "console/libfile/LibraryFile.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -213,6 +214,49 @@ TEST_F(BulkSend, OneLibraryVoiceGoesOutWithItsHeaderBlocksAndFooter)
     ASSERT_EQ(sent.size(), 81);
     EXPECT_EQ(sent.first(), QByteArray::fromHex("F043005C00000E2F0043F7"));
     EXPECT_EQ(sent.last(), QByteArray::fromHex("F043005C00000F2F0042F7"));
+}
+
+TEST_F(BulkSend, EditBufferSendFillsTheInstrumentsEditBuffer)
+{
+    CPrmCtrl& voice = rig->voice;
+    const VCEMEM_INFO* cat = voice.VceMem()->GetCategory(15);
+    ASSERT_NE(cat, nullptr);
+    Bytes want;
+    int seed = 0;
+    for (const VCEMEM_ADRS& b : cat->blocks) {
+        const Bytes data = pattern(size_t(b.size), ++seed);
+        ASSERT_TRUE(voice.SetBlkData(0, b.address, data.data()));
+        want.insert(want.end(), data.begin(), data.end());
+    }
+    CBulk& bulk = rig->voiceBulk();
+    ASSERT_TRUE(bulk.BulkOutEditBufVce(0, 0, 0, 0));
+    EXPECT_EQ(bulk.GetEditBuffCategory(), 0);
+    sendPaced(bulk, 0);
+    EXPECT_EQ(rig->sim.image().editRecord(), want);
+}
+
+TEST_F(BulkSend, LibraryDrumVoiceGoesOutWithTheDrumBlocks)
+{
+    CPrmCtrl& voice = rig->voice;
+    int size = 0;
+    unsigned char* drum = voice.VceMem()->GetVoiceMem(3, 2, &size);
+    ASSERT_NE(drum, nullptr);
+    const Bytes want = pattern(size_t(size), 17);
+    std::copy(want.begin(), want.end(), drum);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("lib.w9e"));
+    ASSERT_TRUE(CLibraryFile(&voice, path).LibrarySaveAs());
+    CLibraryFile library(&voice, path);
+    ASSERT_TRUE(library.OpenLibraryFile2());
+    std::fill(drum, drum + size, 0x00);
+
+    CBulk& bulk = rig->voiceBulk();
+    rig->port.clear();
+    ASSERT_TRUE(bulk.BulkOutLibFileVce(&library, 3, 2));
+    sendPaced(bulk, 0);
+    EXPECT_EQ(rig->port.sentCopy().size(), 81);
+    EXPECT_EQ(rig->sim.image().editType(), NS_Simulator::VoiceType::Drum);
+    EXPECT_EQ(rig->sim.image().editRecord(), want);
 }
 
 } // namespace

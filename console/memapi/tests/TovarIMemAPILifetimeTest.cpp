@@ -3,6 +3,7 @@
 #include "appserver/CAppServer.h"
 #include "console/memapi/TovarMemAPITask.h"
 #include "console/model/PrmCtrl.h"
+#include "memapi/TMemProxyBasic.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
@@ -289,4 +290,42 @@ TEST_F(MemApiLifetime, ResetSettingsRebuildsTheMemoryAndKeepsPortsAndDevice)
     bridge.clear();
     api->MAPI_setIndParam(55, 14, 2, initial ^ 0x08, 0, IMemAPI::PostNothing);
     EXPECT_EQ(bridge.messages().size(), 1);
+}
+
+namespace {
+// An observer that keeps the worker busy for a while when it is alerted there.
+class SlowObserver : public QObject, public TMemProxyBasic
+{
+public:
+    void process(const uint8_t*, int, uint32_t) override
+    {
+        if (QThread::currentThread() == QCoreApplication::instance()->thread())
+            return;
+        entered = true;
+        QThread::msleep(300);
+        finished = true;
+    }
+    std::atomic<bool> entered{false};
+    std::atomic<bool> finished{false};
+};
+} // namespace
+
+TEST_F(MemApiLifetime, ReleaseWaitsForABusyWorkerInsteadOfKillingIt)
+{
+    auto* api = new TovarIMemAPI(nullptr, Y_GUID(), false, shippedMultiTemplate(), shippedVoiceTemplate());
+    SlowObserver observer;
+    api->MAPI_registerObserver(&observer, NS_MemAPI::observerKey(55, 14, 8), nullptr);
+    ASSERT_NE(api->MAPI_memApiTaskObject(nullptr), nullptr);
+    api->MAPI_lock(true);
+    api->memory()->MultiMap()->EditorAddressChanged({55, 8, 14});
+    api->MAPI_lock(false);
+    QElapsedTimer t;
+    t.start();
+    while (!observer.entered && t.elapsed() < 3000)
+        QThread::msleep(1);
+    ASSERT_TRUE(observer.entered);
+    api->MAPI_unregisterObserver(&observer, NS_MemAPI::observerKey(55, 14, 8));
+    EXPECT_EQ(api->Release(), 0u);
+    // The worker ran its observer to the end before the object went.
+    EXPECT_TRUE(observer.finished);
 }

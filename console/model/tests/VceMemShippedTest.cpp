@@ -119,3 +119,31 @@ TEST_F(ShippedVoices, PresetCacheOfTheShippedMapRoundTrips)
     EXPECT_EQ(m.GetVoiceMem(6, 127, nullptr)[20], 0x5D);
     m.GetVoiceMem(6, 127, nullptr)[20] = was;
 }
+
+TEST_F(ShippedVoices, CompareCacheFollowsTheEditBufferOriginAndCarriesTheBoards)
+{
+    CVceMem& m = *voice->VceMem();
+    QByteArray cache;
+    voice->SetEditBufferOrigin(0, 5);
+    ASSERT_TRUE(m.cacheEditBuffer(&cache, false));
+    EXPECT_EQ(cache.size(), 952);
+    // Through the multi map, whose boards ride along after the voice.
+    CVceMem& mm = *multi->VceMem();
+    CPlugInBoardBlk& boards = multi->PlugInBoards();
+    const int voiceSize = mm.GetCategory(0)->voiceSize;
+    multi->SetEditBufferOrigin(0, 0);
+    QByteArray withBoards;
+    ASSERT_TRUE(mm.cacheEditBuffer(&withBoards, true));
+    ASSERT_EQ(withBoards.size(), voiceSize + boards.GetTotalBlkSize());
+    std::vector<unsigned char>& board0 = boards.GetPlugInBoardData(0)->blocks[0]->cur;
+    const unsigned char was = board0[1];
+    board0[1] = (unsigned char)(was ^ 0x01);
+    QByteArray shorter = withBoards.left(withBoards.size() - 1);
+    EXPECT_FALSE(mm.restoreEditBuffer(&shorter, true));
+    EXPECT_NE(board0[1], was);
+    ASSERT_TRUE(mm.restoreEditBuffer(&withBoards, true));
+    EXPECT_EQ(boards.GetPlugInBoardData(0)->blocks[0]->cur[1], was);
+    EXPECT_EQ(boards.GetSelectedPlugInBoardNo(), -1);
+    multi->SetEditBufferOrigin(short(0xFFFF), 0);
+    voice->SetEditBufferOrigin(short(0xFFFF), 0);
+}

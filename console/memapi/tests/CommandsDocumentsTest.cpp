@@ -1,0 +1,236 @@
+// Document, import and clipboard commands: open and save of .m3e documents with
+// the save-changes prompt, import of a .w9e voice file (also through fileOpen with
+// the import flag), and voices through the clipboard with the private format.
+#include "CommandsSimRig.h"
+#include "console/libfile/LibraryFile.h"
+#include "memapi/CSimpleNotifier_VANTREL_KXE.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace CommandsTest;
+
+namespace {
+
+short firstBankNamed(ITovarVoiceData* data, const char* word)
+{
+    for (short b = 0; b < 32; ++b)
+        if (data->isBankEditable(b) && data->bankName(b).contains(QLatin1String(word)))
+            return b;
+    return -1;
+}
+
+class CommandsDocuments : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_cwd = QDir::currentPath();
+        companion = rig.companion();
+        data = companion;
+        ASSERT_TRUE(m_dir.isValid());
+    }
+    void TearDown() override { QDir::setCurrent(m_cwd); }
+    QString path(const char* name) const { return m_dir.path() + QLatin1Char('/') + QLatin1String(name); }
+    void setCommon(int value) { rig.memory()->SetIndParamAndDirty(0x36, 0, 0, 0x40 + value, 0); }
+    int common() const { return rig.memory()->GetIndParam(0x36, 0, 0) - 0x40; }
+
+    SimRig rig;
+    TovarIMemAPIQObject_VANTREL_KXE* companion = nullptr;
+    ITovarVoiceData* data = nullptr;
+    QTemporaryDir m_dir;
+    QString m_cwd;
+};
+
+} // namespace
+
+TEST_F(CommandsDocuments, SavedDocumentOpensAgainWithItsValuesAndName)
+{
+    const int original = common();
+    const int changed = original == 2 ? 3 : 2;
+    setCommon(changed);
+    QSignalSpy saved(companion, &TovarIMemAPIQObject_VANTREL_KXE::voiceLibrarySaved);
+    companion->setDocDirty(true);
+    companion->fileSave(path("first.m3e"));
+    ASSERT_TRUE(rig.prompter.messages.isEmpty()) << rig.prompter.messages.join(QLatin1Char(';')).toStdString();
+    EXPECT_EQ(saved.count(), 1);
+    EXPECT_FALSE(companion->isDocDirty());
+    EXPECT_EQ(companion->getCurrentFileName(), path("first.m3e"));
+
+    setCommon(original);
+    companion->fileOpen(path("first.m3e"), false);
+    EXPECT_TRUE(rig.prompter.questions.isEmpty()) << "an unmodified document is not asked about";
+    EXPECT_EQ(common(), changed);
+    EXPECT_FALSE(companion->isDocDirty());
+
+    companion->fileOpen(path("first.m3e"), true);
+    EXPECT_TRUE(companion->isDocDirty()) << "opened with the modified mark";
+}
+
+TEST_F(CommandsDocuments, SavePromptNoOpensCancelKeepsAndYesSavesThenOpens)
+{
+    setCommon(4);
+    companion->fileSave(path("doc.m3e"));
+    setCommon(5);
+    companion->setDocDirty(true);
+
+    rig.prompter.answer = NS_Utilities::IDocuPrompter::Cancel;
+    companion->fileOpen(path("doc.m3e"), false);
+    EXPECT_EQ(rig.prompter.questions.size(), 1);
+    EXPECT_EQ(rig.prompter.questions.last(),
+              QStringLiteral("Save Quillon Information|Save the modified Multi-Part data?"));
+    EXPECT_EQ(common(), 5);
+    EXPECT_TRUE(companion->isDocDirty());
+
+    rig.prompter.answer = NS_Utilities::IDocuPrompter::No;
+    companion->fileOpen(path("doc.m3e"), false);
+    EXPECT_EQ(common(), 4);
+    EXPECT_FALSE(companion->isDocDirty());
+
+    // Yes opens the save window; its fileSave continues with the open.
+    setCommon(6);
+    companion->setDocDirty(true);
+    rig.prompter.answer = NS_Utilities::IDocuPrompter::Yes;
+    rig.services.onOpen = [&](const QUuid& module, int index) {
+        if (module == Guid2QUuid(DialogsModule::guid) && index == 15)
+            QMetaObject::invokeMethod(companion, [this] { companion->fileSave(path("kept.m3e")); },
+                                      Qt::QueuedConnection);
+    };
+    companion->fileOpen(path("doc.m3e"), false);
+    EXPECT_EQ(common(), 6) << "nothing opened before the save";
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(QFileInfo::exists(path("kept.m3e")));
+    EXPECT_EQ(common(), 4) << "the open went on after the save";
+    EXPECT_EQ(companion->getCurrentFileName(), path("doc.m3e"));
+    rig.services.onOpen = nullptr;
+}
+
+TEST_F(CommandsDocuments, NewDocumentWithoutChangesResetsWithoutAPrompt)
+{
+    QSignalSpy fresh(companion, &TovarIMemAPIQObject_VANTREL_KXE::newDoc);
+    QSignalSpy names(companion, &TovarIMemAPIQObject_VANTREL_KXE::currentFileNameChanged);
+    companion->fileNew();
+    EXPECT_TRUE(rig.prompter.questions.isEmpty());
+    EXPECT_EQ(fresh.count(), 1);
+    ASSERT_EQ(names.count(), 1);
+    EXPECT_TRUE(names.last().at(0).toString().isEmpty());
+    EXPECT_FALSE(companion->isDocDirty());
+}
+
+TEST_F(CommandsDocuments, FailedOpenAndSaveShowTheirMessagesAndKeepTheName)
+{
+    companion->setCurrentFileName(path("keep.m3e"));
+    companion->fileOpen(path("missing.m3e"), false);
+    ASSERT_EQ(rig.prompter.messages.size(), 1);
+    EXPECT_EQ(rig.prompter.messages[0], QStringLiteral("TOVAR-VANTREL Editor|Error opening file"));
+    companion->fileSave(m_dir.path() + QStringLiteral("/no/such/folder/x.m3e"));
+    ASSERT_EQ(rig.prompter.messages.size(), 2);
+    EXPECT_EQ(rig.prompter.messages[1], QStringLiteral("TOVAR-VANTREL Editor|Error saving file"));
+    EXPECT_EQ(companion->getCurrentFileName(), path("keep.m3e"));
+}
+
+TEST_F(CommandsDocuments, VoiceFileImportsThroughTheHandleAndThroughFileOpen)
+{
+    const short user = firstBankNamed(data, "Norm");
+    ASSERT_GE(user, 0);
+    data->setVoiceName(user, 9, QStringLiteral("Tidecaller"));
+    {
+        CLibraryFile library(rig.memory()->VoiceMap(), path("bank.w9e"));
+        ASSERT_TRUE(library.LibrarySaveAs());
+    }
+    data->setVoiceName(user, 9, QStringLiteral("Other"));
+
+    void* handle = data->loadImportFile(path("bank.w9e"));
+    ASSERT_NE(handle, nullptr) << "the current voice format is importable";
+    EXPECT_TRUE(data->importVoiceName(handle, user, 9).startsWith(QStringLiteral("Tidecaller")));
+    EXPECT_TRUE(data->importVoiceName(handle, user, -1).isNull());
+    EXPECT_TRUE(data->copyToMainVoices(handle, user, 9, user, 10, false));
+    QString category;
+    EXPECT_TRUE(data->voiceNameCategory(user, 10, category).startsWith(QStringLiteral("Tideca")));
+    data->closeImportFile(handle);
+
+    // The dialogs' import path: fileOpen with its flag set takes the voices, not the document.
+    companion->setCurrentFileName(path("doc.m3e"));
+    companion->fileOpen(path("bank.w9e"), true);
+    EXPECT_EQ(companion->getCurrentFileName(), path("doc.m3e")) << "the document keeps its name";
+    EXPECT_TRUE(rig.prompter.messages.isEmpty()) << rig.prompter.messages.join(QLatin1Char(';')).toStdString();
+    EXPECT_TRUE(data->voiceNameCategory(user, 9, category).startsWith(QStringLiteral("Tidecaller")));
+    EXPECT_TRUE(data->isVoiceLibraryDirty());
+
+    // Unknown formats are refused with the message.
+    EXPECT_EQ(data->loadImportFile(path("notes.txt")), nullptr);
+    EXPECT_EQ(rig.prompter.messages.last(), QStringLiteral("TOVAR-VANTREL Editor|Error opening file"));
+}
+
+TEST_F(CommandsDocuments, ClipboardCarriesVoicesAndRefusesForeignOrMismatchedData)
+{
+    const short user = firstBankNamed(data, "Norm");
+    const short drum = firstBankNamed(data, "Drum");
+    ASSERT_GE(user, 0);
+    QClipboard* board = QGuiApplication::clipboard();
+    ASSERT_NE(board, nullptr);
+
+    auto* foreign = new QMimeData;
+    foreign->setText(QStringLiteral("hello"));
+    board->setMimeData(foreign);
+    EXPECT_FALSE(data->canPasteFromClipboard(user, 0));
+    EXPECT_FALSE(data->pasteFromClipboard(user, 0));
+
+    data->setVoiceName(user, 3, QStringLiteral("Saltmarsh"));
+    data->setVoiceName(user, 4, QStringLiteral("Cinderfall"));
+    ASSERT_TRUE(data->copyToClipboard(user, 3, 4, nullptr));
+    const QMimeData* held = board->mimeData();
+    ASSERT_TRUE(held->hasFormat(QStringLiteral("application/x-halvorsk-tovar-editor-2")));
+    const QByteArray payload = held->data(QStringLiteral("application/x-halvorsk-tovar-editor-2"));
+    ASSERT_GE(payload.size(), 4);
+    EXPECT_EQ(payload.at(0), 'u');
+    EXPECT_EQ(int(payload.at(1)), user);
+    EXPECT_EQ(payload.size(), 4 + 2 * int(rig.storedVoice(user, 3).size()));
+
+    EXPECT_TRUE(data->canPasteFromClipboard(user, 20));
+    ASSERT_TRUE(data->pasteFromClipboard(user, 20));
+    QString category;
+    EXPECT_TRUE(data->voiceNameCategory(user, 20, category).startsWith(QStringLiteral("Saltma")));
+    EXPECT_TRUE(data->voiceNameCategory(user, 21, category).startsWith(QStringLiteral("Cinder")));
+    if (drum >= 0) {
+        EXPECT_FALSE(data->canPasteFromClipboard(drum, 0));
+        EXPECT_FALSE(data->pasteFromClipboard(drum, 0)) << "another bank type";
+    }
+
+    // Reversed range: true, clipboard untouched.
+    EXPECT_TRUE(data->copyToClipboard(user, 5, 3, nullptr));
+    EXPECT_EQ(board->mimeData()->data(QStringLiteral("application/x-halvorsk-tovar-editor-2")), payload);
+}
+
+TEST_F(CommandsDocuments, CopyFromAnImportFileRestoresTheEditorsVoicesSilently)
+{
+    const short user = firstBankNamed(data, "Norm");
+    ASSERT_GE(user, 0);
+    data->setVoiceName(user, 2, QStringLiteral("Harborlamp"));
+    {
+        CLibraryFile library(rig.memory()->VoiceMap(), path("lamp.w9e"));
+        ASSERT_TRUE(library.LibrarySaveAs());
+    }
+    data->setVoiceName(user, 2, QStringLiteral("Mine"));
+    const Bytes before = rig.storedVoice(user, 2);
+    void* handle = data->loadImportFile(path("lamp.w9e"));
+    ASSERT_NE(handle, nullptr);
+    int notified = 0;
+    auto* watch = CSimpleNotifier_VANTREL_KXE::Create(*rig.api.api, nullptr, QStringLiteral("00kCommon/kCommMasterVolume"),
+                                                      0, nullptr, new CSimpleNotifier_VANTREL_KXE(nullptr));
+    QObject::connect(watch, &CSimpleNotifier_VANTREL_KXE::valueChanged, [&](int) { ++notified; });
+    ASSERT_TRUE(data->copyToClipboard(user, 2, 2, handle));
+    EXPECT_EQ(notified, 0) << "nobody sees the borrowed voice";
+    EXPECT_EQ(rig.storedVoice(user, 2), before);
+    ASSERT_TRUE(data->pasteFromClipboard(user, 30));
+    QString category;
+    EXPECT_TRUE(data->voiceNameCategory(user, 30, category).startsWith(QStringLiteral("Harbor")));
+    data->closeImportFile(handle);
+    delete watch;
+}
