@@ -215,9 +215,9 @@ SimMemoryMap SimMemoryMap::standard()
         map.banks.push_back(std::move(bank));
     }
 
-    // Boards: VTB-AN 71 in slot 1, VTB-DX 74 in slot 2; their voices are plug-in voices.
-    map.boards.push_back({"VTB-AN 71", 0x40, 0x00, 0x01, {0x00}});
-    map.boards.push_back({"VTB-DX 74", 0x41, 0x00, 0x04, {0x00, 0x01}});
+    // Boards: VTB-Corvan in slot 1, VTB-Sintra in slot 2; their voices are plug-in voices.
+    map.boards.push_back({"VTB-Corvan", 0x40, 0x00, 0x01, {0x00}});
+    map.boards.push_back({"VTB-Sintra", 0x41, 0x00, 0x04, {0x00, 0x01}});
     // 39 00 00-46 are the native parameters 48 00 20-66 of a plug-in edit voice.
     map.aliases.push_back({{0x39, 0x00, 0x00}, 71, {0x48, 0x00, 0x20}, VoiceType::Plugin});
 

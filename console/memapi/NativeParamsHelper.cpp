@@ -4,7 +4,7 @@
 namespace {
 // The board models in the order of their native-parameter sections (AN, AP, DR, DX, PC, PF, VL).
 const char* const kBoardNames[NativeParamsHelper::kBoardCount] = {
-    "VTB-AN 71", "VTB-AP 72", "VTB-DR 73", "VTB-DX 74", "VTB-PC 75", "VTB-PF 76", "VTB-VL 77",
+    "VTB-Corvan", "VTB-Pellor", "VTB-Tambra", "VTB-Sintra", "VTB-Percel", "VTB-Ivoren", "VTB-Flauro",
 };
 } // namespace
 

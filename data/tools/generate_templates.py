@@ -1059,8 +1059,8 @@ def write_voice_bulk(t):
 # ---------------------------------------------------------------- plug-in boards
 # The seven board kinds the editor knows, in the order of its native-parameter
 # dialogs (AN, AP, DR, DX, PC, PF, VL). These model names are this instrument's own.
-BOARD_MODEL_NAMES = ["VTB-AN 71", "VTB-AP 72", "VTB-DR 73", "VTB-DX 74", "VTB-PC 75",
-                     "VTB-PF 76", "VTB-VL 77"]
+BOARD_MODEL_NAMES = ["VTB-Corvan", "VTB-Pellor", "VTB-Tambra", "VTB-Sintra", "VTB-Percel",
+                     "VTB-Ivoren", "VTB-Flauro"]
 PLUGIN_DIR = os.path.join(DATA, "PlugIn")
 PARTS_INI = os.path.join(DATA, "parts.ini")
 PRESET_BANK_INI = os.path.join(DATA, "PresetBankInfo.ini")
@@ -1088,7 +1088,7 @@ def board_voices(nouns, programs, lsb, seed):
 
 
 BOARDS = [
-    dict(name=BOARD_MODEL_NAMES[0], file="VTB-AN71", msb=0x40, lsb=0x00, product=0x01,
+    dict(name=BOARD_MODEL_NAMES[0], file="VTB-Corvan", msb=0x40, lsb=0x00, product=0x01,
          tables=[("ANOffOn", ["Off", "On"]), ("ANWave", ["Saw", "Square", "Pulse", "Triangle", "Noise"]),
                  ("ANFilter", ["LPF 24dB", "LPF 12dB", "HPF", "BPF"]),
                  ("ANLfoWave", ["Triangle", "Saw Up", "Saw Down", "Square", "S/H"])],
@@ -1103,7 +1103,7 @@ BOARDS = [
          # one bank, one list of 128
          voices=board_voices(AN_NOUNS, range(128), 0x00, 3),
          layout="flat"),
-    dict(name=BOARD_MODEL_NAMES[3], file="VTB-DX74", msb=0x41, lsb=0x00, product=0x04,
+    dict(name=BOARD_MODEL_NAMES[3], file="VTB-Sintra", msb=0x41, lsb=0x00, product=0x04,
          tables=[("DXOffOn", ["Off", "On"]),
                  ("DXLfoWave", ["Triangle", "Saw Down", "Saw Up", "Square", "Sine", "S/H"])],
          native=[(0, "Carrier 1", 0, 0x7F, 0x63, 0), (1, "Carrier 2", 0, 0x7F, 0x63, 0),
@@ -1339,7 +1339,7 @@ def main():
         f.write(text)
     with open(VOICE_TPM, "w", newline="\n") as f:
         f.write(voice_tpm())
-    # The document names VTB-AN 71 as board 0: the editor reads the larger file first.
+    # The document names VTB-Corvan as board 0: the editor reads the larger file first.
     assert board_order()[0]["name"] == BOARD_MODEL_NAMES[0]
     os.makedirs(PLUGIN_DIR, exist_ok=True)
     for board in BOARDS:

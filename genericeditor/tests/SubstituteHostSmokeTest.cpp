@@ -42,6 +42,16 @@ QByteArray readProject(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The pan of part 4: a multi parameter that the multi dump carries.
+constexpr short kElement = 55;
+constexpr short kParameter = 14;
+constexpr short kPart = 3;
+
+int editedValue(IMemAPI* api)
+{
+    return api->MAPI_getIndParam(kElement, kParameter, kPart, false, nullptr);
+}
+
 void waitForDeletion(int live)
 {
     QElapsedTimer clock;
@@ -84,7 +94,7 @@ TEST(SubstituteHostSmoke, EditReachesTheInstrumentReceivedMultiReachesTheImageAn
 
         NS_Simulator::SimulatedInstrument* instrument = host.instrument();
         ASSERT_NE(instrument, nullptr);
-        api->MAPI_setIndParam(0, 0, 0, 0x33, api->MAPI_dirtyAllFlags(nullptr), IMemAPI::PostSetDirtyFlags);
+        api->MAPI_setIndParam(kElement, kParameter, kPart, 0x33, api->MAPI_dirtyAllFlags(nullptr), IMemAPI::PostSetDirtyFlags);
         host.runFor(3000, [&] {
             return !instrument->received(NS_Simulator::SimulatedInstrument::Kind::ParameterChange).empty();
         });
@@ -102,8 +112,8 @@ TEST(SubstituteHostSmoke, EditReachesTheInstrumentReceivedMultiReachesTheImageAn
         const int block = NS_Simulator::SimMemoryMap::findIn(map.multiBlocks, address);
         ASSERT_NE(std::find(map.multiDump.begin(), map.multiDump.end(), block), map.multiDump.end())
             << "the edited parameter is not in the multi dump";
-        ASSERT_EQ(api->MAPI_getIndParam(0, 0, 0, false, nullptr), 0x33);
-        const int maximum = api->MAPI_getIndParamMax(0, 0, 0, nullptr);
+        ASSERT_EQ(editedValue(api), 0x33);
+        const int maximum = api->MAPI_getIndParamMax(kElement, kParameter, kPart, nullptr);
         const int changed = 0x33 + 1 <= maximum ? 0x33 + 1 : 0x33 - 1;
         bool written = false;
         instrument->editImage([&](NS_Simulator::SimMemoryImage& image) {
@@ -122,7 +132,7 @@ TEST(SubstituteHostSmoke, EditReachesTheInstrumentReceivedMultiReachesTheImageAn
         host.runFor(200);
         EXPECT_GT(host.ports().messagesIn(), 0u);
         EXPECT_GT(component->eventFilter()->intake().delivered(), before);
-        EXPECT_EQ(api->MAPI_getIndParam(0, 0, 0, false, nullptr), 0x33) << "a dump nobody asked for was stored";
+        EXPECT_EQ(editedValue(api), 0x33) << "a dump nobody asked for was stored";
 
         // The companion asks for the multi; the instrument's dump comes back the same way
         // and is stored while the request runs.
@@ -150,7 +160,7 @@ TEST(SubstituteHostSmoke, EditReachesTheInstrumentReceivedMultiReachesTheImageAn
         EXPECT_EQ(instrument->received(NS_Simulator::SimulatedInstrument::Kind::BulkRequest).size(), requestsBefore + 1)
             << "the reply came in time: no retry";
         EXPECT_GT(component->eventFilter()->intake().delivered(), deliveredBefore);
-        EXPECT_EQ(api->MAPI_getIndParam(0, 0, 0, false, nullptr), changed)
+        EXPECT_EQ(editedValue(api), changed)
             << "the instrument's value did not reach the editor's image";
         expected = changed;
         EXPECT_TRUE(companion->isDocDirty());
@@ -174,7 +184,7 @@ TEST(SubstituteHostSmoke, EditReachesTheInstrumentReceivedMultiReachesTheImageAn
         IMemAPI* api = memoryApiOf(host);
         ASSERT_NE(api, nullptr);
         // What the second run holds is what the first saved, the received value too.
-        EXPECT_EQ(api->MAPI_getIndParam(0, 0, 0, false, nullptr), expected);
+        EXPECT_EQ(editedValue(api), expected);
         ASSERT_EQ(host.saveProject(), NS_MPStatus::ok);
         EXPECT_EQ(readProject(options.projectPath), saved) << "the project did not come back";
         host.stop(false);

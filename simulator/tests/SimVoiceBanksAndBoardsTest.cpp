@@ -167,8 +167,8 @@ TEST_F(SimVoiceBanksAndBoards, KnowsItsTwoBoards)
 {
     const auto& boards = sim.memoryMap().boards;
     ASSERT_EQ(boards.size(), 2u);
-    EXPECT_EQ(boards[0].name, "VTB-AN 71");
+    EXPECT_EQ(boards[0].name, "VTB-Corvan");
     EXPECT_EQ((Bytes{boards[0].msb, boards[0].lsb, boards[0].product}), (Bytes{0x40, 0x00, 0x01}));
-    EXPECT_EQ(boards[1].name, "VTB-DX 74");
+    EXPECT_EQ(boards[1].name, "VTB-Sintra");
     EXPECT_EQ((Bytes{boards[1].msb, boards[1].lsb, boards[1].product}), (Bytes{0x41, 0x00, 0x04}));
 }

@@ -204,6 +204,9 @@ TEST_F(BulkReceive, EditBufferRequestRunsOnTheVoiceEngineOnly)
     EXPECT_EQ(rig->multiBulk().GetState(), CBulk::kEditBufReq);
     EXPECT_EQ(editBuffer(), before);
     rig->multiBulk().StopRequests();
+    // The instrument may still be working on the multi engine's request.
+    ASSERT_TRUE(rig->sim.waitIdle(5000));
+    rig->pump(nullptr, 200);
 
     CBulk& bulk = rig->voiceBulk();
     rig->sim.clearLogs();

@@ -426,8 +426,8 @@ std::map<std::pair<int, int>, std::pair<int, QString>> copyBanks(std::vector<std
     return banks;
 }
 
-const QStringList kBoardModelNames = {"VTB-AN 71", "VTB-AP 72", "VTB-DR 73", "VTB-DX 74",
-                                      "VTB-PC 75", "VTB-PF 76", "VTB-VL 77"};
+const QStringList kBoardModelNames = {"VTB-Corvan", "VTB-Pellor", "VTB-Tambra", "VTB-Sintra",
+                                      "VTB-Percel", "VTB-Ivoren", "VTB-Flauro"};
 
 } // namespace
 
