@@ -5,31 +5,15 @@
 #include <QCoreApplication>
 #include <QMdiArea>
 #include <QMetaObject>
+#include <QMutexLocker>
 #include <QRecursiveMutex>
 #include <QThread>
 #include <QTimer>
 
 namespace {
-// RAII over the API lock, which does not exist before initialize() nor after terminate().
-class ApiLocker
-{
-public:
-    explicit ApiLocker(QRecursiveMutex* mutex) : m_mutex(mutex)
-    {
-        if (m_mutex)
-            m_mutex->lock();
-    }
-    ~ApiLocker()
-    {
-        if (m_mutex)
-            m_mutex->unlock();
-    }
-    ApiLocker(const ApiLocker&) = delete;
-    ApiLocker& operator=(const ApiLocker&) = delete;
-
-private:
-    QRecursiveMutex* m_mutex;
-};
+// The API lock does not exist before initialize() nor after terminate(); a null mutex
+// locks nothing.
+using ApiLocker = QMutexLocker<QRecursiveMutex>;
 
 constexpr int kBlinkIntervalMs = 512;
 } // namespace

@@ -1,4 +1,5 @@
 #include "console/libfile/CLibFileZUTL.h"
+#include "console/libfile/BusyCursor.h"
 
 #include "console/libfile/IZutlMap.h"
 #include "console/libfile/converters/CTovarFileConverter.h"
@@ -25,29 +26,6 @@ constexpr int kEntrySize = 32;
 constexpr int kTableEntrySize = 8;
 constexpr int kNameBytes = 16;
 constexpr uint32_t kAbsent = 0xFFFFFFFFu;
-
-// The wait cursor, only where the toolkit's cursor may be touched.
-class BusyCursor
-{
-public:
-    BusyCursor()
-        : m_set(qobject_cast<QGuiApplication*>(QCoreApplication::instance())
-                && QThread::currentThread() == QCoreApplication::instance()->thread())
-    {
-        if (m_set)
-            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    }
-    ~BusyCursor()
-    {
-        if (m_set)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-private:
-    bool m_set;
-};
 
 QString chunkIdAt(const QByteArray& image, qint64 pos)
 {

@@ -1,4 +1,5 @@
 #include "LibraryFile.h"
+#include "console/libfile/BusyCursor.h"
 #include "CLibFileZUTL.h"
 #include "LibraryZutlMap.h"
 #include "converters/CTovarFileConverter.h"
@@ -34,28 +35,6 @@ const char kDelims[] = "\t,";
 constexpr int kParts = 16;
 // A stream block is read in pieces of this size, so that a forged length costs no memory.
 constexpr qint64 kSkipChunk = 1 << 16;
-
-class BusyCursor
-{
-public:
-    BusyCursor()
-        : m_set(qobject_cast<QGuiApplication*>(QCoreApplication::instance())
-                && QThread::currentThread() == QCoreApplication::instance()->thread())
-    {
-        if (m_set)
-            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    }
-    ~BusyCursor()
-    {
-        if (m_set)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-private:
-    bool m_set;
-};
 
 bool readText(CIniFileJob& ini, const char* key, QString& out)
 {

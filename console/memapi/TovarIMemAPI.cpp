@@ -65,26 +65,8 @@ namespace {
 
 const Y_GUID kIIDUnknown(0x00000000, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
 
-// RAII over the API lock, which exists from initialize() until terminate().
-class ApiLocker
-{
-public:
-    explicit ApiLocker(QRecursiveMutex* mutex) : m_mutex(mutex)
-    {
-        if (m_mutex)
-            m_mutex->lock();
-    }
-    ~ApiLocker()
-    {
-        if (m_mutex)
-            m_mutex->unlock();
-    }
-    ApiLocker(const ApiLocker&) = delete;
-    ApiLocker& operator=(const ApiLocker&) = delete;
-
-private:
-    QRecursiveMutex* m_mutex;
-};
+// The API lock exists from initialize() until terminate(); a null mutex locks nothing.
+using ApiLocker = QMutexLocker<QRecursiveMutex>;
 
 QThread* guiThread()
 {
