@@ -29,13 +29,8 @@ bool readHex(CIniFileJob& ini, unsigned char* out, int len)
 }
 } // namespace
 
-struct CEditorBlk::Block
+struct CEditorBlk::Block : BLOCK_SECTION
 {
-    BLK view;
-    std::vector<unsigned char> def, cur, ref, dirty;
-    std::vector<BLKADRINFO> ranges;
-    std::vector<BLKPRM> params;
-    unsigned char blockDirty = 0;
     CStrArray names;
 
     void Sync()
@@ -294,35 +289,40 @@ bool CEditorBlk::ReadBlocks(CIniFileJob& ini)
     return true;
 }
 
-bool CEditorBlk::ReadBlock(CIniFileJob& ini, const QByteArray& section)
+bool CEditorBlk::ReadBlockSection(CIniFileJob& ini, const QByteArray& section, BLOCK_SECTION& out, CStrArray* names,
+                                  int& faultLine, QString& fault) const
 {
-    const QString sec = QString::fromLatin1(section);
+    auto Fail = [&](int at, const QString& what) {
+        faultLine = at;
+        fault = what;
+        return false;
+    };
     char buf[CIniFileJob::kItemSize];
     if (!ini.GetSection(section.constData()))
-        return Fail(sec, 0, QStringLiteral("missing block section"));
-    auto block = std::make_unique<Block>();
+        return Fail(0, QStringLiteral("missing block section"));
+    BLOCK_SECTION* block = &out;
     BLK& b = block->view;
     int memSize = 0;
     if (!ini.GetItem("MemSize", memSize) || memSize <= 0 || memSize > kMaxMemSize)
-        return Fail(sec, ini.GetItemLine("MemSize"), QStringLiteral("missing or bad MemSize"));
+        return Fail(ini.GetItemLine("MemSize"), QStringLiteral("missing or bad MemSize"));
     b.memSize = memSize;
     block->def.assign(size_t(memSize), 0);
     block->cur.assign(size_t(memSize), 0);
     block->ref.assign(size_t(memSize), 0);
     block->dirty.assign(size_t(memSize), 0);
     if (!ini.GetItem("midi", buf, -1, int(sizeof buf)))
-        return Fail(sec, ini.SectionEndLine(), QStringLiteral("missing midi"));
+        return Fail(ini.SectionEndLine(), QStringLiteral("missing midi"));
     b.category = int16_t(ini.Get1stNumToken(buf, kDelims) % 256);
     const int len = AdrLen(b.category);
-    if (len <= 0)
-        return Fail(sec, ini.GetItemLine("midi"), QStringLiteral("address category %1 has no address length").arg(b.category));
+    if (len <= 0 || len > kMaxAdrLen)
+        return Fail(ini.GetItemLine("midi"), QStringLiteral("address category %1 has no address length").arg(b.category));
     int v = b.category;
     b.midiFormat = ini.GetItem("midiformat", v) ? int16_t(v) : b.category;
     if (!ini.GetItem("adrsInfoSize", buf, -1, int(sizeof buf)))
-        return Fail(sec, ini.SectionEndLine(), QStringLiteral("missing adrsInfoSize"));
+        return Fail(ini.SectionEndLine(), QStringLiteral("missing adrsInfoSize"));
     const int rangeCount = ini.Get1stNumToken(buf, kDelims);
     if (rangeCount < 0 || rangeCount > 255)
-        return Fail(sec, ini.GetItemLine("adrsInfoSize"), QStringLiteral("bad range count"));
+        return Fail(ini.GetItemLine("adrsInfoSize"), QStringLiteral("bad range count"));
     for (int i = 0; i < rangeCount; ++i) {
         BLKADRINFO r;
         const QByteArray key = "info" + QByteArray::number(i);
@@ -331,48 +331,48 @@ bool CEditorBlk::ReadBlock(CIniFileJob& ini, const QByteArray& section)
             char hex[CIniFileJob::kTokenSize];
             ini.Get1stStrToken(buf, kDelims, hex, int(sizeof hex));
             if (int(strnlen(hex, sizeof hex)) != 2 * len)
-                return Fail(sec, line, QStringLiteral("range %1: low address is not %2 bytes").arg(i).arg(len));
+                return Fail(line, QStringLiteral("range %1: low address is not %2 bytes").arg(i).arg(len));
             CMem::SetByte(hex, r.low, len);
             if (!readHex(ini, r.high, len) || !readHex(ini, r.repeatLow, len) || !readHex(ini, r.repeatHigh, len))
-                return Fail(sec, line, QStringLiteral("range %1: addresses are not %2 bytes").arg(i).arg(len));
+                return Fail(line, QStringLiteral("range %1: addresses are not %2 bytes").arg(i).arg(len));
             const int stride = ini.Get2ndNumToken();
             if (!ini.LastTokenFound() || stride < 0 || stride > 255)
-                return Fail(sec, line, QStringLiteral("range %1: bad stride").arg(i));
+                return Fail(line, QStringLiteral("range %1: bad stride").arg(i));
             r.stride = uint8_t(stride);
             for (int k = 0; k < len; ++k) {
                 if (r.low[k] > r.high[k] || r.repeatLow[k] > r.repeatHigh[k])
-                    return Fail(sec, line, QStringLiteral("range %1: low above high").arg(i));
+                    return Fail(line, QStringLiteral("range %1: low above high").arg(i));
             }
             r.defined = true;
         }
         block->ranges.push_back(r);
     }
     if (!ini.GetItem("Name", buf, -1, int(sizeof buf)))
-        return Fail(sec, ini.SectionEndLine(), QStringLiteral("missing Name"));
+        return Fail(ini.SectionEndLine(), QStringLiteral("missing Name"));
     b.name = QString::fromLatin1(buf).trimmed();
     if (!ini.GetItem("BlkPrmSize", buf, -1, int(sizeof buf)))
-        return Fail(sec, ini.SectionEndLine(), QStringLiteral("missing BlkPrmSize"));
+        return Fail(ini.SectionEndLine(), QStringLiteral("missing BlkPrmSize"));
     const int prmSize = ini.Get1stNumToken(buf, kDelims);
     if (prmSize < 0 || prmSize > 255)
-        return Fail(sec, ini.GetItemLine("BlkPrmSize"), QStringLiteral("BlkPrmSize %1 outside 0..255").arg(prmSize));
+        return Fail(ini.GetItemLine("BlkPrmSize"), QStringLiteral("BlkPrmSize %1 outside 0..255").arg(prmSize));
     if (!ini.GetItem("size", buf, -1, int(sizeof buf)))
-        return Fail(sec, ini.SectionEndLine(), QStringLiteral("missing size"));
+        return Fail(ini.SectionEndLine(), QStringLiteral("missing size"));
     const int lineCount = ini.Get1stNumToken(buf, kDelims);
     if (lineCount < 0 || lineCount > 32767)
-        return Fail(sec, ini.GetItemLine("size"), QStringLiteral("bad line count"));
+        return Fail(ini.GetItemLine("size"), QStringLiteral("bad line count"));
     b.lineCount = int16_t(lineCount);
 
     int line = 0;
     while (int(block->params.size()) < prmSize && line < lineCount) {
         const QByteArray key = QByteArray::number(line);
         if (!ini.GetItem(key.constData(), buf, -1, int(sizeof buf)))
-            return Fail(sec, ini.SectionEndLine(), QStringLiteral("missing parameter line %1").arg(line));
+            return Fail(ini.SectionEndLine(), QStringLiteral("missing parameter line %1").arg(line));
         const int at = ini.GetItemLine(key.constData());
         BLKPRM p;
         char hex[CIniFileJob::kTokenSize];
         ini.Get1stStrToken(buf, kDelims, hex, int(sizeof hex));
         if (int(strnlen(hex, sizeof hex)) != 2 * len)
-            return Fail(sec, at, QStringLiteral("address is not %1 bytes").arg(len));
+            return Fail(at, QStringLiteral("address is not %1 bytes").arg(len));
         CMem::SetByte(hex, p.address, len);
         const int range = ini.Get2ndNumToken();
         const int offset = ini.Get2ndNumToken();
@@ -384,28 +384,28 @@ bool CEditorBlk::ReadBlock(CIniFileJob& ini, const QByteArray& section)
         const int disp = ini.Get2ndNumToken();
         const int link = ini.Get2ndNumToken();
         if (!ini.LastTokenFound())
-            return Fail(sec, at, QStringLiteral("a parameter line has eleven fields"));
+            return Fail(at, QStringLiteral("a parameter line has eleven fields"));
         QString name;
         ini.Get2ndStrToken(name);
         if (range < 0 || range >= int(block->ranges.size()) || !block->ranges[size_t(range)].defined)
-            return Fail(sec, at, QStringLiteral("range index %1 names no range").arg(range));
+            return Fail(at, QStringLiteral("range index %1 names no range").arg(range));
         const BLKADRINFO& r = block->ranges[size_t(range)];
         if (size < 1 || size > kMaxParamSize)
-            return Fail(sec, at, QStringLiteral("size %1 outside 1..%2").arg(size).arg(kMaxParamSize));
+            return Fail(at, QStringLiteral("size %1 outside 1..%2").arg(size).arg(kMaxParamSize));
         const int k = GetRepeatCount(r.repeatLow, r.repeatHigh, short(len));
         if (offset < 0 || int64_t(offset) + int64_t(k - 1) * r.stride + size > memSize)
-            return Fail(sec, at, QStringLiteral("offset %1, size %2 and stride %3 do not fit MemSize %4")
+            return Fail(at, QStringLiteral("offset %1, size %2 and stride %3 do not fit MemSize %4")
                                      .arg(offset).arg(size).arg(r.stride).arg(memSize));
         for (int i = 0; i < len; ++i) {
             if (p.address[i] < r.low[i] || p.address[i] > r.high[i])
-                return Fail(sec, at, QStringLiteral("address lies outside its range"));
+                return Fail(at, QStringLiteral("address lies outside its range"));
         }
         if (asg < 0 || asg > 65535 || disp < 0 || disp > 65535 || link < 0 || link > 65535)
-            return Fail(sec, at, QStringLiteral("style or link number outside 0..65535"));
+            return Fail(at, QStringLiteral("style or link number outside 0..65535"));
         if (asg <= 99 && !CAsgnStyle::SysStyleFitsSize(asg, size))
-            return Fail(sec, at, QStringLiteral("assign style %1 does not convert %2 bytes").arg(asg).arg(size));
+            return Fail(at, QStringLiteral("assign style %1 does not convert %2 bytes").arg(asg).arg(size));
         if (line + size > lineCount)
-            return Fail(sec, at, QStringLiteral("a %1-byte parameter needs %1 lines").arg(size));
+            return Fail(at, QStringLiteral("a %1-byte parameter needs %1 lines").arg(size));
         p.rangeIndex = uint8_t(range);
         p.offset = uint16_t(offset);
         p.size = uint8_t(size);
@@ -421,13 +421,13 @@ bool CEditorBlk::ReadBlock(CIniFileJob& ini, const QByteArray& section)
             const size_t pos = size_t(offset) + size_t(i) * r.stride;
             block->def[pos] = block->cur[pos] = block->ref[pos] = (unsigned char)de;
         }
-        if (m_com.editMode)
-            block->names.append(name);
+        if (names)
+            names->append(name);
         ++line;
         for (int j = 1; j < size; ++j, ++line) {
             const QByteArray more = QByteArray::number(line);
             if (!ini.GetItem(more.constData(), buf, -1, int(sizeof buf)))
-                return Fail(sec, ini.SectionEndLine(), QStringLiteral("missing continuation line %1").arg(line));
+                return Fail(ini.SectionEndLine(), QStringLiteral("missing continuation line %1").arg(line));
             ini.Get1stStrToken(buf, kDelims, nullptr, 0);
             ini.Get2ndStrToken(nullptr, 0);
             ini.Get2ndStrToken(nullptr, 0);
@@ -436,7 +436,7 @@ bool CEditorBlk::ReadBlock(CIniFileJob& ini, const QByteArray& section)
             const int cmx = ini.Get2ndHexToken();
             const int cde = ini.Get2ndHexToken();
             if (!ini.LastTokenFound())
-                return Fail(sec, ini.GetItemLine(more.constData()), QStringLiteral("a continuation line has seven fields"));
+                return Fail(ini.GetItemLine(more.constData()), QStringLiteral("a continuation line has seven fields"));
             for (int i = 0; i < k; ++i) {
                 p.minimum[size_t(i) * size_t(size) + size_t(j)] = (unsigned char)cmn;
                 p.maximum[size_t(i) * size_t(size) + size_t(j)] = (unsigned char)cmx;
@@ -446,6 +446,16 @@ bool CEditorBlk::ReadBlock(CIniFileJob& ini, const QByteArray& section)
         }
         block->params.push_back(std::move(p));
     }
+    return true;
+}
+
+bool CEditorBlk::ReadBlock(CIniFileJob& ini, const QByteArray& section)
+{
+    auto block = std::make_unique<Block>();
+    int at = 0;
+    QString why;
+    if (!ReadBlockSection(ini, section, *block, m_com.editMode ? &block->names : nullptr, at, why))
+        return Fail(QString::fromLatin1(section), at, why);
     block->Sync();
     m_blocks.push_back(std::move(block));
     return true;

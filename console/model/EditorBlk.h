@@ -12,6 +12,7 @@
 #include <vector>
 
 class CIniFileJob;
+class CStrArray;
 class CMidiFormat;
 class CPlugInBoardBlk;
 class CPrmCtrl;
@@ -115,6 +116,10 @@ public:
     // Block i as a view; an empty record beyond the list.
     BLK GetBlkAt(int i) const;
     int AdrLen(short cat) const;
+    // Reads one block section (images, ranges, parameter lines) into out; false with the
+    // line and text of the first fault. names, when given, receives the parameter names.
+    bool ReadBlockSection(CIniFileJob& ini, const QByteArray& section, BLOCK_SECTION& out, CStrArray* names,
+                          int& faultLine, QString& fault) const;
     bool GetBassAdrs(const unsigned char* adrs, const BLK& blk, unsigned char* base) const;
     bool GetBlk(short cat, const unsigned char* adrs, unsigned char* base, BLK& blk) const;
     bool GetBlk(short cat, const unsigned char* adrs, BLK& blk, int& index) const;

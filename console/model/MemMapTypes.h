@@ -57,6 +57,17 @@ struct BLK
     unsigned char* blockDirty = nullptr;
 };
 
+// A block's images, address ranges and parameters as its template section gives them;
+// the editor's blocks and the boards' substitute blocks both hold one.
+struct BLOCK_SECTION
+{
+    BLK view;
+    std::vector<unsigned char> def, cur, ref, dirty;
+    std::vector<BLKADRINFO> ranges;
+    std::vector<BLKPRM> params;
+    unsigned char blockDirty = 0;
+};
+
 struct PRMINFO
 {
     uint8_t size = 0;

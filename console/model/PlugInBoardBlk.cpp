@@ -15,173 +15,7 @@
 namespace {
 const char kDelims[] = "\t,";
 constexpr int kMaxParamSize = 16;
-constexpr int kMaxMemSize = 1 << 20;
 constexpr int kMaxListSize = 4096;
-
-bool readHex(CIniFileJob& ini, unsigned char* out, int len)
-{
-    char hex[CIniFileJob::kTokenSize];
-    ini.Get2ndStrToken(hex, int(sizeof hex));
-    if (!ini.LastTokenFound() || int(strnlen(hex, sizeof hex)) != 2 * len)
-        return false;
-    CMem::SetByte(hex, out, len);
-    return true;
-}
-
-// A block section of a board file, in the line format of the map's own blocks.
-bool readBlock(CIniFileJob& ini, const QByteArray& section, const CEditorBlk& editorBlk,
-               PLUGIN_BOARD_BLOCK& block, QString& why)
-{
-    char buf[CIniFileJob::kItemSize];
-    auto fail = [&](const QString& what) {
-        why = QStringLiteral("[%1] %2").arg(QString::fromLatin1(section), what);
-        return false;
-    };
-    if (!ini.GetSection(section.constData()))
-        return fail(QStringLiteral("missing block section"));
-    BLK& b = block.view;
-    int memSize = 0;
-    if (!ini.GetItem("MemSize", memSize) || memSize <= 0 || memSize > kMaxMemSize)
-        return fail(QStringLiteral("missing or bad MemSize"));
-    b.memSize = memSize;
-    block.def.assign(size_t(memSize), 0);
-    block.cur.assign(size_t(memSize), 0);
-    block.ref.assign(size_t(memSize), 0);
-    block.dirty.assign(size_t(memSize), 0);
-    if (!ini.GetItem("midi", buf, -1, int(sizeof buf)))
-        return fail(QStringLiteral("missing midi"));
-    b.category = int16_t(ini.Get1stNumToken(buf, kDelims) % 256);
-    const int len = editorBlk.AdrLen(b.category);
-    if (len <= 0 || len > kMaxAdrLen)
-        return fail(QStringLiteral("address category %1 has no address length").arg(b.category));
-    int v = b.category;
-    b.midiFormat = ini.GetItem("midiformat", v) ? int16_t(v) : b.category;
-    if (!ini.GetItem("adrsInfoSize", buf, -1, int(sizeof buf)))
-        return fail(QStringLiteral("missing adrsInfoSize"));
-    const int rangeCount = ini.Get1stNumToken(buf, kDelims);
-    if (rangeCount < 0 || rangeCount > 255)
-        return fail(QStringLiteral("bad range count"));
-    for (int i = 0; i < rangeCount; ++i) {
-        BLKADRINFO r;
-        const QByteArray key = "info" + QByteArray::number(i);
-        if (ini.GetItem(key.constData(), buf, -1, int(sizeof buf))) {
-            char hex[CIniFileJob::kTokenSize];
-            ini.Get1stStrToken(buf, kDelims, hex, int(sizeof hex));
-            if (int(strnlen(hex, sizeof hex)) != 2 * len)
-                return fail(QStringLiteral("range %1: low address is not %2 bytes").arg(i).arg(len));
-            CMem::SetByte(hex, r.low, len);
-            if (!readHex(ini, r.high, len) || !readHex(ini, r.repeatLow, len) || !readHex(ini, r.repeatHigh, len))
-                return fail(QStringLiteral("range %1: addresses are not %2 bytes").arg(i).arg(len));
-            const int stride = ini.Get2ndNumToken();
-            if (!ini.LastTokenFound() || stride < 0 || stride > 255)
-                return fail(QStringLiteral("range %1: bad stride").arg(i));
-            r.stride = uint8_t(stride);
-            for (int k = 0; k < len; ++k) {
-                if (r.low[k] > r.high[k] || r.repeatLow[k] > r.repeatHigh[k])
-                    return fail(QStringLiteral("range %1: low above high").arg(i));
-            }
-            r.defined = true;
-        }
-        block.ranges.push_back(r);
-    }
-    if (!ini.GetItem("Name", buf, -1, int(sizeof buf)))
-        return fail(QStringLiteral("missing Name"));
-    b.name = QString::fromLatin1(buf).trimmed();
-    if (!ini.GetItem("BlkPrmSize", buf, -1, int(sizeof buf)))
-        return fail(QStringLiteral("missing BlkPrmSize"));
-    const int prmSize = ini.Get1stNumToken(buf, kDelims);
-    if (prmSize < 0 || prmSize > 255)
-        return fail(QStringLiteral("BlkPrmSize %1 outside 0..255").arg(prmSize));
-    if (!ini.GetItem("size", buf, -1, int(sizeof buf)))
-        return fail(QStringLiteral("missing size"));
-    const int lineCount = ini.Get1stNumToken(buf, kDelims);
-    if (lineCount < 0 || lineCount > 32767)
-        return fail(QStringLiteral("bad line count"));
-    b.lineCount = int16_t(lineCount);
-
-    int line = 0;
-    while (int(block.params.size()) < prmSize && line < lineCount) {
-        const QByteArray key = QByteArray::number(line);
-        if (!ini.GetItem(key.constData(), buf, -1, int(sizeof buf)))
-            return fail(QStringLiteral("missing parameter line %1").arg(line));
-        BLKPRM p;
-        char hex[CIniFileJob::kTokenSize];
-        ini.Get1stStrToken(buf, kDelims, hex, int(sizeof hex));
-        if (int(strnlen(hex, sizeof hex)) != 2 * len)
-            return fail(QStringLiteral("line %1: address is not %2 bytes").arg(line).arg(len));
-        CMem::SetByte(hex, p.address, len);
-        const int range = ini.Get2ndNumToken();
-        const int offset = ini.Get2ndNumToken();
-        const int size = ini.Get2ndNumToken();
-        const int mn = ini.Get2ndHexToken();
-        const int mx = ini.Get2ndHexToken();
-        const int de = ini.Get2ndHexToken();
-        const int asg = ini.Get2ndNumToken();
-        const int disp = ini.Get2ndNumToken();
-        const int link = ini.Get2ndNumToken();
-        if (!ini.LastTokenFound())
-            return fail(QStringLiteral("line %1: a parameter line has eleven fields").arg(line));
-        QString name;
-        ini.Get2ndStrToken(name);
-        if (range < 0 || range >= int(block.ranges.size()) || !block.ranges[size_t(range)].defined)
-            return fail(QStringLiteral("line %1: range index %2 names no range").arg(line).arg(range));
-        const BLKADRINFO& r = block.ranges[size_t(range)];
-        if (size < 1 || size > kMaxParamSize)
-            return fail(QStringLiteral("line %1: size %2 outside 1..%3").arg(line).arg(size).arg(kMaxParamSize));
-        const int k = CEditorBlk::GetRepeatCount(r.repeatLow, r.repeatHigh, short(len));
-        if (offset < 0 || int64_t(offset) + int64_t(k - 1) * r.stride + size > memSize)
-            return fail(QStringLiteral("line %1: offset, size and stride do not fit MemSize").arg(line));
-        for (int i = 0; i < len; ++i) {
-            if (p.address[i] < r.low[i] || p.address[i] > r.high[i])
-                return fail(QStringLiteral("line %1: address lies outside its range").arg(line));
-        }
-        if (asg < 0 || asg > 65535 || disp < 0 || disp > 65535 || link < 0 || link > 65535)
-            return fail(QStringLiteral("line %1: style or link number outside 0..65535").arg(line));
-        if (asg <= 99 && !CAsgnStyle::SysStyleFitsSize(asg, size))
-            return fail(QStringLiteral("line %1: assign style %2 does not convert %3 bytes").arg(line).arg(asg).arg(size));
-        if (line + size > lineCount)
-            return fail(QStringLiteral("line %1: a %2-byte parameter needs %2 lines").arg(line).arg(size));
-        p.rangeIndex = uint8_t(range);
-        p.offset = uint16_t(offset);
-        p.size = uint8_t(size);
-        p.link = uint16_t(link);
-        p.minimum.assign(size_t(size) * size_t(k), 0);
-        p.maximum.assign(size_t(size) * size_t(k), 0);
-        p.assignStyle.assign(size_t(k), uint16_t(asg));
-        p.dispStyle.assign(size_t(k), uint16_t(disp));
-        for (int i = 0; i < k; ++i) {
-            p.minimum[size_t(i) * size_t(size)] = (unsigned char)mn;
-            p.maximum[size_t(i) * size_t(size)] = (unsigned char)mx;
-            p.names.SetAt(i, name);
-            const size_t pos = size_t(offset) + size_t(i) * r.stride;
-            block.def[pos] = block.cur[pos] = block.ref[pos] = (unsigned char)de;
-        }
-        ++line;
-        for (int j = 1; j < size; ++j, ++line) {
-            const QByteArray more = QByteArray::number(line);
-            if (!ini.GetItem(more.constData(), buf, -1, int(sizeof buf)))
-                return fail(QStringLiteral("missing continuation line %1").arg(line));
-            ini.Get1stStrToken(buf, kDelims, nullptr, 0);
-            ini.Get2ndStrToken(nullptr, 0);
-            ini.Get2ndStrToken(nullptr, 0);
-            ini.Get2ndStrToken(nullptr, 0);
-            const int cmn = ini.Get2ndHexToken();
-            const int cmx = ini.Get2ndHexToken();
-            const int cde = ini.Get2ndHexToken();
-            if (!ini.LastTokenFound())
-                return fail(QStringLiteral("line %1: a continuation line has seven fields").arg(line));
-            for (int i = 0; i < k; ++i) {
-                p.minimum[size_t(i) * size_t(size) + size_t(j)] = (unsigned char)cmn;
-                p.maximum[size_t(i) * size_t(size) + size_t(j)] = (unsigned char)cmx;
-                const size_t pos = size_t(offset) + size_t(j) + size_t(i) * r.stride;
-                block.def[pos] = block.cur[pos] = (unsigned char)cde;
-            }
-        }
-        block.params.push_back(std::move(p));
-    }
-    block.Sync();
-    return true;
-}
 } // namespace
 
 void PLUGIN_BOARD_BLOCK::Sync()
@@ -277,8 +111,10 @@ bool CPlugInBoardBlk::ReadBoard(const QString& path, CEditorBlk* editorBlk, PLUG
     for (const QByteArray& name : names) {
         auto block = std::make_unique<PLUGIN_BOARD_BLOCK>();
         QString why;
-        if (!readBlock(ini, name, *editorBlk, *block, why))
-            return Drop(why);
+        int at = 0;
+        if (!editorBlk->ReadBlockSection(ini, name, *block, nullptr, at, why))
+            return Drop(QStringLiteral("[%1] line %2: %3").arg(QString::fromLatin1(name)).arg(at).arg(why));
+        block->Sync();
         board.blocks.push_back(std::move(block));
     }
 

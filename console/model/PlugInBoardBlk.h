@@ -45,13 +45,8 @@ struct PLUG_VOICE_MSB
 };
 
 // A board block with its own storage; `view` points into it.
-struct PLUGIN_BOARD_BLOCK
+struct PLUGIN_BOARD_BLOCK : BLOCK_SECTION
 {
-    BLK view;
-    std::vector<unsigned char> def, cur, ref, dirty;
-    std::vector<BLKADRINFO> ranges;
-    std::vector<BLKPRM> params;
-    unsigned char blockDirty = 0;
     void Sync();
 };
 
