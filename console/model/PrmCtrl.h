@@ -13,7 +13,7 @@
 #include "EditorBlk.h"
 #include "Hdr.h"
 #include "PlugInBoardBlk.h"
-#include "SpecialPrmInfo.h"
+#include "SpPrmInfo.h"
 #include "console/bulk/MidiFormat.h"
 #include "console/remote/RemoteCtrlMng.h"
 #include "vantrel_kxe21_console_export.h"

@@ -266,30 +266,28 @@ bool CSynthMemory::SetIndParamAndDirtyInternal(int element, int channel, int par
     return true;
 }
 
-int CSynthMemory::GetIndParamMin(int element, int channel, int parameter) const
+int CSynthMemory::IndParamBound(int element, int channel, int parameter, bool maximum) const
 {
     if (element == kPartStatusElement || element == kPartSwitchElement)
-        return 0;
+        return maximum ? 1 : 0;
     unsigned char adrs[3];
     PRMINFO info;
     if (!m_multi || !indexedAddress(element, channel, parameter, adrs) || !m_multi->GetPrmInfo(0, adrs, info)
         || info.size == 0 || info.size > kMaxParamBytes)
         return 0;
     unsigned char data[kMaxParamBytes] = {};
-    return m_multi->MidiToDataMin(0, adrs, data) ? joinBytes(data, info.size) : 0;
+    const bool ok = maximum ? m_multi->MidiToDataMax(0, adrs, data) : m_multi->MidiToDataMin(0, adrs, data);
+    return ok ? joinBytes(data, info.size) : 0;
+}
+
+int CSynthMemory::GetIndParamMin(int element, int channel, int parameter) const
+{
+    return IndParamBound(element, channel, parameter, false);
 }
 
 int CSynthMemory::GetIndParamMax(int element, int channel, int parameter) const
 {
-    if (element == kPartStatusElement || element == kPartSwitchElement)
-        return 1;
-    unsigned char adrs[3];
-    PRMINFO info;
-    if (!m_multi || !indexedAddress(element, channel, parameter, adrs) || !m_multi->GetPrmInfo(0, adrs, info)
-        || info.size == 0 || info.size > kMaxParamBytes)
-        return 0;
-    unsigned char data[kMaxParamBytes] = {};
-    return m_multi->MidiToDataMax(0, adrs, data) ? joinBytes(data, info.size) : 0;
+    return IndParamBound(element, channel, parameter, true);
 }
 
 bool CSynthMemory::SetIndParamDirty(int element, int channel, int parameter, unsigned int flag)

@@ -146,6 +146,8 @@ public:
     CLibraryFile* GetVoiceImportLibrary(const QString& path);
 
 private:
+    // Minimum (maximum) of an indexed parameter, joined most significant first.
+    int IndParamBound(int element, int channel, int parameter, bool maximum) const;
     bool SetIndParamAndDirtyInternal(int element, int channel, int parameter, int value,
                                      unsigned int tag);
     void deleteMaps();

@@ -146,17 +146,25 @@ bool CVceMem::ReadCategory(CIniFileJob& ini, const QByteArray& section)
         return missing("name");
     c.name = QString::fromLatin1(buf).trimmed();
 
-    if (!ini.GetItem("voice_name_adrs", buf, -1, int(sizeof buf)))
-        return missing("voice_name_adrs");
-    {
-        const int line = ini.GetItemLine("voice_name_adrs");
+    // "key=category,address,...": the category and the address; the caller reads the rest.
+    auto readAddress = [&](const char* key, uint8_t& category, unsigned char* adrs, int& line) {
+        if (!ini.GetItem(key, buf, -1, int(sizeof buf)))
+            return missing(key);
+        line = ini.GetItemLine(key);
         const int cat = ini.Get1stNumToken(buf, kDelims);
         const int len = AdrLen(cat);
+        const QString name = QString::fromLatin1(key);
         if (cat < 0 || cat > 255 || len == 0)
-            return Fail(sec, line, QStringLiteral("voice_name_adrs: address category %1 has no address length").arg(cat));
-        c.nameAdrsCategory = uint8_t(cat);
-        if (!nextHex(ini, c.nameAdrs, len))
-            return Fail(sec, line, QStringLiteral("voice_name_adrs: address is not %1 bytes").arg(len));
+            return Fail(sec, line, QStringLiteral("%1: address category %2 has no address length").arg(name).arg(cat));
+        category = uint8_t(cat);
+        if (!nextHex(ini, adrs, len))
+            return Fail(sec, line, QStringLiteral("%1: address is not %2 bytes").arg(name).arg(len));
+        return true;
+    };
+    {
+        int line = 0;
+        if (!readAddress("voice_name_adrs", c.nameAdrsCategory, c.nameAdrs, line))
+            return false;
         const int nameLength = ini.Get2ndNumToken();
         if (!ini.LastTokenFound() || nameLength < 0 || nameLength > 255)
             return Fail(sec, line, QStringLiteral("voice_name_adrs: missing or bad name length"));
@@ -164,17 +172,10 @@ bool CVceMem::ReadCategory(CIniFileJob& ini, const QByteArray& section)
         const int number = ini.Get2ndNumToken();
         c.nameNumber = ini.LastTokenFound() ? uint16_t(number) : 0;
     }
-    if (!ini.GetItem("voice_cate_adrs", buf, -1, int(sizeof buf)))
-        return missing("voice_cate_adrs");
     {
-        const int line = ini.GetItemLine("voice_cate_adrs");
-        const int cat = ini.Get1stNumToken(buf, kDelims);
-        const int len = AdrLen(cat);
-        if (cat < 0 || cat > 255 || len == 0)
-            return Fail(sec, line, QStringLiteral("voice_cate_adrs: address category %1 has no address length").arg(cat));
-        c.cateAdrsCategory = uint8_t(cat);
-        if (!nextHex(ini, c.cateAdrs, len))
-            return Fail(sec, line, QStringLiteral("voice_cate_adrs: address is not %1 bytes").arg(len));
+        int line = 0;
+        if (!readAddress("voice_cate_adrs", c.cateAdrsCategory, c.cateAdrs, line))
+            return false;
         const int n1 = ini.Get2ndNumToken();
         c.cateNumber = ini.LastTokenFound() ? uint8_t(n1) : 0;
         const int n2 = ini.Get2ndNumToken();

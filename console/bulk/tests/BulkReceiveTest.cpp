@@ -116,8 +116,9 @@ TEST_F(BulkReceive, ProgressAtCableSpeedComesAtMostEvery500msAndNeverReaches100E
     for (size_t i = 0; i + 1 < reports.size(); ++i) {
         EXPECT_GE(reports[i].first, 0);
         EXPECT_LE(reports[i].first, 99);
-        if (i > 0)
+        if (i > 0) {
             EXPECT_GE(reports[i].second - reports[i - 1].second, 500 * 1000000LL);
+        }
     }
 }
 

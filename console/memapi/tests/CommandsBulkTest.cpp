@@ -168,8 +168,9 @@ TEST_F(CommandsBulk, UserBankGoesOutAfterTheIdentityReplyWithThePreferredPacing)
     const Bytes sent = rig->sim.image().voice(0, 7);
     const Bytes mine = rig->storedVoice(0, 7);
     ASSERT_FALSE(sent.empty());
-    if (sent.size() == mine.size())
+    if (sent.size() == mine.size()) {
         EXPECT_EQ(sent, mine);
+    }
     const std::string name(sent.begin(), sent.begin() + std::min<size_t>(9, sent.size()));
     EXPECT_NE(name.find("Emberline"), std::string::npos);
 }

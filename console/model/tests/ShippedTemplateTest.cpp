@@ -647,8 +647,9 @@ TEST_F(ShippedTemplate, BoardFilesDescribeTheNativeBlockAndTheirVoices)
                 ASSERT_GE(f.size(), 7) << what << " line " << l;
                 if (f.size() >= 11) {
                     const int disp = f[8].toInt();
-                    if (disp >= 500 && disp < 65535)
+                    if (disp >= 500 && disp < 65535) {
                         EXPECT_LT(disp, 500 + tables) << what << " line " << l;
+                    }
                 }
             }
         }

@@ -68,8 +68,9 @@ TEST_F(ShippedVoices, BoardsOfTheDataFolderLoadWithTheirVoiceLists)
         ASSERT_GT(boards.GetLSBCount(b, msb), 0);
         const int lsb = boards.GetLSB(b, msb, 0);
         EXPECT_NE(boards.GetVoiceName(b, msb, lsb, 0), QStringLiteral("Silent"));
-        if (b > 0)
+        if (b > 0) {
             EXPECT_GE(QFileInfo(boards.GetBoard(b - 1)->path).size(), QFileInfo(d->path).size());
+        }
     }
     EXPECT_GT(boards.GetTotalBlkSize(), 0);
 }

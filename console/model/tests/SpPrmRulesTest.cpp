@@ -1,6 +1,6 @@
 // The arpeggio-switch rule: parts whose switch is on keep one match value.
 #include "PrmCtrlTestSupport.h"
-#include "console/model/SpecialPrmInfo.h"
+#include "console/model/SpPrmInfo.h"
 
 #include <gtest/gtest.h>
 

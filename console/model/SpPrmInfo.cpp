@@ -1,4 +1,4 @@
-#include "SpecialPrmInfo.h"
+#include "SpPrmInfo.h"
 #include "IniFileJob.h"
 #include "ModelLogging.h"
 #include "PrmCtrl.h"
