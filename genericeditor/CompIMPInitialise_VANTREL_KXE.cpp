@@ -20,10 +20,10 @@
 #include "platform/PlatformBundle.h"
 #include "platform/RunLoop.h"
 #include "utilities/DocuSaveLoad.h"
+#include "utilities/TModalDialogObserver_VANTREL_KXE.h"
 #include "utilities/ThreadUtilities.h"
 #include <QAbstractEventDispatcher>
 #include <QApplication>
-#include <QDialog>
 #include <QDir>
 #include <QKeySequence>
 #include <QLoggingCategory>
@@ -90,30 +90,6 @@ struct SInfoPairSorter
         return QString::compare(pa, pb) < 0;
     }
 };
-
-// A modal dialog still open blocks the release; it is asked to go at the next turn of
-// the event loop.
-bool modalDialogOpen()
-{
-    return qobject_cast<QApplication*>(QCoreApplication::instance())
-           && QApplication::activeModalWidget() != nullptr;
-}
-
-void cancelModalDialogs()
-{
-    QWidget* modal = QApplication::activeModalWidget();
-    if (!modal)
-        return;
-    QPointer<QWidget> guard(modal);
-    QTimer::singleShot(0, modal, [guard] {
-        if (!guard)
-            return;
-        if (auto* dialog = qobject_cast<QDialog*>(guard.data()))
-            dialog->reject();
-        else
-            guard->close();
-    });
-}
 
 void wakeUpGuiThread()
 {
@@ -591,8 +567,11 @@ bool CompIMPInitialise_VANTREL_KXE::releaseOnGuiThread()
 {
     if (m_released)
         return true;
-    if (m_server && modalDialogOpen()) {
-        cancelModalDialogs();
+    // A modal dialog still open blocks the release; it is asked to go at the next turn
+    // of the event loop and the release is tried again after it.
+    TModalDialogObserver_VANTREL_KXE dialogs;
+    if (m_server && dialogs.moreProcessingNeeded()) {
+        dialogs.cancelAllDialogs();
         if (CMarshallDispatcher* dispatcher = CAppServer::MS()) {
             QCoreApplication::postEvent(
                 dispatcher,
