@@ -1,0 +1,4 @@
+#include "widgets/TCachedData.h"
+
+TCachedData::TCachedData() = default;
+TCachedData::~TCachedData() = default;

@@ -1,2 +1,0 @@
-// Custom controls arrive with their own work.
-namespace { [[maybe_unused]] const int kWidgetsVersion = 1; }
