@@ -1,0 +1,247 @@
+// The on/off button: what a click writes, which image row shows, values from memory,
+// image sharing through a cache, and state changes made while the signals are blocked.
+#include "WidgetTestSupport.h"
+#include "widgets/COnOffButton_VANTREL_KXE.h"
+#include "widgets/TCacheServer.h"
+#include "widgets/TCachedData.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+#include <string>
+
+using namespace NS_WidgetTest;
+
+namespace {
+
+constexpr short kElement = 2, kParam = 9, kChannel = 4;
+
+struct Bound
+{
+    RecordingMemAPI api;
+    QWidget view;
+    COnOffButton_VANTREL_KXE* button;
+
+    Bound()
+    {
+        api.defineName(QStringLiteral("kSwitch"), kElement, kParam);
+        api.setRange(kElement, kParam, 0, 127);
+        button = new COnOffButton_VANTREL_KXE(&view, "switch");
+        button->resize(30, 20);
+        button->setNamedAddress(QStringLiteral("FEkSwitch"));
+    }
+    void bind(int value)
+    {
+        api.poke(kElement, kParam, kChannel, value);
+        api.MAPI_assignServer(&view, kChannel);
+        api.writes.clear();
+        api.actions.clear();
+    }
+    std::optional<int> lastWrite() const
+    {
+        if (api.writes.isEmpty())
+            return std::nullopt;
+        return api.writes.last().value;
+    }
+};
+
+QRgb pixelOf(QWidget* w) { return w->grab().toImage().pixel(w->width() / 2, w->height() / 2); }
+
+struct WriteCase
+{
+    const char* name;
+    int clip;
+    bool hasOffState;
+    bool inverted;
+    int stored;              // the parameter's value before the click
+    bool shownOn;            // what the button shows for it
+    std::optional<int> written; // what the click writes, if anything
+};
+
+class OnOffWrites : public ::testing::TestWithParam<WriteCase>
+{
+};
+
+} // namespace
+
+TEST_P(OnOffWrites, ClickWritesTheTableValueOnceWithTheEditArguments)
+{
+    const WriteCase& c = GetParam();
+    Bound b;
+    b.button->setBoolClipValue(c.clip);
+    b.button->setHasOffState(c.hasOffState);
+    b.button->setInvertedLogic(c.inverted);
+    b.bind(c.stored);
+    EXPECT_EQ(b.button->isChecked(), c.shownOn);
+    EXPECT_TRUE(b.api.writes.isEmpty());
+
+    QTest::mouseClick(b.button, Qt::LeftButton);
+    EXPECT_EQ(b.lastWrite(), c.written);
+    if (c.written) {
+        ASSERT_EQ(b.api.writes.size(), 1);
+        EXPECT_EQ(b.api.writes.at(0).element, kElement);
+        EXPECT_EQ(b.api.writes.at(0).parameter, kParam);
+        EXPECT_EQ(b.api.writes.at(0).channel, kChannel);
+        EXPECT_EQ(b.api.writes.at(0).flags, 0xFFFFFFFFu);
+        EXPECT_EQ(b.api.actions.at(0), 1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, OnOffWrites,
+    ::testing::Values(WriteCase{"PlainSwitchOn", 0, false, false, 0, false, 1},
+                      WriteCase{"PlainSwitchOff", 0, false, false, 1, true, 0},
+                      WriteCase{"SelectorSwitchesOn", 3, false, false, 0, false, 2},
+                      WriteCase{"SelectorCannotBeClickedOff", 3, false, false, 2, true, std::nullopt},
+                      WriteCase{"SelectorWithOffState", 3, true, false, 2, true, 0},
+                      WriteCase{"InvertedShowsOnForZero", 0, false, true, 0, true, 1},
+                      WriteCase{"InvertedSwitchedOnWritesZero", 0, false, true, 1, false, 0}),
+    [](const ::testing::TestParamInfo<WriteCase>& info) { return std::string(info.param.name); });
+
+TEST(OnOffButton, PushTriggerWritesOnThePressAndMemoryValuesAreNotWrittenBack)
+{
+    Bound b;
+    b.button->setOnStateTrigger(COnOffButton_VANTREL_KXE::buttonPush);
+    b.bind(0);
+    press(b.button, QPointF(5, 5));
+    EXPECT_EQ(b.lastWrite(), 1);
+    release(b.button, QPointF(5, 5));
+    EXPECT_EQ(b.api.writes.size(), 1);
+    EXPECT_TRUE(b.button->isChecked());
+    EXPECT_FALSE(b.button->isClicked());
+
+    // The instrument switches it off: shown, not written.
+    b.api.poke(kElement, kParam, kChannel, 0);
+    b.api.alert(kElement, kParam, kChannel);
+    EXPECT_FALSE(b.button->isChecked());
+    EXPECT_EQ(b.api.writes.size(), 1);
+
+    // A value that is no boolean switches as if read, and what follows is written.
+    b.button->setNonBoolValue(1);
+    EXPECT_TRUE(b.button->isChecked());
+    EXPECT_EQ(b.lastWrite(), 1);
+}
+
+TEST(OnOffButton, ImageRowsFollowStateClickAndEnabledLook)
+{
+    const QString strip = testStrip("tovar_test_onoff4.png", {24, 12}, 4);
+    struct RowCase
+    {
+        bool swapped, checked, clicked, enabled;
+        int row;
+    };
+    const RowCase cases[] = {
+        {false, true, false, true, 0},  {false, false, false, true, 1}, {true, true, false, true, 1},
+        {true, false, false, true, 0},  {false, false, true, true, 2},  {false, true, false, false, 3},
+    };
+    for (const RowCase& c : cases) {
+        COnOffButton_VANTREL_KXE button;
+        button.setCombinedImage(NS_Utilities::ImageRegistry::pixmap(strip));
+        button.setnSubImages(4);
+        button.setimagesSwapped(c.swapped);
+        button.setChecked(c.checked);
+        button.setClicked(c.clicked);
+        button.setEnabled(c.enabled);
+        EXPECT_EQ(pixelOf(&button), frameColour(c.row))
+            << "swapped " << c.swapped << " checked " << c.checked << " clicked " << c.clicked;
+        EXPECT_EQ(button.size(), QSize(24, 12));
+    }
+
+    // Three rows with a disabled image: the last row is the disabled look.
+    COnOffButton_VANTREL_KXE three;
+    three.setCombinedImage(NS_Utilities::ImageRegistry::pixmap(testStrip("tovar_test_onoff3.png", {24, 12}, 3)));
+    three.setnSubImages(3);
+    three.setHasDisableImage(true);
+    three.setEnabled(false);
+    EXPECT_EQ(pixelOf(&three), frameColour(2));
+
+    // A row count of 0 or a category count of 0 from a form divides nothing.
+    COnOffButton_VANTREL_KXE broken;
+    broken.setCombinedImage(NS_Utilities::ImageRegistry::pixmap(strip));
+    broken.setnImageCategories(0);
+    broken.setnSubImages(4);
+    EXPECT_EQ(pixelOf(&broken), frameColour(1));
+    broken.setnSubImages(0);
+    broken.grab();
+}
+
+namespace {
+// A window that lets its buttons share images by name.
+class CachingWindow : public QWidget, public TCacheServer
+{
+public:
+    ~CachingWindow() override { qDeleteAll(findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)); }
+};
+} // namespace
+
+TEST(OnOffButton, SameNamedButtonsShareImagesButNotBehaviour)
+{
+    const QPixmap strip = NS_Utilities::ImageRegistry::pixmap(testStrip("tovar_test_onoff2.png", {20, 10}, 2));
+    RecordingMemAPI api;
+    api.defineName(QStringLiteral("kA"), kElement, 1);
+    api.defineName(QStringLiteral("kB"), kElement, 2);
+    CachingWindow window;
+    auto* first = new COnOffButton_VANTREL_KXE(&window, "mute");
+    auto* second = new COnOffButton_VANTREL_KXE(&window, "mute");
+    for (auto* b : {first, second}) {
+        b->setCombinedImage(strip);
+        b->setnSubImages(2);
+    }
+    first->setNamedAddress(QStringLiteral("00kA"));
+    second->setNamedAddress(QStringLiteral("00kB"));
+    first->setInvertedLogic(true);
+    second->setBoolClipValue(5);
+    first->ensurePolished();
+    second->ensurePolished();
+    EXPECT_TRUE(first->isShared());
+    EXPECT_EQ(first->images(), second->images());
+    EXPECT_EQ(first->images()->m_refCount, 2);
+
+    // Each keeps its own values and logic.
+    api.MAPI_assignServer(&window, 0);
+    QTest::mouseClick(first, Qt::LeftButton);
+    QTest::mouseClick(second, Qt::LeftButton);
+    ASSERT_EQ(api.writes.size(), 2);
+    EXPECT_EQ(api.writes.at(0).parameter, 1);
+    EXPECT_EQ(api.writes.at(0).value, 1); // inverted: switched off writes the on value
+    EXPECT_EQ(api.writes.at(1).parameter, 2);
+    EXPECT_EQ(api.writes.at(1).value, 4);
+
+    // A button without a name never registers; without a cache nothing is shared.
+    auto* unnamed = new COnOffButton_VANTREL_KXE(&window);
+    unnamed->ensurePolished();
+    EXPECT_FALSE(unnamed->isShared());
+    QWidget plain;
+    auto* a = new COnOffButton_VANTREL_KXE(&plain, "mute");
+    auto* b = new COnOffButton_VANTREL_KXE(&plain, "mute");
+    a->ensurePolished();
+    b->ensurePolished();
+    EXPECT_FALSE(a->isShared());
+    EXPECT_NE(a->images(), b->images());
+    EXPECT_TRUE(a->images()->m_name.isEmpty());
+}
+
+TEST(OnOffButton, ToggleWhileSignalsAreBlockedIsWrittenOnceTheyAreNot)
+{
+    Bound b;
+    b.bind(0);
+    b.button->blockSignals(true);
+    QTest::mouseClick(b.button, Qt::LeftButton);
+    EXPECT_TRUE(b.button->isChecked());
+    EXPECT_TRUE(b.api.writes.isEmpty());
+    EXPECT_TRUE(b.button->stateChangePending());
+    b.button->blockSignals(false);
+    QTRY_COMPARE(b.api.writes.size(), 1);
+    EXPECT_EQ(b.api.writes.at(0).value, 1);
+
+    // A value from memory while blocked is shown and never written back.
+    b.button->blockSignals(true);
+    b.api.poke(kElement, kParam, kChannel, 0);
+    b.api.alert(kElement, kParam, kChannel);
+    EXPECT_FALSE(b.button->isChecked());
+    b.button->blockSignals(false);
+    QTRY_VERIFY(!b.button->stateChangePending());
+    EXPECT_EQ(b.api.writes.size(), 1);
+}

@@ -1,0 +1,269 @@
+// The popup selector: grid building, keyboard moves and choices, sorted lists, the
+// value offset, removal of entries, confirmation and the disabled look.
+#include "WidgetTestSupport.h"
+#include "utilities/IConfirmUserAction.h"
+#include "widgets/CPopupItem_VANTREL_KXE.h"
+#include "widgets/CPopupLabel_VANTREL_KXE.h"
+#include "widgets/CPopup_VANTREL_KXE.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using namespace NS_WidgetTest;
+
+namespace {
+
+constexpr short kElement = 54, kParam = 20, kChannel = 0;
+
+QString numbered(const char* prefix, int count)
+{
+    QStringList out;
+    for (int i = 1; i <= count; ++i)
+        out << QString::fromLatin1(prefix) + QString::number(i);
+    return out.join(QLatin1Char(';'));
+}
+
+// Labels per grid row (cells holding -1 not counted), and the label of each row's start.
+std::vector<int> rowLengths(const CPopupItem_VANTREL_KXE::Grid& grid)
+{
+    std::vector<int> out;
+    for (const auto& row : grid)
+        out.push_back(int(std::count_if(row.begin(), row.end(), [](int k) { return k >= 0; })));
+    return out;
+}
+
+struct GridCase
+{
+    const char* name;
+    QString labels;
+    bool grouping;
+    int matchCount;
+    const char* override;
+    int columns;
+    std::vector<int> rows;
+};
+
+class PopupGrid : public ::testing::TestWithParam<GridCase>
+{
+};
+
+struct Bound
+{
+    RecordingMemAPI api;
+    QWidget view;
+    CPopup_VANTREL_KXE* popup;
+
+    explicit Bound(int minimum = 0)
+    {
+        api.defineName(QStringLiteral("kChoice"), kElement, kParam);
+        api.setRange(kElement, kParam, minimum, 127);
+        popup = new CPopup_VANTREL_KXE(&view, "choice");
+        popup->resize(40, 16);
+        popup->setNamedAddress(QStringLiteral("00kChoice"));
+    }
+    void bind(int value)
+    {
+        api.poke(kElement, kParam, kChannel, value);
+        api.MAPI_assignServer(&view, kChannel);
+        api.writes.clear();
+    }
+};
+
+class Refuser : public NS_Utilities::IConfirmUserAction
+{
+public:
+    int32_t confirm(QWidget*, int oldPosition, int newPosition) override
+    {
+        asked.push_back({oldPosition, newPosition});
+        return answer;
+    }
+    std::vector<std::pair<int, int>> asked;
+    int32_t answer = 1;
+};
+
+} // namespace
+
+TEST_P(PopupGrid, GroupsAndRowsFollowTheSettings)
+{
+    const GridCase& c = GetParam();
+    CPopup_VANTREL_KXE popup;
+    popup.setLabels(c.labels);
+    popup.setGrouping(c.grouping);
+    popup.setgroupMatchCnt(c.matchCount);
+    popup.setGroupOverride(QString::fromLatin1(c.override));
+    popup.setColumnsCount(c.columns);
+    popup.dynamicPopup();
+    ASSERT_NE(popup.PopupItem(), nullptr);
+    EXPECT_EQ(rowLengths(popup.PopupItem()->grid()), c.rows);
+    for (const auto& row : popup.PopupItem()->grid())
+        EXPECT_EQ(int(row.size()), std::max(c.columns, 1));
+    EXPECT_TRUE(popup.groupOverride().isEmpty());
+    popup.cancel();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PopupGrid,
+    ::testing::Values(GridCase{"TwentyWithoutGroupingMakeTwoRowsOfTen", numbered("V", 20), false, 1, "", 12, {10, 10}},
+                      GridCase{"PrefixGroups", QStringLiteral("A1;A2;B1;B2;B3"), true, 1, "", 12, {2, 3}},
+                      GridCase{"OverrideLastSizeStays", numbered("X", 7), true, 1, "3;2", 12, {3, 2, 2}},
+                      GridCase{"OverridePastTheEndIsCut", numbered("X", 7), true, 1, "5;9", 12, {5, 2}},
+                      GridCase{"LongGroupFillsLongerRowsFirst", numbered("Q", 7), false, 1, "", 3, {3, 2, 2}},
+                      GridCase{"ZeroColumnsCountAsOne", QStringLiteral("a;b;c"), false, 1, "", 0, {1, 1, 1}},
+                      GridCase{"NoLabelsNoRows", QString(), false, 1, "", 12, {}}),
+    [](const ::testing::TestParamInfo<GridCase>& info) { return std::string(info.param.name); });
+
+TEST(Popup, KeyboardWrapsAndReturnChoosesAndWritesOnce)
+{
+    Bound b;
+    b.popup->setLabels(numbered("C", 24)); // two full rows of 12
+    b.popup->setGrouping(false);
+    b.bind(23);
+    ASSERT_EQ(b.popup->currentSelection(), 23);
+    b.popup->dynamicPopup();
+    CPopupItem_VANTREL_KXE* window = b.popup->PopupItem();
+    ASSERT_NE(window, nullptr);
+    QSignalSpy chosen(b.popup, qOverload<int>(&CPopup_VANTREL_KXE::selectionChanged));
+
+    // Down from the last row of the last column: row 0 of column 0.
+    QTest::keyClick(window, Qt::Key_Down);
+    EXPECT_EQ(window->highlighted(), 0);
+    EXPECT_EQ(window->cell(0)->look(), CPopupLabel_VANTREL_KXE::Hover);
+    // Left from label 0 wraps to the last, Right from the last back to 0.
+    QTest::keyClick(window, Qt::Key_Left);
+    EXPECT_EQ(window->highlighted(), 23);
+    QTest::keyClick(window, Qt::Key_Right);
+    EXPECT_EQ(window->highlighted(), 0);
+    EXPECT_EQ(window->cell(23)->look(), CPopupLabel_VANTREL_KXE::Selected);
+    // Up from row 0 of column 0: the last row of the last column.
+    QTest::keyClick(window, Qt::Key_Up);
+    EXPECT_EQ(window->highlighted(), 23);
+    QTest::keyClick(window, Qt::Key_Up);
+    EXPECT_EQ(window->highlighted(), 11);
+    EXPECT_TRUE(b.api.writes.isEmpty());
+
+    QTest::keyClick(window, Qt::Key_Return);
+    EXPECT_EQ(b.popup->currentSelection(), 11);
+    ASSERT_EQ(b.api.writes.size(), 1);
+    EXPECT_EQ(b.api.writes.at(0).value, 11);
+    EXPECT_EQ(b.api.writes.at(0).flags, 0xFFFFFFFFu);
+    EXPECT_EQ(chosen.count(), 1);
+    EXPECT_EQ(b.popup->text(), QStringLiteral("C12"));
+    QTRY_VERIFY(b.popup->PopupItem() == nullptr);
+}
+
+TEST(Popup, EscapeClosesWithoutAChoiceAndAClickChoosesTheCellItself)
+{
+    Bound b;
+    // Two choices of the same text stay apart.
+    b.popup->setLabels(QStringLiteral("Off;On;Off"));
+    b.bind(0);
+    b.popup->dynamicPopup();
+    QTest::keyClick(b.popup->PopupItem(), Qt::Key_Escape);
+    QTRY_VERIFY(b.popup->PopupItem() == nullptr);
+    EXPECT_TRUE(b.api.writes.isEmpty());
+
+    b.popup->dynamicPopup();
+    QTest::mouseClick(b.popup->PopupItem()->cell(2), Qt::LeftButton);
+    EXPECT_EQ(b.popup->currentSelection(), 2);
+    ASSERT_EQ(b.api.writes.size(), 1);
+    EXPECT_EQ(b.api.writes.at(0).value, 2);
+}
+
+TEST(Popup, SortedNumbersAndTheMinimumGiveTheWrittenValue)
+{
+    Bound b(1);
+    b.popup->setSorted(true);
+    b.popup->setLabels(QStringLiteral("10;2;33"));
+    EXPECT_EQ(b.popup->labels(), QStringLiteral("2;10;33"));
+    b.bind(3); // position 2 of the list given plus the minimum: "33"
+    EXPECT_EQ(b.popup->currentSelection(), 2);
+    b.popup->setSelectionConfirm(1); // "10", position 0 in the list given
+    ASSERT_EQ(b.api.writes.size(), 1);
+    EXPECT_EQ(b.api.writes.at(0).value, 1);
+
+    Bound plain(1);
+    plain.popup->setLabels(numbered("P", 8));
+    plain.bind(5);
+    EXPECT_EQ(plain.popup->currentSelection(), 4);
+    EXPECT_TRUE(plain.api.writes.isEmpty());
+}
+
+TEST(Popup, RemovedEntriesTakeTheirOwnLabels)
+{
+    Bound b;
+    b.popup->setLabels(QStringLiteral("A;B;C;D;E"));
+    b.bind(0);
+    b.popup->removeMenuEntry(1);
+    b.popup->removeMenuEntry(3);
+    EXPECT_EQ(b.popup->labels(), QStringLiteral("A;C;E"));
+    ASSERT_NE(b.popup->mappings(), nullptr);
+    EXPECT_EQ(*b.popup->mappings(), (std::vector<int>{0, 2, 4}));
+    b.popup->removeMenuEntry(3); // gone already
+    b.popup->removeMenuEntry(-1);
+    EXPECT_EQ(b.popup->labels(), QStringLiteral("A;C;E"));
+
+    b.popup->setSelectionConfirm(2);
+    ASSERT_EQ(b.api.writes.size(), 1);
+    EXPECT_EQ(b.api.writes.at(0).value, 4);
+    EXPECT_EQ(b.popup->text(), QStringLiteral("E"));
+
+    // A value read from memory finds its entry through the mapping.
+    b.api.poke(kElement, kParam, kChannel, 2);
+    b.api.alert(kElement, kParam, kChannel);
+    EXPECT_EQ(b.popup->currentSelection(), 1);
+    b.popup->removeMenuRange(0, 1);
+    EXPECT_EQ(b.popup->labels(), QStringLiteral("C;E"));
+}
+
+TEST(Popup, ConfirmActionAndDisabledLook)
+{
+    Bound b;
+    b.popup->setLabels(QStringLiteral("A;B;C"));
+    Refuser refuser;
+    b.popup->setUserConfirmAction(&refuser);
+    b.popup->setSelectionConfirm(1); // no current selection: nothing is asked
+    EXPECT_TRUE(refuser.asked.empty());
+    b.bind(0);
+    b.popup->setSelectionConfirm(2);
+    ASSERT_EQ(refuser.asked.size(), 1u);
+    EXPECT_EQ(refuser.asked.at(0), std::make_pair(0, 2));
+    EXPECT_EQ(b.popup->currentSelection(), 0);
+    EXPECT_TRUE(b.api.writes.isEmpty());
+    refuser.answer = 0;
+    b.popup->setSelectionConfirm(2);
+    EXPECT_EQ(b.popup->currentSelection(), 2);
+    EXPECT_EQ(b.api.writes.size(), 1);
+
+    b.popup->setEnabled(false);
+    EXPECT_EQ(b.popup->text(), QStringLiteral("---"));
+    b.popup->setSelection(1);
+    EXPECT_EQ(b.popup->currentSelection(), 2);
+    b.popup->setGreyOnDisable(true);
+    b.popup->setSelection(1);
+    EXPECT_EQ(b.popup->currentSelection(), 1);
+}
+
+TEST(Popup, DrawsItsTextFromTheCachedLook)
+{
+    CPopup_VANTREL_KXE popup;
+    QPalette dark = popup.palette();
+    dark.setColor(QPalette::Button, QColor(30, 32, 38));
+    popup.setPalette(dark);
+    popup.resize(60, 18);
+    popup.setLabels(QStringLiteral("Wide;Narrow"));
+    popup.setSelectText(0);
+    const QImage drawn = popup.grab().toImage();
+    int lit = 0;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            lit += drawn.pixelColor(x, y).lightness() > 100;
+    EXPECT_GT(lit, 10); // the label in the light button text colour
+    EXPECT_EQ(drawn.pixelColor(1, 1), QColor(30, 32, 38));
+
+    popup.setEnabled(false);
+    const QImage off = popup.grab().toImage();
+    EXPECT_EQ(off.pixelColor(30, 9), QColor(30, 32, 38)); // fill only, no text
+}

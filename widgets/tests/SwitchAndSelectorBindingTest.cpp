@@ -1,0 +1,316 @@
+// The switches and selectors against the real memory-API object on the shipped data
+// folder: a value from memory is shown and not written back, a user change writes
+// once, the copy record, and notifications from another thread handed over once.
+#include "WidgetTestSupport.h"
+#include "appserver/CAppServer.h"
+#include "console/memapi/tests/MemApiTestSupport.h"
+#include "widgets/COnOffButton_VANTREL_KXE.h"
+#include "widgets/CMenuObject_VANTREL_KXE.h"
+#include "widgets/CPopupItem_VANTREL_KXE.h"
+#include "widgets/CPopupLabel_VANTREL_KXE.h"
+#include "widgets/CPopup_VANTREL_KXE.h"
+#include "widgets/CPullDownMenu_VANTREL_KXE.h"
+#include "widgets/CRadioButton_VANTREL_KXE.h"
+#include "widgets/CTextSlider_VANTREL_KXE.h"
+#include "widgets/StateDisplayWidget_VANTREL_KXE.h"
+
+#include <QAction>
+#include <QDataStream>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+#include <thread>
+
+using namespace NS_WidgetTest;
+
+namespace {
+
+QByteArray hex(const char* text) { return QByteArray::fromHex(QByteArray(text).replace(' ', "")); }
+
+// Part 4 (channel 3) of the multi, element 55.
+constexpr short kElement = 55, kChannel = 3;
+
+// Portamento switch, 0 or 1.
+struct OnOffKind
+{
+    using Control = COnOffButton_VANTREL_KXE;
+    static constexpr short param = 26;
+    static constexpr int start = 1, other = 0, afterUser = 0;
+    static Control* make(QWidget* parent)
+    {
+        auto* button = new Control(parent);
+        button->setNamedAddress(QStringLiteral("FEkMixPart/kPartPortamentoSw"));
+        button->resize(40, 20);
+        return button;
+    }
+    static int shown(Control* c) { return c->isChecked() ? 1 : 0; }
+    static void userChange(Control* c) { QTest::mouseClick(c, Qt::LeftButton); }
+};
+
+// Receive channel: 1 to 16 and off.
+struct PopupKind
+{
+    using Control = CPopup_VANTREL_KXE;
+    static constexpr short param = 3;
+    static constexpr int start = 5, other = 9, afterUser = 12;
+    static Control* make(QWidget* parent)
+    {
+        auto* popup = new Control(parent);
+        popup->setLabels(QStringLiteral("1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16;off"));
+        popup->setNamedAddress(QStringLiteral("FEkMixPart/kPartRcvCh"));
+        popup->resize(40, 16);
+        return popup;
+    }
+    static int shown(Control* c) { return c->currentSelection(); }
+    static void userChange(Control* c)
+    {
+        c->dynamicPopup();
+        ASSERT_NE(c->PopupItem(), nullptr);
+        QTest::mouseClick(c->PopupItem()->cell(afterUser), Qt::LeftButton);
+    }
+};
+
+// Note shift, 40 to 88.
+struct TextSliderKind
+{
+    using Control = CTextSlider_VANTREL_KXE;
+    static constexpr short param = 22;
+    static constexpr int start = 70, other = 50, afterUser = 71;
+    static Control* make(QWidget* parent)
+    {
+        auto* slider = new Control(parent);
+        slider->setNamedAddress(QStringLiteral("FEkMixPart/kPartNoteShift"));
+        slider->resize(33, 14);
+        return slider;
+    }
+    static int shown(Control* c) { return c->value(); }
+    static void userChange(Control* c) { QTest::keyClick(c, Qt::Key_Up); }
+};
+
+// Output select, four outputs.
+struct PullDownKind
+{
+    using Control = CPullDownMenu_VANTREL_KXE;
+    static constexpr short param = 30;
+    static constexpr int start = 2, other = 1, afterUser = 3;
+    static Control* make(QWidget* parent)
+    {
+        auto* menu = new Control(parent);
+        menu->setMenuItemList(QStringLiteral("Main;Out A;Out B;Out C"));
+        menu->setNamedAddress(QStringLiteral("FEkMixPart/kPartOutputSel"));
+        menu->resize(50, 16);
+        return menu;
+    }
+    static int shown(Control* c) { return c->current(); }
+    static void userChange(Control* c)
+    {
+        c->popup();
+        c->menu()->actions().at(afterUser)->trigger();
+        c->menu()->close();
+    }
+};
+
+// Portamento mode; this button stands for mode 1.
+struct RadioKind
+{
+    using Control = CRadioButton_VANTREL_KXE;
+    static constexpr short param = 28;
+    static constexpr int start = 0, other = 1, afterUser = 1;
+    static Control* make(QWidget* parent)
+    {
+        auto* radio = new Control(parent);
+        radio->setOnValue(1);
+        radio->setNamedAddress(QStringLiteral("FEkMixPart/kPartPortamentoMode"));
+        radio->resize(20, 20);
+        return radio;
+    }
+    static int shown(Control* c) { return c->isChecked() ? 1 : 0; }
+    static void userChange(Control* c) { QTest::mouseClick(c, Qt::LeftButton); }
+};
+
+template <class Kind>
+class SwitchAndSelectorBinding : public ::testing::Test
+{
+protected:
+    using Control = typename Kind::Control;
+
+    void SetUp() override
+    {
+        server = CAppServer::Instance();
+        api->MAPI_associate(&bridge, &prefs, 0, nullptr);
+        view = std::make_unique<QWidget>();
+        control = Kind::make(view.get());
+    }
+    void TearDown() override
+    {
+        view.reset();
+        QCoreApplication::sendPostedEvents();
+        server->release();
+    }
+    void bind() { ASSERT_EQ(api->MAPI_assignServer(view.get(), kChannel), 0); }
+    // Sets a value as another editor would, then forgets what that sent.
+    void store(int value)
+    {
+        api->MAPI_setIndParam(kElement, Kind::param, kChannel, value, 0, IMemAPI::PostNothing);
+        QCoreApplication::processEvents();
+    }
+    void settle()
+    {
+        store(Kind::start);
+        bridge.clear();
+    }
+    int inMemory() const { return api->MAPI_getIndParam(kElement, Kind::param, kChannel, false, nullptr); }
+    static QByteArray message(int value)
+    {
+        QByteArray m = hex("F0 43 10 5C 37 03 00 00 F7");
+        m[6] = char(Kind::param);
+        m[7] = char(value);
+        return m;
+    }
+
+    CAppServer* server = nullptr;
+    ApiHandle api;
+    FakePrefs prefs;
+    FakeBridge bridge;
+    std::unique_ptr<QWidget> view;
+    Control* control = nullptr;
+};
+
+using Kinds = ::testing::Types<OnOffKind, PopupKind, TextSliderKind, PullDownKind, RadioKind>;
+TYPED_TEST_SUITE(SwitchAndSelectorBinding, Kinds);
+
+} // namespace
+
+TYPED_TEST(SwitchAndSelectorBinding, ValueFromMemoryIsShownAndNotWrittenBack)
+{
+    this->settle();
+    this->bind();
+    ASSERT_TRUE(this->control->memAPIReady());
+    EXPECT_FALSE(this->control->isHidden());
+    EXPECT_EQ(TypeParam::shown(this->control), TypeParam::start);
+    EXPECT_TRUE(this->bridge.messages().isEmpty());
+
+    this->store(TypeParam::other);
+    EXPECT_EQ(TypeParam::shown(this->control), TypeParam::other);
+    // Only the other editor's own message went out.
+    ASSERT_EQ(this->bridge.messages().size(), 1);
+    EXPECT_EQ(this->bridge.messages().at(0), this->message(TypeParam::other));
+}
+
+TYPED_TEST(SwitchAndSelectorBinding, UserChangeWritesOnceWithTheEditArguments)
+{
+    this->settle();
+    this->bind();
+    TypeParam::userChange(this->control);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(TypeParam::shown(this->control), TypeParam::afterUser);
+    EXPECT_EQ(this->inMemory(), TypeParam::afterUser);
+    ASSERT_EQ(this->bridge.messages().size(), 1);
+    EXPECT_EQ(this->bridge.messages().at(0), this->message(TypeParam::afterUser));
+    // Written with all dirty flags and the dirty post action: the document is modified.
+    EXPECT_TRUE(this->api->qself()->editModified());
+}
+
+TYPED_TEST(SwitchAndSelectorBinding, CopyGivesTheTenByteRecordAndChangesNothing)
+{
+    this->settle();
+    this->bind();
+    QByteArray record;
+    {
+        QDataStream out(&record, QIODevice::WriteOnly);
+        this->control->copyParameters(out, 0);
+    }
+    ASSERT_EQ(record.size(), 10);
+    QDataStream in(record);
+    qint16 channel = 0, element = 0, parameter = 0;
+    qint32 value = 0;
+    in >> channel >> element >> parameter >> value;
+    EXPECT_EQ(channel, kChannel);
+    EXPECT_EQ(element, kElement);
+    EXPECT_EQ(parameter, TypeParam::param);
+    EXPECT_EQ(value, TypeParam::start);
+    EXPECT_EQ(TypeParam::shown(this->control), TypeParam::start);
+    EXPECT_TRUE(this->bridge.messages().isEmpty());
+}
+
+TYPED_TEST(SwitchAndSelectorBinding, FiveNotificationsFromAnotherThreadGiveOnePostedUpdate)
+{
+    this->settle();
+    this->bind();
+    std::thread instrument([this] {
+        for (int i = 0; i < 5; ++i)
+            this->api->MAPI_setIndParam(kElement, TypeParam::param, kChannel,
+                                        i % 2 == 0 ? TypeParam::other : TypeParam::start, 0,
+                                        IMemAPI::PostNothing);
+    });
+    instrument.join();
+    EXPECT_EQ(this->control->m_pending, 1);
+    EXPECT_EQ(TypeParam::shown(this->control), TypeParam::start);
+    QTRY_COMPARE(TypeParam::shown(this->control), TypeParam::other);
+    EXPECT_EQ(this->control->m_pending, 0);
+    // The five edits went out; the control sent nothing of its own.
+    EXPECT_EQ(this->bridge.messages().size(), 5);
+}
+
+TYPED_TEST(SwitchAndSelectorBinding, DeletingTheControlBeforeItsPostedUpdateIsSafe)
+{
+    this->settle();
+    this->bind();
+    std::thread instrument([this] {
+        this->api->MAPI_setIndParam(kElement, TypeParam::param, kChannel, TypeParam::other, 0,
+                                    IMemAPI::PostNothing);
+    });
+    instrument.join();
+    ASSERT_EQ(this->control->m_pending, 1);
+    delete this->control;
+    this->control = nullptr;
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents();
+    // No observer is left behind: a later change reaches nobody (ASan would tell).
+    this->store(TypeParam::start);
+}
+
+TEST(StateDisplayBinding, ShowsTheFrameOfTheValueInMemoryAndReportsItsChannel)
+{
+    CAppServer* server = CAppServer::Instance();
+    {
+        ApiHandle api;
+        FakeBridge bridge;
+        FakePrefs prefs;
+        api->MAPI_associate(&bridge, &prefs, 0, nullptr);
+        api->MAPI_setIndParam(kElement, 4, kChannel, 2, 0, IMemAPI::PostNothing);
+        bridge.clear();
+        QWidget view;
+        auto* display = new StateDisplayWidget_VANTREL_KXE(&view);
+        display->setnSubImages(4);
+        display->setNamedAddress(QStringLiteral("FEkMixPart/kPartPartMode"));
+        ASSERT_EQ(api->MAPI_assignServer(&view, kChannel), 0);
+        EXPECT_EQ(display->value(), 2);
+        EXPECT_TRUE(bridge.messages().isEmpty());
+
+        std::thread instrument([&] {
+            for (int v : {1, 3, 0, 3, 1})
+                api->MAPI_setIndParam(kElement, 4, kChannel, v, 0, IMemAPI::PostNothing);
+        });
+        instrument.join();
+        EXPECT_EQ(display->m_pending, 1);
+        QTRY_COMPARE(display->value(), 1);
+        EXPECT_EQ(display->m_pending, 0);
+
+        // Written from data, sent once.
+        bridge.clear();
+        display->setValueFromData(3);
+        ASSERT_EQ(bridge.messages().size(), 1);
+        EXPECT_EQ(bridge.messages().at(0), hex("F0 43 10 5C 37 03 04 03 F7"));
+
+        display->m_channelOffset = 1;
+        QSignalSpy clicked(display, &StateDisplayWidget_VANTREL_KXE::clicked);
+        QTest::mouseClick(display, Qt::LeftButton, {}, QPoint(1, 1));
+        ASSERT_EQ(clicked.count(), 1);
+        EXPECT_EQ(clicked.at(0).at(0).toInt(), kChannel + 1);
+    }
+    QCoreApplication::sendPostedEvents();
+    server->release();
+}
