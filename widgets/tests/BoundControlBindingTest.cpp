@@ -286,7 +286,7 @@ INSTANTIATE_TEST_SUITE_P(
                       AddressCase{"MasterVolume", "00kCommon/kCommMasterVol", 4, 0, 0, 0}),
     [](const ::testing::TestParamInfo<AddressCase>& info) { return std::string(info.param.name); });
 
-TEST(NamedAddressBinding, NegativeChannelIsRefusedAndAnUnknownNameLeavesTheDialHidden)
+TEST(NamedAddressBinding, NegativeChannelIsRefusedAndUnresolvedNamesLeaveTheDialHidden)
 {
     CAppServer* server = CAppServer::Instance();
     {
@@ -298,6 +298,17 @@ TEST(NamedAddressBinding, NegativeChannelIsRefusedAndAnUnknownNameLeavesTheDialH
         EXPECT_EQ(dial->m_memAPI, nullptr);
         EXPECT_EQ(api->MAPI_assignServerChannel(dial, 2), 0);
         EXPECT_FALSE(dial->memAPIReady());
+        EXPECT_TRUE(dial->isHidden());
+
+        // A text too short to parse leaves the address it had and the dial hidden.
+        dial->setNamedAddress(QStringLiteral("FEkMixPart/kPartPan"));
+        EXPECT_EQ(api->MAPI_assignServerChannel(dial, 2), 0);
+        EXPECT_FALSE(dial->isHidden());
+        dial->setNamedAddress(QStringLiteral("F"));
+        EXPECT_EQ(api->MAPI_assignServerChannel(dial, 2), 0);
+        EXPECT_EQ(dial->element(), 55);
+        EXPECT_EQ(dial->param(), 14);
+        EXPECT_FALSE(dial->m_connected);
         EXPECT_TRUE(dial->isHidden());
     }
     QCoreApplication::sendPostedEvents();

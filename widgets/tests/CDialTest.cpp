@@ -407,3 +407,45 @@ TEST(DialDrawing, DialsOfOneCachingWindowNeverShareFacesOfOtherImagesOrStates)
     EXPECT_EQ(qRed(grey), qBlue(grey));
     EXPECT_EQ(plain->grab().toImage().pixel(13, 13), frameColour(14, 0));
 }
+
+namespace {
+// Whether every opaque pixel of `cell` is the same in `shown` (transparent parts show
+// whatever lies beneath).
+bool showsCell(const QImage& shown, const QImage& cell)
+{
+    const QImage a = shown.convertToFormat(QImage::Format_ARGB32);
+    const QImage b = cell.convertToFormat(QImage::Format_ARGB32);
+    if (a.size() != b.size())
+        return false;
+    int opaque = 0;
+    for (int y = 0; y < b.height(); ++y)
+        for (int x = 0; x < b.width(); ++x)
+            if (qAlpha(b.pixel(x, y)) == 255) {
+                ++opaque;
+                if (a.pixel(x, y) != b.pixel(x, y))
+                    return false;
+            }
+    return opaque > 0;
+}
+} // namespace
+
+TEST(DialDrawing, GeneratedKnobStripShowsOneFramePerValue)
+{
+    const QPixmap knob = NS_Utilities::loadPixmap(QStringLiteral("tovar_knob1states.png"));
+    if (knob.isNull())
+        GTEST_SKIP() << "the drawn knob strip is not registered";
+    const NS_Utilities::ImageInfo info = NS_Utilities::ImageRegistry::info(QStringLiteral("tovar_knob1states.png"));
+    auto dial = rangedDial(0, 127, 0);
+    dial->setCombinedImage(knob);
+    dial->setnSubImages(info.rows);
+    dial->show();
+    const QImage strip = knob.toImage();
+    const int h = strip.height() / info.rows;
+    for (int value : {0, 64, 127}) {
+        dial->setValue(value);
+        const int row = dial->currentIndex();
+        EXPECT_TRUE(showsCell(dial->grab().toImage(), strip.copy(0, row * h, strip.width(), h))) << value;
+    }
+    // The first and last frames differ: the pointer and arc move.
+    EXPECT_NE(strip.copy(0, 0, strip.width(), h), strip.copy(0, (info.rows - 1) * h, strip.width(), h));
+}

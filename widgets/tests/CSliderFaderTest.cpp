@@ -290,3 +290,31 @@ TEST(FaderDrawing, WithoutAThumbImageTheStyleDrawsTheHandle)
             drawn = qAlpha(look.pixel(x, y)) != 0;
     EXPECT_TRUE(drawn);
 }
+
+TEST(FaderDrawing, GeneratedThumbIsDrawnAtTheSliderPosition)
+{
+    const QPixmap thumb = NS_Utilities::loadPixmap(QStringLiteral("tovar_SliderKnob.png"));
+    if (thumb.isNull())
+        GTEST_SKIP() << "the drawn fader thumb is not registered";
+    QWidget top;
+    auto* f = new CFader_VANTREL_KXE(&top);
+    f->setThumbImage(thumb);
+    f->setnSubImages(NS_Utilities::ImageRegistry::info(QStringLiteral("tovar_SliderKnob.png")).rows);
+    const QSize cell = f->sliderRect().size();
+    f->setGeometry(0, 0, cell.width(), cell.height() + 100);
+    f->setRange(0, 100);
+    f->setFlipValues(true);
+    f->setValue(25);
+    top.show();
+    const QImage look = f->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage art = thumb.toImage().convertToFormat(QImage::Format_ARGB32);
+    // Flipped: 25 of 0..100 sits 75 pixels down.
+    int compared = 0;
+    for (int y = 0; y < cell.height(); ++y)
+        for (int x = 0; x < cell.width(); ++x)
+            if (qAlpha(art.pixel(x, y)) == 255) {
+                ++compared;
+                ASSERT_EQ(look.pixel(x, 75 + y), art.pixel(x, y)) << x << "," << y;
+            }
+    EXPECT_GT(compared, 0);
+}

@@ -5,6 +5,7 @@
 // write with its post action.
 #include "memapi/tests/fakes/FakeMemAPI.h"
 #include "utilities/ImageRegistry.h"
+#include "utilities/PixmapUtilities.h"
 
 #include <QApplication>
 #include <QColor>
