@@ -1,0 +1,133 @@
+// The radio button: a group of buttons over one parameter, resets, and its pictures.
+#include "WidgetTestSupport.h"
+#include "widgets/CRadioButton_VANTREL_KXE.h"
+
+#include <QButtonGroup>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace NS_WidgetTest;
+
+namespace {
+
+constexpr short kElement = 55, kParam = 28, kChannel = 6;
+
+struct Group
+{
+    RecordingMemAPI api;
+    QWidget view;
+    QButtonGroup group;
+    CRadioButton_VANTREL_KXE* buttons[3];
+
+    Group()
+    {
+        api.defineName(QStringLiteral("kMode"), kElement, kParam);
+        api.setRange(kElement, kParam, 0, 2, 1);
+        for (int i = 0; i < 3; ++i) {
+            buttons[i] = new CRadioButton_VANTREL_KXE(&view);
+            buttons[i]->setOnValue(i);
+            buttons[i]->setNamedAddress(QStringLiteral("FEkMode"));
+            buttons[i]->setGeometry(30 * i, 0, 20, 20);
+            group.addButton(buttons[i]);
+        }
+    }
+    void bind(int value)
+    {
+        api.poke(kElement, kParam, kChannel, value);
+        api.MAPI_assignServer(&view, kChannel);
+        api.writes.clear();
+    }
+    int checked() const
+    {
+        for (int i = 0; i < 3; ++i)
+            if (buttons[i]->isChecked())
+                return i;
+        return -1;
+    }
+};
+
+} // namespace
+
+TEST(RadioButton, GroupFollowsMemoryAndAClickWritesItsValue)
+{
+    Group g;
+    EXPECT_FALSE(g.buttons[0]->autoExclusive());
+    g.bind(2);
+    EXPECT_EQ(g.checked(), 2);
+    EXPECT_EQ(g.buttons[2]->focusPolicy(), Qt::StrongFocus);
+    EXPECT_EQ(g.buttons[0]->focusPolicy(), Qt::NoFocus);
+    EXPECT_TRUE(g.api.writes.isEmpty());
+
+    QTest::mouseClick(g.buttons[0], Qt::LeftButton);
+    EXPECT_EQ(g.checked(), 0);
+    ASSERT_EQ(g.api.writes.size(), 1);
+    EXPECT_EQ(g.api.writes.at(0).value, 0);
+    EXPECT_EQ(g.api.writes.at(0).flags, 0xFFFFFFFFu);
+    EXPECT_EQ(g.api.actions.at(0), 1);
+
+    g.api.poke(kElement, kParam, kChannel, 1);
+    g.api.alert(kElement, kParam, kChannel);
+    EXPECT_EQ(g.checked(), 1);
+    EXPECT_EQ(g.api.writes.size(), 1);
+
+    // A reset of every button writes the default once: the button that stands for it.
+    for (auto* b : g.buttons)
+        b->reset2defaults(0);
+    EXPECT_EQ(g.api.writes.size(), 1);
+    g.api.poke(kElement, kParam, kChannel, 2);
+    g.api.alert(kElement, kParam, kChannel);
+    for (auto* b : g.buttons)
+        b->reset2defaults(0);
+    EXPECT_EQ(g.checked(), 1);
+    ASSERT_EQ(g.api.writes.size(), 2);
+    EXPECT_EQ(g.api.writes.at(1).value, 1);
+}
+
+TEST(RadioButton, ClickWhileSignalsAreBlockedIsWrittenOnceTheyAreNot)
+{
+    Group g;
+    g.bind(2);
+    g.buttons[0]->blockSignals(true);
+    QTest::mouseClick(g.buttons[0], Qt::LeftButton);
+    EXPECT_TRUE(g.api.writes.isEmpty());
+    g.buttons[0]->blockSignals(false);
+    QTRY_COMPARE(g.api.writes.size(), 1);
+    EXPECT_EQ(g.api.writes.at(0).value, 0);
+}
+
+TEST(RadioButton, CombinedImageFramesAndPictures)
+{
+    const QPixmap strip = NS_Utilities::ImageRegistry::pixmap(testStrip("tovar_test_radio3.png", {16, 16}, 3));
+    CRadioButton_VANTREL_KXE radio;
+    radio.resize(16, 16);
+    radio.setCombinedImage(strip);
+    radio.setnSubImages(3);
+    auto centre = [&radio] { return radio.grab().toImage().pixel(8, 8); };
+    EXPECT_EQ(centre(), frameColour(1));
+    radio.setChecked(true);
+    EXPECT_EQ(centre(), frameColour(0));
+    press(&radio, QPointF(8, 8));
+    EXPECT_EQ(centre(), frameColour(2));
+    release(&radio, QPointF(8, 8));
+    EXPECT_FALSE(radio.isClicked());
+    radio.setEnabled(false);
+    EXPECT_EQ(qRed(centre()), qGreen(centre())); // grey
+
+    // Separate pictures: the off picture fixes the size; the pressed one stays a while.
+    CRadioButton_VANTREL_KXE pictures;
+    QPixmap off(12, 10), on(12, 10), tracking(12, 10);
+    off.fill(Qt::red);
+    on.fill(Qt::green);
+    tracking.fill(Qt::blue);
+    pictures.setOffState(off);
+    pictures.setOnState(on);
+    pictures.setTrackingState(tracking);
+    pictures.setClickDelay(1);
+    EXPECT_EQ(pictures.size(), QSize(12, 10));
+    EXPECT_EQ(pictures.grab().toImage().pixelColor(6, 5), QColor(Qt::red));
+    press(&pictures, QPointF(6, 5));
+    release(&pictures, QPointF(6, 5));
+    EXPECT_TRUE(pictures.isClicked());
+    QTRY_VERIFY(!pictures.isClicked());
+    EXPECT_EQ(pictures.grab().toImage().pixelColor(6, 5), QColor(Qt::green));
+}
