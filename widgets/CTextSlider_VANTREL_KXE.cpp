@@ -8,8 +8,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 #include <QWheelEvent>
 #include <cmath>
 
@@ -340,11 +338,10 @@ void CTextSlider_VANTREL_KXE::updateErasePixmap()
                                                     : palette().color(foregroundRole()));
     painter.drawText(QRect(QPoint(0, 0), size()), Qt::AlignCenter, m_valueText);
     if (hasFocus() && d->enableFocusRect) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = QRect(QPoint(0, 0), size());
-        option.backgroundColor = palette().color(backgroundRole());
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+        // Dotted, in the text colour: a rectangle in the background colour (as the
+        // styles draw it) would not show on the panel.
+        painter.setPen(QPen(palette().color(foregroundRole()), 1, Qt::DotLine));
+        painter.drawRect(QRect(QPoint(0, 0), size()).adjusted(0, 0, -1, -1));
     }
     m_look = look;
 }
