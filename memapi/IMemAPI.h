@@ -48,10 +48,10 @@ constexpr uint32_t observerKey(int element, int parameter, int channel)
 // Unregistering this key removes its dictionary entry.
 constexpr uint32_t kRemovableObserverKey = 0xBEAFDEADu;
 
-// Interface identifier 276D36C7-A738-442A-A2E4-A54D6C41E304.
+// Interface identifier 276D36C7-A738-442A-A2E4-A54D6C41E304, its bytes in text order.
 inline Y_GUID iidIMemAPI()
 {
-    return Y_GUID(0x276D36C7, 0xA738, 0x442A, 0xA2, 0xE4, 0xA5, 0x4D, 0x6C, 0x41, 0xE3, 0x04);
+    return QUuid2Guid(QUuid(0x276D36C7, 0xA738, 0x442A, 0xA2, 0xE4, 0xA5, 0x4D, 0x6C, 0x41, 0xE3, 0x04));
 }
 } // namespace NS_MemAPI
 

@@ -6,6 +6,7 @@
 // acts at once on the GUI thread and posts one of the events below elsewhere.
 // Lock order: the memory-API lock before the companion's own mutex.
 #include "console/memapi/ITovarVoiceData.h"
+#include "genericeditor/interfaces/GenericEditorPluginInterface.h"
 #include "utilities/DocuSaveLoad.h"
 #include "utilities/YGuid.h"
 #include "vantrel_kxe21_console_export.h"
@@ -28,13 +29,15 @@ class QWidget;
 class RecallLogic;
 class TovarIMemAPI;
 
-// Module identifiers used with the user-interface server's editor operations.
-struct DialogsModule { static inline const Y_GUID guid{0x5421CA1A, 0xFA5E, 0x5441, 0x8C, 0xF4, 0x10, 0xA8, 0xB1, 0xB8, 0x72, 0x0F}; };
-struct VoiceLibraryModule { static inline const Y_GUID guid{0xC9C182C9, 0x7DDF, 0x6E45, 0x91, 0x47, 0xE7, 0xB6, 0x6A, 0x94, 0x17, 0x57}; };
-struct DrumKeyModule { static inline const Y_GUID guid{0x7BADD3E3, 0xEA79, 0xDC49, 0x8D, 0x0F, 0x5E, 0xA1, 0x76, 0x50, 0xC1, 0x9C}; };
-struct NormalElementModule { static inline const Y_GUID guid{0xBBDEF22F, 0xADC7, 0xFB4F, 0xBA, 0xDC, 0xC3, 0x49, 0xEC, 0x40, 0x78, 0xA9}; };
-struct DetailDialogsModule { static inline const Y_GUID guid{0x80DC38CD, 0x6E83, 0x4446, 0x93, 0xC8, 0x61, 0xFC, 0x10, 0xC5, 0xF9, 0xC0}; };
-struct LFOModule { static inline const Y_GUID guid{0x4DAE9F6E, 0xEE0C, 0xE741, 0x9D, 0xAE, 0xEB, 0x76, 0x55, 0x0B, 0x2A, 0xA6}; };
+// Module identifiers used with the user-interface server's editor operations. Each is
+// spelled as the add-on that owns it reports it (text order, as QUuid::toString shows
+// it): an identifier built from field values would name an add-on that does not exist.
+struct DialogsModule { static inline const Y_GUID guid = NS_AddOnIds::DialogsAddOn; };
+struct VoiceLibraryModule { static inline const Y_GUID guid = MPGuidFromText(0xC9C182C9, 0x7DDF, 0x6E45, 0x91, 0x47, 0xE7, 0xB6, 0x6A, 0x94, 0x17, 0x57); };
+struct DrumKeyModule { static inline const Y_GUID guid = MPGuidFromText(0x7BADD3E3, 0xEA79, 0xDC49, 0x8D, 0x0F, 0x5E, 0xA1, 0x76, 0x50, 0xC1, 0x9C); };
+struct NormalElementModule { static inline const Y_GUID guid = MPGuidFromText(0xBBDEF22F, 0xADC7, 0xFB4F, 0xBA, 0xDC, 0xC3, 0x49, 0xEC, 0x40, 0x78, 0xA9); };
+struct DetailDialogsModule { static inline const Y_GUID guid = MPGuidFromText(0x80DC38CD, 0x6E83, 0x4446, 0x93, 0xC8, 0x61, 0xFC, 0x10, 0xC5, 0xF9, 0xC0); };
+struct LFOModule { static inline const Y_GUID guid = MPGuidFromText(0x4DAE9F6E, 0xEE0C, 0xE741, 0x9D, 0xAE, 0xEB, 0x76, 0x55, 0x0B, 0x2A, 0xA6); };
 
 // ---- the companion's posted events; the poster allocates, the toolkit frees
 namespace NS_TovarEvents {

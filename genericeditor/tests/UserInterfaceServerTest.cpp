@@ -279,3 +279,11 @@ TEST_F(UserInterfaceServer, DeletedWindowHoldsTheLockUntilItsHandlerAndReleasesI
     EXPECT_EQ(m_server->CS_isEditorOpened(ViewAddOn::kModule, 1, &found), 0);
     EXPECT_EQ(found, nullptr);
 }
+
+TEST(UserInterfaceServerKey, MixerWindowKeyIsItsCreateIdAndItsIdentifierAsText)
+{
+    EXPECT_EQ(CUserInterfaceServer_VANTREL_KXE::windowKey(1, Guid2QUuid(NS_AddOnIds::LayerAddOn)),
+              QStringLiteral("1;{17cd5afa-0e92-8543-b8a7-2aebee9fdd63}"));
+    EXPECT_EQ(CUserInterfaceServer_VANTREL_KXE::windowKey(3, Guid2QUuid(NS_AddOnIds::DialogsAddOn)),
+              QStringLiteral("3;{5421ca1a-fa5e-5441-8cf4-10a8b1b8720f}"));
+}

@@ -3,8 +3,9 @@
 // factory and type it was made for before anyone else sees it.
 #include "utilities/interfaces/IUnknown.h"
 
-inline const Y_GUID IID_IPlugInInstance(0x814B47E3, 0xF1BF, 0x4F0B, 0xBF, 0xA4, 0x2F, 0x52, 0xC0,
-                                        0x43, 0x83, 0xB7);
+// 814B47E3-F1BF-4F0B-BFA4-2F52C04383B7, its bytes in text order.
+inline const Y_GUID IID_IPlugInInstance =
+    QUuid2Guid(QUuid(0x814B47E3, 0xF1BF, 0x4F0B, 0xBF, 0xA4, 0x2F, 0x52, 0xC0, 0x43, 0x83, 0xB7));
 
 class VANTREL_UTILITIES_EXPORT IPlugInInstance : public IUnknown
 {
