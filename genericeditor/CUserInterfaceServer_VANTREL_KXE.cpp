@@ -1,5 +1,6 @@
 #include "CUserInterfaceServer_VANTREL_KXE.h"
 #include "CompIMPInitialise_VANTREL_KXE.h"
+#include "DocumentValueReader.h"
 #include "TAddOnDescriptor.h"
 #include "TCompIMPInitialisePrivate.h"
 #include "TInputOutput_VANTREL_KXE.h"
@@ -824,19 +825,22 @@ int32_t CUserInterfaceServer_VANTREL_KXE::UI_saveLoadUIstate(bool load, QDataStr
     if (load) {
         if (m_reopening)
             return ok;
+        // Only flat values are taken: a group holding a container comes from a damaged
+        // or crafted project, and the whole state is refused with the windows kept.
         QList<QVariant> groups;
         while (stream.status() == QDataStream::Ok && !stream.atEnd()
                && groups.size() / 4 < kMaxSavedGroups) {
             QVariant values[4];
-            stream >> values[0];
-            if (stream.status() != QDataStream::Ok || isNullValue(values[0]))
+            if (!NS_DocumentValues::readValue(stream, values[0]) || isNullValue(values[0]))
                 break;
-            stream >> values[1] >> values[2] >> values[3];
-            if (stream.status() != QDataStream::Ok)
+            if (!NS_DocumentValues::readValue(stream, values[1]) || !NS_DocumentValues::readValue(stream, values[2])
+                || !NS_DocumentValues::readValue(stream, values[3]))
                 break;
             for (const QVariant& v : values)
                 groups.append(v);
         }
+        if (stream.status() == QDataStream::ReadCorruptData)
+            return failure;
         if (TInputOutput_VANTREL_KXE* bridge = transport()) {
             if (IPrefsQuery_VANTREL_KXE* p = prefs()) {
                 const QUuid ports[2] = {p->getGUID(false), p->getGUID(true)};
@@ -846,7 +850,7 @@ int32_t CUserInterfaceServer_VANTREL_KXE::UI_saveLoadUIstate(bool load, QDataStr
         lock();
         m_savedWindows = groups;
         unlock();
-        return stream.status() == QDataStream::ReadCorruptData ? failure : ok;
+        return ok;
     }
 
     if (m_reopening) {

@@ -1,4 +1,5 @@
 #include "EditorIPrefsQuery_VANTREL_KXE.h"
+#include "DocumentValueReader.h"
 #include "genericeditor/interfaces/HostInterfaces.h"
 #include "utilities/interfaces/IClientServices.h"
 #include <QDataStream>
@@ -113,7 +114,9 @@ int32_t EditorIPrefsQuery_VANTREL_KXE::writeToStream(QDataStream& stream)
 
 int32_t EditorIPrefsQuery_VANTREL_KXE::readFromStream(QDataStream& stream)
 {
-    // Read pair by pair: a stream that ends early keeps the pairs read so far.
+    // Read pair by pair: a stream that ends early keeps the pairs read so far. A value
+    // of a type the preferences never hold comes from a damaged or crafted project:
+    // the whole map is refused and the values stay as they were.
     QMap<int, QVariant> values;
     quint32 count = 0;
     stream >> count;
@@ -122,11 +125,13 @@ int32_t EditorIPrefsQuery_VANTREL_KXE::readFromStream(QDataStream& stream)
             break;
         qint32 id = 0;
         QVariant value;
-        stream >> id >> value;
-        if (stream.status() != QDataStream::Ok)
+        stream >> id;
+        if (stream.status() != QDataStream::Ok || !NS_DocumentValues::readValue(stream, value))
             break;
         values.insert(id, value);
     }
+    if (stream.status() == QDataStream::ReadCorruptData)
+        return NS_MPStatus::failure;
     QMutexLocker lock(&m_mutex);
     m_values = values;
     return 0;
