@@ -57,7 +57,7 @@ CLibFileZUTL::CLibFileZUTL(IZutlMap* map, const QString& libraryPath)
         m_templateRead = readTemplate();
     }
     if (!m_templateRead)
-        qCWarning(lcZutl) << "chunked library template incomplete:" << m_templatePath;
+        qCWarning(lcZutl).noquote() << m_templatePath << "[" + m_fault.section + "] line" << m_fault.line << m_fault.what;
 }
 
 CLibFileZUTL::~CLibFileZUTL()
@@ -77,21 +77,28 @@ bool CLibFileZUTL::tokens(const QString& section, const QString& key, QStringLis
     return true;
 }
 
+bool CLibFileZUTL::fail(const char* section, const QString& key, const QString& what)
+{
+    const QString name = QLatin1String(section);
+    m_fault = TemplateFault{name, key.isEmpty() ? 0 : m_map->libraryTemplateLine(name, key), what};
+    return false;
+}
+
 bool CLibFileZUTL::readTemplate()
 {
     QStringList t;
     auto text = [&](const char* section, const char* key, QString* out) {
         if (!tokens(QLatin1String(section), QLatin1String(key), &t))
-            return false;
+            return fail(section, QString(), QStringLiteral("missing key %1").arg(QLatin1String(key)));
         *out = t.value(0);
         return true;
     };
     auto number = [&](const char* section, const char* key, int32_t* out) {
         bool ok = false;
         if (!tokens(QLatin1String(section), QLatin1String(key), &t) || t.isEmpty())
-            return false;
+            return fail(section, QString(), QStringLiteral("missing key %1").arg(QLatin1String(key)));
         *out = t.at(0).toInt(&ok);
-        return ok;
+        return ok || fail(section, QLatin1String(key), QStringLiteral("%1 is not a number").arg(QLatin1String(key)));
     };
     if (!text("libraryfile_Com", "file_extension", &m_common.file_extension)
         || !text("libraryfile_Com", "file_filter_w", &m_common.file_filter_w)
@@ -101,44 +108,86 @@ bool CLibFileZUTL::readTemplate()
         || !number("ZUTL_Format", "FileHeaderSize", &m_zutl.FileHeaderSize)
         || !number("ZUTL_Format", "ChunkInformationSize", &m_zutl.ChunkInformationSize))
         return false;
-    if (m_zutl.FileHeaderSize < 0 || m_zutl.ChunkInformationSize < 0)
-        return false;
+    if (m_zutl.FileHeaderSize < 0)
+        return fail("ZUTL_Format", QStringLiteral("FileHeaderSize"), QStringLiteral("negative header size"));
+    if (m_zutl.ChunkInformationSize < 0)
+        return fail("ZUTL_Format", QStringLiteral("ChunkInformationSize"), QStringLiteral("negative chunk table size"));
 
     if (!tokens(QStringLiteral("ZUTL_CHUNK_INFO"), QStringLiteral("root"), &t) || t.size() < 3)
-        return false;
+        return fail("ZUTL_CHUNK_INFO", QStringLiteral("root"), QStringLiteral("root needs two ids and a byte position"));
     m_root = ZUTL_CHUNK{t.at(0), t.at(1)};
     m_rootBytePos = t.at(2).toInt();
+    // The item byte lies before the entry's name bytes; 0 writes none.
+    if (m_rootBytePos < 0 || m_rootBytePos >= kEntrySize - kNameBytes)
+        return fail("ZUTL_CHUNK_INFO", QStringLiteral("root"),
+                    QStringLiteral("root byte position %1 outside 0..%2").arg(m_rootBytePos).arg(kEntrySize - kNameBytes - 1));
     int32_t n = 0;
-    if (!number("ZUTL_CHUNK_INFO", "size", &n) || n < 0)
+    if (!number("ZUTL_CHUNK_INFO", "size", &n))
         return false;
+    if (n < 0)
+        return fail("ZUTL_CHUNK_INFO", QStringLiteral("size"), QStringLiteral("negative size"));
     for (int i = 0; i < n; ++i) {
         if (!tokens(QStringLiteral("ZUTL_CHUNK_INFO"), QString::number(i), &t) || t.size() < 2)
-            return false;
+            return fail("ZUTL_CHUNK_INFO", QString::number(i), QStringLiteral("chunk %1 needs two ids").arg(i));
         m_chunks.append(ZUTL_CHUNK{t.at(0), t.at(1)});
     }
-    if (!number("ZUTL_DATA_INFO", "size", &n) || n < 0)
+    if (!number("ZUTL_DATA_INFO", "size", &n))
         return false;
+    if (n < 0)
+        return fail("ZUTL_DATA_INFO", QStringLiteral("size"), QStringLiteral("negative size"));
     for (int i = 0; i < n; ++i) {
         if (!tokens(QStringLiteral("ZUTL_DATA_INFO"), QString::number(i), &t) || t.size() < 2)
-            return false;
+            return fail("ZUTL_DATA_INFO", QString::number(i), QStringLiteral("bank %1 needs a chunk and an entry").arg(i));
         ZUTL_DATA d;
         d.chunkIndex = static_cast<int16_t>(t.at(0).toInt());
         d.firstEntry = static_cast<int16_t>(t.at(1).toInt());
-        if (d.chunkIndex < 0 || d.chunkIndex >= m_chunks.size() || d.firstEntry < 0)
-            return false;
+        if (d.chunkIndex < 0 || d.chunkIndex >= m_chunks.size())
+            return fail("ZUTL_DATA_INFO", QString::number(i), QStringLiteral("chunk %1 not listed").arg(d.chunkIndex));
+        if (d.firstEntry < 0)
+            return fail("ZUTL_DATA_INFO", QString::number(i), QStringLiteral("negative first entry"));
         m_data.append(d);
     }
 
     QFile dataFile(m_map->dataFolder() + QLatin1Char('/') + m_zutl.DataFile);
     if (!dataFile.open(QIODevice::ReadOnly))
-        return false;
+        return fail("ZUTL_Format", QStringLiteral("DataFile"), QStringLiteral("data file %1 not readable").arg(m_zutl.DataFile));
     m_dataFile = dataFile.readAll();
     if (m_dataFile.size() != dataFile.size() || m_dataFile.size() > INT32_MAX)
-        return false;
+        return fail("ZUTL_Format", QStringLiteral("DataFile"), QStringLiteral("data file %1 not readable").arg(m_zutl.DataFile));
     m_common.fileSize = static_cast<int32_t>(m_dataFile.size());
     const qint64 frame = qint64(m_zutl.FileHeaderSize) + m_zutl.ChunkInformationSize;
+    if (frame > m_dataFile.size())
+        return fail("ZUTL_Format", QStringLiteral("ChunkInformationSize"),
+                    QStringLiteral("header and chunk table end at %1, past the frame's %2 bytes").arg(frame).arg(m_dataFile.size()));
     if (m_dataFile.size() > frame)
         m_frameHeader = m_dataFile.left(frame);
+    return checkFrame();
+}
+
+bool CLibFileZUTL::checkFrame()
+{
+    // Every save starts from the frame, so a present chunk that cannot hold all its
+    // entries (or a data entry whose voice lies outside) would lose voices on every save.
+    const qint64 root = chunkOffset(m_dataFile, m_root.dataId);
+    if (root >= 0) {
+        qint64 entries = 0;
+        for (int bank = 0; bank < m_data.size(); ++bank)
+            entries += m_map->bankVoiceCount(bank);
+        if (root + 2 * kChunkHeaderSize + entries * kEntrySize > m_dataFile.size())
+            return fail("ZUTL_CHUNK_INFO", QStringLiteral("root"),
+                        QStringLiteral("root chunk of %1 entries runs past the frame").arg(entries));
+    }
+    for (int bank = 0; bank < m_data.size(); ++bank) {
+        const ZUTL_CHUNK* chunk = bankChunk(bank);
+        const qint64 names = chunkOffset(m_dataFile, chunk->entryId);
+        const qint64 data = chunkOffset(m_dataFile, chunk->dataId);
+        for (int v = 0; v < m_map->bankVoiceCount(bank); ++v) {
+            if ((names >= 0 && entryPos(m_dataFile, names, bank, v) < 0)
+                || (data >= 0 && voiceDataPos(m_dataFile, bank, v) < 0))
+                return fail("ZUTL_DATA_INFO", QString::number(bank),
+                            QStringLiteral("voice %1 of bank %2 lies outside the frame").arg(v).arg(bank));
+        }
+    }
     return true;
 }
 
@@ -218,12 +267,12 @@ QByteArray CLibFileZUTL::GetVceDataFileBlk(int element, int index) const
 
 // ---- fill sequence ---------------------------------------------------------
 
-void CLibFileZUTL::fill()
+bool CLibFileZUTL::fill()
 {
     SetDataFile();
-    SetRootChunk();
-    SetEntryChunk();
-    SetDataChunk();
+    bool ok = SetRootChunk();
+    ok = SetEntryChunk() && ok;
+    return SetDataChunk() && ok;
 }
 
 void CLibFileZUTL::SetDataFile()
@@ -231,17 +280,17 @@ void CLibFileZUTL::SetDataFile()
     m_image = m_dataFile;
 }
 
-void CLibFileZUTL::SetRootChunk()
+bool CLibFileZUTL::SetRootChunk()
 {
     const qint64 root = chunkOffset(m_image, m_root.dataId);
     if (root < 0)
-        return;
+        return true; // absent: skipped
     qint64 pos = root + 2 * kChunkHeaderSize;
     for (int bank = 0; bank < m_data.size(); ++bank) {
         const int voices = m_map->bankVoiceCount(bank);
         for (int v = 0; v < voices; ++v, pos += kEntrySize) {
             if (pos + kEntrySize > m_image.size())
-                return;
+                return false;
             if (m_rootBytePos >= 1 && m_rootBytePos < kEntrySize - kNameBytes) {
                 const int item = m_map->libItemData(bank, v);
                 if (item >= 0)
@@ -250,9 +299,10 @@ void CLibFileZUTL::SetRootChunk()
             writeName(m_image, pos + kNameBytes, m_map->voiceName(bank, v), m_map->bankNameLength(bank));
         }
     }
+    return true;
 }
 
-void CLibFileZUTL::SetEntryChunk()
+bool CLibFileZUTL::SetEntryChunk()
 {
     for (int bank = 0; bank < m_data.size(); ++bank) {
         const ZUTL_CHUNK* chunk = bankChunk(bank);
@@ -263,21 +313,25 @@ void CLibFileZUTL::SetEntryChunk()
         for (int v = 0; v < voices; ++v) {
             const qint64 pos = entryPos(m_image, entries, bank, v);
             if (pos < 0)
-                break;
+                return false;
             writeName(m_image, pos, m_map->voiceName(bank, v), m_map->bankNameLength(bank));
         }
     }
+    return true;
 }
 
-void CLibFileZUTL::SetDataChunk()
+bool CLibFileZUTL::SetDataChunk()
 {
     for (int bank = 0; bank < m_data.size(); ++bank) {
         const int element = m_data.at(bank).chunkIndex;
+        const ZUTL_CHUNK* chunk = bankChunk(bank);
+        if (!chunk || chunkOffset(m_image, chunk->dataId) < 0)
+            continue; // absent: skipped
         const int voices = m_map->bankVoiceCount(bank);
         for (int v = 0; v < voices; ++v) {
             qint64 pos = voiceDataPos(m_image, bank, v);
             if (pos < 0)
-                continue;
+                return false;
             const int blocks = m_map->elementBlockCount(element);
             for (int i = 0; i < blocks; ++i) {
                 const int size = m_map->elementBlockSize(element, i);
@@ -287,6 +341,7 @@ void CLibFileZUTL::SetDataChunk()
             }
         }
     }
+    return true;
 }
 
 // ---- voices ----------------------------------------------------------------
@@ -464,8 +519,7 @@ bool CLibFileZUTL::LibrarySaveAs()
     bool ok;
     {
         BusyCursor busy;
-        fill();
-        ok = WriteFile(m_image, m_libraryPath);
+        ok = fill() && WriteFile(m_image, m_libraryPath);
     }
     m_image.clear();
     if (ok)
@@ -483,7 +537,10 @@ bool CLibFileZUTL::LibrarySave(QDataStream* stream)
 {
     if (!stream || !m_templateRead || m_common.fileSize == 0)
         return false;
-    fill();
+    if (!fill()) {
+        m_image.clear();
+        return false;
+    }
     *stream << quint32(m_image.size());
     const bool ok = stream->writeRawData(m_image.constData(), int(m_image.size())) == m_image.size()
                     && stream->status() == QDataStream::Ok;
@@ -496,10 +553,11 @@ bool CLibFileZUTL::LibrarySave(unsigned char* buffer, qint64 bufferSize, qint64 
     if (!buffer || !m_templateRead || offset < 0 || bufferSize - offset < m_common.fileSize
         || m_common.fileSize == 0)
         return false;
-    fill();
-    std::memcpy(buffer + offset, m_image.constData(), static_cast<size_t>(m_image.size()));
+    const bool ok = fill();
+    if (ok)
+        std::memcpy(buffer + offset, m_image.constData(), static_cast<size_t>(m_image.size()));
     m_image.clear();
-    return true;
+    return ok;
 }
 
 bool CLibFileZUTL::WriteZUTLFile(QIODevice* device)
@@ -507,8 +565,7 @@ bool CLibFileZUTL::WriteZUTLFile(QIODevice* device)
     if (!device || !m_templateRead || m_common.fileSize == 0)
         return false;
     BusyCursor busy;
-    fill();
-    const bool ok = device->write(m_image) == m_image.size();
+    const bool ok = fill() && device->write(m_image) == m_image.size();
     m_image.clear();
     return ok;
 }

@@ -5,6 +5,7 @@
 // image before it changes any voice.
 #pragma once
 
+#include "console/model/TemplateList.h"
 #include "vantrel_kxe21_console_export.h"
 
 #include <QByteArray>
@@ -100,6 +101,8 @@ public:
     void DeleteData();
 
     bool IsTemplateRead() const { return m_templateRead; }
+    // Where the template or its frame failed; empty `what` when it was read.
+    const TemplateFault& templateFault() const { return m_fault; }
     int32_t GetFileSize() const { return m_common.fileSize; }
     bool IsVoiceData() const { return !m_image.isEmpty(); }
     const QByteArray& image() const { return m_image; }
@@ -116,14 +119,16 @@ public:
 
 private:
     bool readTemplate();
+    bool fail(const char* section, const QString& key, const QString& what);
+    bool checkFrame();
     bool tokens(const QString& section, const QString& key, QStringList* out) const;
 
-    // Fill sequence.
-    void fill();
+    // Fill sequence; false when a present chunk cannot hold what it must.
+    bool fill();
     void SetDataFile();
-    void SetRootChunk();
-    void SetEntryChunk();
-    void SetDataChunk();
+    bool SetRootChunk();
+    bool SetEntryChunk();
+    bool SetDataChunk();
 
     // Image geometry; -1 when absent or outside the image.
     qint64 chunkOffset(const QByteArray& image, const QString& id) const;
@@ -153,6 +158,7 @@ private:
     COMMON_INFO m_common;
     QString m_fileTitle;
     bool m_templateRead = false;
+    TemplateFault m_fault;
     bool m_converted = false;
     CTovarFileConverter* m_converter = nullptr;
     bool m_linkedPartLoaded = false;

@@ -2,6 +2,11 @@
 
 IZutlMap::~IZutlMap() = default;
 
+int IZutlMap::libraryTemplateLine(const QString&, const QString&) const
+{
+    return 0;
+}
+
 bool IZutlMap::hasLinkedMap() const
 {
     return false;

@@ -18,6 +18,8 @@ public:
     // The raw value of a key of the map's library template; false when the
     // section or key is missing.
     virtual bool libraryTemplateValue(const QString& section, const QString& key, QString* value) const = 0;
+    // The template line of a key, for fault messages; 0 when unknown.
+    virtual int libraryTemplateLine(const QString& section, const QString& key) const;
     virtual QString libraryTemplatePath() const = 0;
     // The data folder, without a trailing '/'.
     virtual QString dataFolder() const = 0;

@@ -33,6 +33,9 @@ Q_LOGGING_CATEGORY(lcLibFile, "tovar.libfile")
 
 const char kDelims[] = "\t,";
 constexpr int kParts = 16;
+// The largest image and the most directory or voice items a layout may name.
+constexpr qint64 kMaxImage = 64 << 20;
+constexpr int kMaxItems = 4096;
 // A stream block is read in pieces of this size, so that a forged length costs no memory.
 constexpr qint64 kSkipChunk = 1 << 16;
 
@@ -78,25 +81,51 @@ CLibraryFile::~CLibraryFile()
     DeleteData();
 }
 
+bool CLibraryFile::Fault(CIniFileJob& ini, const char* section, const char* key, const QString& what)
+{
+    const int line = key ? ini.GetItemLine(key) : ini.SectionEndLine();
+    m_fault = TemplateFault{QLatin1String(section), line, what};
+    return false;
+}
+
 bool CLibraryFile::ReadTemplate()
 {
     if (!m_map)
         return false;
     m_templatePath = m_map->TemplatePath();
     CIniFileJob ini(m_templatePath);
-    if (!ini.GetSection("libraryfile_Com"))
+    if (!ini.GetSection("libraryfile_Com")) {
+        // A map without a library layout: nothing to read or write, and nothing wrong.
+        m_noLayout = true;
         return false;
-    if (!readText(ini, "file_extension", m_common.file_extension) || !readText(ini, "file_filter_w", m_common.file_filter_w)
-        || !readText(ini, "file_filter_r", m_common.file_filter_r) || !ini.GetItem("fileSize", m_common.fileSize))
+    }
+    // Every key the layout needs; the first missing one ends the reading.
+    auto need = [&](const char* section, const char* key, auto& out) {
+        if (ini.GetItem(key, out))
+            return true;
+        return Fault(ini, section, nullptr, QStringLiteral("missing key %1").arg(QLatin1String(key)));
+    };
+    auto needText = [&](const char* section, const char* key, QString& out) {
+        if (readText(ini, key, out))
+            return true;
+        return Fault(ini, section, nullptr, QStringLiteral("missing key %1").arg(QLatin1String(key)));
+    };
+    auto section = [&](const char* name) {
+        if (ini.GetSection(name))
+            return true;
+        m_fault = TemplateFault{QLatin1String(name), 0, QStringLiteral("missing section")};
         return false;
-    // An image larger than any document this system writes is a template fault.
-    if (m_common.fileSize < 0 || m_common.fileSize > (64 << 20))
-        m_common.fileSize = 0;
+    };
+    if (!needText("libraryfile_Com", "file_extension", m_common.file_extension)
+        || !needText("libraryfile_Com", "file_filter_w", m_common.file_filter_w)
+        || !needText("libraryfile_Com", "file_filter_r", m_common.file_filter_r)
+        || !need("libraryfile_Com", "fileSize", m_common.fileSize))
+        return false;
     int n = 0;
     if (ini.GetItem("ex_extensions_size", n)) {
         for (int i = 0; i < n && i < 256; ++i) {
             QString e;
-            if (!readText(ini, QByteArray::number(i).constData(), e))
+            if (!needText("libraryfile_Com", QByteArray::number(i).constData(), e))
                 return false;
             m_exExtensions.append(e);
         }
@@ -105,53 +134,120 @@ bool CLibraryFile::ReadTemplate()
     if (readText(ini, "fileFormat", format) && format == QLatin1String("ZUTL")) {
         m_zutlMap = std::make_unique<CLibraryZutlMap>(m_map);
         m_zutl = std::make_unique<CLibFileZUTL>(m_zutlMap.get(), m_libraryPath);
+        m_fault = m_zutl->templateFault();
         return m_zutl->IsTemplateRead();
     }
-    auto header = [&](const char* section, HEADER_INFO& h) {
-        return ini.GetSection(section) && ini.GetItem("mem_offset", h.mem_offset) && ini.GetItem("mem_size", h.mem_size)
-            && readText(ini, "header", h.header);
-    };
-    if (!header("libraryfile_Header", m_header))
-        return false;
-    if (ini.GetItem("ex_header_size", n)) {
-        for (int i = 0; i < n && i < 256; ++i) {
-            QString h;
-            if (readText(ini, QByteArray::number(i).constData(), h))
-                m_exHeaders.append(h);
-        }
-    }
-    if (!header("libraryfile_VoiceHeader", m_voiceHeader))
-        return false;
-    char buf[CIniFileJob::kItemSize];
-    if (!ini.GetSection("libraryfile_Directory") || !ini.GetItem("mem_offset", m_directory.mem_offset)
-        || !ini.GetItem("mem_size", m_directory.mem_size) || !ini.GetItem("directorySize", m_directory.directorySize)
-        || !ini.GetItem("size", n))
-        return false;
-    for (int i = 0; i < n && i < 4096; ++i) {
-        if (!ini.GetItem(QByteArray::number(i).constData(), buf, -1, int(sizeof buf)))
+    // An image larger than any document this system writes is a template fault.
+    const qint64 image = m_common.fileSize;
+    if (image <= 0 || image > kMaxImage)
+        return Fault(ini, "libraryfile_Com", "fileSize",
+                     QStringLiteral("image size %1 outside 1..%2").arg(image).arg(kMaxImage));
+
+    // Each offset and size below indexes the image: all of it must lie inside.
+    auto inside = [&](qint64 from, qint64 bytes) { return from >= 0 && bytes >= 0 && from + bytes <= image; };
+    auto header = [&](const char* name, HEADER_INFO& h, QList<QString>* extra) {
+        if (!section(name) || !need(name, "mem_offset", h.mem_offset) || !need(name, "mem_size", h.mem_size)
+            || !needText(name, "header", h.header))
             return false;
+        if (!inside(h.mem_offset, h.mem_size))
+            return Fault(ini, name, "mem_offset",
+                         QStringLiteral("%1 bytes at %2 outside the image of %3").arg(h.mem_size).arg(h.mem_offset).arg(image));
+        if (!inside(h.mem_offset, h.header.toLatin1().size()))
+            return Fault(ini, name, "header", QStringLiteral("header text runs past the image of %1").arg(image));
+        int count = 0;
+        if (extra && ini.GetItem("ex_header_size", count)) {
+            for (int i = 0; i < count && i < 256; ++i) {
+                const QByteArray key = QByteArray::number(i);
+                QString h2;
+                if (!readText(ini, key.constData(), h2))
+                    continue;
+                if (!inside(h.mem_offset, h2.toLatin1().size()))
+                    return Fault(ini, name, key.constData(), QStringLiteral("header text runs past the image of %1").arg(image));
+                extra->append(h2);
+            }
+        }
+        return true;
+    };
+    if (!header("libraryfile_Header", m_header, &m_exHeaders) || !header("libraryfile_VoiceHeader", m_voiceHeader, nullptr))
+        return false;
+
+    char buf[CIniFileJob::kItemSize];
+    const char* dir = "libraryfile_Directory";
+    if (!section(dir) || !need(dir, "mem_offset", m_directory.mem_offset) || !need(dir, "mem_size", m_directory.mem_size)
+        || !need(dir, "directorySize", m_directory.directorySize) || !need(dir, "size", n))
+        return false;
+    if (!inside(m_directory.mem_offset, m_directory.mem_size))
+        return Fault(ini, dir, "mem_offset",
+                     QStringLiteral("%1 bytes at %2 outside the image of %3")
+                         .arg(m_directory.mem_size).arg(m_directory.mem_offset).arg(image));
+    if (m_directory.directorySize <= 0 || m_directory.directorySize > image)
+        return Fault(ini, dir, "directorySize", QStringLiteral("entry size %1 outside 1..%2").arg(m_directory.directorySize).arg(image));
+    if (n < 0 || n > kMaxItems)
+        return Fault(ini, dir, "size", QStringLiteral("size %1 outside 0..%2").arg(n).arg(kMaxItems));
+    for (int i = 0; i < n; ++i) {
+        const QByteArray key = QByteArray::number(i);
+        if (!ini.GetItem(key.constData(), buf, -1, int(sizeof buf)))
+            return Fault(ini, dir, nullptr, QStringLiteral("missing key %1").arg(i));
         DIRECTORY_ITEM d;
         d.bank = int16_t(ini.Get1stNumToken(buf, kDelims));
         d.count = int16_t(ini.Get2ndNumToken());
         d.offset = ini.Get2ndNumToken();
+        if (d.count < 0 || d.offset < 0)
+            return Fault(ini, dir, key.constData(), QStringLiteral("negative count or offset"));
+        if (!inside(qint64(m_directory.mem_offset) + d.offset, qint64(d.count) * m_directory.directorySize))
+            return Fault(ini, dir, key.constData(),
+                         QStringLiteral("%1 entries at %2 outside the image of %3")
+                             .arg(d.count).arg(qint64(m_directory.mem_offset) + d.offset).arg(image));
         m_directory.items.append(d);
     }
-    if (!ini.GetSection("library_Voice_Data") || !ini.GetItem("mem_offset", m_voiceData.mem_offset)
-        || !ini.GetItem("mem_size", m_voiceData.mem_size) || !ini.GetItem("size", n))
+
+    const char* voices = "library_Voice_Data";
+    if (!section(voices) || !need(voices, "mem_offset", m_voiceData.mem_offset)
+        || !need(voices, "mem_size", m_voiceData.mem_size) || !need(voices, "size", n))
         return false;
+    if (!inside(m_voiceData.mem_offset, m_voiceData.mem_size))
+        return Fault(ini, voices, "mem_offset",
+                     QStringLiteral("%1 bytes at %2 outside the image of %3")
+                         .arg(m_voiceData.mem_size).arg(m_voiceData.mem_offset).arg(image));
     n = int(int16_t(n));
+    if (n < 0 || n > kMaxItems)
+        return Fault(ini, voices, "size", QStringLiteral("size %1 outside 0..%2").arg(n).arg(kMaxItems));
     for (int i = 0; i < n; ++i) {
-        if (!ini.GetItem(QByteArray::number(i).constData(), buf, -1, int(sizeof buf)))
-            return false;
+        const QByteArray key = QByteArray::number(i);
+        if (!ini.GetItem(key.constData(), buf, -1, int(sizeof buf)))
+            return Fault(ini, voices, nullptr, QStringLiteral("missing key %1").arg(i));
         VOICEDATA_ITEM v;
         v.first = int16_t(ini.Get1stNumToken(buf, kDelims));
         v.count = int16_t(ini.Get2ndNumToken());
         v.offset = ini.Get2ndNumToken();
         v.voiceSize = ini.Get2ndNumToken();
         v.element = ini.Get2ndNumToken();
+        const qint64 at = qint64(m_voiceData.mem_offset) + v.offset;
+        if (v.count < 0 || v.offset < 0 || v.voiceSize <= 0)
+            return Fault(ini, voices, key.constData(), QStringLiteral("negative count or offset, or no voice size"));
+        if (!inside(at, qint64(v.count) * v.voiceSize))
+            return Fault(ini, voices, key.constData(),
+                         QStringLiteral("%1 voices of %2 bytes at %3 outside the image of %4")
+                             .arg(v.count).arg(v.voiceSize).arg(at).arg(image));
+        // The element's blocks, each at its position, must fit in one voice.
+        if (v.count > 0 && !Layout(v.element, v.voiceSize))
+            return Fault(ini, voices, key.constData(),
+                         QStringLiteral("the blocks of element %1 do not fit in a voice of %2 bytes")
+                             .arg(v.element).arg(v.voiceSize));
         m_voiceData.items.append(v);
     }
     return true;
+}
+
+bool CLibraryFile::CheckTemplate(CPrmCtrl* map, QString* error)
+{
+    const CLibraryFile file(map, QString());
+    if (file.m_templateRead || file.m_noLayout)
+        return true;
+    if (error)
+        *error = TemplateFaultText(map ? map->TemplatePath() : QString(), file.m_fault.section, file.m_fault.line,
+                                   file.m_fault.what);
+    return false;
 }
 
 CPrmCtrl* CLibraryFile::LinkedMap() const
@@ -187,18 +283,23 @@ bool CLibraryFile::CheckFileHeader(const unsigned char* image, qint64 length, bo
     return false;
 }
 
+bool CLibraryFile::PutHeader(const HEADER_INFO& h)
+{
+    const QByteArray t = h.header.toLatin1();
+    if (h.mem_offset < 0 || h.mem_offset + qint64(t.size()) > m_image.size())
+        return false;
+    m_image.replace(h.mem_offset, t.size(), t);
+    return true;
+}
+
 void CLibraryFile::SetFileHeader()
 {
-    const QByteArray t = m_header.header.toLatin1();
-    if (m_header.mem_offset >= 0 && m_header.mem_offset + qint64(t.size()) <= m_image.size())
-        m_image.replace(m_header.mem_offset, t.size(), t);
+    PutHeader(m_header);
 }
 
 void CLibraryFile::SetVoiceHeader()
 {
-    const QByteArray t = m_voiceHeader.header.toLatin1();
-    if (m_voiceHeader.mem_offset >= 0 && m_voiceHeader.mem_offset + qint64(t.size()) <= m_image.size())
-        m_image.replace(m_voiceHeader.mem_offset, t.size(), t);
+    PutHeader(m_voiceHeader);
 }
 
 int CLibraryFile::GetFormatCode(const QString& path)
@@ -223,9 +324,15 @@ int CLibraryFile::GetFormatCode(const QString& path)
 
 void CLibraryFile::SetVoiceDirectory()
 {
+    WriteDirectory();
+}
+
+bool CLibraryFile::WriteDirectory()
+{
     CVceMem* vce = m_map ? m_map->VceMem() : nullptr;
     if (!vce)
-        return;
+        return false;
+    bool ok = true;
     const int entry = m_directory.directorySize;
     for (int i = 0; i < m_directory.items.size(); ++i) {
         const DIRECTORY_ITEM& d = m_directory.items[i];
@@ -238,9 +345,15 @@ void CLibraryFile::SetVoiceDirectory()
             name = name.leftJustified(info->nameLength, ' ');
             QByteArray bytes(entry, '\0');
             bytes.replace(0, std::min<int>(name.size(), entry), name.left(entry));
+            const qint64 pos = qint64(m_directory.mem_offset) + d.offset + qint64(v) * entry;
+            if (entry <= 0 || pos < 0 || pos + entry > m_image.size()) {
+                ok = false;
+                continue;
+            }
             SetVoiceDirectory(i, v, reinterpret_cast<const unsigned char*>(bytes.constData()));
         }
     }
+    return ok;
 }
 
 void CLibraryFile::SetVoiceDirectory(int bankIndex, int number, const unsigned char* bytes)
@@ -524,17 +637,24 @@ bool CLibraryFile::CopyLibraryToVoiceData(int bankIndex, int number, int itemInd
 
 void CLibraryFile::SetVoiceData()
 {
+    WriteVoiceData();
+}
+
+bool CLibraryFile::WriteVoiceData()
+{
     CVceMem* vce = m_map ? m_map->VceMem() : nullptr;
     if (!vce)
-        return;
+        return false;
+    bool ok = true;
     for (int i = 0; i < m_voiceData.items.size(); ++i) {
         const VCEMEM_INFO* info = vce->GetCategory(i);
         if (!info)
             continue;
         const int count = std::min<int>(m_voiceData.items[i].count, info->voiceNum);
         for (int n = 0; n < count; ++n)
-            CopyLibraryToVoiceData(i, n, i, n);
+            ok = CopyLibraryToVoiceData(i, n, i, n) && ok;
     }
+    return ok;
 }
 
 bool CLibraryFile::CopyVoiceDataToBuff(int bankIndex, int number, unsigned char* buffer, qint64 size)
@@ -569,13 +689,13 @@ void CLibraryFile::CheckVoiceName(int bank, int number)
 
 // ---------------------------------------------------------------- fill, save
 
-void CLibraryFile::Fill()
+bool CLibraryFile::Fill()
 {
     NewTempBuff();
-    SetFileHeader();
-    SetVoiceHeader();
-    SetVoiceDirectory();
-    SetVoiceData();
+    bool ok = m_templateRead && PutHeader(m_header);
+    ok = PutHeader(m_voiceHeader) && ok;
+    ok = WriteDirectory() && ok;
+    return WriteVoiceData() && ok;
 }
 
 bool CLibraryFile::LibrarySave(QDataStream* stream)
@@ -584,7 +704,10 @@ bool CLibraryFile::LibrarySave(QDataStream* stream)
         return m_zutl->LibrarySave(stream);
     if (!stream || m_common.fileSize <= 0 || !m_map)
         return false;
-    Fill();
+    if (!Fill()) {
+        DelTempBuff();
+        return false;
+    }
     stream->writeBytes(m_image.constData(), uint(m_image.size()));
     if (LinkedMap()) {
         const QByteArray trailer = GetMuteSoloStatus();
@@ -600,10 +723,11 @@ bool CLibraryFile::LibrarySave(unsigned char* buffer, qint64 bufferSize, qint64 
         return m_zutl->LibrarySave(buffer, bufferSize, offset);
     if (!buffer || offset < 0 || m_common.fileSize <= 0 || offset + m_common.fileSize > bufferSize)
         return false;
-    Fill();
-    std::memcpy(buffer + offset, m_image.constData(), size_t(m_image.size()));
+    const bool ok = Fill();
+    if (ok)
+        std::memcpy(buffer + offset, m_image.constData(), size_t(m_image.size()));
     DelTempBuff();
-    return true;
+    return ok;
 }
 
 bool CLibraryFile::LibrarySaveAs()
@@ -613,8 +737,8 @@ bool CLibraryFile::LibrarySaveAs()
     if (m_common.fileSize <= 0)
         return false;
     BusyCursor busy;
-    Fill();
-    const bool ok = WriteFile(reinterpret_cast<const unsigned char*>(m_image.constData()), m_libraryPath, m_image.size());
+    const bool ok = Fill()
+                    && WriteFile(reinterpret_cast<const unsigned char*>(m_image.constData()), m_libraryPath, m_image.size());
     DelTempBuff();
     return ok;
 }
@@ -626,8 +750,7 @@ bool CLibraryFile::LibrarySave(const QString& path)
     if (m_common.fileSize <= 0)
         return false;
     BusyCursor busy;
-    Fill();
-    const bool ok = WriteFile(reinterpret_cast<const unsigned char*>(m_image.constData()), path, m_image.size());
+    const bool ok = Fill() && WriteFile(reinterpret_cast<const unsigned char*>(m_image.constData()), path, m_image.size());
     DelTempBuff();
     return ok;
 }
@@ -636,8 +759,7 @@ bool CLibraryFile::WriteFile(QIODevice* device)
 {
     if (!device || m_common.fileSize <= 0 || !m_map)
         return false;
-    Fill();
-    const bool ok = device->write(m_image) == m_image.size();
+    const bool ok = Fill() && device->write(m_image) == m_image.size();
     DelTempBuff();
     return ok;
 }

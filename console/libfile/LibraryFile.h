@@ -10,6 +10,7 @@
 // Short-lived: made on the stack for one operation. Caller holds the memory-API lock
 // or is on the GUI thread. Files are written through QSaveFile, so a failed save
 // leaves the old file and a shorter save leaves no stale tail.
+#include "console/model/TemplateList.h"
 #include "vantrel_kxe21_console_export.h"
 #include <QByteArray>
 #include <QList>
@@ -17,6 +18,7 @@
 #include <cstdint>
 #include <memory>
 
+class CIniFileJob;
 class CLibFileZUTL;
 class CPrmCtrl;
 class CTovarFileConverter;
@@ -74,8 +76,14 @@ public:
     static constexpr int kMuteSoloTagSize = 46;
     static const char kMuteSoloTag[];
 
-    // Reads the map's library template. The map is not owned.
+    // Reads the map's library template. The map is not owned. Every offset and size of
+    // the layout is checked against the image it indexes; a bad one leaves the object
+    // unread (IsTemplateRead false), and it then loads and saves nothing.
     CLibraryFile(CPrmCtrl* map, const QString& libraryPath);
+
+    // Checks the map's library layout, as the map build does: true when it is sound or
+    // the map has none; else false with "path: [section] line N: what" in error.
+    static bool CheckTemplate(CPrmCtrl* map, QString* error);
     virtual ~CLibraryFile();
     CLibraryFile(const CLibraryFile&) = delete;
     CLibraryFile& operator=(const CLibraryFile&) = delete;
@@ -150,6 +158,7 @@ public:
     bool IsZUTLFormat() const { return m_zutl != nullptr; }
     bool IsMuteSoloApplied() const { return m_muteSoloApplied; }
     bool IsTemplateRead() const { return m_templateRead; }
+    const TemplateFault& templateFault() const { return m_fault; }
     CPrmCtrl* AttachPrmCtrl(CPrmCtrl* map);
     CPrmCtrl* PrmCtrl() const { return m_map; }
     void DeleteData();
@@ -168,10 +177,16 @@ public:
 
 private:
     bool ReadTemplate();
+    bool Fault(CIniFileJob& ini, const char* section, const char* key, const QString& what);
     CPrmCtrl* LinkedMap() const;
     void NewTempBuff();
     void DelTempBuff() { m_image.clear(); }
-    void Fill();
+    // A fresh image from the map; false when something the layout names could not be
+    // written (a save then writes nothing).
+    bool Fill();
+    bool PutHeader(const HEADER_INFO& h);
+    bool WriteDirectory();
+    bool WriteVoiceData();
     qint64 VoicePos(int bankIndex, int number) const;
     bool ReadOwnImage(QIODevice* device);
     struct LayoutCache;
@@ -195,6 +210,8 @@ private:
     HEADER_INFO m_voiceHeader;
     QString m_fileTitle;
     bool m_templateRead = false;
+    bool m_noLayout = false;
+    TemplateFault m_fault;
     bool m_converted = false;
     CTovarFileConverter* m_converter = nullptr;
     bool m_linkedPartLoaded = false;

@@ -9,6 +9,8 @@
 #include <cstring>
 
 namespace {
+constexpr int kKindColumn = 2;
+
 // The bytes of a block of a stored voice, found by the block's address.
 unsigned char* voiceBlock(CPrmCtrl* map, int bank, int voice, const LIBVCEDATA_ADRS& a, int& size)
 {
@@ -43,6 +45,16 @@ bool CLibraryZutlMap::libraryTemplateValue(const QString& section, const QString
     return true;
 }
 
+int CLibraryZutlMap::libraryTemplateLine(const QString& section, const QString& key) const
+{
+    if (!m_map)
+        return 0;
+    CIniFileJob ini(m_map->TemplatePath());
+    if (!ini.GetSection(section.toLatin1().constData()))
+        return 0;
+    return ini.GetItemLine(key.toLatin1().constData());
+}
+
 QString CLibraryZutlMap::libraryTemplatePath() const
 {
     return m_map ? m_map->TemplatePath() : QString();
@@ -73,9 +85,17 @@ QByteArray CLibraryZutlMap::voiceName(int bank, int voice) const
     return m_map && m_map->VceMem() ? m_map->VceMem()->GetVoiceName(bank, voice).toLatin1() : QByteArray();
 }
 
-int CLibraryZutlMap::libItemData(int, int) const
+int CLibraryZutlMap::libItemData(int bank, int voice) const
 {
-    return -1;
+    // The kind column (column 2) of the bank's list, as the library lists show it;
+    // one byte of it fits the root entry: its least significant.
+    const VCEMEM_INFO* info = m_map && m_map->VceMem() ? m_map->VceMem()->GetCategory(bank) : nullptr;
+    if (!info || voice < 0 || voice >= info->voiceNum)
+        return -1;
+    QByteArray data;
+    if (!m_map->GetLibItemData(info->templateNo, short(bank), kKindColumn, voice, data) || data.isEmpty())
+        return -1;
+    return uint8_t(data.back());
 }
 
 int CLibraryZutlMap::elementBlockCount(int element) const

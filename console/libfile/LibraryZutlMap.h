@@ -12,6 +12,7 @@ public:
     explicit CLibraryZutlMap(CPrmCtrl* map) : m_map(map) {}
 
     bool libraryTemplateValue(const QString& section, const QString& key, QString* value) const override;
+    int libraryTemplateLine(const QString& section, const QString& key) const override;
     QString libraryTemplatePath() const override;
     QString dataFolder() const override;
     int bankVoiceCount(int bank) const override;

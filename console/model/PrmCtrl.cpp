@@ -5,6 +5,7 @@
 #include "VceMem.h"
 #include "console/bulk/Bulk.h"
 #include "console/bulk/MidiCtrl.h"
+#include "console/libfile/LibraryFile.h"
 #include "console/remote/RcParamInfo.h"
 #include "memapi/IMemAPI.h"
 #include "memapi/MemAPITask_VANTREL_KXE.h"
@@ -158,6 +159,11 @@ bool CPrmCtrl::MakeList()
     if (!m_specialPrm.MakeList(m_templatePath))
         return Fail(TemplateFaultText(m_templatePath, QStringLiteral("param_special_func"), 0,
                                       QStringLiteral("special parameters not readable")));
+    // The library layout indexes images this map writes and reads: a bad offset or size
+    // is found here, not later as an empty name or a save without its directory.
+    QString libraryFault;
+    if (!CLibraryFile::CheckTemplate(this, &libraryFault))
+        return Fail(libraryFault);
     if (m_mode == 0)
         m_remote.InitSet(this, 1, DataFolder());
     else

@@ -195,3 +195,28 @@ TEST_F(CLibFileZUTLTest, TemplateChunkIndexOutsideTheChunkListIsRefused)
     CLibFileZUTL file(&source, QString());
     EXPECT_FALSE(file.IsTemplateRead());
 }
+
+TEST_F(CLibFileZUTLTest, TemplateValuesOutsideTheFrameAreRefusedAtTheirKeyAndNothingIsSaved)
+{
+    const struct
+    {
+        const char* section;
+        const char* key;
+        const char* value;
+    } cases[] = {
+        {"ZUTL_CHUNK_INFO", "root", "RTE,ROOT,16"},     // would overwrite the name bytes
+        {"ZUTL_CHUNK_INFO", "root", "RTE,ROOT,-2"},
+        {"ZUTL_Format", "ChunkInformationSize", "2000"}, // table past the frame's end
+        {"ZUTL_DATA_INFO", "1", "1,9"},                  // bank 1's entries past the frame
+        {"ZUTL_DATA_INFO", "0", "0,-1"},
+    };
+    for (const auto& c : cases) {
+        FakeMap source(dir.path(), 1);
+        source.m_template[FakeMap::key(c.section, c.key)] = QLatin1String(c.value);
+        CLibFileZUTL file(&source, dir.filePath("Out.zul"));
+        EXPECT_FALSE(file.IsTemplateRead()) << c.key << '=' << c.value;
+        EXPECT_EQ(file.templateFault().section, QLatin1String(c.section)) << c.key << '=' << c.value;
+        EXPECT_FALSE(file.LibrarySaveAs()) << c.key << '=' << c.value;
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath("Out.zul")));
+    }
+}
