@@ -582,8 +582,15 @@ void SimulatedInstrument::sendReply(std::vector<Bytes> messages, const std::vect
         if (static_cast<int>(i) == target && isDump) {
             if (fault == Fault::BadChecksum && dump.checksumStart >= 0)
                 m[m.size() - 2] = static_cast<uint8_t>((m[m.size() - 2] + 1) & 0x7F);
-            if (fault == Fault::BadCount && dump.countPos >= 0)
-                m[dump.countPos + 1] = static_cast<uint8_t>(m[dump.countPos + 1] + 1);
+            if (fault == Fault::BadCount && dump.countPos >= 0) {
+                // Miscounted by one, still 7-bit, and checksummed over the bytes as
+                // sent: the count is the only thing wrong with the message.
+                uint8_t& low = m[dump.countPos + 1];
+                low = static_cast<uint8_t>(low < 0x7F ? low + 1 : low - 1);
+                const size_t cs = m.size() - 2;
+                if (dump.checksumStart >= 0 && static_cast<size_t>(dump.checksumStart) < cs)
+                    m[cs] = sysExChecksum(m.data() + dump.checksumStart, cs - static_cast<size_t>(dump.checksumStart));
+            }
         }
         if (fault == Fault::WrongModel && m.size() > 4 && m[1] == 0x43 && m_map->modelPos >= 0
             && m_map->modelPos < static_cast<int>(m.size()) - 1)
