@@ -3,6 +3,7 @@
 #include "utilities/PixmapUtilities.h"
 #include "widgets/TBoundControlSupport.h"
 
+#include <QButtonGroup>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
@@ -144,6 +145,12 @@ void CRadioButton_VANTREL_KXE::handleStateChanged(int state)
     }
     if (!NS_BoundControl::bound(*this))
         return;
+    // Switched off by the exclusive group for another button the user chose: that one
+    // writes its value (its toggled() comes after this), so the memory is not read yet.
+    if (QButtonGroup* buttons = group(); buttons && buttons->checkedButton() && buttons->checkedButton() != this) {
+        setFocusPolicy(Qt::NoFocus);
+        return;
+    }
     // The value comes from memory: switching back on must not write it again.
     TMemSilentHelper quiet(m_silent, 0);
     applyValue(m_memAPI->MAPI_getIndParam(element(), param(), channel(), false, nullptr));

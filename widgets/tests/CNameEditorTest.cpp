@@ -77,20 +77,20 @@ TEST(NameEditor, ReturnAcceptsOnceEscapeAbortsAndLeavingAccepts)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
 
     editor->setFocus();
-    QTRY_VERIFY(editor->isEditing());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return editor->isEditing(); }));
     QTest::keyClick(editor, Qt::Key_Return);
     EXPECT_EQ(accepted.count(), 1);
     EXPECT_FALSE(editor->hasFocus()); // the focus went to the parent: no second accept
     EXPECT_EQ(accepted.count(), 1);
 
     editor->setFocus();
-    QTRY_VERIFY(editor->isEditing());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return editor->isEditing(); }));
     QTest::keyClick(editor, Qt::Key_Escape);
     EXPECT_EQ(aborted.count(), 1);
     EXPECT_EQ(accepted.count(), 1);
 
     editor->setFocus();
-    QTRY_VERIFY(editor->isEditing());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return editor->isEditing(); }));
     other->setFocus(); // clicking elsewhere
     EXPECT_EQ(accepted.count(), 2);
     EXPECT_FALSE(editor->isEditing());

@@ -233,7 +233,7 @@ TEST(OnOffButton, ToggleWhileSignalsAreBlockedIsWrittenOnceTheyAreNot)
     EXPECT_TRUE(b.api.writes.isEmpty());
     EXPECT_TRUE(b.button->stateChangePending());
     b.button->blockSignals(false);
-    QTRY_COMPARE(b.api.writes.size(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return b.api.writes.size() == 1; })) << b.api.writes.size();
     EXPECT_EQ(b.api.writes.at(0).value, 1);
 
     // A value from memory while blocked is shown and never written back.
@@ -242,6 +242,6 @@ TEST(OnOffButton, ToggleWhileSignalsAreBlockedIsWrittenOnceTheyAreNot)
     b.api.alert(kElement, kParam, kChannel);
     EXPECT_FALSE(b.button->isChecked());
     b.button->blockSignals(false);
-    QTRY_VERIFY(!b.button->stateChangePending());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !b.button->stateChangePending(); }));
     EXPECT_EQ(b.api.writes.size(), 1);
 }

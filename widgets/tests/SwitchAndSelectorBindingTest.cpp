@@ -248,7 +248,8 @@ TYPED_TEST(SwitchAndSelectorBinding, FiveNotificationsFromAnotherThreadGiveOnePo
     instrument.join();
     EXPECT_EQ(this->control->m_pending, 1);
     EXPECT_EQ(TypeParam::shown(this->control), TypeParam::start);
-    QTRY_COMPARE(TypeParam::shown(this->control), TypeParam::other);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return TypeParam::shown(this->control) == TypeParam::other; }))
+        << TypeParam::shown(this->control);
     EXPECT_EQ(this->control->m_pending, 0);
     // The five edits went out; the control sent nothing of its own.
     EXPECT_EQ(this->bridge.messages().size(), 5);
@@ -296,7 +297,7 @@ TEST(StateDisplayBinding, ShowsTheFrameOfTheValueInMemoryAndReportsItsChannel)
         });
         instrument.join();
         EXPECT_EQ(display->m_pending, 1);
-        QTRY_COMPARE(display->value(), 1);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return display->value() == 1; })) << display->value();
         EXPECT_EQ(display->m_pending, 0);
 
         // Written from data, sent once.
