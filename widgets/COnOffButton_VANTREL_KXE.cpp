@@ -412,6 +412,9 @@ void COnOffButton_VANTREL_KXE::updateErasePixmapSlot()
 
 void COnOffButton_VANTREL_KXE::polish()
 {
+    // Forms name their widgets after construction: the name is the one held now.
+    if (!m_shared && m_images->m_refCount == 0 && m_images->m_name.isEmpty())
+        m_images->m_name = objectName();
     if (!m_shared && m_images->m_refCount == 0 && !m_images->m_name.isEmpty()
         && m_images->imageCategories == 1) {
         if (TCacheServer* server = TCacheServer::FindCacheServer(parentWidget(), nullptr)) {

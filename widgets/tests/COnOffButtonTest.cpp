@@ -184,7 +184,9 @@ TEST(OnOffButton, SameNamedButtonsShareImagesButNotBehaviour)
     api.defineName(QStringLiteral("kB"), kElement, 2);
     CachingWindow window;
     auto* first = new COnOffButton_VANTREL_KXE(&window, "mute");
-    auto* second = new COnOffButton_VANTREL_KXE(&window, "mute");
+    // Named the way a form names it: after construction.
+    auto* second = new COnOffButton_VANTREL_KXE(&window);
+    second->setObjectName(QStringLiteral("mute"));
     for (auto* b : {first, second}) {
         b->setCombinedImage(strip);
         b->setnSubImages(2);
