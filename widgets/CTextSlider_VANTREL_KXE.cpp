@@ -1,6 +1,7 @@
 #include "widgets/CTextSlider_VANTREL_KXE.h"
 #include "memapi/TMemSilentHelper.h"
 #include "utilities/CNumEdit_VANTREL_KXE.h"
+#include "tools/imagegen/ImageTable.h"
 #include "utilities/PixmapUtilities.h"
 #include "widgets/TBoundControlSupport.h"
 
@@ -20,12 +21,11 @@ constexpr int kWheelStep = 120;
 constexpr int64_t kCoarseSpan = 126;
 constexpr int64_t kCoarserSpan = 999;
 const char* const kDefaultEditFormat = "%.1f";
-const char* const kCursorUpName = "tovar_CursorArrowUp.png";
-const char* const kCursorDownName = "tovar_CursorArrowDown.png";
 
 QCursor arrowCursor(bool up)
 {
-    const QPixmap image = NS_Utilities::loadPixmap(QString::fromLatin1(up ? kCursorUpName : kCursorDownName));
+    const QPixmap image = NS_Utilities::loadPixmap(
+        QString::fromLatin1(up ? NS_Images::kCursorArrowUp : NS_Images::kCursorArrowDown));
     if (image.isNull())
         return QCursor(Qt::SizeVerCursor);
     return QCursor(image, image.width() / 2, image.height() / 2);

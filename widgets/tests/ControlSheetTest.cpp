@@ -4,6 +4,7 @@
 // every control drew something in each look.
 #include "WidgetTestSupport.h"
 #include "appserver/CAppServer.h"
+#include "tools/imagegen/ImageTable.h"
 #include "console/memapi/tests/MemApiTestSupport.h"
 #include "widgets/CDial_VANTREL_KXE.h"
 #include "widgets/CFader_VANTREL_KXE.h"
@@ -35,7 +36,7 @@ const QColor kPanel(34, 36, 43);
 const QColor kFocus(255, 170, 40);
 enum Look { Normal, Focused, Disabled };
 
-// A drawn strip of the widgets library, or a plain one of the same division.
+// The drawn strip of the widgets library, or a plain one of the same division.
 QPixmap strip(const char* name, QSize cell, int rows)
 {
     const QString n = QString::fromLatin1(name);
@@ -70,7 +71,7 @@ std::vector<SheetRow> rows()
     return {
         {"CDial  part pan", [](QWidget* p, IMemAPI&) {
              auto* c = new CDial_VANTREL_KXE(p);
-             c->setCombinedImage(strip("tovar_knob2states.png", {36, 36}, 29));
+             c->setCombinedImage(strip(NS_Images::kKnobLarge, {36, 36}, 29));
              c->setnSubImages(29);
              c->setFocusColor(kFocus);
              c->resize(36, 36);
@@ -79,7 +80,7 @@ std::vector<SheetRow> rows()
          }},
         {"CFader (CSlider)  part volume", [](QWidget* p, IMemAPI&) {
              auto* c = new CFader_VANTREL_KXE(p);
-             c->setThumbImage(strip("tovar_SliderKnob.png", {16, 33}, 1));
+             c->setThumbImage(strip(NS_Images::kFaderThumb, {16, 33}, 1));
              c->setnSubImages(1);
              c->setFlipValues(true);
              c->setFocusColor(kFocus);
@@ -100,7 +101,7 @@ std::vector<SheetRow> rows()
          }},
         {"COnOffButton  portamento", [](QWidget* p, IMemAPI&) {
              auto* c = new COnOffButton_VANTREL_KXE(p, "portamento");
-             c->setCombinedImage(strip("tovar_OFF_QRV.png", {31, 10}, 5));
+             c->setCombinedImage(strip(NS_Images::kOnOffSwitch, {31, 10}, 5));
              c->setnSubImages(5);
              c->setHasDisableImage(true);
              c->setInvertedLogic(true);
@@ -138,7 +139,7 @@ std::vector<SheetRow> rows()
          }},
         {"CRadioButton  portamento mode", [](QWidget* p, IMemAPI&) {
              auto* c = new CRadioButton_VANTREL_KXE(p);
-             c->setCombinedImage(strip("tovar_Detail.png", {31, 10}, 6));
+             c->setCombinedImage(strip(NS_Images::kDetailButton, {31, 10}, 6));
              c->setnSubImages(6);
              c->setOnValue(1);
              c->resize(31, 10);
@@ -147,7 +148,7 @@ std::vector<SheetRow> rows()
          }},
         {"StateDisplayWidget  portamento", [](QWidget* p, IMemAPI&) {
              auto* c = new StateDisplayWidget_VANTREL_KXE(p);
-             c->setCombinedImage(strip("tovar_INS_EF.png", {31, 10}, 5));
+             c->setCombinedImage(strip(NS_Images::kInsertionButton, {31, 10}, 5));
              c->setnSubImages(5);
              c->setBooleanLogic(true);
              c->setCmpValue(1);
@@ -156,7 +157,7 @@ std::vector<SheetRow> rows()
          }},
         {"CPixmapSwitcher  (unbound)", [](QWidget* p, IMemAPI&) {
              auto* c = new CPixmapSwitcher_VANTREL_KXE(p);
-             c->setCombinedImage(strip("tovar_SoloBtn.png", {31, 10}, 6));
+             c->setCombinedImage(strip(NS_Images::kSoloButton, {31, 10}, 6));
              c->setnSubImages(6);
              c->setCurrentImage(1);
              return c;
