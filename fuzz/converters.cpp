@@ -6,6 +6,7 @@
 #include "console/libfile/converters/CW2EToW7EConverter.h"
 #include "console/libfile/converters/TConvertInitData.h"
 
+#include <QLoggingCategory>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -25,6 +26,12 @@ void writeSignature(std::vector<unsigned char>& img, int size)
 }
 
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("tovar.*=false"));
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -8,6 +8,7 @@
 #include "VceMem.h"
 #include "console/bulk/MidiFormat.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -283,6 +284,9 @@ bool CCopyBlkInfo::GetBankData(const QString& folder, BANK_DATA& data) const
         int voices = 0;
         if (!ini.GetItem("VoiceNum", voices))
             continue;
+        // No entry past the category's own voices can be copied: a larger count from
+        // the file would only scan (up to 2^31) entries that cannot be there.
+        voices = std::min(voices, int(m_map->GetLibCateInfo(c).voiceNum));
         for (int v = 0; v < voices; ++v) {
             QByteArray value;
             if (!ini.GetItem(QStringLiteral("Voice%1").arg(v).toLatin1().constData(), value))

@@ -2,6 +2,7 @@
 #include "PrmCtrlTestSupport.h"
 #include "console/model/CopyBlkInfo.h"
 #include "console/model/CopyPrmInfo.h"
+#include "console/model/VceMem.h"
 
 #include <gtest/gtest.h>
 
@@ -166,4 +167,38 @@ TEST(CopyRules, PresetBanksAreLookedUpByBankAndProgram)
     none.msb = 0x00, none.lsb = 0x00, none.program = 0x06;
     EXPECT_FALSE(maps.voice->CopyBlkInfo().GetBankData(folder, none));
     EXPECT_FALSE(maps.voice->CopyBlkInfo().GetBankData(maps.dir.path() + QStringLiteral("/none/"), d));
+}
+
+// A damaged preset-bank file whose voice count is far beyond the category: a lookup
+// of a program it does not list scanned every count up to 2^31 and hung the editor.
+TEST(CopyRules, PresetBankFileIsReadOnlyAsFarAsTheCategoryHoldsVoices)
+{
+    RuleMaps maps(readAll(shippedMultiTemplate()));
+    ASSERT_TRUE(maps.voiceOk);
+    const int held = maps.voice->GetLibCateInfo(6).voiceNum;
+    ASSERT_GT(held, 0);
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("PresetBankInfo.ini")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("[CategoryNo6]\nVoiceNum=2147483647\nVoice0=00,00,01\nVoice%1=00,00,02\n")
+                   .arg(held)
+                   .toLatin1());
+    file.close();
+    const QString folder = dir.path() + QLatin1Char('/');
+
+    struct Case
+    {
+        unsigned char program;
+        bool found;
+    };
+    const Case cases[] = {{0x01, true}, {0x02, false}, {0x03, false}};
+    for (const Case& c : cases) {
+        BANK_DATA d;
+        d.msb = 0x00, d.lsb = 0x00, d.program = c.program;
+        EXPECT_EQ(maps.voice->CopyBlkInfo().GetBankData(folder, d), c.found) << int(c.program);
+        if (c.found) {
+            EXPECT_EQ(d.category, 6);
+            EXPECT_EQ(d.voice, 0);
+        }
+    }
 }

@@ -1,0 +1,160 @@
+// The voice bank table ("parts.ini") and the preset-bank file ("PresetBankInfo.ini")
+// of a data folder, read over the shipped memory maps, and every question the views
+// and the voice copy ask of them: banks by index and by bank select, voice counts and
+// names of each bank, and the stored voice of a bank select and program.
+//
+// Input: the text of parts.ini, "\n#%#\n", the text of PresetBankInfo.ini, "\n#%#\n",
+// then (MSB, LSB, program) triples to look up besides those of the banks read. A found
+// preset voice must be one the file lists, in a category the voice memory has.
+#include "FuzzSupport.h"
+
+#include "console/model/CopyBlkInfo.h"
+#include "console/model/IniFileJobCache.h"
+#include "console/model/PrmCtrl.h"
+#include "console/model/VceMem.h"
+#include "console/model/VoiceBanks.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+const QByteArray kSeparator("\n#%#\n");
+
+struct Maps
+{
+    CPrmCtrl multi;
+    CPrmCtrl voice;
+    QString folder;
+    Maps()
+    {
+        FuzzSupport::quietLogs();
+        if (!multi.CreatePrmCtrl(0, FuzzSupport::multiTemplate())
+            || !voice.CreatePrmCtrl(1, FuzzSupport::voiceTemplate())) {
+            fprintf(stderr, "voice banks: the shipped maps did not build\n");
+            std::abort();
+        }
+        voice.SetMaster(&multi);
+        multi.SetVoiceMap(&voice);
+        folder = FuzzSupport::scratch() + QStringLiteral("/banks/");
+        QDir().mkpath(folder);
+    }
+};
+
+Maps& maps()
+{
+    static Maps* m = new Maps;
+    return *m;
+}
+
+void fail(const char* what, int a, int b)
+{
+    fprintf(stderr, "voice banks: %s (%d, %d)\n", what, a, b);
+    std::abort();
+}
+
+bool write(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+void lookUp(const CPrmCtrl& map, const QString& folder, int msb, int lsb, int program)
+{
+    BANK_DATA bank;
+    bank.msb = (unsigned char)msb;
+    bank.lsb = (unsigned char)lsb;
+    bank.program = (unsigned char)program;
+    if (!map.CopyBlkInfo().GetBankData(folder, bank))
+        return;
+    if (bank.category < 0 || bank.category >= map.GetLibCateNum() || bank.voice < 0)
+        fail("a preset voice outside the voice memory's categories", bank.category, bank.voice);
+}
+
+void writeSeeds(const QString& out)
+{
+    // The data folder's own files, written by the data generator, and cut-down forms.
+    auto read = [](const QString& path) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly)) {
+            fprintf(stderr, "voice banks: %s not readable\n", qPrintable(path));
+            std::exit(1);
+        }
+        return f.readAll();
+    };
+    const QByteArray parts = read(FuzzSupport::dataFolder() + QStringLiteral("parts.ini"));
+    const QByteArray presets = read(FuzzSupport::dataFolder() + QStringLiteral("PresetBankInfo.ini"));
+    const qsizetype second = presets.indexOf("[CategoryNo1]");
+    const QByteArray firstCategory = second > 0 ? presets.left(second) : presets;
+    const QByteArray lookups("\x3F\x00\x05\x00\x00\x7F\x40\x00\x00", 9);
+    using FuzzSupport::writeSeed;
+    writeSeed(out, "shipped", parts + kSeparator + firstCategory + kSeparator + lookups);
+    writeSeed(out, "shipped_banks_only", parts);
+    QByteArray shortPresets = firstCategory;
+    shortPresets.replace("VoiceNum=128", "VoiceNum=4");
+    writeSeed(out, "four_presets", parts.left(parts.indexOf("2=")) + kSeparator + shortPresets.left(200));
+    // A voice count far beyond the category, looked up for a program it does not list.
+    QByteArray countless = firstCategory.left(300);
+    countless.replace("VoiceNum=128", "VoiceNum=2147483647");
+    writeSeed(out, "voice_count_beyond_category", parts + kSeparator + countless + kSeparator + QByteArray("\x3F\x00\x7F", 3));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    maps();
+    const QString seeds = FuzzSupport::seedFolder("voice_banks");
+    if (!seeds.isEmpty()) {
+        writeSeeds(seeds);
+        std::exit(0);
+    }
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size > 65536)
+        return 0;
+    Maps& m = maps();
+    const QList<QByteArray> parts = FuzzSupport::split(data, size, kSeparator);
+    const QString partsIni = m.folder + QStringLiteral("parts.ini");
+    const QString presetIni = m.folder + QStringLiteral("PresetBankInfo.ini");
+    if (!write(partsIni, parts.value(0)) || !write(presetIni, parts.value(1)))
+        return 0;
+    CIniFileJobCache::Forget(partsIni);
+    CIniFileJobCache::Forget(presetIni);
+
+    CVoiceBanks banks;
+    banks.SetPresetNameMap(&m.multi);
+    if (banks.InitSettings(&m.voice, partsIni)) {
+        int lookups = 0;
+        for (int i = 0; i <= banks.GetBankCount(); ++i) {
+            int kind = 0, msb = 0, lsb = 0, table = 0;
+            QString name, second;
+            if (!banks.GetBankByID(i, kind, msb, lsb, name, second, &table)) {
+                if (i < banks.GetBankCount())
+                    fail("a bank of the table not found by its index", i, banks.GetBankCount());
+                continue;
+            }
+            int index = -1, found = 0;
+            banks.GetBankTableID(msb, lsb, found);
+            if (!banks.GetBankNameID(msb, lsb, name, index) || index < 0 || index > i)
+                fail("a bank of the table not found by its bank select", msb, lsb);
+            const int voices = banks.GetNumVoices(msb, lsb);
+            for (int v : {-1, 0, 1, voices - 1, voices, 127, 128, 4096}) {
+                QString text;
+                banks.GetVoiceNameShort(msb, lsb, v, text);
+                banks.GetVoiceName(msb, lsb, v, text);
+            }
+            if (lookups++ < 4)
+                lookUp(m.voice, m.folder, msb, lsb, 0);
+        }
+    }
+    const QByteArray triples = parts.value(2);
+    for (qsizetype i = 0; i + 3 <= triples.size() && i < 12; i += 3)
+        lookUp(m.voice, m.folder, uchar(triples[i]), uchar(triples[i + 1]), uchar(triples[i + 2]));
+    CIniFileJobCache::Forget(partsIni);
+    CIniFileJobCache::Forget(presetIni);
+    return 0;
+}
