@@ -1,4 +1,5 @@
 #include "CompIPropertyPage_VANTREL_KXE.h"
+#include "CompIMPEditorWindows_VANTREL_KXE.h"
 #include "CUserInterfaceServer_VANTREL_KXE.h"
 #include "CompIMPInitialise_VANTREL_KXE.h"
 #include "TSimpleMarshaller_VANTREL_KXE.h"
@@ -287,6 +288,15 @@ int32_t CompIPropertyPage_VANTREL_KXE::Apply()
 int32_t CompIPropertyPage_VANTREL_KXE::Help(const uint16_t*)
 {
     return NS_MPStatus::ok;
+}
+
+int32_t CompIPropertyPage_VANTREL_KXE::NonDelegatingQueryInterface(const Y_GUID& iid, void** out)
+{
+    if (out && iid == NS_HostIds::IID_IMPEditorWindows) {
+        *out = static_cast<IMPEditorWindows*>(new CompIMPEditorWindows_VANTREL_KXE(this));
+        return NS_MPStatus::ok;
+    }
+    return TCompObject_VANTREL_KXE::NonDelegatingQueryInterface(iid, out);
 }
 
 int32_t CompIPropertyPage_VANTREL_KXE::TranslateAccelerator(void*)

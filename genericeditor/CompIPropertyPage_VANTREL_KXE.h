@@ -20,6 +20,9 @@ public:
 
     CompIPropertyPage_VANTREL_KXE(IUnknown* outer, const Y_GUID& factoryId, bool registration);
 
+    // Its own interface, and the editor windows of the page as a tear-off.
+    int32_t NonDelegatingQueryInterface(const Y_GUID& iid, void** out) override;
+
     int32_t SetPageSite(IPropertyPageSite* site) override;
     int32_t Activate(WId hostWindow, const tagRECT* rect, bool modal) override;
     int32_t Deactivate() override;

@@ -211,7 +211,36 @@ bool SubstituteHost::start()
     m_window->show();
     runFor(0);
     m_startupMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - m_started).count();
+
+    m_editors = std::make_unique<HostEditorWindows>(m_page);
+    for (const EditorRequest& request : m_options.openEditors) {
+        if (openEditor(request) != 0)
+            return fail(QStringLiteral("cannot open editor %1 of %2")
+                            .arg(request.id)
+                            .arg(shortNameOf(request.module)));
+    }
     return true;
+}
+
+int32_t SubstituteHost::openEditor(const EditorRequest& request)
+{
+    if (!m_editors || !m_editors->isValid())
+        return NS_MPStatus::unexpected;
+    // In screenshot mode a dialog that runs modally is drawn and closed from its own loop.
+    const QString folder = m_options.screenshotDir;
+    return m_editors->open(request, folder, folder.isEmpty() ? 0 : m_options.screenshotDelayMs);
+}
+
+bool SubstituteHost::saveEditorScreenshots(const QString& folder)
+{
+    if (!m_editors)
+        return false;
+    bool ok = false;
+    const QStringList written = m_editors->savePictures(folder, &ok);
+    for (const QString& name : written)
+        std::printf("editor window: %s\n", qPrintable(QDir(folder).filePath(name)));
+    std::fflush(stdout);
+    return ok;
 }
 
 void SubstituteHost::seedDefaultInstrument()
@@ -279,6 +308,8 @@ void SubstituteHost::stop(bool save)
         return;
     if (save && m_connected)
         saveProject();
+    // It holds the page.
+    m_editors.reset();
     if (m_page) {
         m_page->Show(0);
         m_page->Deactivate();
@@ -325,7 +356,8 @@ void SubstituteHost::printMeasurements()
 
 int SubstituteHost::exec()
 {
-    if (!m_options.screenshotPath.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    const bool screenshots = !m_options.screenshotPath.isEmpty() || !m_options.screenshotDir.isEmpty();
+    if (screenshots && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (!start()) {
         stop(false);
@@ -335,10 +367,14 @@ int SubstituteHost::exec()
         printMeasurements();
     int status = 0;
     NS_Platform::RunLoop* loop = NS_Platform::RunLoop::main();
-    if (!m_options.screenshotPath.isEmpty()) {
+    if (screenshots) {
         runFor(m_options.screenshotDelayMs);
-        if (!saveScreenshot(m_options.screenshotPath)) {
+        if (!m_options.screenshotPath.isEmpty() && !saveScreenshot(m_options.screenshotPath)) {
             fail(QStringLiteral("cannot write %1").arg(m_options.screenshotPath));
+            status = 1;
+        }
+        if (!m_options.screenshotDir.isEmpty() && !saveEditorScreenshots(m_options.screenshotDir)) {
+            fail(QStringLiteral("cannot write every editor window into %1").arg(m_options.screenshotDir));
             status = 1;
         }
     } else if (m_options.runForMs > 0) {

@@ -3,6 +3,7 @@
 // shows its property page in a platform window, runs the platform run loop, keeps a
 // project file and puts the simulated instrument on the MIDI service as its default
 // instrument. Main thread only, except where said.
+#include "HostEditorWindows.h"
 #include "HostMemoryStream.h"
 #include "HostMidiPorts.h"
 #include "HostServices.h"
@@ -34,6 +35,10 @@ struct HostOptions
     QString simulatorName = QStringLiteral("TOVAR-VANTREL (simulated)");
     // Write the editor window's picture here and end.
     QString screenshotPath;
+    // Write each open editor window here as "<short name>-<id>.png" and end.
+    QString screenshotDir;
+    // Editor windows opened once the page is shown, in this order.
+    std::vector<EditorRequest> openEditors;
     int screenshotDelayMs = 1500;
     // Print the start-up time, resident memory and idle processor use.
     bool measure = false;
@@ -77,6 +82,12 @@ public:
     // Total recall through the component's services (upload: editor to instrument).
     int32_t recall(bool upload, uint32_t features);
     bool saveScreenshot(const QString& path);
+    // Each open editor window into the folder; false when one could not be written.
+    bool saveEditorScreenshots(const QString& folder);
+    // Opens an editor window through the component's user-interface server.
+    int32_t openEditor(const EditorRequest& request);
+    // The page's editor windows; null before start() and after stop().
+    HostEditorWindows* editorWindows() const { return m_editors.get(); }
 
     const QString& error() const { return m_error; }
     NS_Simulator::SimulatedInstrument* instrument() const { return m_instrument.get(); }
@@ -110,6 +121,7 @@ private:
     IMPEventFilter* m_filter = nullptr;
     IMPServices* m_recall = nullptr;
     IPropertyPage* m_page = nullptr;
+    std::unique_ptr<HostEditorWindows> m_editors;
     PlatformWindow* m_window = nullptr;
     bool m_connected = false;
     bool m_windowClosed = false;

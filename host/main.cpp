@@ -15,6 +15,11 @@ void usage()
               "  --no-project       neither read nor write a project\n"
               "  --no-save          do not save the project at the end\n"
               "  --screenshot FILE  offscreen: write the editor window to a PNG and end\n"
+              "  --screenshot-dir DIR  offscreen: write each open editor window to\n"
+              "                     DIR/<name>-<id>.png and end\n"
+              "  --open NAME[:ID]   open an editor window once the page is shown (repeatable);\n"
+              "                     NAME: mixer, common, part, dialogs or a module identifier;\n"
+              "                     ID: the editor id (default 1), e.g. part:5\n"
               "  --delay MS         wait before the screenshot (default 1500)\n"
               "  --run-for MS       end after that long\n"
               "  --measure          print start-up time, memory and idle processor use\n"
@@ -50,7 +55,17 @@ int main(int argc, char** argv)
             options.saveOnExit = false;
         else if (!std::strcmp(a, "--screenshot"))
             options.screenshotPath = value();
-        else if (!std::strcmp(a, "--delay"))
+        else if (!std::strcmp(a, "--screenshot-dir"))
+            options.screenshotDir = value();
+        else if (!std::strcmp(a, "--open")) {
+            NS_Host::EditorRequest request;
+            QString error;
+            if (!NS_Host::parseEditorRequest(value(), &request, &error)) {
+                std::fprintf(stderr, "vantrel_host: --open %s\n", qPrintable(error));
+                return 64;
+            }
+            options.openEditors.push_back(request);
+        } else if (!std::strcmp(a, "--delay"))
             options.screenshotDelayMs = value().toInt();
         else if (!std::strcmp(a, "--run-for"))
             options.runForMs = value().toInt();

@@ -177,6 +177,34 @@ protected:
     ~IPropertyPage() = default;
 };
 
+namespace NS_HostIds
+{
+// The editor windows of a shown page, answered by the property page.
+inline const Y_GUID IID_IMPEditorWindows =
+    MPGuidFromText(0x3E0A61D2, 0x58C4, 0x4F0B, 0xA1, 0x6D, 0x92, 0x4B, 0x07, 0xE3, 0xC5, 0x18);
+} // namespace NS_HostIds
+
+// The editor windows of the shown page, for a host that opens or shows them by command:
+// windows open through the user-interface server, as a menu entry or a view opens
+// them, under the add-on's module identifier and editor id. GUI thread only
+// (0x80000008 elsewhere), while the page is shown.
+class VANTREL_HOST_ABI IMPEditorWindows : public IUnknown
+{
+public:
+    // Opens editor `id` of the add-on (or raises its open window); 0 when a window is
+    // open afterwards, 0x80000008 when none could be opened.
+    virtual int32_t MPOpenEditor(const Y_GUID& module, int32_t id, bool show) = 0;
+    // *window := the window open under the add-on and create id, or null (0 both ways);
+    // 0x80000003 without an out-pointer.
+    virtual int32_t MPEditorWindow(const Y_GUID& module, int32_t createId, QWidget** window) = 0;
+    // *count := the number of editors the add-on offers; 0x80000008 when no add-on of
+    // that identifier is loaded.
+    virtual int32_t MPEditorCount(const Y_GUID& module, int32_t* count) = 0;
+
+protected:
+    ~IMPEditorWindows() = default;
+};
+
 // The component library's only export: IID_IPropertyPage makes the property page,
 // IID_IMPInitialise the initialise-and-connect component, anything else null. The
 // object comes with one reference. The allocator is not used.
