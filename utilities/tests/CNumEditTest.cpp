@@ -68,7 +68,7 @@ TEST(NumEdit, ReturnProposesTheNumberAndFocusLossAbandonsIt)
     QSignalSpy proposed(&edit, &CNumEdit_VANTREL_KXE::numberProposed);
     edit.doEdit(QStringLiteral("1.0dB"), "%.1f");
     QLineEdit* box = edit.editBox();
-    QTRY_VERIFY(box->hasFocus());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box->hasFocus(); }));
     QTest::keyClicks(box, QStringLiteral("-2.5"));
     QTest::keyClick(box, Qt::Key_Return);
     ASSERT_EQ(proposed.count(), 1);
@@ -78,9 +78,9 @@ TEST(NumEdit, ReturnProposesTheNumberAndFocusLossAbandonsIt)
     // The same box is reused; moving the focus away ends the entry without a number.
     edit.doEdit(QStringLiteral("3"), "%.1f");
     EXPECT_EQ(edit.editBox(), box);
-    QTRY_VERIFY(box->hasFocus());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box->hasFocus(); }));
     other->setFocus();
-    QTRY_VERIFY(!box->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !box->isVisible(); }));
     EXPECT_EQ(proposed.count(), 1);
 
     // Without a widget parent there is nothing to edit.

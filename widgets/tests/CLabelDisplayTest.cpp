@@ -36,7 +36,7 @@ TEST(LabelDisplay, AlternativeTextStaysUntil700MsAfterTheEnd)
     clock.start();
     label.altDisplayEnd();
     EXPECT_EQ(label.text(), QStringLiteral("100"));
-    QTRY_COMPARE(label.text(), QStringLiteral("Volume"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return label.text() == QStringLiteral("Volume"); })) << "label.text()";
     EXPECT_GE(clock.elapsed(), CLabelDisplay_VANTREL_KXE::kAltDisplayEndMs - 50);
     EXPECT_EQ(label.alternativeDepth(), 0);
 
@@ -44,7 +44,7 @@ TEST(LabelDisplay, AlternativeTextStaysUntil700MsAfterTheEnd)
     label.altDisplayBegin();
     EXPECT_EQ(label.text(), QStringLiteral("100"));
     label.altDisplayEnd();
-    QTRY_COMPARE(label.alternativeDepth(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return label.alternativeDepth() == 0; })) << "label.alternativeDepth()";
     EXPECT_EQ(label.text(), QStringLiteral("Volume"));
 }
 
@@ -60,7 +60,7 @@ TEST(LabelDisplay, AlternativeDepthNeverGoesBelowZero)
     label.altDisplayEnd();
     label.altDisplayEnd();
     label.altDisplayEnd();
-    QTRY_COMPARE(label.alternativeDepth(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return label.alternativeDepth() == 0; })) << "label.alternativeDepth()";
     QTest::qWait(CLabelDisplay_VANTREL_KXE::kAltDisplayEndMs / 2);
     EXPECT_EQ(label.alternativeDepth(), 0);
     EXPECT_EQ(label.text(), QStringLiteral("Pan"));
@@ -69,7 +69,7 @@ TEST(LabelDisplay, AlternativeDepthNeverGoesBelowZero)
     label.altDisplayBegin();
     label.altDisplayEnd();
     label.altDisplayEnd();
-    QTRY_COMPARE(label.alternativeDepth(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return label.alternativeDepth() == 0; })) << "label.alternativeDepth()";
     EXPECT_EQ(label.text(), QStringLiteral("Pan"));
 }
 
@@ -148,7 +148,7 @@ TEST(LabelDisplay, DoubleClickEditsOnlyAnEditableLabel)
     auto* box = label->findChild<QLineEdit*>();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), QStringLiteral("12.5"));
-    QTRY_VERIFY(box->hasFocus());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box->hasFocus(); }));
     QTest::keyClicks(box, QStringLiteral("3"));
     QTest::keyClick(box, Qt::Key_Return);
     ASSERT_EQ(typed.count(), 1);

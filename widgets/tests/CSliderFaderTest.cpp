@@ -165,7 +165,7 @@ TEST(Slider, ClickBesideTheHandlePagesThenRepeatsWhileTheFaderDoesNot)
     press(&slider, QPointF(10, 190));
     EXPECT_EQ(slider.value(), 10);
     EXPECT_EQ(slider.state(), CSlider_VANTREL_KXE::TimingUp);
-    QTRY_VERIFY(slider.value() >= 30); // after 300 ms, then every 100 ms
+    ASSERT_TRUE(QTest::qWaitFor([&] { return slider.value() >= 30; })); // after 300 ms, then every 100 ms
     release(&slider, QPointF(10, 190));
     const int stopped = slider.value();
     QTest::qWait(250);
@@ -235,7 +235,7 @@ TEST(Fader, BoundTextFollowsTheValueAndARetryWaitsForBlockedSignals)
         EXPECT_EQ(api.actions.value(0), int(IMemAPI::PostSetDirtyFlags));
         const int before = text.count();
         f->blockSignals(false);
-        QTRY_COMPARE(text.count(), before + 1);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return text.count() == before + 1; })) << "text.count()";
         EXPECT_EQ(text.last().at(0).toString(), QStringLiteral("91"));
 
         // Still blocked after the one retry: the text is dropped, not retried forever.
