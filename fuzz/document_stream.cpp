@@ -188,6 +188,15 @@ void writeSeeds(const QString& folder)
     writeSeed(folder, "inside", input(0x20, {userPrefs, ui}));
     writeSeed(folder, "inside_reopen", input(0x28, {userPrefs, ui}));
     writeSeed(folder, "inside_baseline", input(0x20, {r.baselinePrefs, noWindows}));
+    // A saved place whose size does not fit the widget coordinates.
+    QByteArray farPlace;
+    {
+        QDataStream out(&farPlace, QIODevice::WriteOnly);
+        out << QVariant(CUserInterfaceServer_VANTREL_KXE::windowKey(1, ViewAddOn::kModule))
+            << QVariant(QRect(QPoint(-800653312, 10), QPoint(1614807059, 300))) << QVariant(QStringLiteral("state-1"))
+            << QVariant(uint(0)) << QVariant() << QVariant() << QVariant() << QVariant();
+    }
+    writeSeed(folder, "inside_reopen_far_place", input(0x28, {r.baselinePrefs, farPlace}));
 }
 
 } // namespace

@@ -36,6 +36,15 @@ using NS_MPStatus::ok;
 // A UI state read from outside bytes never holds more windows than this.
 constexpr int kMaxSavedGroups = 4096;
 
+// Whether a saved window rectangle can place a window: every edge within the widget
+// coordinates. A damaged or crafted project can hold any four numbers, and the
+// rectangle's width and height overflow beyond them.
+bool usablePlace(const QRect& r)
+{
+    const auto inside = [](int v) { return v >= -QWIDGETSIZE_MAX && v <= QWIDGETSIZE_MAX; };
+    return inside(r.left()) && inside(r.top()) && inside(r.right()) && inside(r.bottom());
+}
+
 QMdiSubWindow* frameOf(QWidget* window)
 {
     return window ? qobject_cast<QMdiSubWindow*>(window->parentWidget()) : nullptr;
@@ -966,11 +975,13 @@ bool CUserInterfaceServer_VANTREL_KXE::UI_reopenSavedEditorWindows()
             QRect rect = m_savedWindows.takeFirst().toRect();
             const QVariant data = m_savedWindows.takeFirst();
             m_savedWindows.takeFirst(); // the window state is read back, not applied
-            if (rect.top() == rect.bottom())
+            // A place that cannot be a window's opens the window at its own place.
+            const bool placed = usablePlace(rect);
+            if (placed && rect.top() == rect.bottom())
                 rect.setHeight(100);
             if (!processEventsUnlocked())
                 return reopened;
-            QWidget* window = open_any_editor(key, &rect, 0x200);
+            QWidget* window = open_any_editor(key, placed ? &rect : nullptr, 0x200);
             if (!guard)
                 return reopened;
             if (window) {

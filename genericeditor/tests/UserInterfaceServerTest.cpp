@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 
@@ -231,6 +232,57 @@ TEST_F(UserInterfaceServer, StateIsWrittenInStackingOrderAndReopensEveryWindowWi
     EXPECT_EQ(again1->parentWidget()->pos(), QPoint(10, 20));
     EXPECT_EQ(m_server->savedGroupCount(), 0);
     EXPECT_EQ(m_api.lockDepth(), 0);
+}
+
+// A project's saved window places are any four numbers when the project is damaged or
+// crafted: a place whose size does not fit the widget coordinates overflowed the
+// rectangle's width and height; the window opens at its own place and size instead.
+TEST_F(UserInterfaceServer, SavedPlacesBeyondWidgetCoordinatesReopenTheWindowAtItsOwnPlace)
+{
+    constexpr int kMax = std::numeric_limits<int>::max();
+    constexpr int kMin = std::numeric_limits<int>::min();
+    struct Case
+    {
+        QRect saved;
+        bool placed;
+    };
+    const Case cases[] = {
+        {QRect(QPoint(30, 40), QSize(220, 130)), true},
+        {QRect(QPoint(-800653312, 10), QPoint(1614807059, 300)), false},
+        {QRect(QPoint(10, kMin), QPoint(300, kMax)), false},
+        {QRect(QPoint(5, kMax), QPoint(40, kMax)), false},
+    };
+    const QString key = CUserInterfaceServer_VANTREL_KXE::windowKey(1, ViewAddOn::kModule);
+    // The size the window has when opened without a saved place.
+    QWidget* plain = open(1);
+    ASSERT_NE(plain, nullptr);
+    const QSize own = plain->size();
+    m_server->doCloseAllWindows();
+    pump();
+    for (const Case& c : cases) {
+        QByteArray bytes;
+        {
+            QDataStream out(&bytes, QIODevice::WriteOnly);
+            out << QVariant(key) << QVariant(c.saved) << QVariant(QStringLiteral("kept")) << QVariant(uint(0));
+            out << QVariant() << QVariant() << QVariant() << QVariant();
+        }
+        QDataStream in(bytes);
+        ASSERT_EQ(m_server->CS_loadViaStream(in), 0);
+        EXPECT_TRUE(m_server->UI_reopenSavedEditorWindows());
+        pump();
+        auto* window = static_cast<ViewWindow*>(m_server->recordedEditor(key));
+        ASSERT_NE(window, nullptr) << c.saved.left() << "," << c.saved.top();
+        EXPECT_EQ(window->loaded, QStringLiteral("kept"));
+        if (c.placed) {
+            EXPECT_EQ(window->parentWidget()->pos(), c.saved.topLeft());
+            EXPECT_EQ(window->size(), c.saved.size());
+        } else {
+            EXPECT_EQ(window->size(), own) << c.saved.left() << "," << c.saved.top();
+        }
+        m_server->doCloseAllWindows();
+        pump();
+        ASSERT_EQ(m_server->recordedEditor(key), nullptr);
+    }
 }
 
 TEST_F(UserInterfaceServer, OneWindowPerKeyIsRaisedAndAKeptWindowReturnsWhereItWasClosed)
