@@ -148,12 +148,21 @@ bool SubstituteHost::start()
             return fail(QStringLiteral("the simulated instrument has no ports on %1")
                             .arg(service.backendName()));
     }
+    if (m_options.surface) {
+        m_surface = std::make_unique<HostSurface>(service, m_options.surfaceName, m_options.surfaceText);
+        if (!m_surface->isValid())
+            return fail(QStringLiteral("the simulated surface has no ports on %1").arg(service.backendName()));
+    }
     m_ports = std::make_unique<HostMidiPorts>(service);
     if (!m_ports->open())
         return fail(QStringLiteral("no MIDI client on %1").arg(service.backendName()));
     m_services = std::make_unique<HostServices>(*m_ports);
     if (m_options.simulator)
         seedDefaultInstrument();
+    if (m_surface)
+        HostSurface::seedSettings(QString::fromLatin1(kSettingsOrganization), QString::fromLatin1(kSettingsApplication),
+                                  m_ports->identityOf(false, m_options.surfaceName),
+                                  m_ports->identityOf(true, m_options.surfaceName));
 
     // A project is handed over before the connect, as a host restoring it does.
     if (!m_options.projectPath.isEmpty() && m_persist) {
@@ -334,6 +343,7 @@ void SubstituteHost::stop(bool save)
     const bool ownsToolkit = QCoreApplication::instance() != nullptr && !m_idle;
     runFor(m_options.settleMs, [ownsToolkit] { return ownsToolkit && QCoreApplication::instance() == nullptr; });
     m_endpoint.reset();
+    m_surface.reset();
     if (m_instrument)
         m_instrument->stop();
 }

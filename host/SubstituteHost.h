@@ -7,6 +7,7 @@
 #include "HostMemoryStream.h"
 #include "HostMidiPorts.h"
 #include "HostServices.h"
+#include "HostSurface.h"
 #include "genericeditor/interfaces/ComponentInterfaces.h"
 #include <QString>
 #include <chrono>
@@ -33,6 +34,11 @@ struct HostOptions
     bool simulator = true;
     // Name of the simulated instrument's ports.
     QString simulatorName = QStringLiteral("TOVAR-VANTREL (simulated)");
+    // Put the simulated R5T control surface on the MIDI service as the second port pair.
+    bool surface = true;
+    QString surfaceName = QStringLiteral("TOVAR-VANTREL R5T surface (simulated)");
+    // Print the simulated surface's display and lamps whenever they change.
+    bool surfaceText = false;
     // Write the editor window's picture here and end.
     QString screenshotPath;
     // Write each open editor window here as "<short name>-<id>.png" and end.
@@ -91,6 +97,7 @@ public:
 
     const QString& error() const { return m_error; }
     NS_Simulator::SimulatedInstrument* instrument() const { return m_instrument.get(); }
+    HostSurface* surface() const { return m_surface.get(); }
     HostMidiPorts& ports() { return *m_ports; }
     HostServices& services() { return *m_services; }
     IUnknown* component() const { return m_component; }
@@ -111,6 +118,7 @@ private:
     MacLoaderFactoryFunction m_factory = nullptr;
     std::unique_ptr<NS_Simulator::SimulatedInstrument> m_instrument;
     std::unique_ptr<NS_Simulator::SimBusEndpoint> m_endpoint;
+    std::unique_ptr<HostSurface> m_surface;
     std::unique_ptr<HostMidiPorts> m_ports;
     std::unique_ptr<HostServices> m_services;
     HostProgressHandler m_progress;

@@ -24,6 +24,8 @@ void usage()
               "  --run-for MS       end after that long\n"
               "  --measure          print start-up time, memory and idle processor use\n"
               "  --no-simulator     do not offer the simulated instrument\n"
+              "  --no-surface       do not offer the simulated control surface\n"
+              "  --surface-text     print the simulated surface's display and lamps as they change\n"
               "  --component FILE   the component library to load");
 }
 
@@ -73,6 +75,10 @@ int main(int argc, char** argv)
             options.measure = true;
         else if (!std::strcmp(a, "--no-simulator"))
             options.simulator = false;
+        else if (!std::strcmp(a, "--no-surface"))
+            options.surface = false;
+        else if (!std::strcmp(a, "--surface-text"))
+            options.surfaceText = true;
         else if (!std::strcmp(a, "--component"))
             options.componentPath = value();
         else if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {

@@ -916,6 +916,9 @@ int32_t TovarIMemAPI::MAPI_setPortsFromPreferences()
     applyPortPreferences(MAPI_ioProxy(0), kPrefInGuid, kPrefOutGuid, kPrefInName, kPrefOutName, 0);
     applyPortPreferences(MAPI_ioProxy(1), kPrefRemoteInGuid, kPrefRemoteOutGuid, kPrefRemoteInName,
                          kPrefRemoteOutName, 1);
+    // The surface's ports are chosen only now; what its attachment sent went nowhere.
+    if (m_memory && m_memory->MultiMap() && MAPI_ioProxy(1))
+        m_memory->MultiMap()->RemoteCtrl().Refresh(15);
     m_deviceNumber = device;
     if (m_memory)
         m_memory->setDeviceID(device);

@@ -104,6 +104,23 @@ void CSynthMemory::reportFailure(const QString& text)
         QMetaObject::invokeMethod(app, [title, text] { showCritical(title, text); }, Qt::QueuedConnection);
 }
 
+void CSynthMemory::reportStartupWarning(const QString& title, const QString& text)
+{
+    qCWarning(lcModel) << title << text;
+    if (failureReporter()) {
+        failureReporter()(title, text);
+        return;
+    }
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app)
+        return;
+    const auto show = [title, text] { QMessageBox::warning(nullptr, title, text, QMessageBox::Ok); };
+    if (QThread::currentThread() == app->thread())
+        show();
+    else
+        QMetaObject::invokeMethod(app, show, Qt::QueuedConnection);
+}
+
 void CSynthMemory::deleteMaps()
 {
     delete m_multi;

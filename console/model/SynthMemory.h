@@ -44,6 +44,9 @@ public:
     // tests replace it. Process-wide; null restores the default.
     using FailureReporter = std::function<void(const QString& title, const QString& text)>;
     static void setFailureReporter(FailureReporter reporter);
+    // A start-up warning of another part of the model (the surface template) through
+    // the same reporter; without one, a warning box on the GUI thread.
+    static void reportStartupWarning(const QString& title, const QString& text);
 
     CPrmCtrl* MultiMap() const { return m_multi; }
     CPrmCtrl* VoiceMap() const { return m_voice; }

@@ -14,6 +14,8 @@ no value holds both '[' and ']', no empty inner token, lines below 512 character
 import os
 import sys
 
+import surface_tables
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 DATA = os.path.join(ROOT, "VEXMOOR", "TOVAR-VANTREL")
 MULTI_TPM = os.path.join(DATA, "METOVAR-VANTREL.tpm")
@@ -1205,6 +1207,7 @@ def parts_ini():
     t.kv("CategoryNum", len(rows))
     for i, r in enumerate(rows):
         t.kv(str(i + 1), r)
+    surface_tables.param_select_sections(t, DISP_TABLES)
     return t.text()
 
 
@@ -1360,6 +1363,7 @@ def main():
     doc = doc[:i + len(begin)] + "\n" + doc_tables(datasets) + "\n" + doc[j:]
     with open(DOC, "w", newline="\n") as f:
         f.write(doc)
+    surface_tables.write_all(DATA, DOC, DISP_TABLES, MULTI_BLOCKS)
     assert sum(b[3] for b in MULTI_BLOCKS if b[5]) == 1217
     assert len([b for b in MULTI_BLOCKS if b[5]]) == 23
     assert sum(vb(s)[3] for s in NORMAL_VOICE) == 952

@@ -1,0 +1,137 @@
+#include "RemoteMessages.h"
+#include <QList>
+#include <algorithm>
+
+namespace NS_RemoteMsg {
+
+QByteArray lamp(uint8_t note, bool on)
+{
+    QByteArray out(3, 0);
+    out[0] = char(0x90);
+    out[1] = char(note & 0x7F);
+    out[2] = char(on ? 0x7F : 0x00);
+    return out;
+}
+
+QByteArray fader(int channel, int position)
+{
+    const int v = std::clamp(position, 0, 1023);
+    // 14-bit value scaled from 10 bits and rounded; 130944 = 1023 x 128.
+    const int w = v * 16383 + 511;
+    QByteArray out(3, 0);
+    out[0] = char(0xE0 | (channel & 0x0F));
+    out[1] = char((w / 1023) & 0x7F);
+    out[2] = char((w / 130944) & 0x7F);
+    return out;
+}
+
+int faderPosition(uint8_t data1, uint8_t data2)
+{
+    // The surface puts the low three bits of its 10-bit position in the top of the
+    // LSB and the high seven in the MSB.
+    return std::min((data1 >> 4) + (data2 & 0x7F) * 8, 1023);
+}
+
+int faderToValue(int position)
+{
+    return (std::clamp(position, 0, 1023) * 127 + 511) / 1023;
+}
+
+int valueToFader(int value)
+{
+    return std::clamp(value, 0, 127) * 1023 / 127;
+}
+
+QByteArray printable(const QByteArray& text)
+{
+    QByteArray out = text;
+    for (char& c : out) {
+        const auto u = uint8_t(c);
+        if (u < 0x20 || u > 0x7E)
+            c = '?';
+    }
+    return out;
+}
+
+QByteArray display(uint8_t address, bool leadingSpace, const QByteArray& text)
+{
+    if (text.isEmpty())
+        return QByteArray();
+    QByteArray out(reinterpret_cast<const char*>(kDisplayHeader), kDisplayHeaderSize);
+    out.append(char(address & 0x7F));
+    if (leadingSpace)
+        out.append(' ');
+    out.append(printable(text));
+    out.append(char(0xF7));
+    return out;
+}
+
+namespace {
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+bool wellFormed(const QByteArray& bytes)
+{
+    const int n = int(bytes.size());
+    const auto at = [&](int i) { return uint8_t(bytes[i]); };
+    if (n == 3)
+        return at(0) >= 0x80 && at(0) < 0xF0 && at(1) < 0x80 && at(2) < 0x80;
+    if (at(0) != 0xF0 || at(n - 1) != 0xF7)
+        return false;
+    for (int i = 1; i < n - 1; ++i) {
+        if (at(i) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool parseMessageString(const QByteArray& text, QByteArray& out)
+{
+    out.clear();
+    QList<QByteArray> tokens;
+    for (const QByteArray& t : text.split(',')) {
+        for (const QByteArray& u : t.split('\n')) {
+            const QByteArray v = u.trimmed();
+            if (!v.isEmpty())
+                tokens.append(v);
+        }
+    }
+    if (tokens.isEmpty())
+        return false;
+    bool ok = false;
+    const int count = tokens[0].toInt(&ok);
+    if (!ok)
+        return false;
+    if (count < 3)
+        return true;
+    // More than a display message ever needs is no message of this surface.
+    if (count > 256 || tokens.size() < 2)
+        return false;
+    const QByteArray& digits = tokens[1];
+    if (digits.size() < 2 * count)
+        return false;
+    QByteArray bytes(count, 0);
+    for (int i = 0; i < count; ++i) {
+        const int hi = hexDigit(digits[2 * i]), lo = hexDigit(digits[2 * i + 1]);
+        if (hi < 0 || lo < 0)
+            return false;
+        bytes[i] = char(hi << 4 | lo);
+    }
+    if (!wellFormed(bytes))
+        return false;
+    out = bytes;
+    return true;
+}
+
+} // namespace NS_RemoteMsg

@@ -1,0 +1,1045 @@
+#include "RemoteTemplate.h"
+#include "RemoteMessages.h"
+#include "RemotePageTree.h"
+#include "console/model/IniFileJob.h"
+#include "console/model/IniFileJobCache.h"
+#include <QDir>
+#include <QFileInfo>
+#include <QList>
+#include <algorithm>
+#include <cstdlib>
+
+using namespace NS_Remote;
+
+namespace {
+
+// Limits that keep a hostile template from costing more than a real one could use.
+constexpr int kMaxListSize = 4096;
+constexpr int kMaxTreeNodes = 4096;
+constexpr int kMaxMessages = 256;
+constexpr int kMaxDisplayTimeMs = 60000;
+
+const char kSectionMissing[] = "A section is not found... : [%1]\n";
+const char kKeywordMissing[] = "Keyword \"%1\" is not found...\nSECTION [%2]";
+const char kNumberMissing[] = "This number is not found...\n SECTION [%1] - ITEM [%2] - NUMBER [%3]";
+const char kIdCount[] = "Number of %1 is not right.\nYou must register %2 ID by all means.";
+const char kCountWrong[] = "Number of \"%1\" is not right...(%2)\nSECTION [%3]";
+const char kMustBeOne[] = "A value of \"%1\" must be 1, but becomes %2...\nSECTION [%3]";
+const char kOneCharacter[] = "I can register only character one...\nSECTION [%1]";
+const char kTypeUndefined[] = "<Type>=%1 : This number is not defined...\nSECTION [%2]";
+const char kValueWrong[] = "A value is not right...\n SECTION [%1] - ITEM [%2] - NUMBER [%3]";
+const char kNotAWindow[] = "[%1] is not registered with [WindowList]...";
+const char kMinus[] = "A value of \"%1\" is a minus...(%2) : [%3]\n";
+const char kNoTree[] = "Cannot build a Window-Tree...\n SECTION [%1]";
+const char kTreeNumberMissing[] = "This number was not found...\n SECTION [%1] - ITEM [%2] - NUMBER [%3]";
+const char kSubKeywordMissing[] = "Keyword \"%1\" is not found...\nSECTION [%2] - SUB SECTION [%3]";
+const char kSubNumberMissing[] =
+    "This number is not found...\n SECTION [%1] - SUB SECTION [%2] - ITEM [%3] - NUMBER [%4]";
+const char kConstLine[] = "Function \"ReadConstLine\" gave back an error.";
+const char kVariaLine[] = "Function \"ReadVariaLine\" gave back an error.";
+const char kParamLine[] = "Function \"ReadParamLine\" gave back an error.";
+const char kSupportSection[] = "A section was not found... : [%1]\n";
+const char kSupportKeyword[] = "Keyword \"%1\" was not found...\nSECTION [%2]";
+const char kSupportNumber[] = "This number was not found...\n SECTION [%1] - ITEM [%2] - NUMBER [%3]";
+const char kReaderFailed[] = "CRemoteCtrlMng::MakeList - %1";
+
+QString text(const char* format)
+{
+    return QString::fromLatin1(format);
+}
+
+QString name(const QByteArray& section)
+{
+    return QString::fromLatin1(section);
+}
+
+// The value's tokens: split at any of the delimiters, the line end dropped, empty
+// tokens dropped.
+QList<QByteArray> tokens(QByteArray value, const char* delims)
+{
+    while (!value.isEmpty() && (value.endsWith('\n') || value.endsWith('\r')))
+        value.chop(1);
+    QList<QByteArray> out;
+    QByteArray cur;
+    for (char c : value) {
+        if (std::strchr(delims, c) && c != 0) {
+            if (!cur.isEmpty())
+                out.append(cur);
+            cur.clear();
+        } else {
+            cur.append(c);
+        }
+    }
+    if (!cur.isEmpty())
+        out.append(cur);
+    return out;
+}
+
+QByteArray firstToken(const QByteArray& value)
+{
+    const QList<QByteArray> t = tokens(value, " ,\t\n");
+    return t.isEmpty() ? QByteArray() : t.first();
+}
+
+// Decimal and hexadecimal conversions: a malformed number is 0, as the readers take it.
+int dec(const QByteArray& t)
+{
+    const QByteArray s = t.trimmed();
+    char* end = nullptr;
+    const long v = std::strtol(s.constData(), &end, 10);
+    if (end == s.constData())
+        return 0;
+    return int(std::clamp<long>(v, -0x7FFFFFFFL, 0x7FFFFFFFL));
+}
+
+uint32_t hex(const QByteArray& t)
+{
+    const QByteArray s = t.trimmed();
+    char* end = nullptr;
+    const unsigned long v = std::strtoul(s.constData(), &end, 16);
+    if (end == s.constData())
+        return 0;
+    return uint32_t(std::min<unsigned long>(v, 0xFFFFFFFFUL));
+}
+
+// An address written as hexadecimal digit pairs: exactly three bytes.
+bool address(const QByteArray& t, QByteArray& out)
+{
+    const QByteArray s = t.trimmed();
+    if (s.size() != 6)
+        return false;
+    for (char c : s) {
+        if (!std::isxdigit(uchar(c)))
+            return false;
+    }
+    out = QByteArray::fromHex(s);
+    return out.size() == 3;
+}
+
+bool flag(const QByteArray& t, bool& out)
+{
+    const int v = dec(t);
+    out = v != 0;
+    return v == 0 || v == 1;
+}
+
+} // namespace
+
+// ------------------------------------------------------------------ helpers
+
+bool CRemoteTemplate::Section(CIniFileJob& ini, const QByteArray& section)
+{
+    if (ini.GetSection(section.constData()))
+        return true;
+    Report(text(kSectionMissing).arg(name(section)));
+    return false;
+}
+
+bool CRemoteTemplate::Number(CIniFileJob& ini, const QByteArray& section, const char* key, int& out)
+{
+    QByteArray v;
+    if (!ini.GetItem(key, v)) {
+        Report(text(kKeywordMissing).arg(QLatin1String(key), name(section)));
+        return false;
+    }
+    out = dec(v);
+    return true;
+}
+
+bool CRemoteTemplate::Item(CIniFileJob& ini, const QByteArray& section, const char* sizeKey, int i,
+                           QByteArray& out, int occurrence)
+{
+    if (ini.GetItem(QByteArray::number(i).constData(), out, occurrence))
+        return true;
+    Report(text(kNumberMissing).arg(name(section), QLatin1String(sizeKey)).arg(i));
+    return false;
+}
+
+bool CRemoteTemplate::Route(const QByteArray& section, int i, const QByteArray& value, uint8_t* route)
+{
+    uint8_t r[kRouteBytes];
+    // A route must name a page of the tree read before it.
+    if (!NS_RemotePageTree::parse(value.trimmed(), r) || NS_RemotePageTree::windowOf(tops, r) < 0) {
+        Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(i));
+        return false;
+    }
+    NS_RemotePageTree::copy(route, r);
+    return true;
+}
+
+// ------------------------------------------------------------------ choosing the template
+
+bool CRemoteTemplate::Supports(const QByteArray& tpr, const QString& typeName)
+{
+    auto image = std::make_shared<CIniFileJobCache>();
+    image->ReadBytes(tpr);
+    CIniFileJob ini{std::shared_ptr<const CIniFileJobCache>(image)};
+    if (!ini.GetSection("Support")) {
+        Report(text(kSupportSection).arg(QLatin1String("Support")));
+        return false;
+    }
+    int n = 0;
+    if (!ini.GetItem("Size", n)) {
+        Report(text(kSupportKeyword).arg(QLatin1String("Size"), QLatin1String("Support")));
+        return false;
+    }
+    const QByteArray type = typeName.toLatin1();
+    for (int i = 0; i < std::min(n, kMaxListSize); ++i) {
+        QByteArray v;
+        if (!ini.GetItem(QByteArray::number(i).constData(), v)) {
+            Report(text(kSupportNumber).arg(QLatin1String("Support"), QLatin1String("Size")).arg(i));
+            return false;
+        }
+        // The item names the beginning of the type's name; an empty item names nothing.
+        const QByteArray item = firstToken(v);
+        if (!item.isEmpty() && type.startsWith(item))
+            return true;
+    }
+    return false;
+}
+
+bool CRemoteTemplate::MakeList(const QString& folder, const QString& typeName)
+{
+    m_reports.clear();
+    m_failed.clear();
+    QDir dir(folder);
+    // Regular files only: a folder named like a template is no template.
+    QFileInfoList entries =
+        dir.entryInfoList({QStringLiteral("*.tpr")}, QDir::Files | QDir::NoDotAndDotDot | QDir::Readable);
+    std::stable_sort(entries.begin(), entries.end(), [](const QFileInfo& a, const QFileInfo& b) {
+        if (a.size() != b.size())
+            return a.size() > b.size();
+        return a.fileName() < b.fileName();
+    });
+    for (const QFileInfo& entry : entries) {
+        if (!entry.isFile())
+            continue;
+        QFile file(entry.absoluteFilePath());
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray bytes = file.readAll();
+        if (!Supports(bytes, typeName))
+            continue;
+        m_path = entry.absoluteFilePath();
+        QByteArray parts;
+        QFile partsFile(dir.absoluteFilePath(QStringLiteral("parts.ini")));
+        if (partsFile.open(QIODevice::ReadOnly))
+            parts = partsFile.readAll();
+        return ReadBytes(bytes, parts);
+    }
+    Report(typeName + QStringLiteral(": Not support"));
+    return false;
+}
+
+bool CRemoteTemplate::ReadBytes(const QByteArray& tpr, const QByteArray& partsIni)
+{
+    auto image = std::make_shared<CIniFileJobCache>();
+    image->ReadBytes(tpr);
+    auto partsImage = std::make_shared<CIniFileJobCache>();
+    partsImage->ReadBytes(partsIni);
+    CIniFileJob ini{std::shared_ptr<const CIniFileJobCache>(image)};
+    CIniFileJob parts{std::shared_ptr<const CIniFileJobCache>(partsImage)};
+    return ReadAll(ini, parts);
+}
+
+bool CRemoteTemplate::ReadAll(CIniFileJob& ini, CIniFileJob& parts)
+{
+    std::vector<uint8_t> keyIds, faderIds, encoderIds;
+    const std::function<bool()> readers[kReaderCount] = {
+        [&] { return ReadInitItem(ini); },
+        [&] { return ReadIdList(ini, "KeyIDList", kKeyCount, "KEY ID", 0x7F, keyIds); },
+        [&] { return ReadIdList(ini, "FaderIDList", kFaderCount, "FADER ID", 0x7F, faderIds); },
+        [&] { return ReadIdList(ini, "EncoderIDList", kEncoderCount, "ENCODER ID", 0x0F, encoderIds); },
+        [&] { return ReadBankGroup(ini); },
+        [&] { return ReadLcdAddr(ini); },
+        [&] { return ReadWindowFormat(ini); },
+        [&] { return ReadMasterFader(ini); },
+        [&] { return ReadWindowList(ini); },
+        [&] { return ReadWindowTree(ini); },
+        [&] { return ReadWindowSections(ini); },
+        [&] { return ReadFaderLines(ini); },
+        [&] { return ReadDisplayTime(ini); },
+        [&] { return ReadKeyOnJump(ini); },
+        [&] { return ReadKnobs(ini); },
+        [&] { return ReadInvalidChar(ini); },
+        [&] { return ReadDefaultRoute(ini); },
+        [&] { return ReadStyles(ini); },
+        [&] { return ReadMasks(ini); },
+    };
+    bool ok[kReaderCount];
+    for (int r = 0; r < kReaderCount; ++r)
+        ok[r] = readers[r]();
+    // Style and mask indexes of the pages are known only once their lists are read.
+    if (ok[10] && !CheckItemIndexes())
+        ok[10] = false;
+
+    for (size_t i = 0; i < keyIds.size(); ++i)
+        keys.push_back(KEY_INFO{uint32_t(i), keyIds[i], 0, 0});
+    for (size_t i = 0; i < faderIds.size(); ++i)
+        faders.push_back(FADER_INFO{uint32_t(i), faderIds[i], 0});
+    for (size_t i = 0; i < encoderIds.size(); ++i)
+        encoders.push_back(ENCODER_INFO{uint32_t(i), encoderIds[i], 0});
+    ReadSelectLists(parts);
+
+    for (int r = 0; r < kReaderCount; ++r) {
+        if (!ok[r]) {
+            m_failed.push_back(r);
+            Report(text(kReaderFailed).arg(r));
+        }
+    }
+    return m_failed.empty();
+}
+
+// ------------------------------------------------------------------ readers 0-9
+
+bool CRemoteTemplate::ReadMessages(CIniFileJob& ini, const QByteArray& section, const char* sizeKey,
+                                   int occurrence, CStrArray& out)
+{
+    if (!Section(ini, section))
+        return false;
+    int n = 0;
+    if (!Number(ini, section, sizeKey, n))
+        return false;
+    if (n < 0 || n > kMaxMessages) {
+        Report(text(kCountWrong).arg(QLatin1String(sizeKey)).arg(n).arg(name(section)));
+        return false;
+    }
+    for (int i = 0; i < n; ++i) {
+        QByteArray v;
+        if (!Item(ini, section, sizeKey, i, v, occurrence))
+            return false;
+        v = v.trimmed();
+        QByteArray bytes;
+        // A message string with too few digits would send a cut message.
+        if (!NS_RemoteMsg::parseMessageString(v, bytes)) {
+            Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(i));
+            return false;
+        }
+        out.SetAt(i, QString::fromLatin1(v));
+    }
+    return true;
+}
+
+bool CRemoteTemplate::ReadInitItem(CIniFileJob& ini)
+{
+    const QByteArray section("InitItem");
+    if (!Section(ini, section))
+        return false;
+    QByteArray standalone, plugIn;
+    if (!ini.GetItem("Standalone", standalone)) {
+        Report(text(kKeywordMissing).arg(QLatin1String("Standalone"), name(section)));
+        return false;
+    }
+    hasPlugInMessages = ini.GetItem("Plugin", plugIn) != 0;
+    if (!ReadMessages(ini, firstToken(standalone), "Size", -1, standaloneMessages))
+        return false;
+    return !hasPlugInMessages || ReadMessages(ini, firstToken(plugIn), "Size", -1, plugInMessages);
+}
+
+bool CRemoteTemplate::ReadIdList(CIniFileJob& ini, const char* sectionName, int count, const char* what,
+                                 int maxId, std::vector<uint8_t>& ids)
+{
+    const QByteArray section(sectionName);
+    if (!Section(ini, section))
+        return false;
+    int n = 0;
+    if (!Number(ini, section, "Size", n))
+        return false;
+    if (n != count) {
+        Report(text(kIdCount).arg(QLatin1String(what)).arg(count));
+        return false;
+    }
+    std::vector<uint8_t> read;
+    for (int i = 0; i < n; ++i) {
+        QByteArray v;
+        if (!Item(ini, section, "Size", i, v))
+            return false;
+        const uint32_t id = hex(firstToken(v));
+        if (id > uint32_t(maxId)) {
+            Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(id));
+            return false;
+        }
+        read.push_back(uint8_t(id));
+    }
+    ids = read;
+    return true;
+}
+
+bool CRemoteTemplate::ReadBankGroup(CIniFileJob& ini)
+{
+    const QByteArray section("BankGroup");
+    bankCount = 1;
+    int n = 0;
+    if (!Section(ini, section) || !Number(ini, section, "Size", n))
+        return false;
+    if (n <= 0 || n > kMaxBanks) {
+        Report(text(kCountWrong).arg(QLatin1String("Size")).arg(n).arg(name(section)));
+        return false;
+    }
+    bankCount = n;
+    return true;
+}
+
+bool CRemoteTemplate::ReadLcdAddr(CIniFileJob& ini)
+{
+    const QByteArray section("LcdAddrStruct");
+    int n = 0;
+    if (!Section(ini, section) || !Number(ini, section, "Size", n))
+        return false;
+    // 55 characters hold at most 8 fields of 7 cells.
+    if (n <= 0 || n > kLineLength / kFieldCells + 1) {
+        Report(text(kCountWrong).arg(QLatin1String("Size")).arg(n).arg(name(section)));
+        return false;
+    }
+    std::vector<LCD_ADDR_LIST> read;
+    for (int i = 0; i < n; ++i) {
+        QByteArray v;
+        if (!Item(ini, section, "Size", i, v))
+            return false;
+        const QList<QByteArray> t = tokens(v, ",\n");
+        LCD_ADDR_LIST f;
+        if (t.size() >= 2) {
+            f.upper = uint8_t(std::min<uint32_t>(hex(t[0]), 0xFF));
+            f.lower = uint8_t(std::min<uint32_t>(hex(t[1]), 0xFF));
+        }
+        // Each field lies inside its line, after the previous one, and the line's
+        // cells are 7-bit addresses.
+        bool fits = t.size() >= 2;
+        for (int line = 0; fits && line < 2; ++line) {
+            const int a = line == 0 ? f.upper : f.lower;
+            const int base = i == 0 ? a : (line == 0 ? read[0].upper : read[0].lower);
+            const int prev = i == 0 ? -kFieldCells : (line == 0 ? read.back().upper : read.back().lower) - base;
+            const int o = a - base;
+            fits = base + kLineLength - 1 <= 0x7F && o >= prev + kFieldCells && o + kFieldChars <= kLineLength;
+        }
+        if (!fits) {
+            Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(i));
+            return false;
+        }
+        read.push_back(f);
+    }
+    fields = read;
+    return true;
+}
+
+bool CRemoteTemplate::ReadWindowFormat(CIniFileJob& ini)
+{
+    const QByteArray section("WindowFormat");
+    int n = 0;
+    if (!Section(ini, section) || !Number(ini, section, "Size", n))
+        return false;
+    if (n < 0 || n > kMaxListSize) {
+        Report(text(kCountWrong).arg(QLatin1String("Size")).arg(n).arg(name(section)));
+        return false;
+    }
+    for (int i = 0; i < n; ++i) {
+        QByteArray v;
+        if (!Item(ini, section, "Size", i, v))
+            return false;
+        WIND_FORM_INFO f;
+        f.form = dec(v);
+        if (f.form != WINDOW_INFO::PartMixer && f.form != WINDOW_INFO::MultiEdit) {
+            Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(f.form));
+            return false;
+        }
+        formats.push_back(f);
+    }
+    return true;
+}
+
+bool CRemoteTemplate::ReadMasterFader(CIniFileJob& ini)
+{
+    const QByteArray section("FaderMasterValueDisplay");
+    int format = 0, n = 0;
+    if (!Section(ini, section) || !Number(ini, section, "MidiFormat", format) || !Number(ini, section, "Size", n))
+        return false;
+    if (n != 1) {
+        Report(text(kMustBeOne).arg(QLatin1String("Size")).arg(n).arg(name(section)));
+        return false;
+    }
+    QByteArray v;
+    if (!Item(ini, section, "Size", 0, v))
+        return false;
+    if (format < 0 || format > 0xFFFF || !address(firstToken(v), masterAddress)) {
+        Report(text(kValueWrong).arg(name(section), QStringLiteral("0")).arg(0));
+        return false;
+    }
+    masterCategory = uint16_t(format);
+    return true;
+}
+
+bool CRemoteTemplate::ReadWindowList(CIniFileJob& ini)
+{
+    const QByteArray section("WindowList");
+    int n = 0;
+    if (!Section(ini, section) || !Number(ini, section, "Size", n))
+        return false;
+    if (n < 0 || n > kMaxListSize) {
+        Report(text(kCountWrong).arg(QLatin1String("Size")).arg(n).arg(name(section)));
+        return false;
+    }
+    for (int i = 0; i < n; ++i) {
+        QByteArray v;
+        if (!Item(ini, section, "Size", i, v))
+            return false;
+        const QList<QByteArray> t = tokens(v, " ,\t\n");
+        const int format = t.size() >= 2 ? dec(t[0]) : -1;
+        const bool duplicate = t.size() >= 2 && std::any_of(windows.begin(), windows.end(), [&](const WINDOW_INFO& w) {
+            return w.name == QString::fromLatin1(t[1]);
+        });
+        if (format < 0 || format >= int(formats.size()) || duplicate) {
+            Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(format));
+            return false;
+        }
+        WINDOW_INFO w;
+        w.name = QString::fromLatin1(t[1]);
+        w.form = formats[size_t(format)].form;
+        windows.push_back(std::move(w));
+    }
+    return true;
+}
+
+bool CRemoteTemplate::ReadTreeNode(CIniFileJob& ini, const QByteArray& nodeName, int depth, windowTreeStruct& node)
+{
+    static thread_local int nodes = 0;
+    if (depth == 1)
+        nodes = 0;
+    // A section that lists itself, or a tree too big for a route, is no tree.
+    if (depth > kTreeDepthMax || ++nodes > kMaxTreeNodes) {
+        Report(text(kNoTree).arg(name(nodeName)));
+        return false;
+    }
+    int size = 0;
+    if (ini.GetSection(nodeName.constData()) && ini.GetItem("Size", size)) {
+        if (size < 0) {
+            Report(text(kMinus).arg(QLatin1String("Size")).arg(size).arg(name(nodeName)));
+            return false;
+        }
+        if (size >= kRouteEnd) {
+            Report(text(kCountWrong).arg(QLatin1String("Size")).arg(size).arg(name(nodeName)));
+            return false;
+        }
+        int shift = -1;
+        ini.GetItem("DispShiftNum", shift);
+        if (shift < -1 || shift >= std::max(size, 1)) {
+            Report(text(kValueWrong).arg(name(nodeName), QStringLiteral("DispShiftNum")).arg(shift));
+            return false;
+        }
+        QList<QByteArray> childNames;
+        for (int i = 0; i < size; ++i) {
+            QByteArray v;
+            if (!ini.GetItem(QByteArray::number(i).constData(), v)) {
+                Report(text(kTreeNumberMissing).arg(name(nodeName), QStringLiteral("Size")).arg(i));
+                return false;
+            }
+            childNames.append(firstToken(v));
+        }
+        node.inner = true;
+        node.shift = shift;
+        node.window = -1;
+        for (const QByteArray& child : childNames) {
+            windowTreeStruct c;
+            if (child.isEmpty() || !ReadTreeNode(ini, child, depth + 1, c))
+                return false;
+            node.children.push_back(std::move(c));
+        }
+        return true;
+    }
+    const QString wanted = name(nodeName);
+    for (size_t w = 0; w < windows.size(); ++w) {
+        if (windows[w].name == wanted) {
+            node.window = int32_t(w);
+            return true;
+        }
+    }
+    Report(text(kNotAWindow).arg(wanted));
+    return false;
+}
+
+bool CRemoteTemplate::ReadWindowTree(CIniFileJob& ini)
+{
+    const QByteArray section("WindowTreeList");
+    int n = 0;
+    if (!Section(ini, section) || !Number(ini, section, "Size", n))
+        return false;
+    // Route byte 0 indexes the top entries; 255 is the end mark.
+    if (n < 0 || n >= kRouteEnd) {
+        Report(text(kCountWrong).arg(QLatin1String("Size")).arg(n).arg(name(section)));
+        return false;
+    }
+    QList<QList<QByteArray>> lines;
+    for (int i = 0; i < n; ++i) {
+        QByteArray v;
+        if (!Item(ini, section, "Size", i, v))
+            return false;
+        lines.append(tokens(v, " ,\t\n"));
+    }
+    for (int i = 0; i < n; ++i) {
+        const QList<QByteArray>& t = lines[i];
+        TOP_WINDOW_TREE top;
+        bool ok = t.size() >= 6;
+        if (ok) {
+            const int kind = dec(t[0]);
+            top.name = QString::fromLatin1(t[1]);
+            top.format = dec(t[2]);
+            top.pageSetCondition = dec(t[3]);
+            top.strip = dec(t[4]);
+            top.bank = dec(t[5]);
+            ok = kind >= 0 && kind <= 0xFF && top.format >= 0 && top.format < int(formats.size())
+                 && top.strip >= -1 && top.strip <= kStripCount && top.bank >= -1 && top.bank < kMaxBanks;
+            top.kind = uint8_t(kind);
+        }
+        if (!ok) {
+            Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(i));
+            return false;
+        }
+        if (!ReadTreeNode(ini, t[1], 1, top.node))
+            return false;
+        tops.push_back(std::move(top));
+    }
+    return true;
+}
+
+// ------------------------------------------------------------------ reader 10: window sections
+
+bool CRemoteTemplate::ReadItemLine(const QList<QByteArray>& t, uint16_t format, PARAM_STR_INFO& item)
+{
+    // knob, reserved, field, width, address, kind, bit mask, display style, fixed label[, label]
+    if (t.size() < 9)
+        return false;
+    item.knob = dec(t[0]);
+    item.field = dec(t[2]);
+    item.width = dec(t[3]);
+    item.format = format;
+    item.kind = hex(t[5]);
+    item.bitMask = dec(t[6]);
+    item.dispStyle = dec(t[7]);
+    if (t.size() >= 10)
+        item.label = t[9].left(kLineLength);
+    const int fieldCount = int(fields.size());
+    return flag(t[1], item.reserved) && flag(t[8], item.fixedLabel) && address(t[4], item.address)
+           && item.knob >= -1 && item.knob < kEncoderCount && item.field >= 0 && item.width >= 1
+           && item.field + item.width <= fieldCount && item.bitMask >= -1 && item.dispStyle >= -1;
+}
+
+bool CRemoteTemplate::ReadLayout(CIniFileJob& ini, const QByteArray& window, const char* sub, uint16_t format,
+                                 LCD_STR_INFO& layout)
+{
+    if (!ini.GetSection(sub, window.constData())) {
+        Report(text(kSectionMissing).arg(QLatin1String(sub)));
+        return false;
+    }
+    int n = 0;
+    QByteArray v;
+    if (!ini.GetItem("ConstantSize", v)) {
+        Report(text(kSubKeywordMissing).arg(QLatin1String("ConstantSize"), name(window), QLatin1String(sub)));
+        return false;
+    }
+    n = dec(v);
+    for (int i = 0; i < std::min(n, kMaxListSize); ++i) {
+        if (!ini.GetItem(QByteArray::number(i).constData(), v, 0)) {
+            Report(text(kSubNumberMissing).arg(name(window), QLatin1String(sub), QStringLiteral("ConstantSize")).arg(i));
+            return false;
+        }
+        const QList<QByteArray> t = tokens(v, ",\n");
+        CONST_STR_INFO c;
+        if (t.size() >= 3) {
+            c.bank = dec(t[0]);
+            c.field = dec(t[1]);
+            c.text = t[2].left(kLineLength);
+        }
+        if (t.size() < 3 || c.bank < -1 || c.field < 0 || c.field >= int(fields.size())) {
+            Report(text(kConstLine));
+            return false;
+        }
+        layout.upper.push_back(c);
+    }
+    if (!ini.GetItem("VariableSize", v)) {
+        Report(text(kSubKeywordMissing).arg(QLatin1String("VariableSize"), name(window), QLatin1String(sub)));
+        return false;
+    }
+    n = dec(v);
+    for (int i = 0; i < std::min(n, kMaxListSize); ++i) {
+        if (!ini.GetItem(QByteArray::number(i).constData(), v, 1)) {
+            Report(text(kSubNumberMissing).arg(name(window), QLatin1String(sub), QStringLiteral("VariableSize")).arg(i));
+            return false;
+        }
+        const QList<QByteArray> t = tokens(v, ",\n");
+        VARIA_STR_INFO item;
+        if (t.size() < 10 || !ReadItemLine(t.mid(1), format, item) || dec(t[0]) < -1) {
+            Report(text(kVariaLine));
+            return false;
+        }
+        item.bank = dec(t[0]);
+        layout.lower.push_back(item);
+    }
+    return true;
+}
+
+bool CRemoteTemplate::ReadPartMixer(CIniFileJob& ini, const QByteArray& window, FORM_PART_MIXER& form)
+{
+    int format = 0;
+    if (!Section(ini, window) || !Number(ini, window, "MidiFormat", format))
+        return false;
+    form.format = uint16_t(std::clamp(format, 0, 0xFFFF));
+    return ReadMessages(ini, window, "SendMsg1Size", 0, form.entry)
+           && ReadMessages(ini, window, "SendMsg2Size", 1, form.exit)
+           && ReadLayout(ini, window, "DispModeValue", form.format, form.value)
+           && ReadLayout(ini, window, "DispModeName", form.format, form.name);
+}
+
+bool CRemoteTemplate::ReadMultiEdit(CIniFileJob& ini, const QByteArray& window, FORM_MULTI_EDIT& form)
+{
+    int format = 0;
+    if (!Section(ini, window) || !Number(ini, window, "MidiFormat", format))
+        return false;
+    form.format = uint16_t(std::clamp(format, 0, 0xFFFF));
+    if (!ReadMessages(ini, window, "SendMsg1Size", 0, form.entry)
+        || !ReadMessages(ini, window, "SendMsg2Size", 1, form.exit) || !Section(ini, window))
+        return false;
+    QByteArray v;
+    if (!ini.GetItem("ConstantStr", v)) {
+        Report(text(kKeywordMissing).arg(QLatin1String("ConstantStr"), name(window)));
+        return false;
+    }
+    const QList<QByteArray> c = tokens(v, ",\n");
+    form.constField = c.size() >= 2 ? dec(c[0]) : -1;
+    form.constText = c.size() >= 2 ? c[1].left(kLineLength) : QByteArray();
+    if (form.constField < 0 || form.constField >= int(fields.size())) {
+        Report(text(kConstLine));
+        return false;
+    }
+    int n = 0;
+    if (!Number(ini, window, "ParamSize", n))
+        return false;
+    for (int i = 0; i < std::min(n, kMaxListSize); ++i) {
+        if (!Item(ini, window, "ParamSize", i, v, 0))
+            return false;
+        PARAM_STR_INFO item;
+        if (!ReadItemLine(tokens(v, ",\n"), form.format, item)) {
+            Report(text(kParamLine));
+            return false;
+        }
+        form.items.push_back(item);
+    }
+    return true;
+}
+
+bool CRemoteTemplate::ReadWindowSections(CIniFileJob& ini)
+{
+    // The first window that fails ends the reader; the windows after it stay unread.
+    for (WINDOW_INFO& w : windows) {
+        const QByteArray section = w.name.toLatin1();
+        const bool ok = w.form == WINDOW_INFO::PartMixer ? ReadPartMixer(ini, section, w.mixer)
+                                                        : ReadMultiEdit(ini, section, w.edit);
+        if (!ok)
+            return false;
+        w.loaded = true;
+    }
+    return true;
+}
+
+bool CRemoteTemplate::CheckItemIndexes()
+{
+    const auto bad = [&](const PARAM_STR_INFO& item) {
+        return item.bitMask >= int(masks.size()) || item.dispStyle >= int(styles.size());
+    };
+    for (const WINDOW_INFO& w : windows) {
+        bool wrong = false;
+        for (const VARIA_STR_INFO& item : w.mixer.value.lower)
+            wrong = wrong || bad(item);
+        for (const VARIA_STR_INFO& item : w.mixer.name.lower)
+            wrong = wrong || bad(item);
+        for (const PARAM_STR_INFO& item : w.edit.items)
+            wrong = wrong || bad(item);
+        if (wrong) {
+            Report(text(kValueWrong).arg(w.name, QStringLiteral("BitMask/DispStyle")).arg(0));
+            return false;
+        }
+    }
+    return true;
+}
+
+// ------------------------------------------------------------------ readers 11-18
+
+bool CRemoteTemplate::ReadFaderLines(CIniFileJob& ini)
+{
+    const QByteArray section("FaderValueDisplay");
+    int format = 0, n = 0;
+    if (!Section(ini, section) || !Number(ini, section, "MidiFormat", format) || !Number(ini, section, "Size", n))
+        return false;
+    if (n < 0 || n > kMaxBanks * kStripCount || format < 0 || format > 0xFFFF) {
+        Report(text(kCountWrong).arg(QLatin1String("Size")).arg(n).arg(name(section)));
+        return false;
+    }
+    faderCategory = uint16_t(format);
+    for (int i = 0; i < n; ++i) {
+        QByteArray v;
+        if (!Item(ini, section, "Size", i, v))
+            return false;
+        const QList<QByteArray> t = tokens(v, " ,\t\n");
+        FADER_ADDR_INFO line;
+        const bool ok = !t.isEmpty() && address(t[0], line.first) && (t.size() < 2 || address(t[1], line.second));
+        if (!ok) {
+            Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(i));
+            return false;
+        }
+        faderAddresses.push_back(line);
+    }
+    return true;
+}
+
+bool CRemoteTemplate::ReadDisplayTime(CIniFileJob& ini)
+{
+    const QByteArray section("DisplayTime");
+    int t = 0;
+    if (!Section(ini, section) || !Number(ini, section, "Time", t))
+        return false;
+    if (t <= 0 || t > kMaxDisplayTimeMs) {
+        Report(text(kCountWrong).arg(QLatin1String("Time")).arg(t).arg(name(section)));
+        displayTime = 0;
+        return false;
+    }
+    displayTime = t;
+    return true;
+}
+
+bool CRemoteTemplate::ReadKeyOnJump(CIniFileJob& ini)
+{
+    const QByteArray section("KeyOnJump");
+    int n = 0;
+    if (!Section(ini, section) || !Number(ini, section, "Size", n))
+        return false;
+    if (n < 0 || n > kMaxListSize) {
+        Report(text(kCountWrong).arg(QLatin1String("Size")).arg(n).arg(name(section)));
+        return false;
+    }
+    for (int i = 0; i < n; ++i) {
+        QByteArray v;
+        if (!Item(ini, section, "Size", i, v))
+            return false;
+        const QList<QByteArray> t = tokens(v, ",\n");
+        KEY_ON_JUMP_INFO j;
+        uint8_t route[kRouteBytes];
+        if (t.size() < 4) {
+            Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(i));
+            return false;
+        }
+        j.pageSetCondition = dec(t[0]);
+        j.key = dec(t[1]);
+        j.heldKey = dec(t[2]);
+        if (j.key < 0 || j.key >= kKeyCount || j.heldKey < -1 || j.heldKey >= kKeyCount) {
+            Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(j.key));
+            return false;
+        }
+        if (!Route(section, i, t[3], route))
+            return false;
+        j.route = QByteArray(reinterpret_cast<const char*>(route), NS_RemotePageTree::routeLength(route) + 1);
+        jumps.push_back(j);
+    }
+    return true;
+}
+
+bool CRemoteTemplate::ReadKnobs(CIniFileJob& ini)
+{
+    const QByteArray section("KnobCombination");
+    int n = 0;
+    if (!Section(ini, section) || !Number(ini, section, "Size", n))
+        return false;
+    if (n < 0 || n > kEncoderCount) {
+        Report(text(kCountWrong).arg(QLatin1String("Size")).arg(n).arg(name(section)));
+        return false;
+    }
+    for (int i = 0; i < n; ++i) {
+        QByteArray v;
+        if (!Item(ini, section, "Size", i, v))
+            return false;
+        const QList<QByteArray> t = tokens(v, ",\n");
+        KNOB_COMB_INFO k;
+        if (t.size() >= 2) {
+            k.pushKey = dec(t[0]);
+            k.encoderId = dec(t[1]);
+        }
+        if (t.size() < 2 || k.pushKey < kKeyPush0 || k.pushKey >= kKeyPush0 + kEncoderCount || k.encoderId < 0
+            || k.encoderId > 0x0F) {
+            Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(i));
+            return false;
+        }
+        knobs.push_back(k);
+    }
+    return true;
+}
+
+bool CRemoteTemplate::ReadInvalidChar(CIniFileJob& ini)
+{
+    const QByteArray section("InvalidChar");
+    int n = 0;
+    if (!Section(ini, section) || !Number(ini, section, "Size", n))
+        return false;
+    if (n != 1) {
+        Report(text(kMustBeOne).arg(QLatin1String("Size")).arg(n).arg(name(section)));
+        return false;
+    }
+    QByteArray v;
+    if (!Item(ini, section, "Size", 0, v))
+        return false;
+    const QList<QByteArray> t = tokens(v, ",\n");
+    const int type = t.isEmpty() ? -1 : dec(t[0]);
+    const QByteArray value = t.size() >= 2 ? t[1] : QByteArray();
+    if (type == 0) {
+        if (value.size() != 1) {
+            Report(text(kOneCharacter).arg(name(section)));
+            return false;
+        }
+        invalidMode = 0;
+        invalidChar = NS_RemoteMsg::printable(value).at(0);
+        return true;
+    }
+    if (type == 1 && !value.isEmpty()) {
+        invalidMode = 1;
+        invalidText = NS_RemoteMsg::printable(value.left(kLineLength));
+        return true;
+    }
+    Report(text(kTypeUndefined).arg(type).arg(name(section)));
+    return false;
+}
+
+bool CRemoteTemplate::ReadDefaultRoute(CIniFileJob& ini)
+{
+    const QByteArray section("InitDispWindowTree");
+    int n = 0;
+    if (!Section(ini, section) || !Number(ini, section, "Size", n))
+        return false;
+    if (n != 1) {
+        Report(text(kMustBeOne).arg(QLatin1String("Size")).arg(n).arg(name(section)));
+        return false;
+    }
+    QByteArray v;
+    return Item(ini, section, "Size", 0, v) && Route(section, 0, tokens(v, ",\n").value(0), defaultRoute);
+}
+
+bool CRemoteTemplate::ReadStyle(CIniFileJob& ini, DISP_STYLE_INFO& style)
+{
+    const QByteArray section = style.name.toLatin1();
+    int size = 0, n = 0;
+    if (!Section(ini, section) || !Number(ini, section, "ParamSize", size))
+        return false;
+    if (size <= 0 || size > 4) {
+        Report(text(kCountWrong).arg(QLatin1String("ParamSize")).arg(size).arg(name(section)));
+        return false;
+    }
+    if (!Number(ini, section, "Size", n))
+        return false;
+    if (n < 0 || n > kMaxListSize) {
+        Report(text(kCountWrong).arg(QLatin1String("Size")).arg(n).arg(name(section)));
+        return false;
+    }
+    style.paramSize = size;
+    for (int i = 0; i < n; ++i) {
+        QByteArray v;
+        if (!Item(ini, section, "Size", i, v))
+            return false;
+        const QList<QByteArray> t = tokens(v, ",\n");
+        if (t.size() < 2) {
+            Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(i));
+            return false;
+        }
+        style.entries.push_back(DISP_STYLE{t[0].trimmed(), t[1].left(kLineLength)});
+    }
+    return true;
+}
+
+bool CRemoteTemplate::ReadStyles(CIniFileJob& ini)
+{
+    const QByteArray section("DispStyleList");
+    int n = 0;
+    if (!Section(ini, section) || !Number(ini, section, "Size", n))
+        return false;
+    if (n < 0 || n > kMaxListSize) {
+        Report(text(kCountWrong).arg(QLatin1String("Size")).arg(n).arg(name(section)));
+        return false;
+    }
+    QList<QByteArray> names;
+    for (int i = 0; i < n; ++i) {
+        QByteArray v;
+        if (!Item(ini, section, "Size", i, v))
+            return false;
+        names.append(firstToken(v));
+    }
+    // A style whose section fails stays in the list, empty; the list still succeeds.
+    for (const QByteArray& styleName : names) {
+        DISP_STYLE_INFO style;
+        style.name = QString::fromLatin1(styleName);
+        style.loaded = ReadStyle(ini, style);
+        if (!style.loaded)
+            style.entries.clear();
+        styles.push_back(std::move(style));
+    }
+    return true;
+}
+
+bool CRemoteTemplate::ReadMasks(CIniFileJob& ini)
+{
+    const QByteArray section("BitMaskPattern");
+    int n = 0;
+    if (!Section(ini, section) || !Number(ini, section, "Size", n))
+        return false;
+    if (n < 0 || n > kMaxListSize) {
+        Report(text(kCountWrong).arg(QLatin1String("Size")).arg(n).arg(name(section)));
+        return false;
+    }
+    for (int i = 0; i < n; ++i) {
+        QByteArray v;
+        if (!Item(ini, section, "Size", i, v))
+            return false;
+        const QList<QByteArray> t = tokens(v, ",\n");
+        BIT_MASK m;
+        m.count = t.size() >= 2 ? dec(t[0]) : 0;
+        const QByteArray digits = t.size() >= 2 ? t[1].trimmed() : QByteArray();
+        const bool hexOnly = std::all_of(digits.begin(), digits.end(), [](char c) { return std::isxdigit(uchar(c)); });
+        if (m.count < 1 || m.count > 4 || digits.size() != 2 * m.count || !hexOnly) {
+            Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(m.count));
+            return false;
+        }
+        m.bytes = QByteArray::fromHex(digits);
+        m.mask = hex(digits);
+        masks.push_back(m);
+    }
+    return true;
+}
+
+// ------------------------------------------------------------------ parts.ini
+
+void CRemoteTemplate::ReadSelectLists(CIniFileJob& parts)
+{
+    // [ParamSelectType1] .. [ParamSelectType9], up to the first one missing; a list
+    // with a malformed line is left empty. Nothing here is reported.
+    for (int n = 0; n < kSelectLists; ++n) {
+        const QByteArray section = "ParamSelectType" + QByteArray::number(n + 1);
+        if (!parts.GetSection(section.constData()))
+            return;
+        int count = 0;
+        if (!parts.GetItem("CategoryNum", count) || count < 0 || count > kMaxListSize)
+            continue;
+        std::vector<PARAM_SELECT_CATEGORY_DATA> list;
+        for (int i = 1; i <= count; ++i) {
+            QByteArray v;
+            if (!parts.GetItem(QByteArray::number(i).constData(), v))
+                break;
+            const QList<QByteArray> t = tokens(v, ",\n");
+            if (t.size() < 5)
+                break;
+            PARAM_SELECT_CATEGORY_DATA c;
+            c.name = t[0].left(50);
+            c.shortName = t[1].left(30);
+            c.minimum = dec(t[2]);
+            c.maximum = dec(t[3]);
+            c.table = dec(t[4]);
+            if (c.minimum > c.maximum)
+                break;
+            list.push_back(c);
+        }
+        if (int(list.size()) == count)
+            selectLists[n] = std::move(list);
+    }
+}
