@@ -833,11 +833,9 @@ void CRemoteCtrlMng::SetReceiveMsg(unsigned char status, unsigned char data1, un
                                    unsigned char** changed)
 {
     m_hasLastChanged = false;
-    if (m_tpl && !m_failed) {
+    // A data byte of 80 or above makes no channel message of this surface.
+    if (m_tpl && !m_failed && data1 < 0x80 && data2 < 0x80) {
         Busy busy(m_inInput);
-        // Only 7-bit data reach the tables.
-        data1 &= 0x7F;
-        data2 &= 0x7F;
         if (status == 0x90 && data2 == kOn) {
             const int k = KeyOfNote(data1);
             if (k == kKeyActivate) {

@@ -501,11 +501,8 @@ bool CRemoteTemplate::ReadWindowList(CIniFileJob& ini)
 
 bool CRemoteTemplate::ReadTreeNode(CIniFileJob& ini, const QByteArray& nodeName, int depth, windowTreeStruct& node)
 {
-    static thread_local int nodes = 0;
-    if (depth == 1)
-        nodes = 0;
     // A section that lists itself, or a tree too big for a route, is no tree.
-    if (depth > kTreeDepthMax || ++nodes > kMaxTreeNodes) {
+    if (depth > kTreeDepthMax || ++m_treeNodes > kMaxTreeNodes) {
         Report(text(kNoTree).arg(name(nodeName)));
         return false;
     }
@@ -593,6 +590,7 @@ bool CRemoteTemplate::ReadWindowTree(CIniFileJob& ini)
             Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(i));
             return false;
         }
+        m_treeNodes = 0;
         if (!ReadTreeNode(ini, t[1], 1, top.node))
             return false;
         tops.push_back(std::move(top));

@@ -106,4 +106,5 @@ private:
     QString m_path;
     QStringList m_reports;
     std::vector<int> m_failed;
+    int m_treeNodes = 0;  // nodes of the top entry being read
 };

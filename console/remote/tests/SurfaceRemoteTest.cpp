@@ -366,3 +366,19 @@ TEST(SurfaceRemote, SpecialItemsSwitchInsertionAndStepVoicesAndBanks)
     EXPECT_TRUE(rig.instrumentMessages().isEmpty());
     EXPECT_TRUE(rig.surface.faults().empty());
 }
+
+TEST(SurfaceRemote, MalformedSurfaceMessagesChangeNothing)
+{
+    SurfaceRig rig;
+    const char* messages[] = {"90 C9 7F", "90 49 FF", "E0 80 7F", "E9 70 7F", "EF 70 7F", "B0 12 22",
+                              "B0 12 02", "B0 18 01", "B1 12 01", "90 7F 7F", "A0 10 10", "C0 01"};
+    rig.clear();
+    for (const char* text : messages) {
+        const QByteArray m = hexBytes(text);
+        rig.api->MAPI_readMIDIFromPort(1, m.constData(), int(m.size()), false, true);
+    }
+    EXPECT_TRUE(rig.instrumentMessages().isEmpty());
+    EXPECT_TRUE(rig.surfacePort.sent.isEmpty());
+    EXPECT_EQ(rig.mng().part(0).fader, 805u);
+    EXPECT_EQ(rig.mng().masterFader(), 1023u);
+}
