@@ -432,6 +432,18 @@ int CLibraryFile::GetConvertDirectorySize(int bank) const
     return GetDirectorySize(bank);
 }
 
+int CLibraryFile::GetHeldVoiceCount(int bankIndex) const
+{
+    if (m_zutl)
+        return GetDirectorySize(bankIndex);
+    if (bankIndex < 0 || bankIndex >= m_voiceData.items.size())
+        return 0;
+    const int count = m_voiceData.items.at(bankIndex).count;
+    if (!m_converted || size_t(bankIndex) >= m_convertWritten.size())
+        return count;
+    return std::max(0, std::min(m_convertWritten[size_t(bankIndex)], count));
+}
+
 // ---------------------------------------------------------------- voices
 
 qint64 CLibraryFile::VoicePos(int bankIndex, int number) const
@@ -955,6 +967,7 @@ bool CLibraryFile::LibraryLoad()
 {
     m_converted = false;
     m_converter = nullptr;
+    m_convertWritten.clear();
     if (m_zutl)
         return m_zutl->LibraryLoad();
     if (m_common.fileSize <= 0 || !m_map)
@@ -990,6 +1003,7 @@ bool CLibraryFile::OpenLibraryFile(const QString& path)
         m_fileName = path.mid(slash + 1);
     m_converted = false;
     m_converter = nullptr;
+    m_convertWritten.clear();
     if (m_common.fileSize <= 0 || !m_map)
         return false;
     NewTempBuff();
@@ -1019,6 +1033,7 @@ bool CLibraryFile::OpenLibraryFile2()
 {
     m_converted = false;
     m_converter = nullptr;
+    m_convertWritten.clear();
     if (m_zutl)
         return m_zutl->OpenLibraryFile2();
     if (m_common.fileSize <= 0 || !m_map)
@@ -1150,6 +1165,7 @@ bool CLibraryFile::ConvertData(const unsigned char* bytes, qint64 length)
         SetVoiceHeader();
         m_converted = true;
         m_converter = context.origin ? context.origin : converter;
+        m_convertWritten = context.written;
         return true;
     }
     if (CPrmCtrl* linked = LinkedMap()) {
@@ -1177,12 +1193,15 @@ bool CLibraryFile::ConvertData(const unsigned char* bytes, qint64 length)
                 }
                 m_converted = true;
                 m_converter = context.origin ? context.origin : converter;
+                // The counts name the voice banks, which went to the linked map.
+                m_convertWritten.clear();
                 return true;
             }
         }
     }
     m_converted = false;
     m_converter = nullptr;
+    m_convertWritten.clear();
     return false;
 }
 

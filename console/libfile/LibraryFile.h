@@ -17,6 +17,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class CIniFileJob;
 class CLibFileZUTL;
@@ -132,6 +133,10 @@ public:
     int GetDirectorySize(int bank) const;
     QString GetDirectryName(int bank, int number) const;
     int GetConvertDirectorySize(int bank) const;
+    // Voices of the item at bankIndex, from the first on, that the opened file itself
+    // holds: after a conversion as many as the converter wrote from the source, else
+    // every voice of the item (0 outside the list).
+    int GetHeldVoiceCount(int bankIndex) const;
 
     // ---- voices
     // The voice's bytes in the image and the element of its item; null outside.
@@ -214,6 +219,7 @@ private:
     TemplateFault m_fault;
     bool m_converted = false;
     CTovarFileConverter* m_converter = nullptr;
+    std::vector<int> m_convertWritten; // the converter's voices per item, empty when it did not say
     bool m_linkedPartLoaded = false;
     bool m_muteSoloApplied = false;
     std::unique_ptr<LayoutCache> m_layouts;

@@ -17,6 +17,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QWidget>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -58,7 +59,7 @@ QClipboard* clipboard()
 }
 
 // Import columns: the first voice each older format leaves unfilled, and the bank's capacity.
-// Column i stands for library item i; a column without capacity names no bank.
+// The columns with a capacity are the import banks 0 to 5 in order; the third names none.
 constexpr int kImportColumns = 7;
 constexpr int kFirstToFill[3][kImportColumns] = {
     {128, 0, 0, 16, 64, 64, 64},
@@ -66,6 +67,7 @@ constexpr int kFirstToFill[3][kImportColumns] = {
     {128, 128, 0, 32, 64, 64, 0},
 };
 constexpr int kCapacity[kImportColumns] = {128, 128, 0, 32, 64, 64, 64};
+constexpr int kColumnBank[kImportColumns] = {0, 1, -1, 2, 3, 4, 5};
 
 // Voice files the import accepts: every format code the library file knows for them,
 // the current one (4) included, so that each file the import dialog offers opens.
@@ -209,29 +211,34 @@ void* Companion::loadImportFile(QString path)
         return library;
     const int items = int(library->voiceDataInfo().items.size());
     for (int column = 0; column < kImportColumns; ++column) {
-        // Columns past the file's own banks have no bank to fill: a converted bank
-        // there must stay as the converter left it.
-        if (kCapacity[column] == 0 || column >= items)
+        const int bank = kColumnBank[column];
+        if (bank < 0 || kCapacity[column] == 0 || bank >= items)
             continue;
-        const int category = library->directoryInfo().items.size() > column
-                                 ? library->directoryInfo().items.at(column).bank
-                                 : column;
+        // A voice the file itself holds is never replaced: a converted older file can
+        // fill more of a bank than its extension suggests (a .w6e holds both plug-in
+        // banks), and a current image under an older name holds every voice.
+        const int first = std::max(kFirstToFill[code][column], library->GetHeldVoiceCount(bank));
+        const int last = std::min(kCapacity[column], library->GetDirectorySize(bank));
+        if (first >= last)
+            continue;
+        const int category = library->directoryInfo().items.size() > bank
+                                 ? library->directoryInfo().items.at(bank).bank
+                                 : bank;
         unsigned long size = 0;
         const unsigned char* init = model->GetInitVoiceData(category, size);
-        if (!init || size == 0)
+        const int voiceSize = library->voiceDataInfo().items.at(bank).voiceSize;
+        if (!init || size == 0 || voiceSize <= 0)
             continue;
-        const int last = std::min(kCapacity[column], library->GetDirectorySize(column));
         QByteArray entry(library->directoryInfo().directorySize, ' ');
         entry.replace(0, std::min<int>(10, int(entry.size())), QByteArray("Init Voice").left(entry.size()));
-        for (int v = kFirstToFill[code][column]; v < last; ++v) {
+        for (int v = first; v < last; ++v) {
             int element = 0;
-            unsigned char* at = library->GetVoiceAddress(column, v, &element);
-            const int voiceSize = library->voiceDataInfo().items.at(column).voiceSize;
-            if (!at || voiceSize <= 0)
+            unsigned char* at = library->GetVoiceAddress(bank, v, &element);
+            if (!at)
                 continue;
             std::memcpy(at, init, size_t(std::min<long>(long(size), voiceSize)));
             if (!entry.isEmpty())
-                library->SetVoiceDirectory(column, v, reinterpret_cast<const unsigned char*>(entry.constData()));
+                library->SetVoiceDirectory(bank, v, reinterpret_cast<const unsigned char*>(entry.constData()));
         }
     }
     return library;

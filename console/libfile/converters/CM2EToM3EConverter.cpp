@@ -65,5 +65,6 @@ bool CM2EToM3EConverter::DataConv(const unsigned char* src, int srcLen, unsigned
     multi[608] &= 0xF4;
 
     std::memcpy(dst, out.data(), kM3EBufferSize);
+    context.written = voiceContext.written;
     return true;
 }

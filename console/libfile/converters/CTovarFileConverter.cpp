@@ -80,12 +80,14 @@ bool CTovarFileConverter::ConvertFile(const unsigned char* src, int srcLen, unsi
 {
     out = nullptr;
     context.origin = nullptr;
+    context.written.clear();
     if (!src || !dst || srcLen <= 0 || dstLen <= 0)
         return false;
     initialise();
     // Not under the lock: converters call back in here for intermediate formats.
     for (CTovarFileConverter* converter : registry()) {
         context.origin = nullptr;
+        context.written.clear();
         if (converter->DataConv(src, srcLen, dst, dstLen, context)) {
             out = converter;
             if (!context.origin)
@@ -94,6 +96,7 @@ bool CTovarFileConverter::ConvertFile(const unsigned char* src, int srcLen, unsi
         }
     }
     context.origin = nullptr;
+    context.written.clear();
     qCDebug(lcFileConverter) << "no converter accepts" << srcLen << "bytes into" << dstLen;
     return false;
 }

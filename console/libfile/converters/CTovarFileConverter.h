@@ -13,6 +13,10 @@ class CTovarFileConverter;
 struct TConvertContext {
     const TConvertInitData* init = nullptr;  // in: target initial data, may be null (zeros)
     CTovarFileConverter* origin = nullptr;   // out: the converter that read the source format
+    // out: for each bank of dst in dst's own bank order, how many voices from the first
+    // on the converter wrote from src; the rest of a bank is only initial data. Empty
+    // when the converter does not say.
+    std::vector<int> written;
 };
 
 class VANTREL_CONSOLE_EXPORT CTovarFileConverter

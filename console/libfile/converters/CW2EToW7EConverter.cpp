@@ -126,7 +126,7 @@ int CW2EToW7EConverter::GetBankSize(int bank) const
 }
 
 bool CW2EToW7EConverter::DataConv(const unsigned char* src, int srcLen, unsigned char* dst, int dstLen,
-                                  TConvertContext&)
+                                  TConvertContext& context)
 {
     if (!src || !dst || srcLen != kW2ESize || dstLen != kW7ESize)
         return false;
@@ -185,5 +185,9 @@ bool CW2EToW7EConverter::DataConv(const unsigned char* src, int srcLen, unsigned
     }
 
     std::memcpy(dst, out.data(), kW7ESize);
+    // The .w7e groups are numbered as this format's banks.
+    context.written.clear();
+    for (int g = 0; g < 6; ++g)
+        context.written.push_back(GetBankSize(g));
     return true;
 }

@@ -99,7 +99,7 @@ int CW6EToW7EConverter::GetBankSize(int bank) const
 }
 
 bool CW6EToW7EConverter::DataConv(const unsigned char* src, int srcLen, unsigned char* dst, int dstLen,
-                                  TConvertContext&)
+                                  TConvertContext& context)
 {
     if (!src || !dst || srcLen != kW6ESize || dstLen != kW7ESize)
         return false;
@@ -132,5 +132,9 @@ bool CW6EToW7EConverter::DataConv(const unsigned char* src, int srcLen, unsigned
         }
     }
     std::memcpy(dst, out.data(), kW7ESize);
+    // The .w7e groups are numbered as this format's banks; the third plug-in group keeps its initial data.
+    context.written.clear();
+    for (int g = 0; g < 6; ++g)
+        context.written.push_back(GetBankSize(g));
     return true;
 }

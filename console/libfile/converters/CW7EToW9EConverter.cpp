@@ -3,6 +3,8 @@
 #include "ConverterLayout.h"
 #include "TConvertInitData.h"
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 using namespace NS_ConvertLayout;
@@ -68,6 +70,9 @@ bool CW7EToW9EConverter::DataConv(const unsigned char* src, int srcLen, unsigned
     if (!src || !dst || dstLen != kW9ESize)
         return false;
     std::vector<unsigned char> intermediate;
+    // Voices of each .w7e group that came from the file, as the older format's converter
+    // says; a group it does not name (and every group of a .w7e source) came whole.
+    std::vector<int> fromFile;
     if (srcLen != kW7ESize) {
         intermediate.resize(kW7ESize);
         fillW7EFromInit(intermediate.data(), context.init);
@@ -77,15 +82,19 @@ bool CW7EToW9EConverter::DataConv(const unsigned char* src, int srcLen, unsigned
         if (!ConvertFile(src, srcLen, intermediate.data(), kW7ESize, inner, innerContext))
             return false;
         context.origin = innerContext.origin;
+        fromFile = innerContext.written;
         src = intermediate.data();
     }
 
     // Built aside so that dst changes only once the whole image is made.
     std::vector<unsigned char> out(kW9ESize, 0);
     static const int target[] = {0, 1, 3, 4, 5};
+    std::vector<int> written(std::size(kW9EBanks), 0);
     for (int g = 0; g < 5; ++g) {
         const TBankLayout& from = kW7EBanks[g];
         const TW9EBank& to = kW9EBanks[target[g]];
+        const int held = g < int(fromFile.size()) ? fromFile[size_t(g)] : from.count;
+        written[size_t(target[g])] = std::max(0, std::min(held, from.count));
         const int ins = kW9EInsertPos[from.kind];
         for (int i = 0; i < from.count; ++i) {
             const unsigned char* s = src + from.recordOffset + i * from.recordSize;
@@ -99,5 +108,6 @@ bool CW7EToW9EConverter::DataConv(const unsigned char* src, int srcLen, unsigned
         }
     }
     std::memcpy(dst, out.data(), kW9ESize);
+    context.written = written;
     return true;
 }
