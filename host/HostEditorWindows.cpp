@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QPixmap>
 #include <QPointer>
@@ -28,6 +29,65 @@ bool writePicture(QWidget* window, const QString& path)
     const QPixmap picture = window->grab();
     return !picture.isNull() && picture.save(path, "PNG");
 }
+
+// How often the open call looks for a modal dialog to watch.
+constexpr int kModalWatchMs = 10;
+
+// The picture of the modal dialog an open call runs: taken after the delay (and the
+// dialog then closed), or as the dialog hides when it ends before that.
+class ModalPicture : public QObject
+{
+public:
+    explicit ModalPicture(const QString& path) : m_path(path) {}
+
+    bool taken() const { return m_taken; }
+
+    void watchActiveModal()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (m_taken || !modal || modal == m_watched)
+            return;
+        if (m_watched)
+            m_watched->removeEventFilter(this);
+        m_watched = modal;
+        modal->installEventFilter(this);
+    }
+
+    void takeAndClose()
+    {
+        QPointer<QWidget> modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        take(modal);
+        if (auto* dialog = qobject_cast<QDialog*>(modal.data()))
+            dialog->reject();
+        else if (modal)
+            modal->close();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide && watched == m_watched)
+            take(m_watched);
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void take(QWidget* modal)
+    {
+        if (m_taken)
+            return;
+        QDir().mkpath(QFileInfo(m_path).path());
+        m_taken = writePicture(modal, m_path);
+        if (!m_taken)
+            std::fprintf(stderr, "vantrel_host: cannot write %s\n", qPrintable(m_path));
+    }
+
+    QString m_path;
+    QPointer<QWidget> m_watched;
+    bool m_taken = false;
+};
 
 } // namespace
 
@@ -100,25 +160,18 @@ int32_t HostEditorWindows::open(const EditorRequest& request, const QString& mod
 {
     if (!m_windows)
         return NS_MPStatus::unexpected;
-    QObject guard;
-    if (!modalPictureFolder.isEmpty()) {
-        // A modal dialog runs its own event loop inside the open call: it is drawn and
-        // closed from there.
-        const QString path = QDir(modalPictureFolder).filePath(pictureName(request.module, request.id));
-        QTimer::singleShot(delayMs, &guard, [path] {
-            QPointer<QWidget> modal = QApplication::activeModalWidget();
-            if (!modal)
-                return;
-            QDir().mkpath(QFileInfo(path).path());
-            if (!writePicture(modal, path))
-                std::fprintf(stderr, "vantrel_host: cannot write %s\n", qPrintable(path));
-            if (auto* dialog = qobject_cast<QDialog*>(modal.data()))
-                dialog->reject();
-            else
-                modal->close();
-        });
-    }
-    return m_windows->MPOpenEditor(toGuid(request.module), request.id, true);
+    if (modalPictureFolder.isEmpty())
+        return m_windows->MPOpenEditor(toGuid(request.module), request.id, true);
+    // A modal dialog runs its own event loop inside the open call: it is drawn and
+    // closed from there, or drawn as it closes when it ends sooner by itself. It is
+    // gone when the call returns; its picture stands for the window.
+    ModalPicture picture(QDir(modalPictureFolder).filePath(pictureName(request.module, request.id)));
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &picture, &ModalPicture::watchActiveModal);
+    watch.start(kModalWatchMs);
+    QTimer::singleShot(delayMs, &picture, &ModalPicture::takeAndClose);
+    const int32_t status = m_windows->MPOpenEditor(toGuid(request.module), request.id, true);
+    return picture.taken() ? NS_MPStatus::ok : status;
 }
 
 QWidget* HostEditorWindows::window(const QUuid& module, int createId) const

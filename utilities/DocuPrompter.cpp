@@ -1,5 +1,6 @@
 #include "utilities/DocuPrompter.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -7,6 +8,17 @@
 namespace NS_Utilities {
 
 IDocuPrompter::~IDocuPrompter() = default;
+
+IDocuPrompter::Answer IDocuPrompter::warning(QWidget* parent, const QString& caption,
+                                             const QString& text)
+{
+    return question(parent, caption, text, false);
+}
+
+void IDocuPrompter::information(QWidget* parent, const QString& caption, const QString& text)
+{
+    critical(parent, caption, text);
+}
 
 IDocuPrompter::Answer TDocuPrompter::question(QWidget* parent, const QString& caption,
                                               const QString& text, bool withCancel)
@@ -31,6 +43,23 @@ IDocuPrompter::Answer TDocuPrompter::question(QWidget* parent, const QString& ca
 void TDocuPrompter::critical(QWidget* parent, const QString& caption, const QString& text)
 {
     QMessageBox::critical(parent, caption, text);
+}
+
+IDocuPrompter::Answer TDocuPrompter::warning(QWidget* parent, const QString& caption,
+                                             const QString& text)
+{
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(QCoreApplication::translate("@MacOSX", "&Yes"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QCoreApplication::translate("@MacOSX", "&No"), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes ? Yes : No;
+}
+
+void TDocuPrompter::information(QWidget* parent, const QString& caption, const QString& text)
+{
+    QMessageBox::information(parent, caption, text);
 }
 
 QString TDocuPrompter::openFileName(QWidget* parent, const QString& caption, const QString& filter,

@@ -17,6 +17,11 @@ public:
     virtual Answer question(QWidget* parent, const QString& caption, const QString& text,
                             bool withCancel) = 0;
     virtual void critical(QWidget* parent, const QString& caption, const QString& text) = 0;
+    // "&Yes" and "&No", "&No" both default and escape: for a question whose safe answer
+    // is no (overwrite a file). By default asked as question() without Cancel.
+    virtual Answer warning(QWidget* parent, const QString& caption, const QString& text);
+    // A message with one OK button. By default shown as critical().
+    virtual void information(QWidget* parent, const QString& caption, const QString& text);
     // Empty when cancelled; symbolic links resolved.
     virtual QString openFileName(QWidget* parent, const QString& caption, const QString& filter,
                                  QString* selectedFilter) = 0;
@@ -31,6 +36,8 @@ public:
     Answer question(QWidget* parent, const QString& caption, const QString& text,
                     bool withCancel) override;
     void critical(QWidget* parent, const QString& caption, const QString& text) override;
+    Answer warning(QWidget* parent, const QString& caption, const QString& text) override;
+    void information(QWidget* parent, const QString& caption, const QString& text) override;
     QString openFileName(QWidget* parent, const QString& caption, const QString& filter,
                          QString* selectedFilter) override;
     QString saveFileName(QWidget* parent, const QString& caption, const QString& start,

@@ -1,0 +1,3 @@
+#include "DialogsLogging.h"
+
+Q_LOGGING_CATEGORY(lcDialogs, "tovar.dialogs")

@@ -1,0 +1,171 @@
+#include "TransmitDialog.h"
+#include "DialogsEditorRegistry.h"
+#include "DialogsIEditorExtensions.h"
+#include "console/memapi/ITovarVoiceData.h"
+#include "memapi/IMemAPI.h"
+#include "utilities/ThreadUtilities.h"
+#include <QApplication>
+#include <QCloseEvent>
+#include <QPixmap>
+#include <QPointer>
+
+namespace {
+constexpr QSize kMinimumSize(313, 214);
+constexpr int kComplete = 100;
+// Table 4 of the display texts: the names of the transmit types.
+constexpr int kTransmitTypeTable = 4;
+// The memory model names a few types; the list ends at the first empty name.
+constexpr int kMaxTypes = 256;
+} // namespace
+
+TransmitDialog::TransmitDialog(QWidget* parent, const char* name, bool modal, Qt::WindowFlags flags)
+    : CTovarDialog(parent, name, "TransmitDialog", modal, flags)
+{
+    ui.setupUi(this);
+    languageChange();
+    resize(minimumSizeHint().expandedTo(kMinimumSize));
+    connect(ui.CloseButton, &QPushButton::clicked, this, &TransmitDialog::close);
+    connect(ui.StartButton, &QPushButton::clicked, this, &TransmitDialog::StartTransfer);
+    connect(ui.StopButton, &QPushButton::clicked, this, &TransmitDialog::stopTransfer);
+}
+
+TransmitDialog::~TransmitDialog()
+{
+    if (m_connectedTo)
+        connectCompanion(m_connectedTo, false);
+}
+
+void TransmitDialog::languageChange()
+{
+    ui.retranslateUi(this);
+}
+
+void TransmitDialog::connectCompanion(IMemAPI* api, bool connect)
+{
+    api->MAPI_slotSignal(SLOT(sendUserVoiceBulk(int)), this, SIGNAL(startBulkTransfer(int)), connect);
+    api->MAPI_signalSlot(SIGNAL(bulkProgressChanged(int)), this, SLOT(setProgress(int)), connect);
+    api->MAPI_slotSignal(SLOT(stopBulkRequest()), this, SIGNAL(stopBulkTransfer()), connect);
+    m_connectedTo = connect ? api : nullptr;
+}
+
+void TransmitDialog::fillTypes(IMemAPI* api)
+{
+    ui.TransmitTypeComboBox->clear();
+    for (int i = 0; i < kMaxTypes; ++i) {
+        QString text;
+        QPixmap picture;
+        api->MAPI_getDisplayStringForValue(0, kTransmitTypeTable, &text, &picture, i, 0, 0, 0);
+        if (text.isEmpty())
+            break;
+        ui.TransmitTypeComboBox->addItem(text);
+    }
+    ui.TransmitTypeComboBox->setCurrentIndex(ui.TransmitTypeComboBox->count() > 0 ? 0 : -1);
+}
+
+void TransmitDialog::execute()
+{
+    QPointer<TransmitDialog> self(this);
+    fixCurrentSize();
+    fitText(ui.TransmitTypeLabel);
+    if (IMemAPI* api = memapi()) {
+        ui.TransmitProgressBar->setTextVisible(true);
+        connectCompanion(api, true);
+        fillTypes(api);
+        ui.StopButton->hide();
+        exec();
+        if (!self) {
+            // Gone with a transmission perhaps still paced: stop it.
+            if (auto* data = dynamic_cast<ITovarVoiceData*>(api->MAPI_qself()))
+                data->stopBulkRequest();
+            return;
+        }
+        if (m_connectedTo)
+            connectCompanion(m_connectedTo, false);
+    }
+    if (self)
+        deleteLater();
+}
+
+void TransmitDialog::StartTransfer()
+{
+    ui.TransmitProgressBar->setValue(0);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    emit startBulkTransfer(ui.TransmitTypeComboBox->currentIndex());
+    QApplication::restoreOverrideCursor();
+    ui.StartButton->hide();
+    ui.StopButton->show();
+    ui.CloseButton->setEnabled(false);
+    ui.TransmitTypeComboBox->setEnabled(false);
+    ui.GroupBox->setTitle(QCoreApplication::translate("TransmitDialog", "Transmitting..."));
+}
+
+void TransmitDialog::showIdle(const QString& title)
+{
+    ui.GroupBox->setTitle(title);
+    ui.CloseButton->setEnabled(true);
+    ui.TransmitTypeComboBox->setEnabled(true);
+    ui.StartButton->show();
+    ui.StopButton->hide();
+}
+
+void TransmitDialog::stopTransfer()
+{
+    showIdle(QCoreApplication::translate("TransmitDialog", "Transmit"));
+    ui.TransmitProgressBar->setValue(0);
+    emit stopBulkTransfer();
+}
+
+void TransmitDialog::setProgress(int percent)
+{
+    if (!NS_Utilities::mainThreadRunning()) {
+        if (m_handOver.offer(percent))
+            TProgressHandOver::post(this, &TransmitDialog_setProgress_bridge, 0);
+        return;
+    }
+    m_handOver.offer(percent, false);
+    showProgress(false);
+}
+
+void TransmitDialog::showProgress(bool fromDelivery)
+{
+    const std::optional<int> percent = m_handOver.take(fromDelivery);
+    if (!percent)
+        return;
+    ui.TransmitProgressBar->setValue(qBound(0, *percent, 100));
+    if (*percent == kComplete)
+        showIdle(QCoreApplication::translate("TransmitDialog", "Transmit completed successfully"));
+}
+
+void TransmitDialog::reject()
+{
+    if (ui.CloseButton->isEnabled())
+        CTovarDialog::reject();
+}
+
+void TransmitDialog::closeEvent(QCloseEvent* event)
+{
+    if (!ui.CloseButton->isEnabled()) {
+        event->ignore();
+        return;
+    }
+    CTovarDialog::closeEvent(event);
+}
+
+void TransmitDialog_setProgress_bridge(QObject* dialog, int)
+{
+    if (auto* transmit = qobject_cast<TransmitDialog*>(dialog))
+        transmit->showProgress(true);
+}
+
+namespace {
+
+QWidget* createTransmit(const TDialogsCreateContext& c)
+{
+    return new DialogsIEditorExtensions<TransmitDialog>(c.addOn, c.services, c.parent, nullptr,
+                                                        QStringLiteral("Transmit"));
+}
+
+const DialogsEditorRegistration registration(NS_DialogsIds::kTransmitVoice, NS_DialogsIds::kTransmitVoice,
+                                             &createTransmit);
+
+} // namespace

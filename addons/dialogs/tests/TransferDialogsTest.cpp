@@ -1,0 +1,319 @@
+// The bulk transfer dialogs through the component against the simulated instrument:
+// the multi is received with progress and the dialog closes itself at 100; bulk errors
+// and silence end it with their messages (the 8000 and 4000 ms time-outs on a scaled
+// clock); reports from another thread are handed over without ever waiting; the multi
+// is transmitted, and a transmission that never completes still ends.
+#include "DialogsRig.h"
+#include "appserver/CAppServer.h"
+#include "appserver/CMarshallDispatcher.h"
+#include "appserver/TMarshallEvent_VANTREL_KXE.h"
+#include <QComboBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QToolButton>
+#include <thread>
+
+using namespace DialogsTest;
+
+namespace {
+
+// Counts the marshalled calls delivered to one dialog.
+class DeliveryCounter : public QObject
+{
+public:
+    QPointer<QObject> target;
+    int delivered = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Type(TMarshallEvent_VANTREL_KXE::MarshallEventInt)
+            && static_cast<TMarshallEvent_VANTREL_KXE*>(event)->target() == target)
+            ++delivered;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// A third of a MIDI cable's speed: a whole multi takes about one and a half seconds.
+constexpr int kSlowLine = 1000;
+// QTimer's coarse timers may fire up to 5 % early.
+constexpr double kEarly = 0.9;
+
+class TransferDialogs : public DialogsRig
+{
+protected:
+    QToolButton* toolbarButton(const char* name) const
+    {
+        return toolbar()->findChild<QToolButton*>(QLatin1String(name));
+    }
+    // Runs the receive dialog from the toolbar; `drive` as in runModal.
+    void receive(const std::function<void(QDialog*)>& drive = {}, int watchdogMs = 30000)
+    {
+        m_prompter.clock.start();
+        runModal([&] { toolbarButton("ReceiveButton")->click(); }, drive, watchdogMs);
+    }
+};
+
+} // namespace
+
+TEST_F(TransferDialogs, ReceivesTheMultiAndClosesItselfAt100)
+{
+    startHost();
+    const auto blocks = patternInstrumentMulti();
+    ASSERT_FALSE(blocks.empty());
+    // On a slow line (1000 bytes a second): the transfer takes long enough to be
+    // watched, and no time-out fires while replies keep arriving.
+    instrument().setCableSpeed(true, kSlowLine);
+    ProgressLog log(m_companion);
+    QString caption;
+    QSize size;
+    bool stayedAfterEscape = false;
+    QList<int> shown;
+    QTimer sampler;
+    receive([&](QDialog* dialog) {
+        caption = dialog->windowTitle();
+        size = dialog->size();
+        auto* bar = dialog->findChild<QProgressBar*>(QStringLiteral("ReceiveProgressBar"));
+        QObject::connect(&sampler, &QTimer::timeout, dialog, [bar, &shown] {
+            if (shown.isEmpty() || shown.last() != bar->value())
+                shown.append(bar->value());
+        });
+        sampler.start(5);
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        dialog->close();
+        stayedAfterEscape = dialog->isVisible();
+    });
+    sampler.stop();
+    EXPECT_TRUE(m_lastDialogRan);
+    EXPECT_TRUE(m_lastDialogDeleted);
+    EXPECT_EQ(caption, QStringLiteral("Receiving Bulk Data"));
+    EXPECT_EQ(size, QSize(332, 108));
+    EXPECT_TRUE(stayedAfterEscape) << "closed during the transfer";
+    EXPECT_TRUE(m_prompter.messages.isEmpty()) << qPrintable(m_prompter.messages.join(QLatin1Char(',')));
+    ASSERT_TRUE(log.reached100());
+    ASSERT_FALSE(shown.isEmpty());
+    EXPECT_EQ(shown.last(), 100);
+    EXPECT_EQ(shown.first(), 0);
+    for (const auto& b : blocks)
+        EXPECT_EQ(editorBlock(b.first), b.second) << int(b.first[0]) << ' ' << int(b.first[1]);
+}
+
+TEST_F(TransferDialogs, InstrumentFaultsStopTheRequestAndCloseWithABulkErrorText)
+{
+    startHost();
+    const QStringList texts{QStringLiteral("TOVAR-VANTREL Editor|Bulk Data Checksum Error!"),
+                            QStringLiteral("TOVAR-VANTREL Editor|Bulk Data Byte Count Error!"),
+                            QStringLiteral("TOVAR-VANTREL Editor|Bulk Data Number Error!")};
+    // Which check of the bulk engine trips first depends on how the bus cuts the
+    // damaged dump; each fault ends the transfer with one bulk error.
+    for (const auto& [fault, param] : {std::pair{Fault::BadChecksum, 3}, std::pair{Fault::BadCount, 5},
+                                       std::pair{Fault::MissingBlock, 7}}) {
+        SCOPED_TRACE(int(fault));
+        instrument().setFault(fault, param);
+        m_prompter.messages.clear();
+        receive();
+        ASSERT_EQ(m_prompter.messages.size(), 1);
+        EXPECT_TRUE(texts.contains(m_prompter.messages.first())) << qPrintable(m_prompter.messages.first());
+        EXPECT_EQ(m_companion->m_requestStateNow.load(), 0) << "the request was not stopped";
+        instrument().setFault(Fault::None);
+        instrument().waitIdle(3000);
+        pumpToolkit();
+    }
+}
+
+TEST_F(TransferDialogs, EachErrorCodeFromThePumpThreadShowsItsTextAndCloses)
+{
+    startHost();
+    instrument().setFault(Fault::NoReply);
+    struct Case
+    {
+        int code;
+        const char* text; // null: no message
+    };
+    const Case cases[] = {
+        {1, "Bulk Data Checksum Error!"},
+        {2, "Bulk Data Byte Count Error!"},
+        {3, "Bulk Data Number Error!"},
+        {4, nullptr},
+        {-2, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        m_prompter.messages.clear();
+        bool open = false;
+        receive([&](QDialog* dialog) {
+            std::thread pump([&] {
+                emit m_companion->bulkRcvErrorOccurred(0); // no error: nothing happens
+                emit m_companion->bulkRcvErrorOccurred(c.code);
+            });
+            pump.join();
+            open = dialog->isVisible();
+        });
+        EXPECT_TRUE(open) << "the report arrived before it was handed over";
+        EXPECT_TRUE(m_lastDialogDeleted);
+        if (c.text) {
+            EXPECT_EQ(m_prompter.messages, QStringList{QStringLiteral("TOVAR-VANTREL Editor|") + QLatin1String(c.text)});
+        } else {
+            EXPECT_TRUE(m_prompter.messages.isEmpty()) << qPrintable(m_prompter.messages.join(QLatin1Char(',')));
+        }
+    }
+}
+
+TEST_F(TransferDialogs, SilenceEndsTheTransferAfter8000msFirstAnd4000msAfterAReport)
+{
+    startHost();
+    // A silent instrument: nothing within the first 8000 ms (scaled to 400 ms).
+    Companion::setCommandTimeScale(0.05);
+    instrument().setFault(Fault::NoReply);
+    receive();
+    ASSERT_EQ(m_prompter.messages, QStringList{QStringLiteral("TOVAR-VANTREL Editor|Bulk Data Timeout Error!")});
+    EXPECT_GE(m_prompter.messageMs.first(), 400 * kEarly);
+    EXPECT_LT(m_prompter.messageMs.first(), 4000);
+    EXPECT_EQ(m_companion->m_requestStateNow.load(), 0);
+
+    // A report restarts the wait with 4000 ms (scaled to 800 ms): without one the first
+    // wait would end 1600 ms after the start. The multi comes as one framed dump, so the
+    // report is made here, from another thread, as the bulk engine makes its reports
+    // during a walk of several requests.
+    Companion::setCommandTimeScale(0.2);
+    m_prompter.messages.clear();
+    m_prompter.messageMs.clear();
+    qint64 reported = -1;
+    receive([&](QDialog*) {
+        std::thread pump([&] { emit m_companion->bulkProgressChanged(50); });
+        pump.join();
+        reported = m_prompter.clock.elapsed();
+    });
+    ASSERT_EQ(m_prompter.messages, QStringList{QStringLiteral("TOVAR-VANTREL Editor|Bulk Data Timeout Error!")});
+    ASSERT_GE(reported, 0);
+    const qint64 silence = m_prompter.messageMs.first() - reported;
+    EXPECT_GE(silence, 800 * kEarly);
+    EXPECT_LT(silence, 1600 - reported - 100) << "the first-report time-out ran instead";
+}
+
+TEST_F(TransferDialogs, ABurstFromAnotherThreadLeavesOneDeliveryAndTheFinal100Closes)
+{
+    startHost();
+    instrument().setFault(Fault::NoReply);
+    DeliveryCounter counter;
+    CAppServer::MS()->installEventFilter(&counter);
+    int before = -1;
+    int afterBurst = -1;
+    QPointer<QDialog> receiving;
+    receive([&](QDialog* dialog) {
+        receiving = dialog;
+        counter.target = dialog;
+        // The MIDI pump reports with the memory-API lock held; the GUI thread waits for
+        // the burst here, so nothing is delivered meanwhile, and nothing may wait for
+        // the GUI thread either.
+        std::thread pump([&] {
+            m_api->MAPI_lock(true);
+            for (int round = 0; round < 3; ++round)
+                for (int percent = 1; percent < 100; ++percent)
+                    emit m_companion->bulkProgressChanged(percent);
+            emit m_companion->bulkProgressChanged(100);
+            for (int percent = 40; percent < 60; ++percent)
+                emit m_companion->bulkProgressChanged(percent);
+            m_api->MAPI_lock(false);
+        });
+        pump.join();
+        before = counter.delivered;
+        QCoreApplication::sendPostedEvents(CAppServer::MS());
+        afterBurst = counter.delivered;
+        afterBurst = afterBurst * 1000 + dialog->findChild<QProgressBar*>(QStringLiteral("ReceiveProgressBar"))->value();
+    });
+    CAppServer::MS()->removeEventFilter(&counter);
+    EXPECT_EQ(before, 0);
+    EXPECT_EQ(afterBurst, 1 * 1000 + 100) << "one delivery, showing the final 100";
+    EXPECT_TRUE(m_prompter.messages.isEmpty()) << qPrintable(m_prompter.messages.join(QLatin1Char(',')));
+    EXPECT_TRUE(receiving.isNull());
+}
+
+TEST_F(TransferDialogs, TransmitsTheMultiAndClosesItselfAt100)
+{
+    startHost();
+    const auto blocks = patternInstrumentMulti(); // the instrument now differs from the editor
+    ProgressLog log(m_companion);
+    QString caption;
+    m_prompter.clock.start();
+    runModal([&] { toolbarButton("TransmitButton")->click(); },
+             [&](QDialog* dialog) { caption = dialog->windowTitle(); });
+    EXPECT_TRUE(m_lastDialogDeleted);
+    EXPECT_EQ(caption, QStringLiteral("Transmitting bulk data....."));
+    EXPECT_TRUE(m_prompter.messages.isEmpty());
+    EXPECT_TRUE(log.reached100());
+    // The last dumps may still be on their way over the bus.
+    const auto arrived = [&] {
+        for (const auto& b : blocks)
+            if (b.first[0] != 0x00 && instrument().multiBlock(b.first) != editorBlock(b.first))
+                return false;
+        return true;
+    };
+    EXPECT_TRUE(pumpUntil(arrived, 5000));
+    for (const auto& b : blocks) {
+        if (b.first[0] == 0x00)
+            continue; // the system block is not part of the multi dump
+        EXPECT_EQ(instrument().multiBlock(b.first), editorBlock(b.first)) << int(b.first[0]) << ' ' << int(b.first[1]);
+    }
+}
+
+TEST_F(TransferDialogs, AMonitorTransmissionThatSendsNothingStillEnds)
+{
+    startHost();
+    // No voice in the edit buffer: the monitor sends nothing and reports nothing.
+    Companion::setCommandTimeScale(0.05);
+    m_prompter.clock.start();
+    QString caption;
+    openDialog(34, [&](QDialog* dialog) { caption = dialog->windowTitle(); });
+    EXPECT_TRUE(m_lastDialogRan);
+    EXPECT_TRUE(m_lastDialogDeleted);
+    EXPECT_EQ(caption, QStringLiteral("Transmitting bulk data....."));
+    ASSERT_EQ(m_prompter.messages, QStringList{QStringLiteral("TOVAR-VANTREL Editor|Bulk Data Timeout Error!")});
+    EXPECT_GE(m_prompter.messageMs.first(), 400 * kEarly);
+}
+
+TEST_F(TransferDialogs, VoiceTransmitStartsStopsAndCompletes)
+{
+    startHost();
+    // Paced at first, so that the transmission can be watched and stopped.
+    m_component->preferences()->setProperty(NS_TovarMemAPI::kPrefDumpInterval, 30);
+    struct Seen
+    {
+        QString type, title;
+        bool closeEnabled = true;
+        bool stayed = false;
+    } running, stopped, done;
+    openDialog(6, [&](QDialog* dialog) {
+        auto* group = dialog->findChild<QGroupBox*>(QStringLiteral("GroupBox"));
+        auto* start = dialog->findChild<QPushButton*>(QStringLiteral("StartButton"));
+        auto* stop = dialog->findChild<QPushButton*>(QStringLiteral("StopButton"));
+        auto* close = dialog->findChild<QPushButton*>(QStringLiteral("CloseButton"));
+        auto* bar = dialog->findChild<QProgressBar*>(QStringLiteral("TransmitProgressBar"));
+        running.type = dialog->findChild<QComboBox*>(QStringLiteral("TransmitTypeComboBox"))->currentText();
+        start->click();
+        running.title = group->title();
+        running.closeEnabled = close->isEnabled();
+        dialog->close();
+        running.stayed = dialog->isVisible();
+        ASSERT_TRUE(pumpUntil([&] { return bar->value() > 0; }, 10000));
+        stop->click();
+        stopped.title = group->title() + QLatin1Char('|') + QString::number(bar->value());
+        stopped.closeEnabled = close->isEnabled();
+        // Unpaced this time: the whole bank.
+        m_component->preferences()->setProperty(NS_TovarMemAPI::kPrefDumpInterval, 0);
+        start->click();
+        ASSERT_TRUE(pumpUntil([&] { return bar->value() == 100; }, 20000));
+        done.title = group->title();
+        done.closeEnabled = close->isEnabled();
+        close->click();
+    }, 30000);
+    EXPECT_TRUE(m_lastDialogDeleted);
+    EXPECT_FALSE(running.type.isEmpty());
+    EXPECT_EQ(running.title, QStringLiteral("Transmitting..."));
+    EXPECT_FALSE(running.closeEnabled);
+    EXPECT_TRUE(running.stayed) << "closed during a transmission";
+    EXPECT_EQ(stopped.title, QStringLiteral("Transmit|0"));
+    EXPECT_TRUE(stopped.closeEnabled);
+    EXPECT_EQ(done.title, QStringLiteral("Transmit completed successfully"));
+    EXPECT_TRUE(done.closeEnabled);
+}
