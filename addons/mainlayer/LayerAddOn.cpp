@@ -59,7 +59,8 @@ QWidget* LayerAddOn::GP_create(int, int32_t* status)
     frame->setCloseDestroys(false);
     auto* view = new LayerIEditorExtensions(
         link(), clientServices(), frame->viewport(),
-        QCoreApplication::translate("@default", "Channels").toLatin1().constData());
+        QCoreApplication::translate("@default", "Channels").toLatin1().constData(), Qt::WindowFlags(),
+        LayerIEditorExtensions::kStrips, QCoreApplication::translate("@default", "Main Mixer Layer"), 1);
     view->setAttribute(Qt::WA_DeleteOnClose);
     const QPixmap background = NS_Utilities::ImageRegistry::pixmap(QLatin1String(NS_Images::kMixerViewVantrel));
     if (!background.isNull()) {

@@ -1,7 +1,7 @@
 // Tab and Shift+Tab inside a view window: they move among the view's own controls,
 // skip what cannot take the focus, wrap at either end, and never leave for another
 // window of the workspace.
-#include "ViewLibraries.h"
+#include "addons/shell/TTovarScrollView.h"
 #include <QApplication>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -18,9 +18,6 @@ class TabWrap : public ::testing::Test
 protected:
     void SetUp() override
     {
-        TAddOnFactoryFunction factory = viewFactory(kViewLibraries[0]);
-        ASSERT_NE(factory, nullptr);
-        m_addOn = factory();
         m_area = new QMdiArea(&m_main);
         m_main.setCentralWidget(m_area);
         m_main.resize(1200, 800);
@@ -31,9 +28,13 @@ protected:
             (new QLineEdit(other))->move(10, 30 * i);
         m_area->addSubWindow(other)->show();
 
-        auto* frame = qobject_cast<QScrollArea*>(m_addOn->GP_create(1, nullptr));
-        ASSERT_NE(frame, nullptr);
-        QWidget* view = frame->widget();
+        // A view window's frame around a view of nothing but the controls below (the
+        // add-ons' own views are tested with their controls elsewhere).
+        auto* frame = new TTovarScrollView(nullptr, nullptr, TTovarScrollView::kViewWindowFlags, nullptr,
+                                           QString(), 0);
+        auto* view = new QWidget;
+        view->setFixedSize(500, 100);
+        frame->setView(view, QStringLiteral("View"));
         auto add = [&](const char* name, int x) {
             auto* edit = new QLineEdit(view);
             edit->setObjectName(QString::fromLatin1(name));
@@ -52,14 +53,12 @@ protected:
         QApplication::setActiveWindow(&m_main);
         ASSERT_TRUE(QTest::qWaitForWindowActive(&m_main));
     }
-    void TearDown() override { m_addOn->Release(); }
 
     QLineEdit* edit(const char* name) { return m_view->findChild<QLineEdit*>(QString::fromLatin1(name)); }
 
     QMainWindow m_main;
     QMdiArea* m_area = nullptr;
     QWidget* m_view = nullptr;
-    IGenericEditorPluginInterface* m_addOn = nullptr;
 };
 
 } // namespace
