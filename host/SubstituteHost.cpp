@@ -3,14 +3,17 @@
 #include "platform/RunLoop.h"
 #include "simulator/SimBusEndpoint.h"
 #include "simulator/SimulatedInstrument.h"
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMetaObject>
 #include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QThread>
+#include <QWidget>
 #include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
@@ -228,6 +231,8 @@ bool SubstituteHost::start()
                             .arg(request.id)
                             .arg(shortNameOf(request.module)));
     }
+    if (m_options.page >= 0)
+        showPage(m_options.page);
     return true;
 }
 
@@ -238,6 +243,18 @@ int32_t SubstituteHost::openEditor(const EditorRequest& request)
     // In screenshot mode a dialog that runs modally is drawn and closed from its own loop.
     const QString folder = m_options.screenshotDir;
     return m_editors->open(request, folder, folder.isEmpty() ? 0 : m_options.screenshotDelayMs);
+}
+
+int SubstituteHost::showPage(int page)
+{
+    int asked = 0;
+    for (QWidget* widget : QApplication::allWidgets()) {
+        if (widget->metaObject()->indexOfSlot("guiWindowChanged(int,int,int)") < 0)
+            continue;
+        QMetaObject::invokeMethod(widget, "guiWindowChanged", Q_ARG(int, 0), Q_ARG(int, page), Q_ARG(int, -1));
+        ++asked;
+    }
+    return asked;
 }
 
 bool SubstituteHost::saveEditorScreenshots(const QString& folder)

@@ -45,6 +45,9 @@ struct HostOptions
     QString screenshotDir;
     // Editor windows opened once the page is shown, in this order.
     std::vector<EditorRequest> openEditors;
+    // Once they are open, every editor window that follows the surface's page requests
+    // shows this page (from 0); -1 leaves each on its first.
+    int page = -1;
     int screenshotDelayMs = 1500;
     // Print the start-up time, resident memory and idle processor use.
     bool measure = false;
@@ -92,6 +95,9 @@ public:
     bool saveEditorScreenshots(const QString& folder);
     // Opens an editor window through the component's user-interface server.
     int32_t openEditor(const EditorRequest& request);
+    // Asks every open editor window with the slot guiWindowChanged(int,int,int) for page
+    // `page`, as a page key of the control surface does. The windows asked.
+    int showPage(int page);
     // The page's editor windows; null before start() and after stop().
     HostEditorWindows* editorWindows() const { return m_editors.get(); }
 

@@ -20,6 +20,7 @@ void usage()
               "  --open NAME[:ID]   open an editor window once the page is shown (repeatable);\n"
               "                     NAME: mixer, common, part, dialogs or a module identifier;\n"
               "                     ID: the editor id (default 1), e.g. part:5\n"
+              "  --page N           show page N (from 0) in every open detail window\n"
               "  --delay MS         wait before the screenshot (default 1500)\n"
               "  --run-for MS       end after that long\n"
               "  --measure          print start-up time, memory and idle processor use\n"
@@ -67,7 +68,9 @@ int main(int argc, char** argv)
                 return 64;
             }
             options.openEditors.push_back(request);
-        } else if (!std::strcmp(a, "--delay"))
+        } else if (!std::strcmp(a, "--page"))
+            options.page = value().toInt();
+        else if (!std::strcmp(a, "--delay"))
             options.screenshotDelayMs = value().toInt();
         else if (!std::strcmp(a, "--run-for"))
             options.runForMs = value().toInt();

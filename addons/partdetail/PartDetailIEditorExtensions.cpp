@@ -1,31 +1,99 @@
 #include "PartDetailIEditorExtensions.h"
+#include "addons/shell/TDetailGrid.h"
 #include "memapi/IMemAPI.h"
+#include "memapi/TMemProxy_VANTREL_KXE.h"
+#include "utilities/interfaces/IClientServices.h"
+#include "widgets/CTextSlider_VANTREL_KXE.h"
+#include <QApplication>
 
-namespace {
-constexpr unsigned kLastPart = 15;
-} // namespace
-
-PartDetailIEditorExtensions::PartDetailIEditorExtensions(const TAddOnLink& addOn,
-                                                         IClientServices* services, QWidget* parent)
-    : QWidget(parent), TTovarEditorExtensions(addOn, services)
+PartDetailIEditorExtensions::PartDetailIEditorExtensions(const TAddOnLink& addOn, IClientServices* services,
+                                                         QWidget* parent)
+    : PartDetail(parent), TTovarEditorExtensions(addOn, services)
 {
-    setObjectName(QStringLiteral("PartDetail"));
-    setFixedSize(kWidth, kHeight);
+    connect(this, &PartDetail::voiceClick, this, &PartDetailIEditorExtensions::openVoiceDialog);
+}
+
+uint32_t PartDetailIEditorExtensions::addressKey(int element, int parameter)
+{
+    return (uint32_t(element) << 16) + uint32_t(parameter);
 }
 
 int32_t PartDetailIEditorExtensions::EX_postInitialize(IMemAPI* api)
 {
     if (!attachMemAPI(api) || !api)
         return NS_MPStatus::ok;
+    connectMemAPI(api);
     api->MAPI_assignServer(this, m_part);
+    collectControls();
+    showValueTexts();
+    // Now that every control is bound, the voice decides once more what is shown.
+    voicesChanged(0);
     return NS_MPStatus::ok;
+}
+
+void PartDetailIEditorExtensions::showValueTexts()
+{
+    // A value text computes its text when its value changes; a parameter whose value
+    // is the slider's first one (0) would otherwise stay blank.
+    for (CTextSlider_VANTREL_KXE* slider : findChildren<CTextSlider_VANTREL_KXE*>()) {
+        if (NS_DetailGrid::boundProxy(slider))
+            slider->forceUpdate();
+    }
+}
+
+void PartDetailIEditorExtensions::collectControls()
+{
+    m_controls.clear();
+    for (QWidget* widget : findChildren<QWidget*>()) {
+        // The value texts sit over their dials: a focus request goes to the dial.
+        if (qobject_cast<CTextSlider_VANTREL_KXE*>(widget))
+            continue;
+        if (const TMemProxy_VANTREL_KXE* proxy = NS_DetailGrid::boundProxy(widget))
+            m_controls.emplace(addressKey(proxy->element(), proxy->param()), widget);
+    }
 }
 
 void PartDetailIEditorExtensions::setLayerNumber(int part)
 {
-    if (unsigned(part) > kLastPart)
+    if (unsigned(part) > 15u)
         return;
-    m_part = part;
-    if (IMemAPI* api = memapi())
+    PartDetail::setLayerNumber(part);
+    if (IMemAPI* api = memapi()) {
         api->MAPI_assignServer(this, part);
+        collectControls();
+        showValueTexts();
+        voicesChanged(0);
+    }
+}
+
+QWidget* PartDetailIEditorExtensions::findWidget(int element, int channel, int parameter) const
+{
+    if (channel != m_part)
+        return nullptr;
+    const auto found = m_controls.find(addressKey(element, parameter));
+    return found == m_controls.end() ? nullptr : found->second.data();
+}
+
+void PartDetailIEditorExtensions::openVoiceDialog()
+{
+    if (IClientServices* services = clientServices()) {
+        QWidget* window = nullptr;
+        services->CS_openEditor(Guid2QUuid(NS_AddOnIds::DialogsAddOn), m_part + kFirstVoiceDialogId, &window,
+                                nullptr, true);
+    }
+}
+
+void PartDetailIEditorExtensions::guiWindowChanged(int, int tab, int)
+{
+    selectTab(tab);
+}
+
+void PartDetailIEditorExtensions::remoteFocusChanged(int element, int channel, int parameter)
+{
+    if (!clientServices())
+        return;
+    if (NS_DetailGrid::isBoundTo(QApplication::focusWidget(), element, channel, parameter))
+        return;
+    if (QWidget* control = findWidget(element, channel, parameter))
+        control->setFocus(Qt::OtherFocusReason);
 }
