@@ -18,7 +18,9 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStackedWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -40,35 +42,26 @@ void pumpToolkit()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-// Points the editor's port fallbacks at this test's simulated instrument and puts back
-// what was there: the host seeds them only where none is set.
-class PortSettings
+// The editor's settings store of this process only, in a folder of its own: the host
+// seeds the simulated instrument's ports there, and tests of other processes that
+// change their own settings at the same time do not move them.
+class OwnSettings
 {
 public:
-    explicit PortSettings(const QString& instrument)
+    OwnSettings()
     {
-        using NS_Host::HostMidiPorts;
-        const std::pair<const char*, QUuid> keys[] = {{"InGuid", HostMidiPorts::portIdentity(false, instrument)},
-                                                      {"OutGuid", HostMidiPorts::portIdentity(true, instrument)}};
-        QSettings s{QStringLiteral("halvorsk.example"), QStringLiteral("VANTREL_KXE Tovar Editor")};
-        for (const auto& [key, id] : keys) {
-            m_old.append({QLatin1String(key), s.value(QLatin1String(key))});
-            s.setValue(QLatin1String(key), id.toString());
-        }
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
     }
-    ~PortSettings()
+    ~OwnSettings()
     {
-        QSettings s{QStringLiteral("halvorsk.example"), QStringLiteral("VANTREL_KXE Tovar Editor")};
-        for (const auto& [key, value] : m_old) {
-            if (value.isValid())
-                s.setValue(key, value);
-            else
-                s.remove(key);
-        }
+        const QString standard = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, standard);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, standard);
     }
 
 private:
-    QList<QPair<QString, QVariant>> m_old;
+    QTemporaryDir m_dir;
 };
 
 // Where the pictures stay for people to look at: beside the host's build folder.
@@ -95,7 +88,7 @@ protected:
             QStringLiteral("TOVAR-VANTREL detail surface %1-%2").arg(QCoreApplication::applicationPid()).arg(run);
         options.settleMs = 100;
         options.openEditors = {{kCommon, 1}, {kPart, kPart4Id}};
-        m_ports = std::make_unique<PortSettings>(options.simulatorName);
+        m_settings = std::make_unique<OwnSettings>();
         m_host = std::make_unique<NS_Host::SubstituteHost>(options);
         m_host->setIdleHook(&pumpToolkit);
         ASSERT_TRUE(m_host->start()) << qPrintable(m_host->error());
@@ -108,7 +101,7 @@ protected:
         m_host->stop(false);
         EXPECT_EQ(m_host->outstandingReferences(), 0);
         m_host.reset();
-        m_ports.reset();
+        m_settings.reset();
     }
 
     QScrollArea* frameOf(const QUuid& module, int id) const
@@ -148,7 +141,7 @@ protected:
         QMetaObject::invokeMethod(popup, "setSelection", Q_ARG(int, index));
     }
 
-    std::unique_ptr<PortSettings> m_ports;
+    std::unique_ptr<OwnSettings> m_settings;
     std::unique_ptr<NS_Host::SubstituteHost> m_host;
 };
 
