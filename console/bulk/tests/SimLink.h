@@ -6,6 +6,7 @@
 // with every incoming system-exclusive message.
 #include "console/bulk/Bulk.h"
 #include "console/model/PrmCtrl.h"
+#include "console/model/SynthMemory.h"
 #include "console/model/VceMem.h"
 #include "console/model/tests/TestPaths.h"
 #include "simulator/SimMidiParser.h"
@@ -14,6 +15,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QStringList>
 
 #include <chrono>
 #include <condition_variable>
@@ -85,6 +87,9 @@ public:
           })
         , port(&sim)
     {
+        // The tests' data folder may hold no surface template: its start-up warning is
+        // recorded here instead of waiting in a modal box.
+        CSynthMemory::setFailureReporter([this](const QString& title, const QString&) { reports.append(title); });
         built = multi.CreatePrmCtrl(0, shippedMultiTemplate()) && voice.CreatePrmCtrl(1, shippedVoiceTemplate());
         voice.SetMaster(&multi);
         multi.SetVoiceMap(&voice);
@@ -101,6 +106,7 @@ public:
         sim.stop();
         multi.SetMIDI(nullptr, 0);
         voice.SetMIDI(nullptr, 0);
+        CSynthMemory::setFailureReporter(nullptr);
     }
 
     CBulk& multiBulk() { return *multi.Bulk(); }
@@ -148,6 +154,7 @@ public:
     CPrmCtrl multi;
     CPrmCtrl voice;
     bool built = false;
+    QStringList reports;
     // Applied to each message from the instrument before the engines see it.
     std::function<void(Bytes&)> transform;
 
