@@ -139,6 +139,11 @@ SimMemoryMap SimMemoryMap::standard()
         for (uint8_t a = 0x00; a <= 0x20; a += 2)
             map.wideParams.push_back({{0x36, effect, a}, 2});
     }
+    // The voice edit buffer's wave numbers: 14-bit, two bytes.
+    for (uint8_t e = 0; e < 4; ++e)
+        map.wideParams.push_back({{0x44, e, 0x02}, 2});
+    for (uint8_t k = 0; k < 73; ++k)
+        map.wideParams.push_back({{0x4A, k, 0x01}, 2});
     for (int i = 1; i <= 23; ++i)
         map.multiDump.push_back(i);
 
@@ -180,8 +185,9 @@ SimMemoryMap SimMemoryMap::standard()
     drum.blocks.push_back(block("DRM COMMON A", {0x41, 0x10, 0x00}, 92, 82));
     drum.blocks.push_back(block("DRM COMMON B", {0x41, 0x11, 0x00}, 91, 174));
     drum.blocks.push_back(block("DRM REFERENCE", {0x42, 0x10, 0x00}, 4, 265, kReferenceDefaults));
+    // A drum key: 01-02 its wave number, 03 level 64, 04 pan 40.
     for (uint8_t k = 0; k < 73; ++k)
-        drum.blocks.push_back(block("DRUM KEY", {0x4A, k, 0x00}, 50, 269 + 50 * k, {0x00, 0x00, 0x64, 0x40}));
+        drum.blocks.push_back(block("DRUM KEY", {0x4A, k, 0x00}, 50, 269 + 50 * k, {0x00, 0x00, 0x00, 0x64, 0x40}));
     drum.blocks.push_back(block("DRM TAIL A", {0x4B, 0x00, 0x00}, 110, 3919));
     drum.blocks.push_back(block("DRM TAIL B", {0x4B, 0x01, 0x00}, 109, 4029));
 

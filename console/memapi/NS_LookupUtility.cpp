@@ -419,10 +419,9 @@ const valentry s_NormalCommonLFO[] = {
     END,
 };
 
-// Element A 44 ee nn; the channel is the element (0-3).
+// Element A 44 ee nn; the channel is the element (0-3). 02-03 the wave number.
 const valentry s_NormalElement[] = {
     ROW("kNrmElmAssign", 68, 0),
-    ROW("kNrmElmWaveBank", 68, 1),
     ROW("kNrmElmWaveNumber", 68, 2),
     END,
 };
@@ -457,18 +456,17 @@ const valentry s_NormalElementLFO[] = {
     END,
 };
 
-// Drum key 4A kk nn; the channel is the key (0-72). 00 and 01 the wave, 02 the
-// level, 03 the pan; the assignment follows them.
+// Drum key 4A kk nn; the channel is the key (0-72). 01-02 the wave number, 03 the
+// level, 04 the pan; the assignment follows them.
 const valentry s_DrumKey[] = {
-    ROW("kDrmKeyAssign", 74, 4),
-    ROW("kDrmKeyWaveBank", 74, 0),
+    ROW("kDrmKeyAssign", 74, 5),
     ROW("kDrmKeyWaveNumber", 74, 1),
     END,
 };
 
-// Drum key 4A kk 02.
+// Drum key 4A kk 03.
 const valentry s_DrumKeyAmplitude[] = {
-    ROW("kDrmKeyLevel", 74, 2),
+    ROW("kDrmKeyLevel", 74, 3),
     END,
 };
 

@@ -20,9 +20,10 @@ namespace {
 
 CPrmCtrl* voiceMap(CSynthMemory* memory) { return memory ? memory->VoiceMap() : nullptr; }
 
-// The voice edit buffer lives in the voice map, which the memory API's indexed
-// access does not reach: a name parameter the multi map lacks is read and written
-// there directly.
+// The voice edit buffer lives in the voice map; the memory API's indexed access
+// reaches it through the multi map's description of the same blocks. A name parameter
+// the multi map lacks (a template without the voice blocks) is read and written in the
+// voice map directly.
 bool voiceMapAddress(CSynthMemory* memory, const CSimpleNotifier_VANTREL_KXE* n, unsigned char* adrs, PRMINFO& info)
 {
     if (!memory || !n || n->element() < 0 || n->element() > 255 || n->channel() < 0 || n->channel() > 255

@@ -297,13 +297,10 @@ bool CPrmCtrl::GetValToStr(short category, const unsigned char* adrs, const unsi
     PRMINFO info;
     if (!data || !GetPrmInfo(category, adrs, info) || info.size == 0)
         return false;
-    unsigned char value[kPrmBytes] = {};
-    if (!MidiToData(category, adrs, data, value))
-        return false;
-    if (m_dispStyle.GetDispStyle(short(info.dispStyle), value, info.size, out, &m_editorBlk))
+    if (m_dispStyle.GetDispStyle(short(info.dispStyle), data, info.size, out, &m_editorBlk))
         return true;
     return m_master != this
-        && m_master->m_dispStyle.GetDispStyle(short(info.dispStyle), value, info.size, out, &m_editorBlk);
+        && m_master->m_dispStyle.GetDispStyle(short(info.dispStyle), data, info.size, out, &m_editorBlk);
 }
 
 bool CPrmCtrl::GetValToStr(short category, const unsigned char* adrs, const unsigned char* data, char* out,
@@ -383,11 +380,13 @@ QString CPrmCtrl::GetLibItemName(int header, short category, int column, int ind
             || count > kPrmBytes)
             return QString();
         unsigned char data[kPrmBytes] = {};
-        if (!MidiToData(0, c.address, bytes, data))
-            std::memcpy(data, bytes, size_t(count));
         QString text;
-        if (GetValToStr(0, c.address, bytes, text))
-            return text;
+        if (MidiToData(0, c.address, bytes, data)) {
+            if (GetValToStr(0, c.address, data, text))
+                return text;
+        } else {
+            std::memcpy(data, bytes, size_t(count));
+        }
         int value = GetCnvData(count, data);
         if (m_vceMem->IsMemoryAddress(category, &c))
             value -= m_copyBlk.GetMemoryOffsetSize(category);

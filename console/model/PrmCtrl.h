@@ -137,7 +137,8 @@ public:
     bool DataToMidi(short category, const unsigned char* adrs, const unsigned char* in, unsigned char* out) const;
     bool MidiToDataMin(short category, const unsigned char* adrs, unsigned char* out) const;
     bool MidiToDataMax(short category, const unsigned char* adrs, unsigned char* out) const;
-    // Text of a value given in MIDI form; false when the parameter has no text form.
+    // Text of a value given in data form (assign style already applied, as MidiToData
+    // gives it); false when the parameter has no text form.
     bool GetValToStr(short category, const unsigned char* adrs, const unsigned char* data, QString& out) const;
     bool GetValToStr(short category, const unsigned char* adrs, const unsigned char* data, char* out,
                      int outSize) const;

@@ -45,6 +45,16 @@ int joinBytes(const unsigned char* bytes, int size)
     return CPrmCtrl::GetCnvData(size, bytes);
 }
 
+// The voice being edited lives in the voice map's edit buffer: loading a voice, compare
+// and store work there. The multi map describes the same blocks, so that an indexed
+// parameter of that voice has its range and texts and its changes reach the
+// instrument; its bytes are taken from, and kept in, the voice map.
+CPrmCtrl* editVoiceMap(CPrmCtrl* voice, const unsigned char* adrs, unsigned char size)
+{
+    PRMINFO info;
+    return voice && voice->GetPrmInfo(0, adrs, info) && info.size == size ? voice : nullptr;
+}
+
 // Connects a bulk engine's signals to the slots of the same role on the receiver;
 // direct, so the receiver runs on the thread that feeds the engine.
 void connectReceive(CBulk* bulk, QObject* receiver)
@@ -232,6 +242,11 @@ int CSynthMemory::GetIndParam(int element, int channel, int parameter) const
     unsigned char size = 0;
     if (!m_multi->GetData(0, adrs, bytes, size) || !bytes || size == 0 || size > kMaxParamBytes)
         return 0;
+    unsigned char* edited = nullptr;
+    unsigned char editedSize = 0;
+    if (CPrmCtrl* voice = editVoiceMap(m_voice, adrs, size);
+        voice && voice->GetData(0, adrs, edited, editedSize) && edited && editedSize == size)
+        bytes = edited;
     unsigned char data[kMaxParamBytes] = {};
     if (!m_multi->MidiToData(0, adrs, bytes, data))
         return 0;
@@ -273,10 +288,21 @@ bool CSynthMemory::SetIndParamAndDirtyInternal(int element, int channel, int par
     unsigned char midi[kMaxParamBytes] = {};
     if (!m_multi->DataToMidi(0, adrs, data, midi))
         return false;
-    bool linked = false;
-    if (!m_multi->SetData(0, adrs, midi, linked, LINK_ON, MIDI_ON, false, (unsigned char)tag))
+    // A parameter of the voice being edited is stored, linked and sent by the voice map
+    // (its MIDI suppression holds); the multi map's copy follows without a message.
+    CPrmCtrl* voice = editVoiceMap(m_voice, adrs, (unsigned char)size);
+    CPrmCtrl* owner = voice ? voice : m_multi;
+    PRMINFO ownInfo;
+    if (!owner->GetPrmInfo(0, adrs, ownInfo))
         return false;
-    if (linked && !m_multi->ResetLink(0, adrs, midi, (unsigned char)size, short(info.link)))
+    bool linked = false;
+    if (!owner->SetData(0, adrs, midi, linked, LINK_ON, MIDI_ON, false, (unsigned char)tag))
+        return false;
+    if (voice) {
+        bool ignored = false;
+        m_multi->SetData(0, adrs, midi, ignored, LINK_OFF, MIDI_OFF, false, (unsigned char)tag);
+    }
+    if (linked && !owner->ResetLink(0, adrs, midi, (unsigned char)size, short(ownInfo.link)))
         return false;
     // Writing a part's bank select or program number copies the chosen voice into the part.
     m_multi->CheckTriggerAddres(0, adrs, 3, size, midi, false);
@@ -423,9 +449,26 @@ bool CSynthMemory::IsBankEditable(int category) const
     return categoryInfo(m_voice, category, info) && info.edit != 0;
 }
 
+bool CSynthMemory::BoardVoiceName(int table, int voice, QString& name, QString& kind) const
+{
+    if (!m_banks || !m_voice || !m_banks->GetTableVoiceName(table, voice, name))
+        return false;
+    // Board voices carry no category: shown as category 0 of the category column is.
+    const LIBHDRDATA column = m_voice->Hdr().GetHdrData(0, 2);
+    const unsigned char none[kMaxParamBytes] = {};
+    if (column.adrsLen == 0 || !m_voice->GetValToStr(0, column.address, none, kind))
+        kind.clear();
+    return true;
+}
+
 bool CSynthMemory::GetVoiceNameInBank(int category, int voice, QString& text) const
 {
     VCEMEM_CATEGORYINFO info;
+    QString name, kind;
+    if (!categoryInfo(m_voice, category, info) && BoardVoiceName(category, voice, name, kind)) {
+        text = QString::asprintf("%3d ", voice + 1) + kind + QLatin1Char(' ') + name + QLatin1Char(' ');
+        return true;
+    }
     if (!categoryInfo(m_voice, category, info) || voice < 0 || voice >= info.voiceNum)
         return false;
     const int header = info.templateNo;
@@ -438,7 +481,9 @@ bool CSynthMemory::GetVoiceNameInBank(int category, int voice, QString& text) co
 bool CSynthMemory::GetVoiceNameInBank(int category, int voice, QString& name, QString& kind) const
 {
     VCEMEM_CATEGORYINFO info;
-    if (!categoryInfo(m_voice, category, info) || voice < 0 || voice >= info.voiceNum)
+    if (!categoryInfo(m_voice, category, info))
+        return BoardVoiceName(category, voice, name, kind);
+    if (voice < 0 || voice >= info.voiceNum)
         return false;
     name = m_voice->GetLibItemName(info.templateNo, short(category), 0, voice);
     kind = m_voice->GetLibItemName(info.templateNo, short(category), 2, voice);
@@ -473,27 +518,46 @@ bool CSynthMemory::GetVoiceNameString(int, int voice, int msb, int lsb, QString&
     return m_banks && m_banks->GetVoiceName(msb, lsb, voice, text);
 }
 
+void CSynthMemory::PartBank(int part, int& msb, int& lsb) const
+{
+    msb = GetIndParam(kPartElement, part, 0);
+    lsb = GetIndParam(kPartElement, part, 1);
+    int table = 0;
+    if (!m_banks || !m_multi || m_banks->GetBankTableID(msb, lsb, table) || m_multi->CopyPrmInfo().GetBankCount() == 0)
+        return;
+    // A pair the bank table does not know plays the first bank of the copy rules, the
+    // bank a multi dump puts such a part back to.
+    const BANK_INFO first = m_multi->CopyPrmInfo().GetBankInfo(0);
+    msb = first.msb;
+    lsb = first.lsb;
+}
+
 bool CSynthMemory::GetBankTableID(int part, int& table) const
 {
-    return m_banks && m_banks->GetBankTableID(GetIndParam(kPartElement, part, 0), GetIndParam(kPartElement, part, 1),
-                                              table);
+    int msb = 0, lsb = 0;
+    PartBank(part, msb, lsb);
+    return m_banks && m_banks->GetBankTableID(msb, lsb, table);
 }
 
 bool CSynthMemory::GetBankNameString(int part, QString& name) const
 {
-    return GetShortBankName(GetIndParam(kPartElement, part, 0), GetIndParam(kPartElement, part, 1), name);
+    int msb = 0, lsb = 0;
+    PartBank(part, msb, lsb);
+    return GetShortBankName(msb, lsb, name);
 }
 
 bool CSynthMemory::GetVoiceShortNameString(int part, int voice, QString& name) const
 {
-    return m_banks && m_banks->GetVoiceNameShort(GetIndParam(kPartElement, part, 0),
-                                                 GetIndParam(kPartElement, part, 1), voice, name);
+    int msb = 0, lsb = 0;
+    PartBank(part, msb, lsb);
+    return m_banks && m_banks->GetVoiceNameShort(msb, lsb, voice, name);
 }
 
 bool CSynthMemory::GetVoiceNameString(int part, int voice, QString& text) const
 {
-    return m_banks && m_banks->GetVoiceName(GetIndParam(kPartElement, part, 0), GetIndParam(kPartElement, part, 1),
-                                            voice, text);
+    int msb = 0, lsb = 0;
+    PartBank(part, msb, lsb);
+    return m_banks && m_banks->GetVoiceName(msb, lsb, voice, text);
 }
 
 bool CSynthMemory::GetVoiceBulkReceiveName(int index, QString& name) const

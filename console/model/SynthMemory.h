@@ -82,6 +82,8 @@ public:
     int GetBankType(int category) const;
     bool GetBankName(int category, QString& name) const;
     bool IsBankEditable(int category) const;
+    // A category of the voice map, or the string table of a board bank (its voices
+    // named there, without a category of their own).
     bool GetVoiceNameInBank(int category, int voice, QString& text) const;
     bool GetVoiceNameInBank(int category, int voice, QString& name, QString& kind) const;
     bool SetVoiceName(int category, int voice, const QString& name);
@@ -90,6 +92,8 @@ public:
     // kind, bank select and the voice-memory category or string table it names.
     bool GetDisplayBankInfo(int index, QString& name, int& kind, int& msb, int& lsb, int& bank) const;
     bool GetVoiceNameString(int part, int voice, int msb, int lsb, QString& text) const;
+    // The part's bank: its bank select, or the bank the instrument plays for a pair
+    // the bank table does not know.
     bool GetBankTableID(int part, int& table) const;
     bool GetBankNameString(int part, QString& name) const;
     bool GetVoiceShortNameString(int part, int voice, QString& name) const;
@@ -155,6 +159,10 @@ private:
                                      unsigned int tag);
     void deleteMaps();
     void afterDocumentLoad(bool keepSoloMute);
+    // The bank select whose names a part shows (see GetBankTableID).
+    void PartBank(int part, int& msb, int& lsb) const;
+    // Name and category text of a board bank's voice; false for any other table.
+    bool BoardVoiceName(int table, int voice, QString& name, QString& kind) const;
     static void reportFailure(const QString& text);
 
     CPrmCtrl* m_multi = nullptr;

@@ -113,13 +113,44 @@ int CVoiceBanks::GetNumVoices(int msb, int lsb) const
     const CVceMem* mem = m_voiceMap ? m_voiceMap->VceMem() : nullptr;
     if (!b || !mem)
         return 0;
+    if (b->kind != 1 && !IsVoiceCategory(b->table)) {
+        // A bank known by its string table only (a board's) holds the programs the
+        // table names, from 0.
+        int count = 0;
+        QString name;
+        while (count < CPlugInBoardBlk::kProgramCount && GetTableVoiceName(b->table, count, name))
+            ++count;
+        return count;
+    }
     return mem->GetVoiceMemCategoryInfo(b->table).voiceNum;
+}
+
+bool CVoiceBanks::IsVoiceCategory(int table) const
+{
+    const CVceMem* mem = m_voiceMap ? m_voiceMap->VceMem() : nullptr;
+    return mem && table >= 0 && table < mem->GetVoiceMemCategoryNum();
+}
+
+bool CVoiceBanks::GetTableVoiceName(int table, int voice, QString& name) const
+{
+    name.clear();
+    if (table < 0 || voice < 0 || voice >= CPlugInBoardBlk::kProgramCount || IsVoiceCategory(table))
+        return false;
+    for (const BankInfo& b : m_banks) {
+        if (b.kind != 1 && b.table == table) {
+            name = PresetName(table, voice);
+            return !name.isEmpty();
+        }
+    }
+    return false;
 }
 
 bool CVoiceBanks::GetVoiceNameShort(int msb, int lsb, int voice, QString& name) const
 {
     name.clear();
     const BankInfo* b = Find(msb, lsb);
+    if (b && b->kind != 1 && !IsVoiceCategory(b->table))
+        return GetTableVoiceName(b->table, voice, name);
     const CVceMem* mem = m_voiceMap ? m_voiceMap->VceMem() : nullptr;
     if (!b || !mem || b->table < 0 || b->table >= mem->GetVoiceMemCategoryNum())
         return false;

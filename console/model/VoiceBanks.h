@@ -42,9 +42,14 @@ public:
     int GetNumVoices(int msb, int lsb) const;
     bool GetVoiceNameShort(int msb, int lsb, int voice, QString& name) const;
     bool GetVoiceName(int msb, int lsb, int voice, QString& text) const;
+    // A board bank is a preset line whose table names no voice-memory category: its
+    // voices are known by the names of that string table only. The name of voice
+    // `voice` of the board bank with that table; false for any other table.
+    bool GetTableVoiceName(int table, int voice, QString& name) const;
 
 private:
     const BankInfo* Find(int msb, int lsb) const;
+    bool IsVoiceCategory(int table) const;
     QString PresetName(int table, int voice) const;
 
     QList<BankInfo> m_banks;

@@ -138,6 +138,59 @@ D_CATEGORY = disp_table("VoiceCategory", enum_rows(
     ["--", "Ap", "Kb", "Or", "Gt", "Ba", "St", "Br", "Rp", "Ld", "Pd", "Sc", "Cp", "Dr",
      "Se", "Me", "Co"]))
 
+
+# Name lists of this instrument: an invented word and a noun of the list's own, the
+# noun changing every len(WORDS) entries and a number added once the pairs run out.
+def word_noun_names(count, nouns):
+    names = []
+    for i in range(count):
+        pair = "%s %s" % (WORDS[i % len(WORDS)], nouns[(i // len(WORDS)) % len(nouns)])
+        turn = i // (len(WORDS) * len(nouns))
+        names.append(pair if turn == 0 else "%s %d" % (pair, turn + 1))
+    assert len(set(n.upper() for n in names)) == count
+    assert all(len(n) <= 16 and all(0x20 <= ord(c) <= 0x7E for c in n) for n in names)
+    return names
+
+
+# Two-byte values (assign style 4) are keyed by their 14-bit number, "%04X".
+def number_rows(texts, first=0):
+    return [("%04X" % (first + i), t) for i, t in enumerate(texts)]
+
+
+def midi14(v):
+    return [(v >> 7) & 0x7F, v & 0x7F]
+
+
+# Arpeggio types: presets 0..1786, user types 8192..8447, 16383 none.
+ARP_NOUNS = ["Run", "Climb", "Fall", "Pulse", "Strum", "Riff", "Step", "Roll", "Walk", "Chord",
+             "Trill", "Bounce", "Skip", "Gate", "Loop", "Spin"]
+ARP_PRESETS, ARP_USER_FIRST, ARP_USERS, ARP_NONE = 1787, 8192, 256, 16383
+D_ARPTYPE = disp_table("ArpType", number_rows(word_noun_names(ARP_PRESETS, ARP_NOUNS))
+                       + number_rows(["User %d" % (u + 1) for u in range(ARP_USERS)], ARP_USER_FIRST)
+                       + number_rows(["No Type"], ARP_NONE), szprm=2)
+# The waves of the elements and drum keys (two-byte wave numbers).
+WAVE_NOUNS = ["Piano", "Keys", "Organ", "Guitar", "Bass", "Strings", "Brass", "Reed", "Pipe",
+              "Synth", "Pad", "Choir", "Mallet", "Bell", "Kick", "Snare", "Hat", "Perc", "Hit",
+              "Noise"]
+WAVE_COUNT = 600
+D_WAVE = disp_table("WaveName", number_rows(word_noun_names(WAVE_COUNT, WAVE_NOUNS)), szprm=2)
+# The phrases a voice is auditioned with.
+PHRASE_NOUNS = ["Groove", "Ballad", "Shuffle", "March", "Waltz", "Stomp", "Swing", "Drift"]
+PHRASE_COUNT = 100
+D_PHRASE = disp_table("AuditionPhrase", enum_rows(word_noun_names(PHRASE_COUNT, PHRASE_NOUNS)))
+
+
+# Equaliser frequencies: register n is 20 Hz x 2^(n/6), a sixth of an octave a step.
+def eq_frequency_text(n):
+    hz = 20.0 * 2.0 ** (n / 6.0)
+    return "%d Hz" % round(hz) if hz < 999.5 else "%.1f kHz" % (hz / 1000.0)
+
+
+EQ_FREQ_LOW, EQ_FREQ_HIGH = 0x04, 0x3A
+D_EQFREQ = disp_table("EQFrequency", [("%02X" % n, eq_frequency_text(n))
+                                      for n in range(EQ_FREQ_LOW, EQ_FREQ_HIGH + 1)])
+assert len(set(t for _, t in DISP_TABLES[D_EQFREQ - 100][2])) == EQ_FREQ_HIGH - EQ_FREQ_LOW + 1
+
 # User assign styles: 100 + index.
 ASSIGN_TABLES = []  # (section name, width, entries as hex strings)
 
@@ -188,7 +241,7 @@ def common_params():
         P(0x11, "ARP MIDI Out Switch", 0, 1, 0, D_OFFON),
         P(0x12, "ARP MIDI Out Channel", 0, 15, 0, 3),
         P(0x13, "ARP Part", 0, 15, 0, 3),
-        P(0x14, "ARP Type", [0, 0], [0x7F, 0x7F], [0, 0], 0, 4, size=2),
+        P(0x14, "ARP Type", [0, 0], [0x7F, 0x7F], [0, 0], D_ARPTYPE, 4, size=2),
         P(0x16, "ARP Switch", 0, 1, 0, D_OFFON),
         P(0x17, "ARP Hold", 0, 1, 0, D_OFFON),
         P(0x18, "ARP Unit Multiply", 0, 6, 3, D_ARPUNIT),
@@ -208,7 +261,7 @@ def common_params():
     ]
     for i in range(5):
         ps.append(P(0x2A + 2 * i, "ARP SF%d Type" % (i + 1), [0, 0], [0x7F, 0x7F], [0x7F, 0x7F],
-                    0, 4, size=2))
+                    D_ARPTYPE, 4, size=2))
     ps += [
         P(0x3E, "Knob A Function", 0, 8, 1, D_KNOB),
         P(0x3F, "Knob B Function", 0, 8, 2, D_KNOB),
@@ -279,7 +332,8 @@ def eq_params():
     ps = []
     for band, base in ((1, 0), (2, 4), (3, 8), (4, 12), (5, 16)):
         ps.append(P(base, "EQ%d Gain" % band, 0x34, 0x4C, 0x40, 8))
-        ps.append(P(base + 1, "EQ%d Frequency" % band, 4, 0x3A, [0x08, 0x14, 0x1C, 0x28, 0x34][band - 1]))
+        ps.append(P(base + 1, "EQ%d Frequency" % band, 4, 0x3A, [0x08, 0x14, 0x1C, 0x28, 0x34][band - 1],
+                    D_EQFREQ))
         ps.append(P(base + 2, "EQ%d Q" % band, 1, 0x78, 7, 6))
     ps.append(P(3, "EQ1 Shape", 0, 1, 0, D_EQSHAPE))
     ps.append(P(19, "EQ5 Shape", 0, 1, 0, D_EQSHAPE))
@@ -312,9 +366,9 @@ def part_params(p):
         P(0x26, "AEG Release Time", 0, 0x7F, 0x40, 8), P(0x27, "FEG Decay 2 Level", 0, 0x7F, 0x40, 8),
         P(0x28, "FEG Attack Time", 0, 0x7F, 0x40, 8), P(0x2A, "FEG Decay 2 Time", 0, 0x7F, 0x40, 8),
         P(0x2B, "FEG Release Time", 0, 0x7F, 0x40, 8), P(0x2C, "FEG Depth", 0, 0x7F, 0x40, 8),
-        P(0x2E, "EQ Low Frequency", 4, 0x28, 0x0E), P(0x30, "EQ Low Gain", 0x34, 0x4C, 0x40, 8),
-        P(0x32, "EQ Mid Frequency", 0x0E, 0x36, 0x1C), P(0x34, "EQ Mid Gain", 0x34, 0x4C, 0x40, 8),
-        P(0x35, "EQ Resonance", 0x0A, 0x78, 0x0A, 6), P(0x36, "EQ High Frequency", 0x1C, 0x3A, 0x34),
+        P(0x2E, "EQ Low Frequency", 4, 0x28, 0x0E, D_EQFREQ), P(0x30, "EQ Low Gain", 0x34, 0x4C, 0x40, 8),
+        P(0x32, "EQ Mid Frequency", 0x0E, 0x36, 0x1C, D_EQFREQ), P(0x34, "EQ Mid Gain", 0x34, 0x4C, 0x40, 8),
+        P(0x35, "EQ Resonance", 0x0A, 0x78, 0x0A, 6), P(0x36, "EQ High Frequency", 0x1C, 0x3A, 0x34, D_EQFREQ),
         P(0x38, "EQ High Gain", 0x34, 0x4C, 0x40, 8),
     ]
     return fill_reserved(ps, 58)
@@ -405,6 +459,7 @@ def vce_common():
     ps.append(P(0x0A, "Voice Category", 0, 0x10, 0, D_CATEGORY))
     ps.append(P(0x0B, "Voice Volume", 0, 0x7F, 0x64))
     ps.append(P(0x0C, "Voice Pan", 1, 0x7F, 0x40, 8))
+    ps.append(P(0x0D, "Audition Phrase Number", 0, PHRASE_COUNT - 1, 0, D_PHRASE))
     # What a part takes over from the voice it selects (the copy rules); the defaults
     # are the part's, so selecting an initial voice changes nothing.
     ps.append(P(0x0E, "Mono/Poly", 0, 1, 1, D_MONOPOLY))
@@ -423,14 +478,19 @@ def reference():
             P(2, "Reference 3", 0, 0x7F, 0x40), P(3, "Reference 4", 0, 0x7F, 0x40)]
 
 
+# A wave is one 14-bit number (hi x 80 + lo) into the instrument's wave list.
+def wave_number(off, name):
+    return P(off, name, [0, 0], midi14(WAVE_COUNT - 1), [0, 0], D_WAVE, 4, size=2)
+
+
 def element_a(e):
     return generic(80, [P(0, "Element Switch", 0, 1, 1 if e == 0 else 0, D_OFFON),
-                        P(1, "Wave Bank", 0, 0x7F, 0), P(2, "Wave Number", 0, 0x7F, 0)])
+                        wave_number(2, "Wave Number")])
 
 
 def drum_key(k):
-    return generic(50, [P(0, "Key Wave Bank", 0, 0x7F, 0), P(1, "Key Wave Number", 0, 0x7F, 0),
-                        P(2, "Key Level", 0, 0x7F, 0x64), P(3, "Key Pan", 0, 0x7F, 0x40, 8)])
+    return generic(50, [wave_number(1, "Key Wave Number"), P(3, "Key Level", 0, 0x7F, 0x64),
+                        P(4, "Key Pan", 0, 0x7F, 0x40, 8)])
 
 
 VOICE_BLOCKS = []  # (section, name, address, size, params)
@@ -468,6 +528,13 @@ NORMAL_VOICE = ["VCE_COMMON", "NRM_COMMON_A", "NRM_COMMON_B", "NRM_REFERENCE"] +
 DRUM_VOICE = ["VCE_COMMON", "DRM_COMMON_A", "DRM_COMMON_B", "DRM_REFERENCE"] + [
     "DRUM_KEY_%02X" % k for k in range(73)] + ["DRM_TAIL_A", "DRM_TAIL_B"]
 PLUGIN_VOICE = ["VCE_COMMON", "PLG_COMMON_A", "PLG_COMMON_B", "PLG_REFERENCE", "PLG_BOARD_PART"]
+
+# The multi map addresses the instrument's whole edit memory: the voice edit buffer's
+# blocks as well (not part of the multi dump), so that the memory API's indexed
+# parameters reach the voice being edited with their ranges and texts.
+VOICE_SECTIONS = set(b[0] for b in VOICE_BLOCKS)
+assert not VOICE_SECTIONS & set(b[0] for b in MULTI_BLOCKS)
+MULTI_BLOCKS += [(b[0], b[1], b[2], b[3], b[4], False) for b in VOICE_BLOCKS]
 
 # ---------------------------------------------------------------- writers
 
@@ -738,8 +805,10 @@ def voice_tpm():
     write_bank_blocks(t, [("NormalVoiceBlocks", [vb(s)[2] for s in NORMAL_VOICE]),
                           ("DrumVoiceBlocks", [vb(s)[2] for s in DRUM_VOICE]),
                           ("PluginVoiceBlocks", [vb(s)[2] for s in PLUGIN_VOICE])])
-    cols = ["1,0,0,00,00,0,0,Name", "0,3,0,40000A,40000A,0,%d,Category" % D_CATEGORY,
-            "0,0,0,00,00,1,3,No."]
+    # Column 0 the name, 1 the number, 2 the category code: a voice's list line is
+    # columns 1, 2 and 0, its name and category columns 0 and 2.
+    cols = ["1,0,0,00,00,0,0,Name", "0,0,0,00,00,1,3,No.",
+            "0,3,0,40000A,40000A,0,%d,Category" % D_CATEGORY]
     write_headers(t, [("NormalHeader", cols), ("DrumHeader", cols), ("PluginHeader", cols)])
     write_voice_bulk(t)
     return t.text()
@@ -1121,6 +1190,19 @@ BOARDS = [
 for _board in BOARDS:
     assert _board["name"] in BOARD_MODEL_NAMES
 
+# The voice names of each board bank as a string table, so that a part playing a board
+# voice finds its bank and voice names in the bank table like a preset's (parts.ini).
+BOARD_BANKS = []  # (second name, short name, string table, MSB, LSB)
+for _board in BOARDS:
+    _lsbs = sorted(set(l for _, l, _ in _board["voices"]))
+    for _i, _lsb in enumerate(_lsbs):
+        _suffix = " %s" % chr(ord("A") + _i) if len(_lsbs) > 1 else ""
+        _table = disp_table("%sVoice%02X" % (_board["file"].split("-")[1], _lsb),
+                            [("%02X" % p, n) for p, l, n in _board["voices"] if l == _lsb])
+        BOARD_BANKS.append(("%s Board%s" % (_board["name"], _suffix),
+                            "%s%d" % (_board["file"].split("-")[1][:3].upper(), _i + 1),
+                            _table - 100, _board["msb"], _lsb))
+
 
 def board_tpm(board):
     t = Tpm()
@@ -1196,13 +1278,20 @@ def parts_ini():
     t = Tpm()
     t.comment("TOVAR-VANTREL voice banks. Generated by data/tools/generate_templates.py.")
     t.comment("kind,second name,name,table,MSB,LSB: kind 1 user bank (table = voice-map category),")
-    t.comment("kind 0 preset bank (table = string table and voice-map category); MSB/LSB decimal")
+    t.comment("kind 0 preset bank (table = string table and voice-map category; for a board bank")
+    t.comment("the string table of its voice names only); MSB/LSB decimal")
     rows = []
     for i, b in enumerate(PRESET_BANKS):
         rows.append("0,%s,%s,%d,%d,%d" % (b[0], b[1], 6 + i, b[2], b[3]))
     shorts = ["USR1", "USR2", "USR3", "UDR", "PLG1", "PLG2"]
     for i, (name, n, tpl, code) in enumerate(USER_CATEGORIES):
         rows.append("1,%s,%s,%d,%d,%d" % (name, shorts[i], i, 0x3F, USER_LSB[i]))
+    # Board banks: preset lines whose table is a string table only, numbered past the
+    # voice-map categories so that it never names one.
+    voice_categories = len(USER_CATEGORIES + PRESET_CATEGORIES + EDIT_CATEGORIES)
+    for second, short, table, msb, lsb in BOARD_BANKS:
+        assert table >= voice_categories, table
+        rows.append("0,%s,%s,%d,%d,%d" % (second, short, table, msb, lsb))
     t.sec("VoiceSelectType0")
     t.kv("CategoryNum", len(rows))
     for i, r in enumerate(rows):
@@ -1267,7 +1356,9 @@ def doc_tables(datasets):
                 out.append("| %s | %d | %s | %s | %s | %s |" % (
                     a, p["size"], p["name"], hx(p["lo"]), hx(p["hi"]), hx(p["de"])))
             out.append("")
-    table("7.1 Multi", MULTI_BLOCKS)
+    table("7.1 Multi", [b for b in MULTI_BLOCKS if b[0] not in VOICE_SECTIONS])
+    out.append("The multi map holds the voice edit blocks of 7.2 as well, at the same addresses.")
+    out.append("")
     out.append("Voice blocks whose parameters are all \"Parameter xx\" (range 00..7F, default 00)"
                " are listed by their named parameters only.")
     out.append("")

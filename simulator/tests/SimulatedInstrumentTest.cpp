@@ -394,7 +394,8 @@ TEST_F(SimulatedInstrumentTest, StartsWithTheDocumentedDefaultsAndKnowsWideParam
     EXPECT_EQ(sim.multiBlock({0x37, 0x0F, 0x00})[0x03], 0x0F); // part 16 receives on channel 16
     EXPECT_EQ(sim.multiBlock({0x37, 0x0F, 0x00})[0x0D], 0x64);
     const Bytes voice = sim.image().voice(0x03, 0);
-    EXPECT_EQ(voice[269 + 50 * 72 + 2], 0x64); // last drum key's level
+    EXPECT_EQ(voice[269 + 50 * 72 + 3], 0x64); // last drum key's level
+    EXPECT_EQ(voice[269 + 50 * 72 + 4], 0x40); // and pan
     EXPECT_EQ(sim.image().voice(0x00, 0)[316], 0x01);       // element 1 on
     EXPECT_EQ(sim.image().voice(0x00, 0)[316 + 159], 0x00); // element 2 off
 
@@ -413,6 +414,20 @@ TEST_F(SimulatedInstrumentTest, StartsWithTheDocumentedDefaultsAndKnowsWideParam
     send({0xF0, 0x43, 0x30, 0x5C, 0x36, 0x00, 0x14, 0xF7});
     ASSERT_TRUE(capture.waitForMessages(1));
     EXPECT_EQ(capture.messages()[0].bytes, prmChng({0x36, 0x00, 0x14}, {0x01, 0x02}));
+
+    // Wave numbers of the voice edit buffer are 14-bit, two bytes.
+    sim.editImage([](NS_Simulator::SimMemoryImage& image) { image.selectEditType(NS_Simulator::VoiceType::Drum); });
+    send(prmChng({0x4A, 0x05, 0x01}, {0x04, 0x57})); // drum key 6: wave 599
+    EXPECT_EQ(lastKind(), Kind::ParameterChange);
+    EXPECT_EQ(sim.image().editRecord()[269 + 50 * 5 + 2], 0x57);
+    send(prmChng({0x4A, 0x05, 0x01}, {0x04}));
+    EXPECT_EQ(lastKind(), Kind::ParameterRefused);
+    send(prmChng({0x4A, 0x05, 0x02}, {0x04})); // inside the wave number
+    EXPECT_EQ(lastKind(), Kind::ParameterRefused);
+    sim.editImage([](NS_Simulator::SimMemoryImage& image) { image.selectEditType(NS_Simulator::VoiceType::Normal); });
+    send(prmChng({0x44, 0x03, 0x02}, {0x01, 0x00})); // element 4: wave 128
+    EXPECT_EQ(lastKind(), Kind::ParameterChange);
+    EXPECT_EQ(sim.image().editRecord()[316 + 159 * 3 + 2], 0x01);
 }
 
 TEST_F(SimulatedInstrumentTest, ChangingAnEffectTypeSetsItsParameterDefaults)

@@ -89,17 +89,17 @@ TEST(PrmCtrlAccess, VoiceListColumnsShowNameValueAndNumber)
     ASSERT_TRUE(voice.VceMem()->SetData(0, 4, cat, &two, count, size));
     QString expected;
     ASSERT_TRUE(voice.GetValToStr(0, cat, &two, expected));
-    EXPECT_EQ(voice.GetLibItemName(0, 0, 1, 4), expected);
-    ASSERT_TRUE(voice.GetLibItemData(0, 0, 1, 4, data));
+    EXPECT_EQ(voice.GetLibItemName(0, 0, 2, 4), expected);
+    ASSERT_TRUE(voice.GetLibItemData(0, 0, 2, 4, data));
     EXPECT_EQ(data, QByteArray(1, char(2)));
 
-    EXPECT_EQ(voice.GetLibItemName(0, 0, 2, 4).trimmed(), QStringLiteral("5"));
-    ASSERT_TRUE(voice.GetLibItemData(0, 0, 2, 4, data));
+    EXPECT_EQ(voice.GetLibItemName(0, 0, 1, 4).trimmed(), QStringLiteral("5"));
+    ASSERT_TRUE(voice.GetLibItemData(0, 0, 1, 4, data));
     EXPECT_EQ(data, QByteArray(1, char(4)));
 
     EXPECT_TRUE(voice.GetLibItemName(0, 0, 3, 4).isEmpty());
     EXPECT_TRUE(voice.GetLibItemName(0, 0, -1, 4).isEmpty());
     EXPECT_FALSE(voice.GetLibItemData(0, 0, 3, 4, data));
-    EXPECT_TRUE(voice.GetLibItemName(0, 0, 1, 5000).isEmpty());
+    EXPECT_TRUE(voice.GetLibItemName(0, 0, 2, 5000).isEmpty());
     EXPECT_TRUE(voice.InitVoice(0, 5000));
 }

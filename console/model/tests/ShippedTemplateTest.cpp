@@ -186,9 +186,9 @@ TEST_F(ShippedTemplate, EffectTypesShowNamesAndRenameTheirParameters)
     ASSERT_TRUE(multiOk);
     multi->EditorBlk().ResetLink();
     const unsigned char type[3] = {0x36, 0x01, 0x00};
-    const unsigned char hall[2] = {0x01, 0x00};
+    const unsigned char hall[2] = {0x01, 0x00}, hallIndex[2] = {0x00, 0x01}; // MIDI pair, data form
     QString text;
-    ASSERT_TRUE(multi->GetValToStr(0, type, hall, text));
+    ASSERT_TRUE(multi->GetValToStr(0, type, hallIndex, text));
     EXPECT_EQ(text, QStringLiteral("Hall Bright"));
     bool linked = false;
     ASSERT_TRUE(multi->SetData(0, type, hall, linked, LINK_ON, MIDI_OFF, false, 0));
@@ -435,22 +435,50 @@ TEST_F(ShippedTemplate, PartsIniBanksNameTheirCategoriesAndStringTables)
 {
     ASSERT_TRUE(multiOk && voiceOk);
     const std::vector<PartsBank> banks = partsBanks();
-    ASSERT_EQ(banks.size(), 15u) << "every line has six fields";
-    EXPECT_EQ(intItem(dataFolder() + QStringLiteral("parts.ini"), "VoiceSelectType0", "CategoryNum"), 15);
+    ASSERT_EQ(banks.size(), 18u) << "every line has six fields";
+    EXPECT_EQ(intItem(dataFolder() + QStringLiteral("parts.ini"), "VoiceSelectType0", "CategoryNum"), 18);
     const auto copies = copyBanks();
     QSet<QPair<int, int>> pairs;
-    int presets = 0, users = 0;
+    int presets = 0, users = 0, boardBanks = 0;
     for (const PartsBank& b : banks) {
         const std::string what = b.name.toStdString();
         EXPECT_FALSE(pairs.contains({b.msb, b.lsb})) << what << ": bank select used twice";
         pairs.insert({b.msb, b.lsb});
+        const auto copy = copies.find({b.msb, b.lsb});
+        ASSERT_NE(copy, copies.end()) << what << " is not a selectable bank of the copy rules";
+        if (copy->second.second == QLatin1String("Board")) {
+            // A board bank: a preset line whose table is a string table of the board's
+            // voice names, numbered past every voice-map category.
+            ++boardBanks;
+            EXPECT_EQ(b.kind, 0) << what;
+            EXPECT_TRUE(voiceCategorySection(b.table).isEmpty()) << what << ": table " << b.table;
+            const CPlugInBoardBlk& boards = multi->PlugInBoards();
+            int board = -1;
+            for (int i = 0; i < boards.GetPlugInBoardNum(); ++i)
+                for (int l = 0; l < boards.GetLSBCount(i, b.msb); ++l)
+                    if (boards.GetLSB(i, b.msb, l) == b.lsb)
+                        board = i;
+            ASSERT_GE(board, 0) << what << ": no installed board has this bank";
+            // The table names the programs of the board's voice file, in order from 0.
+            int named = 0;
+            while (named < 128 && !multi->GetStrTblKeyData(unsigned(b.table), unsigned(named)).isEmpty())
+                ++named;
+            EXPECT_GE(named, 64) << what;
+            for (int p = 0; p < 128; ++p) {
+                const QString text = multi->GetStrTblKeyData(unsigned(b.table), unsigned(p));
+                if (p < named)
+                    EXPECT_EQ(text.toStdString(), boards.GetVoiceName(board, b.msb, b.lsb, p).toStdString())
+                        << what << " program " << p;
+                else
+                    EXPECT_TRUE(text.isEmpty()) << what << " program " << p;
+            }
+            continue;
+        }
         const QByteArray sec = voiceCategorySection(b.table);
         ASSERT_FALSE(sec.isEmpty()) << what << ": table " << b.table << " is no voice-map category";
         const QString v = shippedVoiceTemplate();
         EXPECT_EQ(intItem(v, sec.constData(), "current"), 0) << what;
         // The voice map and the copy rules agree on the bank's category.
-        const auto copy = copies.find({b.msb, b.lsb});
-        ASSERT_NE(copy, copies.end()) << what << " is not a selectable bank of the copy rules";
         EXPECT_EQ(copy->second.first, b.table) << what;
         if (b.kind == 1) {
             ++users;
@@ -472,6 +500,7 @@ TEST_F(ShippedTemplate, PartsIniBanksNameTheirCategoriesAndStringTables)
     }
     EXPECT_EQ(presets, 9);
     EXPECT_EQ(users, 6);
+    EXPECT_EQ(boardBanks, 3);
 }
 
 TEST_F(ShippedTemplate, CopyRulesNameRealParametersOfBothMaps)
