@@ -132,6 +132,12 @@ bool runOnGuiThread(const std::function<void()>& work, int timeoutMs, bool aband
 
 TovarMemAPIFactory* s_singleton = nullptr;
 
+// The memory-API object the factory handed out, while it lives. A query may meet the
+// object's last release on another thread, so the pointer has a lock of its own; the
+// object forgets itself here before it is destroyed.
+QMutex s_sharedLock;
+TovarIMemAPI* s_shared = nullptr;
+
 QString uuidText(const QUuid& id) { return id.toString(); }
 
 } // namespace
@@ -165,14 +171,23 @@ int32_t TovarMemAPIFactory::QueryInterface(const Y_GUID& iid, void** object)
     *object = nullptr;
     if (iid != iidIMemAPI())
         return kNoInterface;
+    // One memory-API object for everyone who asks while it lives.
+    if (TovarIMemAPI* shared = TovarIMemAPI::sharedWithReference()) {
+        *object = static_cast<IMemAPI*>(shared);
+        return kOk;
+    }
     TovarIMemAPI* created = nullptr;
     // Built on the GUI thread: the companion, its timers and the maps' objects live there.
+    // Not under the shared lock: the GUI thread may meanwhile release the last object.
     if (!runOnGuiThread([&created] { created = new TovarIMemAPI(nullptr, kIIDUnknown, false); },
                         10000, true)) {
         qCCritical(lcMemApi) << "the GUI thread did not build the memory-API object in time";
         return kFailure;
     }
-    *object = static_cast<IMemAPI*>(created);
+    TovarIMemAPI* result = TovarIMemAPI::shareOrAdopt(created);
+    if (result != created)
+        created->Release(); // another query made one first
+    *object = static_cast<IMemAPI*>(result);
     return kOk;
 }
 
@@ -277,6 +292,12 @@ uint32_t TovarIMemAPI::Release()
     const int32_t count = m_refCount.fetch_sub(1) - 1;
     qCDebug(lcMemApi, "TovarIMemAPI::Release() yields:%ld", long(count));
     if (count == 0) {
+        // The factory's next query makes a new object instead of reviving this one.
+        {
+            QMutexLocker shared(&s_sharedLock);
+            if (s_shared == this)
+                s_shared = nullptr;
+        }
         // Destroyed where it lives; from another thread the destruction is posted
         // there and waited for a bounded time (it still runs if the wait ends first).
         const bool registered = m_registered;
@@ -292,6 +313,30 @@ uint32_t TovarIMemAPI::Release()
             qCWarning(lcMemApi) << "memory-API destruction still pending on the GUI thread";
     }
     return uint32_t(count);
+}
+
+bool TovarIMemAPI::addRefIfAlive()
+{
+    int32_t count = m_refCount.load();
+    while (count > 0 && !m_refCount.compare_exchange_weak(count, count + 1)) {
+    }
+    return count > 0;
+}
+
+TovarIMemAPI* TovarIMemAPI::sharedWithReference()
+{
+    QMutexLocker locker(&s_sharedLock);
+    // An object whose count already reached 0 is on its way out: never handed out again.
+    return s_shared && s_shared->addRefIfAlive() ? s_shared : nullptr;
+}
+
+TovarIMemAPI* TovarIMemAPI::shareOrAdopt(TovarIMemAPI* created)
+{
+    QMutexLocker locker(&s_sharedLock);
+    if (s_shared && s_shared != created && s_shared->addRefIfAlive())
+        return s_shared;
+    s_shared = created;
+    return created;
 }
 
 bool TovarIMemAPI::destroy()

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTest>
 #include <QThread>
 #include <gtest/gtest.h>
 #include <atomic>
@@ -32,7 +33,7 @@ protected:
 };
 } // namespace
 
-TEST_F(MemApiLifetime, FactoryIsOneCountedObjectThatMakesANewMemoryApiPerQuery)
+TEST_F(MemApiLifetime, FactoryIsOneCountedObjectThatAnswersOneMemoryApiWhileItLives)
 {
     IUnknown* factory = MemAPI_Factory();
     ASSERT_NE(factory, nullptr);
@@ -45,32 +46,100 @@ TEST_F(MemApiLifetime, FactoryIsOneCountedObjectThatMakesANewMemoryApiPerQuery)
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(factory->QueryInterface(NS_MemAPI::iidIMemAPI(), nullptr), int32_t(0x80000004));
 
+    // The component and anyone else who asks share the one memory-API object.
     void* a = nullptr;
     void* b = nullptr;
     ASSERT_EQ(factory->QueryInterface(NS_MemAPI::iidIMemAPI(), &a), 0);
-    ASSERT_EQ(factory->QueryInterface(NS_MemAPI::iidIMemAPI(), &b), 0);
-    ASSERT_TRUE(a && b);
-    EXPECT_NE(a, b);
     auto* first = static_cast<TovarIMemAPI*>(static_cast<IMemAPI*>(a));
     EXPECT_EQ(first->refCount(), 1);
+    ASSERT_EQ(factory->QueryInterface(NS_MemAPI::iidIMemAPI(), &b), 0);
+    EXPECT_EQ(b, a);
+    EXPECT_EQ(first->refCount(), 2);
 
     // The object answers IUnknown and IMemAPI with itself, counted; nothing else.
     void* unknown = nullptr;
     EXPECT_EQ(first->QueryInterface(kIUnknown, &unknown), 0);
     EXPECT_EQ(unknown, a);
-    EXPECT_EQ(first->refCount(), 2);
+    EXPECT_EQ(first->refCount(), 3);
     void* none = a;
     EXPECT_EQ(first->QueryInterface(Y_GUID(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11), &none), int32_t(0x80000004));
     EXPECT_EQ(none, nullptr);
-    EXPECT_EQ(first->Release(), 1u);
-    EXPECT_EQ(first->Release(), 0u);
-    EXPECT_EQ(static_cast<IMemAPI*>(b)->Release(), 0u);
+    EXPECT_EQ(first->Release(), 2u);
 
+    // A factory made again while the object lives still answers that object.
     EXPECT_EQ(factory->Release(), 1u);
     EXPECT_EQ(factory->Release(), 0u);
     EXPECT_EQ(TovarMemAPIFactory::singleton(), nullptr);
     IUnknown* again = MemAPI_Factory();
+    void* c = nullptr;
+    ASSERT_EQ(again->QueryInterface(NS_MemAPI::iidIMemAPI(), &c), 0);
+    EXPECT_EQ(c, a);
+    EXPECT_EQ(first->refCount(), 3);
+
+    QPointer<QObject> companion = first->MAPI_qself();
+    EXPECT_EQ(first->Release(), 2u);
+    EXPECT_EQ(first->Release(), 1u);
+    EXPECT_EQ(first->Release(), 0u);
+    EXPECT_TRUE(companion.isNull());
     EXPECT_EQ(again->Release(), 0u);
+}
+
+// However the last reference goes, the next query makes a fresh object: the one being
+// destroyed is never handed out again.
+TEST_F(MemApiLifetime, QueryAfterTheLastReleaseMakesANewObjectAndNeverRevivesTheOldOne)
+{
+    IUnknown* factory = MemAPI_Factory();
+    auto query = [factory]() -> TovarIMemAPI* {
+        void* out = nullptr;
+        if (factory->QueryInterface(NS_MemAPI::iidIMemAPI(), &out) != 0)
+            return nullptr;
+        return static_cast<TovarIMemAPI*>(static_cast<IMemAPI*>(out));
+    };
+    struct Case
+    {
+        const char* name;
+        bool releasedOnHostThread; // the last Release waits there for the GUI thread
+    };
+    const Case cases[] = {{"released on the GUI thread", false}, {"released on a host thread", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TovarIMemAPI* old = query();
+        ASSERT_NE(old, nullptr);
+        ASSERT_EQ(old->refCount(), 1);
+        QPointer<QObject> oldCompanion = old->MAPI_qself();
+        TovarIMemAPI* next = nullptr;
+        if (!c.releasedOnHostThread) {
+            EXPECT_EQ(old->Release(), 0u);
+            EXPECT_TRUE(oldCompanion.isNull());
+            next = query();
+        } else {
+            std::atomic<bool> released{false};
+            std::thread closer([&] {
+                old->Release();
+                released = true;
+            });
+            // The destruction waits for this thread's events: the count is 0 and the
+            // object still there when the query comes.
+            QElapsedTimer clock;
+            clock.start();
+            while (old->refCount() != 0 && clock.elapsed() < 10000)
+                std::this_thread::yield();
+            ASSERT_EQ(old->refCount(), 0);
+            next = query();
+            EXPECT_NE(next, old) << "an object whose last reference went was handed out again";
+            EXPECT_FALSE(oldCompanion.isNull());
+            EXPECT_TRUE(QTest::qWaitFor([&] { return released.load(); }, 10000));
+            closer.join();
+            EXPECT_TRUE(oldCompanion.isNull());
+        }
+        ASSERT_NE(next, nullptr);
+        EXPECT_EQ(next->refCount(), 1);
+        QPointer<QObject> nextCompanion = next->MAPI_qself();
+        EXPECT_FALSE(nextCompanion.isNull());
+        EXPECT_EQ(next->Release(), 0u);
+        EXPECT_TRUE(nextCompanion.isNull());
+    }
+    EXPECT_EQ(factory->Release(), 0u);
 }
 
 TEST_F(MemApiLifetime, ObjectAskedForOnAnotherThreadIsBuiltAndOwnedByTheGuiThread)
