@@ -856,22 +856,25 @@ void CBulk::RxBulk(const unsigned char* msg, int length)
         return;
     }
     if (MatchList(m_footers, adr, adrLen, cat, index)) {
+        // Only the footer that closes the dump being received is counted: the rest of
+        // a dump that an error or a stop cut short still arrives after the next request
+        // has begun, and its blocks were never this request's.
+        if (m_rxStatus != kRxInDump || cat != m_hdrCat || index != m_hdrIndex || m_duplicate) {
+            m_nextReady = false;
+            return;
+        }
         const int expected = m_state == kMultiReq ? kMultiBlockCount : FooterBlockCount(cat);
         if (m_blockCounter != expected) {
             m_blockNumberError = true;
             m_latched = true;
             return;
         }
-        if (m_rxStatus == kRxInDump && cat == m_hdrCat && index == m_hdrIndex && !m_duplicate) {
-            m_rxStatus = kRxDumpComplete;
-            m_doneCat = cat;
-            m_doneIndex = index;
-            m_nextReady = true;
-            if (cat >= 15 && m_map)
-                m_map->CopyToEditBuff(cat, index, false);
-        } else {
-            m_nextReady = false;
-        }
+        m_rxStatus = kRxDumpComplete;
+        m_doneCat = cat;
+        m_doneIndex = index;
+        m_nextReady = true;
+        if (cat >= 15 && m_map)
+            m_map->CopyToEditBuff(cat, index, false);
         return;
     }
     if (m_rxStatus == kRxInDump && !StoreVoiceBlock(m_hdrCat, m_hdrIndex, adr, data, dataLen))

@@ -277,6 +277,71 @@ INSTANTIATE_TEST_SUITE_P(Codes, BulkReceiveFault,
                                            FaultCase{SimulatedInstrument::Fault::BadCount, 5, 2},
                                            FaultCase{SimulatedInstrument::Fault::MissingBlock, 7, 3}));
 
+// The receive is asked for again at once after an error, as from the dialog, while the
+// rest of the damaged dump is still on its way: that rest comes before the new reply and
+// is none of the new request's business. Each fault reports its own code, and a good
+// dump after them completes, however the instrument cuts its dumps into packets.
+TEST_F(BulkReceive, RequestAskedAgainWhileTheDamagedDumpStillArrivesReportsOnlyItsOwnFault)
+{
+    using Fault = SimulatedInstrument::Fault;
+    using Transport = SimulatedInstrument::Transport;
+    const auto blocks = patternMulti();
+    struct Step
+    {
+        const char* name;
+        Fault fault;
+        int param;
+        int code; // 0: the receive completes
+    };
+    const Step steps[] = {
+        {"checksum", Fault::BadChecksum, 3, 1},
+        {"byte count", Fault::BadCount, 5, 2},
+        {"byte count of the first block", Fault::BadCount, 1, 2},
+        {"missing block", Fault::MissingBlock, 7, 3},
+        {"checksum of the first block", Fault::BadChecksum, 1, 1},
+        {"good dump", Fault::None, 0, 0},
+    };
+    struct Packets
+    {
+        const char* name;
+        Transport transport;
+        size_t chunk;
+    };
+    const Packets modes[] = {
+        {"whole", Transport::Whole, 3},
+        {"split by 1", Transport::Split, 1},
+        {"split by 7", Transport::Split, 7},
+        {"packed", Transport::Pack, 3},
+    };
+    CBulk& bulk = rig->multiBulk();
+    for (const Packets& mode : modes) {
+        SCOPED_TRACE(mode.name);
+        rig->sim.setTransport(mode.transport, mode.chunk);
+        for (const Step& step : steps) {
+            SCOPED_TRACE(step.name);
+            // The companion stops the engine on an error before the user asks again.
+            bulk.StopRequests();
+            QSignalSpy errors(&bulk, &CBulk::bulkRcvErrorOccurred);
+            QSignalSpy progress(&bulk, &CBulk::bulkRcvProgressChanged);
+            rig->sim.setFault(step.fault, step.param);
+            bulk.MultiReq(0);
+            rig->pump([&] { return errors.count() > 0 || bulk.GetState() == CBulk::kIdle; });
+            std::vector<int> codes;
+            for (const QList<QVariant>& e : errors)
+                codes.push_back(e.at(0).toInt());
+            EXPECT_EQ(codes, step.code ? std::vector<int>{step.code} : std::vector<int>{});
+            if (step.code == 0) {
+                EXPECT_EQ(bulk.GetState(), CBulk::kIdle);
+                ASSERT_GE(progress.count(), 1);
+                EXPECT_EQ(progress.last().at(0).toInt(), 100);
+                for (const auto& b : blocks)
+                    EXPECT_EQ(editorBlock(rig->multi, b.first), b.second) << int(b.first[0]) << ' ' << int(b.first[1]);
+            }
+        }
+        rig->drop();
+    }
+}
+
 TEST_F(BulkReceive, IdentityReplyIsAcceptedForTheDeviceOr7FOnly)
 {
     CBulk& bulk = rig->voiceBulk();
