@@ -1,0 +1,290 @@
+// The map-wide settings a memory template may switch on (voice mode, part mode,
+// voice-name rules, disabled commands) and the error a broken template gives: the
+// template names its file, section and line, and the map is not built.
+#include "CapturePort.h"
+#include "TestPaths.h"
+#include "console/model/PrmCtrl.h"
+#include "console/model/SynthMemory.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct Edit
+{
+    const char* from;
+    const char* to;
+};
+
+const char kModes[] = R"(
+[voice_mode]
+midi_format=9,F043105C00000000F7
+data_pos=7
+mode_on=1
+mode_off=0
+
+[voice_name_info]
+terminator=0
+invalid_num=2
+0=92
+1=126
+invalid_head_num=1
+head0=32
+
+[part_mode]
+part_max=16
+board_max=2
+automatic_midi_ch=1
+data_pos=3
+data_status=4
+waitTime=50
+size=2
+0=0,370000,1,64,
+1=0,000001,1,41,
+
+[disable_cmd]
+size=2
+0=5
+1=9
+)";
+
+class TemplateVariant : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        QFile in(fixturePath("memmap.tpm"));
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        m_base = in.readAll();
+        // The surface's start-up warning (no surface template beside a test map) is kept here.
+        CSynthMemory::setFailureReporter([](const QString&, const QString&) {});
+    }
+    void TearDown() override { CSynthMemory::setFailureReporter(nullptr); }
+
+    // Writes the fixture map with the edits applied (each must match) and the extra
+    // sections appended; builds the map from it.
+    bool build(CPrmCtrl& map, const std::vector<Edit>& edits, const char* extra = "")
+    {
+        QByteArray text = m_base;
+        for (const Edit& e : edits) {
+            EXPECT_TRUE(text.contains(e.from)) << e.from;
+            text.replace(e.from, e.to);
+        }
+        text += extra;
+        const QString path = m_dir.filePath(QStringLiteral("variant.tpm"));
+        QFile out(path);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return false;
+        out.write(text);
+        out.close();
+        return map.CreatePrmCtrl(0, path);
+    }
+
+    QTemporaryDir m_dir;
+    QByteArray m_base;
+};
+
+} // namespace
+
+TEST_F(TemplateVariant, VoiceAndPartModesAreReadAndServed)
+{
+    CPrmCtrl map;
+    CapturePort port;
+    ASSERT_TRUE(build(map, {{"voice_mode=0", "voice_mode=1\npart_mode=1"}}, kModes)) << map.ErrorText().toStdString();
+    map.SetMIDI(&port, 0);
+    CEditorBlk& blk = map.EditorBlk();
+
+    ASSERT_TRUE(blk.IsVoiceMode());
+    int size = 0;
+    const unsigned char* on = blk.GetVoiceModeData(true, size);
+    ASSERT_NE(on, nullptr);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(on), size), hexBytes("F0 43 10 5C 00 00 00 01 F7"));
+    EXPECT_EQ(size, 9);
+    EXPECT_EQ(on[7], 1);
+    const unsigned char* off = blk.GetVoiceModeData(false, size);
+    ASSERT_NE(off, nullptr);
+    EXPECT_EQ(off[7], 0);
+
+    EXPECT_EQ(blk.GetVoiceNameTerminator(), 0);
+    const char backslash = 92, tilde = 126, space = 32, letter = 'A';
+    EXPECT_TRUE(blk.IsInvalidChar(&backslash, false));
+    EXPECT_TRUE(blk.IsInvalidChar(&tilde, false));
+    EXPECT_FALSE(blk.IsInvalidChar(&letter, false));
+    EXPECT_TRUE(blk.IsInvalidChar(&space, true));
+    EXPECT_FALSE(blk.IsInvalidChar(&space, false));
+    EXPECT_FALSE(blk.IsInvalidChar(nullptr, true));
+
+    EXPECT_EQ(blk.DisabledCommands(), (std::vector<int32_t>{5, 9}));
+
+    // The part-assign list goes out in its order, one parameter change each.
+    port.sent.clear();
+    blk.SendPartAssignPrmChng();
+    ASSERT_EQ(port.sent.size(), 2);
+    EXPECT_EQ(port.sent[0], hexBytes("F0 43 10 5C 37 00 00 64 F7"));
+    EXPECT_EQ(port.sent[1], hexBytes("F0 43 10 5C 00 00 01 41 F7"));
+}
+
+TEST_F(TemplateVariant, WithoutTheModesNothingIsServedOrSent)
+{
+    CPrmCtrl map;
+    CapturePort port;
+    // The sections are there, but common_info leaves both modes off.
+    ASSERT_TRUE(build(map, {}, kModes)) << map.ErrorText().toStdString();
+    map.SetMIDI(&port, 0);
+    int size = -1;
+    EXPECT_FALSE(map.EditorBlk().IsVoiceMode());
+    EXPECT_EQ(map.EditorBlk().GetVoiceModeData(true, size), nullptr);
+    map.EditorBlk().SendPartAssignPrmChng();
+    EXPECT_TRUE(port.sent.isEmpty());
+}
+
+TEST_F(TemplateVariant, ADataPositionBeyondTheVoiceModeMessageGivesNoMessage)
+{
+    CPrmCtrl map;
+    ASSERT_TRUE(build(map, {{"voice_mode=0", "voice_mode=1"}}, R"(
+[voice_mode]
+midi_format=9,F043105C00000000F7
+data_pos=9
+mode_on=1
+mode_off=0
+)")) << map.ErrorText().toStdString();
+    int size = -1;
+    EXPECT_EQ(map.EditorBlk().GetVoiceModeData(true, size), nullptr);
+    EXPECT_EQ(size, -1);
+}
+
+namespace {
+
+// Each broken template: what is changed, and the section and fault its error names.
+struct BrokenCase
+{
+    const char* name;
+    std::vector<Edit> edits;
+    const char* extra;
+    const char* section;
+    const char* fault;
+};
+
+class BrokenTemplate : public TemplateVariant, public ::testing::WithParamInterface<BrokenCase>
+{
+};
+
+} // namespace
+
+TEST_P(BrokenTemplate, IsRefusedWithItsSectionAndFault)
+{
+    const BrokenCase& f = GetParam();
+    CPrmCtrl map;
+    ASSERT_FALSE(build(map, f.edits, f.extra));
+    const QString error = map.ErrorText();
+    EXPECT_TRUE(error.contains(QStringLiteral("variant.tpm"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("[%1]").arg(QLatin1String(f.section)))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QLatin1String(f.fault))) << error.toStdString();
+}
+
+const char kVoiceModeOn[] = "voice_mode=1";
+const char kPartModeOn[] = "voice_mode=0\npart_mode=1";
+
+INSTANTIATE_TEST_SUITE_P(
+    EditorBlk, BrokenTemplate,
+    ::testing::Values(
+        BrokenCase{"NoEditMode", {{"edit_mode=1\n", ""}}, "", "common_info", "missing edit_mode"},
+        BrokenCase{"VoiceModeWithoutSection", {{"voice_mode=0", kVoiceModeOn}}, "", "voice_mode", "missing section"},
+        BrokenCase{"VoiceModeWithoutMessage", {{"voice_mode=0", kVoiceModeOn}},
+                      "\n[voice_mode]\ndata_pos=1\nmode_on=1\nmode_off=0\n", "voice_mode", "missing midi_format"},
+        BrokenCase{"VoiceModeEmptyMessage", {{"voice_mode=0", kVoiceModeOn}},
+                      "\n[voice_mode]\nmidi_format=0,F0\ndata_pos=1\nmode_on=1\nmode_off=0\n", "voice_mode",
+                      "bad message length"},
+        BrokenCase{"VoiceModeShortMessage", {{"voice_mode=0", kVoiceModeOn}},
+                      "\n[voice_mode]\nmidi_format=9,F0431F\ndata_pos=1\nmode_on=1\nmode_off=0\n", "voice_mode",
+                      "message is not 9 bytes"},
+        BrokenCase{"VoiceModeWithoutOnByte", {{"voice_mode=0", kVoiceModeOn}},
+                      "\n[voice_mode]\nmidi_format=2,F0F7\ndata_pos=1\nmode_off=0\n", "voice_mode",
+                      "missing data_pos, mode_on or mode_off"},
+        BrokenCase{"PartModeWithoutSection", {{"voice_mode=0", kPartModeOn}}, "", "part_mode", "missing section"},
+        BrokenCase{"PartModeWithoutBoardMax", {{"voice_mode=0", kPartModeOn}}, "\n[part_mode]\npart_max=16\nsize=0\n",
+                      "part_mode", "missing part_max or board_max"},
+        BrokenCase{"PartModeWithoutSize", {{"voice_mode=0", kPartModeOn}}, "\n[part_mode]\npart_max=16\nboard_max=2\n",
+                      "part_mode", "missing or bad size"},
+        BrokenCase{"PartModeMissingEntry", {{"voice_mode=0", kPartModeOn}},
+                      "\n[part_mode]\npart_max=16\nboard_max=2\nsize=2\n0=0,370000,1,64,\n", "part_mode", "missing key 1"},
+        BrokenCase{"PartModeUnknownCategory", {{"voice_mode=0", kPartModeOn}},
+                      "\n[part_mode]\npart_max=16\nboard_max=2\nsize=1\n0=9,370000,1,64,\n", "part_mode",
+                      "address category 9 has no address length"},
+        BrokenCase{"PartModeShortAddress", {{"voice_mode=0", kPartModeOn}},
+                      "\n[part_mode]\npart_max=16\nboard_max=2\nsize=1\n0=0,37,1,64,\n", "part_mode",
+                      "address is not 3 bytes"},
+        BrokenCase{"PartModeHugeData", {{"voice_mode=0", kPartModeOn}},
+                      "\n[part_mode]\npart_max=16\nboard_max=2\nsize=1\n0=0,370000,200,64,\n", "part_mode", "bad data size"},
+        BrokenCase{"PartModeShortData", {{"voice_mode=0", kPartModeOn}},
+                      "\n[part_mode]\npart_max=16\nboard_max=2\nsize=1\n0=0,370000,2,64,\n", "part_mode",
+                      "data is not 2 bytes"},
+        BrokenCase{"DisabledWithoutSize", {}, "\n[disable_cmd]\n0=1\n", "disable_cmd", "missing size"},
+        BrokenCase{"DisabledMissingKey", {}, "\n[disable_cmd]\nsize=2\n0=1\n", "disable_cmd", "missing key 1"},
+        BrokenCase{"RulesWithoutSize", {{"[AssignRule]\nsize=2\n", "[AssignRule]\n"}}, "", "AssignRule", "missing size"},
+        BrokenCase{"RulesMissingName", {{"1=GapRule\n", ""}}, "", "AssignRule", "missing key 1"},
+        BrokenCase{"RuleWithoutSize", {{"[ChannelRule]\nsize=1\n", "[ChannelRule]\n"}}, "", "ChannelRule",
+                      "missing size"},
+        BrokenCase{"BlockListWithoutSize", {{"[block_list]\nsize=3\n", "[block_list]\n"}}, "", "block_list",
+                      "missing or bad size"},
+        BrokenCase{"BlockListMissingName", {{"2=FX\n\n", "\n"}}, "", "block_list", "missing key 2"},
+        BrokenCase{"BlockSectionAbsent", {{"[FX]\n", "[FX-gone]\n"}}, "", "FX", "missing block section"},
+        BrokenCase{"BlockWithoutMidi", {{"Name=FX\nMemSize=4\nmidi=0\n", "Name=FX\nMemSize=4\n"}}, "", "FX",
+                      "missing midi"},
+        BrokenCase{"BlockOfUnknownCategory", {{"Name=FX\nMemSize=4\nmidi=0\n", "Name=FX\nMemSize=4\nmidi=9\n"}}, "",
+                      "FX", "address category 9 has no address length"},
+        BrokenCase{"BlockWithoutRanges", {{"midi=0\nadrsInfoSize=1\ninfo0=360100", "midi=0\ninfo0=360100"}}, "", "FX",
+                      "missing adrsInfoSize"},
+        BrokenCase{"BlockWithBadRangeCount", {{"midi=0\nadrsInfoSize=1\ninfo0=360100", "midi=0\nadrsInfoSize=-1\ninfo0=360100"}},
+                      "", "FX", "bad range count"},
+        BrokenCase{"RangeShortLow", {{"info0=360100,360103", "info0=36,360103"}}, "", "FX",
+                      "range 0: low address is not 3 bytes"},
+        BrokenCase{"RangeShortHigh", {{"info0=360100,360103", "info0=360100,36"}}, "", "FX",
+                      "range 0: addresses are not 3 bytes"},
+        BrokenCase{"RangeWithoutStride", {{"info0=360100,360103,000000,000000,0", "info0=360100,360103,000000,000000"}},
+                      "", "FX", "range 0: bad stride"},
+        BrokenCase{"RangeLowAboveHigh", {{"info0=360100,360103", "info0=360104,360103"}}, "", "FX",
+                      "range 0: low above high"},
+        BrokenCase{"BlockWithoutName", {{"Name=FX\n", ""}}, "", "FX", "missing Name"},
+        BrokenCase{"BlockWithoutParameterCount", {{"BlkPrmSize=2\nsize=4\n0=360100", "size=4\n0=360100"}}, "", "FX",
+                      "missing BlkPrmSize"},
+        BrokenCase{"BlockWithoutLineCount", {{"BlkPrmSize=2\nsize=4\n0=360100", "BlkPrmSize=2\n0=360100"}}, "", "FX",
+                      "missing size"},
+        BrokenCase{"BlockWithBadLineCount", {{"BlkPrmSize=2\nsize=4\n0=360100", "BlkPrmSize=2\nsize=-4\n0=360100"}}, "",
+                      "FX", "bad line count"},
+        BrokenCase{"BlockMissingLine", {{"2=360102,0,2,2,00,7F,00,4,0,65535,Param\n", ""}}, "", "FX",
+                      "missing parameter line 2"},
+        BrokenCase{"ParameterLineShort", {{"2=360102,0,2,2,00,7F,00,4,0,65535,Param", "2=360102,0,2,2,00,7F,00,4"}}, "",
+                      "FX", "a parameter line has eleven fields"},
+        BrokenCase{"ParameterStyleTooLarge", {{"2=360102,0,2,2,00,7F,00,4,0,65535,Param", "2=360102,0,2,2,00,7F,00,4,70000,65535,Param"}},
+                      "", "FX", "style or link number outside 0..65535"},
+        BrokenCase{"TwoByteParameterAtTheEnd", {{"size=4\n0=360100", "size=3\n0=360100"}}, "", "FX",
+                      "a 2-byte parameter needs 2 lines"},
+        BrokenCase{"ContinuationLineMissing", {{"3=360102,0,2,2,00,7F,00\n", "4=360102,0,2,2,00,7F,00\n"}}, "", "FX",
+                      "missing continuation line 3"},
+        BrokenCase{"ContinuationLineShort", {{"3=360102,0,2,2,00,7F,00\n", "3=360102,0,2,2,00,7F\n"}}, "", "FX",
+                      "a continuation line has seven fields"},
+        BrokenCase{"SoloMuteWithoutMuteMode", {{"solo_mode=1\nmute_mode=1\n", "solo_mode=1\n"}}, "", "solo_mute_info",
+                      "needs solo_mode, mute_mode, midi_format and size"},
+        BrokenCase{"SoloMuteUnknownCategory", {{"mute_mode=1\nmidi_format=0\n", "mute_mode=1\nmidi_format=9\n"}}, "",
+                      "solo_mute_info", "address category 9 has no address length"},
+        BrokenCase{"SoloMuteNegativeParts", {{"midi_format=0\nsize=16\n0=370000", "midi_format=0\nsize=-1\n0=370000"}},
+                      "", "solo_mute_info", "bad part count"}),
+    [](const ::testing::TestParamInfo<BrokenCase>& info) { return std::string(info.param.name); });
+
+TEST_F(TemplateVariant, ASoloMuteSectionWithoutPartsKeepsEveryPartAudible)
+{
+    CPrmCtrl map;
+    ASSERT_TRUE(build(map, {{"midi_format=0\nsize=16\n0=370000", "midi_format=0\nsize=0\n0=370000"}}))
+        << map.ErrorText().toStdString();
+    CEditorBlk& blk = map.EditorBlk();
+    EXPECT_EQ(blk.GetVolumeNum(), 0);
+    EXPECT_FALSE(blk.SetMuteStatus(0, true));
+    const unsigned char volume[3] = {0x37, 0x00, 0x00};
+    EXPECT_TRUE(blk.CheckSoloMuteStatus(0, volume, 3));
+}
