@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStringList>
 #include <QPointer>
 #include <QWidget>
 
@@ -493,15 +494,21 @@ void Companion::setCurrentFileName(const QString& name)
     QDir::setCurrent(folder);
     if (name.contains(QLatin1String(".w9e")) || name.contains(QLatin1String(".w7e")))
         return;
-    // Only the last suffix changes: dots inside the base name belong to it.
+    // A document read from an older format is saved in this one, under the ".m3e"
+    // suffix, never over the older file. Any other name is the file just read or
+    // written and stays as it is, so that the next Save writes that same file.
     QString base = info.fileName();
-    const int dot = base.lastIndexOf(QLatin1Char('.'));
-    if (dot > 0)
-        base.truncate(dot);
+    static const QStringList olderDocuments{QStringLiteral("m1e"), QStringLiteral("m2e"), QStringLiteral("m4e"),
+                                            QStringLiteral("m5e"), QStringLiteral("m6e")};
+    if (olderDocuments.contains(info.suffix().toLower())) {
+        // Only the last suffix changes: dots inside the base name belong to it.
+        base.truncate(base.lastIndexOf(QLatin1Char('.')));
+        base += QStringLiteral(".m3e");
+    }
     QString rebuilt = folder;
     if (!rebuilt.endsWith(QLatin1Char('/')))
         rebuilt += QLatin1Char('/');
-    rebuilt += base + QStringLiteral(".m3e");
+    rebuilt += base;
     m_currentFileName = rebuilt;
     emit currentFileNameChanged(m_currentFileName);
 }

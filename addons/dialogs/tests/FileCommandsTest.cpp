@@ -123,6 +123,43 @@ TEST_F(FileCommands, SaveAsNamesTheFileAndAsksBeforeOverwriting)
     }
 }
 
+// The document is named by the very file Save As wrote: the toolbar shows it and the
+// next Save writes it again, whatever suffix the user chose.
+TEST_F(FileCommands, SaveAsNamesTheDocumentByTheFileItWroteAndSaveWritesThatFileAgain)
+{
+    struct Case
+    {
+        const char* answer; // what the file dialog answers, in the test's folder
+        const char* file;   // the file written and named
+    };
+    const Case cases[] = {
+        {"song", "song.m3e"},
+        {"song.bak", "song.bak"},
+        {"song.v2.m3e", "song.v2.m3e"},
+        {"SONG.M3E", "SONG.M3E"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        QTemporaryDir folder;
+        const QString file = folder.filePath(QLatin1String(c.file));
+        m_prompter.saveName = folder.filePath(QLatin1String(c.answer));
+        m_prompter.messages.clear();
+        run(QStringLiteral("Save &As..."));
+        ASSERT_TRUE(pumpUntil([&] { return !contents(file).isEmpty(); }, 3000));
+        EXPECT_EQ(m_companion->getCurrentFileName().toStdString(), file.toStdString());
+        QLabel* label = toolbar()->findChild<QLabel*>(QStringLiteral("DocumentNameLabel"));
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->text().toStdString(), file.toStdString());
+
+        write(file, "old");
+        run(QStringLiteral("&Save"), false);
+        ASSERT_TRUE(pumpUntil([&] { return contents(file) != QByteArray("old"); }, 3000));
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).join(QLatin1Char(',')).toStdString(),
+                  std::string(c.file));
+        EXPECT_TRUE(m_prompter.messages.isEmpty()) << qPrintable(m_prompter.messages.join(QLatin1Char(',')));
+    }
+}
+
 TEST_F(FileCommands, SaveAsksOnlyWithoutACurrentName)
 {
     QTemporaryDir folder;
