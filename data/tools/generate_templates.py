@@ -181,15 +181,28 @@ D_PHRASE = disp_table("AuditionPhrase", enum_rows(word_noun_names(PHRASE_COUNT, 
 
 
 # Equaliser frequencies: register n is 20 Hz x 2^(n/6), a sixth of an octave a step.
-def eq_frequency_text(n):
-    hz = 20.0 * 2.0 ** (n / 6.0)
-    return "%d Hz" % round(hz) if hz < 999.5 else "%.1f kHz" % (hz / 1000.0)
+def eq_hz(n):
+    return 20.0 * 2.0 ** (n / 6.0)
+
+
+# The master equaliser's page labels its frequencies in kHz, a part's in Hz: the texts
+# are plain numbers in that unit, three figures where they fit.
+def eq_khz_text(n):
+    khz = eq_hz(n) / 1000.0
+    return "%.3f" % khz if khz < 0.1 else "%.2f" % khz if khz < 1.0 else "%.1f" % khz
+
+
+def eq_hz_text(n):
+    return "%d" % round(eq_hz(n))
 
 
 EQ_FREQ_LOW, EQ_FREQ_HIGH = 0x04, 0x3A
-D_EQFREQ = disp_table("EQFrequency", [("%02X" % n, eq_frequency_text(n))
-                                      for n in range(EQ_FREQ_LOW, EQ_FREQ_HIGH + 1)])
-assert len(set(t for _, t in DISP_TABLES[D_EQFREQ - 100][2])) == EQ_FREQ_HIGH - EQ_FREQ_LOW + 1
+D_EQFREQ_KHZ = disp_table("EQFrequencykHz", [("%02X" % n, eq_khz_text(n))
+                                             for n in range(EQ_FREQ_LOW, EQ_FREQ_HIGH + 1)])
+D_EQFREQ_HZ = disp_table("EQFrequencyHz", [("%02X" % n, eq_hz_text(n))
+                                           for n in range(EQ_FREQ_LOW, EQ_FREQ_HIGH + 1)])
+for _t in (D_EQFREQ_KHZ, D_EQFREQ_HZ):
+    assert len(set(t for _, t in DISP_TABLES[_t - 100][2])) == EQ_FREQ_HIGH - EQ_FREQ_LOW + 1
 
 # User assign styles: 100 + index.
 ASSIGN_TABLES = []  # (section name, width, entries as hex strings)
@@ -236,7 +249,9 @@ def fill_reserved(params, nbytes):
 
 def common_params():
     name = "Init Multi"
-    ps = [P(i, "Multi Name %d" % (i + 1), 0x20, 0x7E, ord(name[i])) for i in range(10)]
+    # Up to ten characters 20..7E; a shorter name ends with 00 and is 00 to the end
+    # (the editor writes it so), so 00 is in range too.
+    ps = [P(i, "Multi Name %d" % (i + 1), 0x00, 0x7E, ord(name[i])) for i in range(10)]
     ps += [
         P(0x11, "ARP MIDI Out Switch", 0, 1, 0, D_OFFON),
         P(0x12, "ARP MIDI Out Channel", 0, 15, 0, 3),
@@ -333,7 +348,7 @@ def eq_params():
     for band, base in ((1, 0), (2, 4), (3, 8), (4, 12), (5, 16)):
         ps.append(P(base, "EQ%d Gain" % band, 0x34, 0x4C, 0x40, 8))
         ps.append(P(base + 1, "EQ%d Frequency" % band, 4, 0x3A, [0x08, 0x14, 0x1C, 0x28, 0x34][band - 1],
-                    D_EQFREQ))
+                    D_EQFREQ_KHZ))
         ps.append(P(base + 2, "EQ%d Q" % band, 1, 0x78, 7, 6))
     ps.append(P(3, "EQ1 Shape", 0, 1, 0, D_EQSHAPE))
     ps.append(P(19, "EQ5 Shape", 0, 1, 0, D_EQSHAPE))
@@ -342,7 +357,7 @@ def eq_params():
 
 def part_params(p):
     ps = [
-        P(0x00, "Bank Select MSB", 0, 0x7F, 0), P(0x01, "Bank Select LSB", 0, 0x7F, 0),
+        P(0x00, "Bank Select MSB", 0, 0x7F, 0), P(0x01, "Bank Select LSB", 0, 0x7F, 0, link=LINK_VOICE),
         P(0x02, "Program Number", 0, 0x7F, 0, 3),
         P(0x03, "Receive Channel", 0, 0x10, p, D_RCVCH),
         P(0x04, "Part Mode", 0, 3, 0, D_PARTMODE),
@@ -366,9 +381,9 @@ def part_params(p):
         P(0x26, "AEG Release Time", 0, 0x7F, 0x40, 8), P(0x27, "FEG Decay 2 Level", 0, 0x7F, 0x40, 8),
         P(0x28, "FEG Attack Time", 0, 0x7F, 0x40, 8), P(0x2A, "FEG Decay 2 Time", 0, 0x7F, 0x40, 8),
         P(0x2B, "FEG Release Time", 0, 0x7F, 0x40, 8), P(0x2C, "FEG Depth", 0, 0x7F, 0x40, 8),
-        P(0x2E, "EQ Low Frequency", 4, 0x28, 0x0E, D_EQFREQ), P(0x30, "EQ Low Gain", 0x34, 0x4C, 0x40, 8),
-        P(0x32, "EQ Mid Frequency", 0x0E, 0x36, 0x1C, D_EQFREQ), P(0x34, "EQ Mid Gain", 0x34, 0x4C, 0x40, 8),
-        P(0x35, "EQ Resonance", 0x0A, 0x78, 0x0A, 6), P(0x36, "EQ High Frequency", 0x1C, 0x3A, 0x34, D_EQFREQ),
+        P(0x2E, "EQ Low Frequency", 4, 0x28, 0x0E, D_EQFREQ_HZ), P(0x30, "EQ Low Gain", 0x34, 0x4C, 0x40, 8),
+        P(0x32, "EQ Mid Frequency", 0x0E, 0x36, 0x1C, D_EQFREQ_HZ), P(0x34, "EQ Mid Gain", 0x34, 0x4C, 0x40, 8),
+        P(0x35, "EQ Resonance", 0x0A, 0x78, 0x0A, 6), P(0x36, "EQ High Frequency", 0x1C, 0x3A, 0x34, D_EQFREQ_HZ),
         P(0x38, "EQ High Gain", 0x34, 0x4C, 0x40, 8),
     ]
     return fill_reserved(ps, 58)
@@ -390,7 +405,10 @@ def plugin_part_params(b):
     return fill_reserved(ps, 30)
 
 
-LINK_REV, LINK_CHO, LINK_EF = 0, 1, 2
+LINK_REV, LINK_CHO, LINK_EF, LINK_VOICE = 0, 1, 2, 3
+
+# The part parameters a drum voice lacks: (offset, name, min, max, assign, display).
+DRUM_LACKS = [(0x2C, "FEG Depth", 0x00, 0x7F, 0, 8)]
 
 MULTI_BLOCKS = []  # (section, name, address bytes, size, params, in multi dump)
 MULTI_BLOCKS.append(("SYSTEM", "SYSTEM", (0x00, 0x00, 0x00), 1,
@@ -627,19 +645,43 @@ def write_block(t, section, name, adr, size, params):
     assert len(params) <= 255
 
 
+def drum_bank(msb, lsb):
+    """Whether the bank select pair names a bank of drum voices."""
+    presets = [(b[2], b[3]) for b in PRESET_BANKS if b[4] == 1]
+    users = [(0x3F, USER_LSB[i]) for i, c in enumerate(USER_CATEGORIES) if c[2] == 1]
+    return (msb, lsb) in presets + users
+
+
+def voice_kind_map():
+    """Keys of the part-voice link: the LSB alone where it decides the voice kind, else
+    the MSB and LSB (the link tries the LSB first, then the byte before it with it)."""
+    drum_lsbs = set(lsb for msb in range(0x80) for lsb in range(0x80) if drum_bank(msb, lsb))
+    rows = [("%02X" % lsb, 0) for lsb in range(0x80) if lsb not in drum_lsbs]
+    rows += [("%02X%02X" % (msb, lsb), 1 if drum_bank(msb, lsb) else 0)
+             for lsb in sorted(drum_lsbs) for msb in range(0x80)]
+    return rows
+
+
 def write_links(t):
-    """Effect types: the type's parameters take names, ranges and defaults from the type."""
+    """Effect types: the type's parameters take names, ranges and defaults from the type.
+    A part's voice: the parameters its kind lacks are not shown (display style NONE)."""
     t.sec("InitLinkList")
-    t.kv("size", 3)
+    t.kv("size", 4)
     for i in range(3):
         t.kv(str(i), "0,%d" % i)
+    t.kv("3", "1,3")
     t.sec("Init adrs")
-    t.kv("size", 1)
+    t.kv("size", 2)
     t.kv("0", "EffectParamAdrs")
+    t.kv("1", "PartVoiceAdrs")
     t.sec("EffectParamAdrs")
     t.kv("size", 16)
     for i in range(16):
         t.kv(str(i), "0,0000%02X,FFFF00" % (2 + 2 * i))
+    t.sec("PartVoiceAdrs")
+    t.kv("size", len(DRUM_LACKS))
+    for i, (off, _, _, _, _, _) in enumerate(DRUM_LACKS):
+        t.kv(str(i), "0,0000%02X,FFFF00" % off)
     datasets = []
     maps = []
     for mapname, types in (("RevTypeMap", REV_TYPES), ("ChoTypeMap", CHO_TYPES), ("EFTypeMap", EF_TYPES)):
@@ -648,10 +690,13 @@ def write_links(t):
             rows.append(("%02X%02X" % pair, len(datasets)))
             datasets.append((tname, EFFECT_PARAMS.get(tname, [])))
         maps.append((mapname, rows))
+    voice_sets = ["PartVoiceNormal", "PartVoiceDrum"]
     t.sec("Init data")
-    t.kv("size", len(datasets))
+    t.kv("size", len(datasets) + len(voice_sets))
     for i, (tname, _) in enumerate(datasets):
         t.kv(str(i), "EffectData%d" % i)
+    for i, name in enumerate(voice_sets):
+        t.kv(str(len(datasets) + i), name)
     for i, (tname, plist) in enumerate(datasets):
         t.sec("EffectData%d" % i)
         t.comment(tname)
@@ -669,6 +714,13 @@ def write_links(t):
                 t.kv(str(line), "2,00,00,00,4,%d,---" % NONE)
                 t.kv(str(line + 1), "2,00,00,00")
             line += 2
+    for drum, name in enumerate(voice_sets):
+        t.sec(name)
+        t.kv("prmSize", "%d,0" % len(DRUM_LACKS))
+        t.kv("size", len(DRUM_LACKS))
+        for i, (_, pname, lo, hi, asg, disp) in enumerate(DRUM_LACKS):
+            t.kv(str(i), "1,%02X,%02X,FF,%d,%d,%s" % (lo, hi, asg, NONE if drum else disp, pname))
+    maps.append(("PartVoiceMap", [(k, len(datasets) + n) for k, n in voice_kind_map()]))
     t.sec("InitDataMapList")
     t.kv("size", len(maps))
     for i, (mapname, _) in enumerate(maps):

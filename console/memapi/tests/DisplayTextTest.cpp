@@ -5,6 +5,7 @@
 #include "console/model/PrmCtrl.h"
 
 #include <QRegularExpression>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -169,15 +170,20 @@ TEST_F(DisplayText, WavesAndAuditionPhrasesHaveNames)
 
 TEST_F(DisplayText, EqualiserFrequenciesShowHertzAndRise)
 {
+    // A part's equaliser reads in hertz, the master equaliser in kilohertz: the units
+    // the detail pages' labels give, so the numbers carry none of their own.
     struct Eq
     {
         int element, channel, parameter;
+        double hertzPerUnit;
     };
     const Eq eqs[] = {
-        {kPart, 0, 0x2E}, {kPart, 15, 0x32}, {kPart, 7, 0x36},                  // part low, mid, high
-        {kCommon, 16, 1}, {kCommon, 16, 5}, {kCommon, 16, 9}, {kCommon, 16, 13}, {kCommon, 16, 17}, // master
+        {kPart, 0, 0x2E, 1}, {kPart, 15, 0x32, 1}, {kPart, 7, 0x36, 1},             // part low, mid, high
+        {kCommon, 16, 1, 1000}, {kCommon, 16, 5, 1000}, {kCommon, 16, 9, 1000}, // master
+        {kCommon, 16, 13, 1000}, {kCommon, 16, 17, 1000},
     };
-    const QRegularExpression form(QStringLiteral("^(\\d+) Hz$|^(\\d+\\.\\d) kHz$"));
+    const QRegularExpression hertz(QStringLiteral("^\\d+$"));
+    const QRegularExpression kilohertz(QStringLiteral("^\\d+\\.\\d{1,3}$"));
     for (const Eq& e : eqs) {
         const int lo = memory->GetIndParamMin(e.element, e.channel, e.parameter);
         const int hi = memory->GetIndParamMax(e.element, e.channel, e.parameter);
@@ -185,11 +191,11 @@ TEST_F(DisplayText, EqualiserFrequenciesShowHertzAndRise)
         double last = 0;
         for (int v = lo; v <= hi; ++v) {
             const QString t = text(e.element, e.channel, e.parameter, v);
-            const QRegularExpressionMatch m = form.match(t);
-            ASSERT_TRUE(m.hasMatch()) << e.element << '/' << e.parameter << " value " << v << ": \"" << t.toStdString()
-                                      << '"';
-            const double hz = m.captured(1).isEmpty() ? m.captured(2).toDouble() * 1000 : m.captured(1).toDouble();
+            ASSERT_TRUE((e.hertzPerUnit == 1 ? hertz : kilohertz).match(t).hasMatch())
+                << e.element << '/' << e.parameter << " value " << v << ": \"" << t.toStdString() << '"';
+            const double hz = t.toDouble() * e.hertzPerUnit;
             EXPECT_GT(hz, last) << t.toStdString();
+            EXPECT_NEAR(hz, 20.0 * std::pow(2.0, v / 6.0), hz * 0.06) << t.toStdString();
             last = hz;
         }
     }
