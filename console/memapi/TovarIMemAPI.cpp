@@ -179,8 +179,13 @@ int32_t TovarMemAPIFactory::QueryInterface(const Y_GUID& iid, void** object)
     TovarIMemAPI* created = nullptr;
     // Built on the GUI thread: the companion, its timers and the maps' objects live there.
     // Not under the shared lock: the GUI thread may meanwhile release the last object.
-    if (!runOnGuiThread([&created] { created = new TovarIMemAPI(nullptr, kIIDUnknown, false); },
-                        10000, true)) {
+    // The factory serves the host component: the object it makes runs inside a host.
+    if (!runOnGuiThread(
+            [&created] {
+                created = new TovarIMemAPI(nullptr, kIIDUnknown, false);
+                created->m_runningAsPlugIn = true;
+            },
+            10000, true)) {
         qCCritical(lcMemApi) << "the GUI thread did not build the memory-API object in time";
         return kFailure;
     }
@@ -408,6 +413,7 @@ int32_t TovarIMemAPI::MAPI_associate(TMIDIProxyInOut* proxy, IPrefsQuery_VANTREL
         if (proxy)
             proxy->setReceiveChannelMessages(true);
         m_prefs = prefs;
+        applyRemoteCtrlFlags(proxy != nullptr);
         if (m_memory)
             m_memory->SetMIDI(proxy, 1);
         if (!previous)
@@ -415,6 +421,21 @@ int32_t TovarIMemAPI::MAPI_associate(TMIDIProxyInOut* proxy, IPrefsQuery_VANTREL
         return kOk;
     }
     return kInvalidArgument;
+}
+
+void TovarIMemAPI::applyRemoteCtrlFlags(bool portsAssigned)
+{
+    CPrmCtrl* multi = m_memory ? m_memory->MultiMap() : nullptr;
+    if (!multi)
+        return;
+    // Inside a host the surface also serves the host's own programs: the editor takes
+    // it over only when its remote key is pressed.
+    const bool plugIn = m_runningAsPlugIn || multi->IsRunningAsPlugIn();
+    multi->SetRemoteCtrlFlags(plugIn, portsAssigned);
+    // The manager took the map's flag when the map was built, before this object knew
+    // where it runs; it takes plug-in mode now, before an attached surface is set up.
+    if (plugIn && !multi->RemoteCtrl().isPlugInMode())
+        multi->RemoteCtrl().Refresh(NS_Remote::kRefreshPlugInMode);
 }
 
 void TovarIMemAPI::autoSetRemotePorts()

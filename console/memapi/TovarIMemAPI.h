@@ -226,6 +226,9 @@ private:
     // Returns false (and leaves everything in place) when the worker did not stop.
     bool destroy();
     void autoSetRemotePorts();
+    // Under the API lock: the multi map's control-surface flags, from where this object
+    // runs and whether a surface bridge is associated.
+    void applyRemoteCtrlFlags(bool portsAssigned);
     void installChangeWaker();
     void applyPortPreferences(TMIDIProxyInOut* bridge, int inProperty, int outProperty,
                               int inNameProperty, int outNameProperty, int pair);
@@ -239,6 +242,8 @@ private:
     RecallLogic* m_recall = nullptr;
     QTranslator* m_translator = nullptr;
     bool m_destroying = false;
+    // Made by the factory for the host component: the editor runs as a plug-in.
+    bool m_runningAsPlugIn = false;
     // The worker, readable without the lock by the model's change waker.
     std::atomic<TovarMemAPITask*> m_task{nullptr};
 };

@@ -5,6 +5,7 @@
 #include "host/HostSurface.h"
 #include "host/SubstituteHost.h"
 #include "platform/MidiService.h"
+#include "platform/VirtualMidiBus.h"
 #include "simulator/SimulatedInstrument.h"
 #include "simulator/SimulatedSurface.h"
 #include <QCoreApplication>
@@ -84,7 +85,9 @@ TEST(HostSurface, PrintsTheSurfaceOnceForEachChange)
     EXPECT_NE(printed.find("lamps: REMOTE"), std::string::npos);
 }
 
-TEST(HostSurface, SecondPortPairFollowsTheEditorAndMovesTheInstrument)
+// The editor runs as a plug-in inside the host: the surface stays the host's, and
+// nothing is sent to it, until its remote key hands it to the editor.
+TEST(HostSurface, SecondPortPairWaitsForTheRemoteKeyThenFollowsTheEditorAndMovesTheInstrument)
 {
     NS_Host::HostOptions options;
     options.componentPath = QStringLiteral(VANTREL_HOST_COMPONENT_PATH);
@@ -97,6 +100,15 @@ TEST(HostSurface, SecondPortPairFollowsTheEditorAndMovesTheInstrument)
     ASSERT_NE(host.surface(), nullptr);
     NS_Simulator::SimulatedSurface& surface = host.surface()->surface();
 
+    // Connecting chose the surface's ports; whatever the editor sent on them has
+    // crossed the bus once it is idle.
+    if (auto* bus = dynamic_cast<NS_Platform::VirtualMidiBus*>(&NS_Platform::MidiService::system()))
+        ASSERT_TRUE(bus->waitUntilIdle(5000));
+    EXPECT_EQ(surface.messagesReceived(), 0) << "the editor took the surface without its remote key";
+    EXPECT_FALSE(surface.lamp(41));
+
+    surface.pressKey(41);
+    surface.releaseKey(41);
     host.runFor(10000, [&] { return surface.lamp(41) && surface.line(0).rfind("Part 1", 0) == 0; });
     EXPECT_TRUE(surface.remoteMode());
     EXPECT_TRUE(surface.lamp(41));
@@ -119,6 +131,11 @@ TEST(HostSurface, SecondPortPairFollowsTheEditorAndMovesTheInstrument)
     EXPECT_TRUE(arrived());
     host.runFor(10000, [&] { return surface.line(0).rfind("FADER", 0) == 0; });
     EXPECT_EQ(surface.line(1).substr(0, 3), "127");
+
+    // An application key hands the surface back to the host.
+    surface.tapKey(39);
+    host.runFor(10000, [&] { return !surface.lamp(41); });
+    EXPECT_FALSE(surface.lamp(41));
     EXPECT_TRUE(surface.faults().empty());
     host.stop(false);
     EXPECT_EQ(host.outstandingReferences(), 0);

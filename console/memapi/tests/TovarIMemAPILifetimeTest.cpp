@@ -180,6 +180,53 @@ TEST_F(MemApiLifetime, ObjectAskedForOnAnotherThreadIsBuiltAndOwnedByTheGuiThrea
     factory->Release();
 }
 
+// The object the factory makes for the host component runs inside a host: the surface
+// bridge is associated in plug-in mode and nothing goes to the surface until its remote
+// key. An object made directly keeps the map's own flag.
+TEST_F(MemApiLifetime, SurfaceOfTheFactorysObjectWaitsForItsRemoteKey)
+{
+    struct Case
+    {
+        const char* name;
+        bool fromFactory;
+    };
+    const Case cases[] = {{"made by the factory", true}, {"made directly", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        IUnknown* factory = nullptr;
+        TovarIMemAPI* api = nullptr;
+        if (c.fromFactory) {
+            factory = MemAPI_Factory();
+            void* out = nullptr;
+            ASSERT_EQ(factory->QueryInterface(NS_MemAPI::iidIMemAPI(), &out), 0);
+            api = static_cast<TovarIMemAPI*>(static_cast<IMemAPI*>(out));
+        } else {
+            api = new TovarIMemAPI(nullptr, Y_GUID(), false);
+        }
+        CPrmCtrl* multi = api->memory()->MultiMap();
+        ASSERT_NE(multi, nullptr);
+        CRemoteCtrlMng& surface = multi->RemoteCtrl();
+        ASSERT_FALSE(surface.isFailed()) << "no surface template in the bundle";
+        FakeBridge instrument, surfacePort;
+        api->MAPI_associate(&instrument, nullptr, 0, nullptr);
+        api->MAPI_associate(&surfacePort, nullptr, 1, nullptr);
+        EXPECT_EQ(multi->IsRunningAsPlugIn(), c.fromFactory);
+        EXPECT_TRUE(multi->IsRemotePortsAssigned());
+        EXPECT_EQ(surface.isPlugInMode(), c.fromFactory);
+        EXPECT_EQ(surface.isActive(), !c.fromFactory);
+        if (c.fromFactory)
+            EXPECT_EQ(surfacePort.writes, 0) << "the surface was set up without its remote key";
+        else
+            EXPECT_GT(surfacePort.writes, 0);
+        api->MAPI_associate(nullptr, nullptr, 1, nullptr);
+        EXPECT_FALSE(multi->IsRemotePortsAssigned());
+        api->MAPI_associate(nullptr, nullptr, 0, nullptr);
+        EXPECT_EQ(api->Release(), 0u);
+        if (factory)
+            factory->Release();
+    }
+}
+
 TEST_F(MemApiLifetime, AssociationMatrix)
 {
     ApiHandle api;
