@@ -325,7 +325,8 @@ int32_t SubstituteHost::recall(bool upload, uint32_t features)
 
 bool SubstituteHost::saveScreenshot(const QString& path)
 {
-    return m_window && m_window->saveContentImage(path);
+    // The picture's folder is made when it does not exist yet.
+    return m_window && QDir().mkpath(QFileInfo(path).absolutePath()) && m_window->saveContentImage(path);
 }
 
 void SubstituteHost::stop(bool save)
