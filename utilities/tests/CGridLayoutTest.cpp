@@ -2,6 +2,7 @@
 #include "utilities/CGridLayout_VANTREL_KXE.h"
 
 #include <QFrame>
+#include <QMetaType>
 #include <QSignalSpy>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -9,6 +10,10 @@
 #include <string>
 
 namespace {
+
+// The signal's argument is declared with QWidget incomplete, so its type is looked up
+// by name when a spy connects: without this the spy records no arguments.
+[[maybe_unused]] const int kWidgetPointerType = qRegisterMetaType<QWidget*>();
 
 class Boxes : public NS_Utilities::CGridLayout_VANTREL_KXE
 {
@@ -55,6 +60,7 @@ TEST_P(GridLayout, PlacesWidgetsLineByLineAndSizesTheFrame)
     EXPECT_EQ(created.count(), c.count);
     const QList<QWidget*> widgets = frame->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
     ASSERT_EQ(widgets.size(), c.count);
+    EXPECT_EQ(created.last().at(0).value<QWidget*>(), widgets.last());
     EXPECT_EQ(widgets.last()->pos(), c.last);
     EXPECT_EQ(frame->size(), c.frame);
 }
@@ -82,9 +88,12 @@ TEST(GridLayout, NullWidgetsAreAnnouncedAndTakeNoPlace)
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->parentWidget(), &parent);
     ASSERT_EQ(created.count(), 3);
-    EXPECT_EQ(created.at(1).at(0).value<QWidget*>(), nullptr);
     const QList<QWidget*> widgets = frame->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
     ASSERT_EQ(widgets.size(), 2);
+    // The skipped index is announced with no widget, the others with theirs.
+    EXPECT_EQ(created.at(0).at(0).value<QWidget*>(), widgets.at(0));
+    EXPECT_EQ(created.at(1).at(0).value<QWidget*>(), nullptr);
+    EXPECT_EQ(created.at(2).at(0).value<QWidget*>(), widgets.at(1));
     EXPECT_EQ(widgets.at(1)->pos(), QPoint(12, 0));
     grid.setParent(nullptr);
 }
