@@ -10,6 +10,7 @@
 #include "widgets/TCacheServer.h"
 
 #include <QBitmap>
+#include <QCache>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -30,6 +31,34 @@ constexpr int kVerticalSpan = 128; // wider ranges scale the vertical drag
 constexpr double kPi = 3.14159265358979323846;
 
 bool g_verticalMode = false;
+
+// The mask of a strip's first frame, keyed by the strip's pixmap and its division into
+// frames. A window holds dozens of dials on one strip: the heuristic mask is the
+// costliest part of making one, and it is the same for all of them. GUI thread only.
+struct MaskKey
+{
+    qint64 strip;
+    int columns;
+    int rows;
+    bool operator==(const MaskKey& other) const
+    {
+        return strip == other.strip && columns == other.columns && rows == other.rows;
+    }
+};
+
+size_t qHash(const MaskKey& key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.strip, key.columns, key.rows);
+}
+
+// A few strips are in use at a time; old ones drop out first.
+constexpr int kMaskCacheEntries = 32;
+
+QCache<MaskKey, QRegion>& maskCache()
+{
+    static QCache<MaskKey, QRegion> cache(kMaskCacheEntries);
+    return cache;
+}
 } // namespace
 
 struct CDial_VANTREL_KXE::CDial_PD
@@ -60,6 +89,8 @@ struct CDial_VANTREL_KXE::CDial_PD
     QPixmap face;
     bool faceValid = false;
     NS_BoundControl::TBlockedSignalRetry* retry = nullptr;
+    // A value has been shown (or its showing scheduled) since the dial was connected.
+    bool valueShown = false;
 };
 
 CDial_VANTREL_KXE::CDial_VANTREL_KXE(QWidget* parent, const char* name)
@@ -350,10 +381,17 @@ void CDial_VANTREL_KXE::updateMask()
         clearMask();
         return;
     }
+    const MaskKey key{d->combinedImage.cacheKey(), d->imageCategories, d->subImages};
+    if (const QRegion* known = maskCache().object(key)) {
+        setMask(*known);
+        return;
+    }
     QPixmap top = frame(0, 0);
     if (top.devicePixelRatio() != 1.0)
         top = top.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    setMask(QRegion(top.createHeuristicMask(true)));
+    auto* mask = new QRegion(top.createHeuristicMask(true));
+    setMask(*mask);
+    maskCache().insert(key, mask);
 }
 
 QSize CDial_VANTREL_KXE::sizeHint() const
@@ -464,6 +502,7 @@ void CDial_VANTREL_KXE::emitValueChanges(bool userChange)
 {
     if (!NS_BoundControl::bound(*this))
         return;
+    d->valueShown = true;
     int v = value();
     if (m_silent == 0 && userChange)
         v = changeMemApiValue();
@@ -519,6 +558,7 @@ void CDial_VANTREL_KXE::connectMemAPI()
     if (!NS_BoundControl::bound(*this))
         return;
     ++m_silent;
+    d->valueShown = false;
     NS_BoundControl::registerObserver(*this, false);
     process(nullptr, 0, 0);
     --m_silent;
@@ -553,7 +593,9 @@ void CDial_VANTREL_KXE::process(const uint8_t* rawData, int operation, uint32_t 
         setValue(v.value);
     }
     const int forced = d->forcedDisplay.exchange(0);
-    if (extra == 1 || forced > 0)
+    // A first value equal to the one held (a range set by the form clamps it to the
+    // minimum) runs no value change: its text is shown all the same.
+    if (extra == 1 || forced > 0 || !d->valueShown)
         emitValueChanges(false);
 }
 

@@ -218,11 +218,18 @@ void CFader_VANTREL_KXE::valueChange()
 {
     CSlider_VANTREL_KXE::valueChange();
     NS_BoundControl::writeUserChange(*this, value());
+    showValueText();
+    invalidateLook();
+}
+
+void CFader_VANTREL_KXE::showValueText()
+{
+    if (m_connected)
+        m_valueShown = true;
     if (signalsBlocked())
         m_textRetry->schedule(); // one more try 50 ms later, then dropped
     else
         emit_textualValueChange();
-    invalidateLook();
 }
 
 void CFader_VANTREL_KXE::emit_textualValueChange()
@@ -249,6 +256,7 @@ void CFader_VANTREL_KXE::acceptNum(double number)
 
 void CFader_VANTREL_KXE::connectMemAPI()
 {
+    m_valueShown = false;
     NS_BoundControl::registerObserver(*this, true);
 }
 
@@ -266,6 +274,13 @@ void CFader_VANTREL_KXE::process(const uint8_t* rawData, int operation, uint32_t
     const NS_BoundControl::TOperationValue v = NS_BoundControl::valueForOperation(*this, rawData, operation);
     TMemSilentHelper silent(m_silent, operation);
     setValue(v.value);
+    if (!m_valueShown) {
+        // The first value equalled the one held (0 before binding), so no value change
+        // ran: its place on the parameter's curve and its text are shown here.
+        rangeChange();
+        showValueText();
+        invalidateLook();
+    }
 }
 
 // ---- look

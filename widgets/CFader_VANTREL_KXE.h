@@ -100,6 +100,8 @@ private:
     bool hasThumb() const;
     QSize thumbCellSize() const;
     void invalidateLook();
+    // The text signal of the value held, retried once while the signals are blocked.
+    void showValueText();
 
     int m_subImages = 1;
     bool m_flip = false;
@@ -112,4 +114,6 @@ private:
     QPixmap m_look;
     bool m_lookValid = false;
     NS_BoundControl::TBlockedSignalRetry* m_textRetry = nullptr;
+    // A value has been shown since the control was connected.
+    bool m_valueShown = false;
 };

@@ -26,12 +26,14 @@ int CPixmapSwitcher_VANTREL_KXE::frameHeight() const
 void CPixmapSwitcher_VANTREL_KXE::setCombinedImage(const QPixmap& image)
 {
     m_combinedImage = image;
+    showCurrentFrame();
     NS_Utilities::geometry_change(this);
 }
 
 void CPixmapSwitcher_VANTREL_KXE::setnSubImages(int frames)
 {
     m_nSubImages = frames;
+    showCurrentFrame();
     updateDimensions();
 }
 
@@ -44,6 +46,7 @@ void CPixmapSwitcher_VANTREL_KXE::setnImageCategories(int categories)
 void CPixmapSwitcher_VANTREL_KXE::setUsesPalleteBitmap(bool uses)
 {
     m_usesPalleteBitmap = uses;
+    showCurrentFrame();
     updateDimensions();
 }
 
@@ -63,17 +66,25 @@ void CPixmapSwitcher_VANTREL_KXE::setCurrentImage(int index)
     if (index < 0 || index >= m_nSubImages || index == m_current)
         return;
     m_current = index;
-    if (m_usesPalleteBitmap) {
-        const int h = frameHeight();
-        QPixmap frame = m_combinedImage.copy(0, h * index, m_combinedImage.width(), h);
-        if (!frame.isNull()) {
-            frame.setDevicePixelRatio(m_combinedImage.devicePixelRatio());
-            setPixmap(frame);
-        }
-    } else {
+    if (m_usesPalleteBitmap)
+        showCurrentFrame();
+    else
         update();
-    }
     emit indexChanged(index);
+}
+
+void CPixmapSwitcher_VANTREL_KXE::showCurrentFrame()
+{
+    // The first frame is the current one from the start: without this the label would
+    // stay empty until another frame had been chosen.
+    if (!m_usesPalleteBitmap || m_current < 0 || m_current >= m_nSubImages)
+        return;
+    const int h = frameHeight();
+    QPixmap frame = m_combinedImage.copy(0, h * m_current, m_combinedImage.width(), h);
+    if (frame.isNull())
+        return;
+    frame.setDevicePixelRatio(m_combinedImage.devicePixelRatio());
+    setPixmap(frame);
 }
 
 void CPixmapSwitcher_VANTREL_KXE::toggleImage()

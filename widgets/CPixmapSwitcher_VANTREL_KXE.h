@@ -54,6 +54,8 @@ protected:
 private:
     // Frame height in device pixels of the image; 0 when there is none.
     int frameHeight() const;
+    // In the label-picture mode, hands the current frame to the label.
+    void showCurrentFrame();
 
     QPixmap m_combinedImage;
     int m_current = 0;

@@ -186,6 +186,10 @@ void CPullDownMenu_VANTREL_KXE::updateCheck(int id)
 
 void CPullDownMenu_VANTREL_KXE::changedTheMenu(int id)
 {
+    // The entry shown is the selected one: a first selection of the current entry
+    // changes no image below, so it is redrawn here.
+    if (d->selectedItem != id)
+        update();
     d->selectedItem = id;
     updateCheck(id);
     if (id >= 0)

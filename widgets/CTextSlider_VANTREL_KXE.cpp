@@ -217,6 +217,9 @@ void CTextSlider_VANTREL_KXE::process(const uint8_t* rawData, int operation, uin
         NS_BoundControl::valueForOperation(*this, rawData, operation);
     TMemSilentHelper quiet(m_silent, operation);
     setValue(v.value);
+    // A value equal to the one held (0 before the first) runs no value change: its
+    // text, for this channel, is made here, so a value of 0 never shows a blank field.
+    refreshValueText();
 }
 
 void CTextSlider_VANTREL_KXE::forceUpdate()
@@ -284,6 +287,17 @@ void CTextSlider_VANTREL_KXE::stringForValue(int value, QString& text)
 void CTextSlider_VANTREL_KXE::updateValueText()
 {
     stringForValue(value(), m_valueText);
+}
+
+void CTextSlider_VANTREL_KXE::refreshValueText()
+{
+    QString text = m_valueText;
+    stringForValue(value(), text);
+    if (text == m_valueText)
+        return;
+    m_valueText = text;
+    updateErasePixmap();
+    update();
 }
 
 // ---- value

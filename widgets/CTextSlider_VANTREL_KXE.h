@@ -137,6 +137,8 @@ private:
     // The divisor of the shown value: rangeDiv, or the sample rate below 1; never 0.
     double divisor(bool typed) const;
     void updateValueText();
+    // Makes the text of the value held and redraws only when it differs.
+    void refreshValueText();
     void updateErasePixmap();
 
     std::unique_ptr<CTextSliderPrivate> m_drag;

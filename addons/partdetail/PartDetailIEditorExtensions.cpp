@@ -25,20 +25,9 @@ int32_t PartDetailIEditorExtensions::EX_postInitialize(IMemAPI* api)
     connectMemAPI(api);
     api->MAPI_assignServer(this, m_part);
     collectControls();
-    showValueTexts();
     // Now that every control is bound, the voice decides once more what is shown.
     voicesChanged(0);
     return NS_MPStatus::ok;
-}
-
-void PartDetailIEditorExtensions::showValueTexts()
-{
-    // A value text computes its text when its value changes; a parameter whose value
-    // is the slider's first one (0) would otherwise stay blank.
-    for (CTextSlider_VANTREL_KXE* slider : findChildren<CTextSlider_VANTREL_KXE*>()) {
-        if (NS_DetailGrid::boundProxy(slider))
-            slider->forceUpdate();
-    }
 }
 
 void PartDetailIEditorExtensions::collectControls()
@@ -61,7 +50,6 @@ void PartDetailIEditorExtensions::setLayerNumber(int part)
     if (IMemAPI* api = memapi()) {
         api->MAPI_assignServer(this, part);
         collectControls();
-        showValueTexts();
         voicesChanged(0);
     }
 }

@@ -43,7 +43,6 @@ public slots:
 private:
     static uint32_t addressKey(int element, int parameter);
     void collectControls();
-    void showValueTexts();
 
     std::map<uint32_t, QPointer<QWidget>> m_controls;
 };
