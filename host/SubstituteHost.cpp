@@ -5,6 +5,7 @@
 #include "simulator/SimulatedInstrument.h"
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +14,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +32,11 @@ const char kSettingsOrganization[] = "halvorsk.example";
 const char kSettingsApplication[] = "VANTREL_KXE Tovar Editor";
 const char kSettingsInPort[] = "InGuid";
 const char kSettingsOutPort[] = "OutGuid";
+
+// The editor's start-up prompt for preset voices, and how often a run with nobody at it
+// looks for it.
+const char kPresetPromptName[] = "PresetReceiveDialog";
+constexpr int kPromptWatchMs = 10;
 
 // The editor's document record is never larger.
 constexpr qint64 kMaxProjectBytes = 16 * 1024 * 1024 + 64;
@@ -221,6 +228,8 @@ bool SubstituteHost::start()
     m_page->Activate(m_window->handle(), &rect, false);
     m_page->Show(1);
     m_window->show();
+    if (m_options.closePresetPrompt)
+        watchPresetPrompt();
     runFor(0);
     m_startupMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - m_started).count();
 
@@ -267,6 +276,18 @@ bool SubstituteHost::saveEditorScreenshots(const QString& folder)
         std::printf("editor window: %s\n", qPrintable(QDir(folder).filePath(name)));
     std::fflush(stdout);
     return ok;
+}
+
+void SubstituteHost::watchPresetPrompt()
+{
+    // The prompt runs its own modal loop, in which the toolkit's timers still fire.
+    m_promptWatch = std::make_unique<QTimer>();
+    QObject::connect(m_promptWatch.get(), &QTimer::timeout, [] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog && dialog->objectName() == QLatin1String(kPresetPromptName))
+            dialog->reject();
+    });
+    m_promptWatch->start(kPromptWatchMs);
 }
 
 void SubstituteHost::seedDefaultInstrument()
@@ -360,6 +381,8 @@ void SubstituteHost::stop(bool save)
     // early once the toolkit the component started has gone.
     const bool ownsToolkit = QCoreApplication::instance() != nullptr && !m_idle;
     runFor(m_options.settleMs, [ownsToolkit] { return ownsToolkit && QCoreApplication::instance() == nullptr; });
+    // Until here: the prompt may still come while the component lets go.
+    m_promptWatch.reset();
     m_endpoint.reset();
     m_surface.reset();
     if (m_instrument)

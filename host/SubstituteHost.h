@@ -15,6 +15,7 @@
 #include <memory>
 
 class PlatformWindow;
+class QTimer;
 
 namespace NS_Simulator {
 class SimBusEndpoint;
@@ -57,6 +58,10 @@ struct HostOptions
     int settleMs = 2000;
     // The component's factory when it is linked in rather than loaded (tests).
     MacLoaderFactoryFunction factory = nullptr;
+    // Close the editor's start-up prompt for the instrument's preset voices (a modal
+    // dialog it shows while it has none) as a user would: a run with nobody at it is
+    // never held by it. A person at the program answers it.
+    bool closePresetPrompt = true;
 };
 
 class SubstituteHost
@@ -116,6 +121,7 @@ public:
 private:
     bool fail(const QString& message);
     void seedDefaultInstrument();
+    void watchPresetPrompt();
     void printMeasurements();
 
     HostOptions m_options;
@@ -142,6 +148,7 @@ private:
     double m_startupMs = 0;
     std::chrono::steady_clock::time_point m_started;
     std::function<void()> m_idle;
+    std::unique_ptr<QTimer> m_promptWatch;
 };
 
 } // namespace NS_Host

@@ -93,6 +93,15 @@ int main(int argc, char** argv)
             return 64;
         }
     }
+    // A run that ends by itself has nobody to answer the editor's start-up prompt,
+    // unless the prompt is the window asked for.
+    const bool unattended = !options.screenshotPath.isEmpty() || !options.screenshotDir.isEmpty()
+                            || options.runForMs > 0 || options.measure;
+    bool promptAsked = false;
+    for (const NS_Host::EditorRequest& request : options.openEditors)
+        if (NS_Host::shortNameOf(request.module) == QLatin1String("dialogs") && request.id == 9)
+            promptAsked = true;
+    options.closePresetPrompt = unattended && !promptAsked;
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
     NS_Host::SubstituteHost host(options);

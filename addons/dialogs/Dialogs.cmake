@@ -36,4 +36,12 @@ if(VANTREL_TESTS)
       VANTREL_HOST_PROGRAM="$<TARGET_FILE:vantrel_host>"
       VANTREL_MANUAL_PATH="${dialogs_manual}")
   endif()
+  # The dialogs' own logic against a fake memory API and voice data, for memory models
+  # the shipped data folder never gives: the add-on's sources compiled once more.
+  vantrel_sources(dialogs_srcs ${CMAKE_CURRENT_LIST_DIR})
+  vantrel_tests(dialogs_unit_tests DIRS ${CMAKE_CURRENT_LIST_DIR}/tests/unit LINKS ${addon_links})
+  if(TARGET dialogs_unit_tests)
+    target_sources(dialogs_unit_tests PRIVATE ${dialogs_srcs})
+    set_target_properties(dialogs_unit_tests PROPERTIES AUTOUIC ON)
+  endif()
 endif()

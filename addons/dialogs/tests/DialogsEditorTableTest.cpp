@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
+#include <QWidget>
+#include <memory>
 
 namespace {
 
@@ -159,9 +161,16 @@ TEST(DialogsAddOnLibrary, WithoutInitialisationMakesNoWindowAndAnswersEveryEvent
 {
     AddOn addOn;
     ASSERT_NE(addOn.object, nullptr);
-    for (const int id : {0, 3, 8, 9, 10, 16, 35, 51}) {
+    for (const int id : {0, 16, 35, 51}) {
         int32_t status = -1;
         EXPECT_EQ(addOn.object->GP_create(id, &status), nullptr) << id;
+        EXPECT_EQ(status, 0) << id;
+    }
+    // The dialogs are made all the same; without a memory API they never show.
+    for (const int id : {3, 8, 9, 10, 17, 37, 38, 39, 42, 46}) {
+        int32_t status = -1;
+        std::unique_ptr<QWidget> window(addOn.object->GP_create(id, &status));
+        EXPECT_NE(window, nullptr) << id;
         EXPECT_EQ(status, 0) << id;
     }
     for (const unsigned event : {1u, 3u, 99u})

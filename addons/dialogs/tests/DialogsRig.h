@@ -140,13 +140,17 @@ protected:
             pumpToolkit();
     }
 
-    void startHost()
+    // presetVoices: what preference 518 says before the first page settles (whatever
+    // preset data earlier runs left in the data folder): 0 makes the editor ask for the
+    // preset voices 250 ms after its saved windows.
+    void startHost(int presetVoices = 1)
     {
         m_host = std::make_unique<NS_Host::SubstituteHost>(m_options);
         m_host->setIdleHook(&pumpToolkit);
         ASSERT_TRUE(m_host->start()) << qPrintable(m_host->error());
         m_component = dynamic_cast<CompIMPInitialise_VANTREL_KXE*>(m_host->component());
         ASSERT_NE(m_component, nullptr);
+        m_component->preferences()->setProperty(NS_TovarMemAPI::kPrefPresetVoices, presetVoices);
         m_server = m_component->uiServer();
         ASSERT_NE(m_server, nullptr);
         m_api = m_component->memAPI();

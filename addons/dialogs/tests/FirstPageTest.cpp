@@ -55,6 +55,19 @@ struct DialogsLog
     }
 };
 
+// When the preset receive dialog is first shown, on the same clock.
+struct PresetPromptSeen : QObject
+{
+    qint64 shownAt = -1;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && shownAt < 0
+            && watched->objectName() == QLatin1String("PresetReceiveDialog"))
+            shownAt = DialogsLog::clock.elapsed();
+        return false;
+    }
+};
+
 class FirstPage : public DialogsRig
 {
 };
@@ -86,8 +99,14 @@ TEST_F(FirstPage, ToolbarFirstThenThePresetReceiveStep250msAfterTheSavedWindows)
     DialogsLog::lines.clear();
     QLoggingCategory::setFilterRules(QStringLiteral("tovar.dialogs.debug=true"));
     const QtMessageHandler previous = qInstallMessageHandler(&DialogsLog::handler);
-    startHost();
+    // Without preset voice data the step shows the preset receive dialog (which the
+    // host closes, as nobody is at it).
+    PresetPromptSeen seen;
+    qApp->installEventFilter(&seen);
+    startHost(0);
     ASSERT_TRUE(pumpUntil([] { return DialogsLog::timeOf(QStringLiteral("opening the preset")) >= 0; }, 3000));
+    ASSERT_TRUE(pumpUntil([&] { return seen.shownAt >= 0; }, 3000));
+    qApp->removeEventFilter(&seen);
     qInstallMessageHandler(previous);
     QLoggingCategory::setFilterRules(QString());
 
@@ -95,8 +114,7 @@ TEST_F(FirstPage, ToolbarFirstThenThePresetReceiveStep250msAfterTheSavedWindows)
     const qint64 preset = DialogsLog::timeOf(QStringLiteral("opening the preset"));
     ASSERT_GE(reopened, 0);
     EXPECT_GE(preset - reopened, 250);
-    // Until its dialog is built, editor 9 opens nothing.
-    EXPECT_GE(DialogsLog::timeOf(QStringLiteral("editor 9 makes nothing")), preset);
+    EXPECT_GE(seen.shownAt, preset);
 
     QToolBar* bar = toolbar();
     ASSERT_NE(bar, nullptr);
