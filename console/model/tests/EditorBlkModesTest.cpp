@@ -273,6 +273,13 @@ INSTANTIATE_TEST_SUITE_P(
                       "needs solo_mode, mute_mode, midi_format and size"},
         BrokenCase{"SoloMuteUnknownCategory", {{"mute_mode=1\nmidi_format=0\n", "mute_mode=1\nmidi_format=9\n"}}, "",
                       "solo_mute_info", "address category 9 has no address length"},
+        BrokenCase{"DisplayTableAbsent", {{"0=Modes\n1=FxTypes", "0=Modes\n1=NoTable"}}, "", "NoTable",
+                   "missing table section"},
+        BrokenCase{"DisplayTableWithoutKeyLength", {{"[Modes]\nszPrm=1\n", "[Modes]\n"}}, "", "Modes",
+                   "missing or bad szPrm"},
+        BrokenCase{"DisplayTableWithoutSize", {{"[Modes]\nszPrm=1\nsize=3\n", "[Modes]\nszPrm=1\n"}}, "", "Modes",
+                   "missing or bad size"},
+        BrokenCase{"DisplayTableMissingRow", {{"2=01,Layer\n", ""}}, "", "Modes", "missing row 2"},
         BrokenCase{"SoloMuteNegativeParts", {{"midi_format=0\nsize=16\n0=370000", "midi_format=0\nsize=-1\n0=370000"}},
                       "", "solo_mute_info", "bad part count"}),
     [](const ::testing::TestParamInfo<BrokenCase>& info) { return std::string(info.param.name); });
