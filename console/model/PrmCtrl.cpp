@@ -171,9 +171,17 @@ bool CPrmCtrl::MakeList()
     return true;
 }
 
+QString CPrmCtrl::PresetCacheFile() const
+{
+    const QString overridden = qEnvironmentVariable("VANTREL_PRESET_CACHE");
+    if (!overridden.isEmpty())
+        return overridden;
+    return DataFolder() + QLatin1Char('/') + QLatin1String(kPresetFile);
+}
+
 bool CPrmCtrl::LoadPresetVoice()
 {
-    return LoadPresetVoice(DataFolder() + QLatin1Char('/') + QLatin1String(kPresetFile));
+    return LoadPresetVoice(PresetCacheFile());
 }
 
 bool CPrmCtrl::LoadPresetVoice(const QString& file)
@@ -183,7 +191,7 @@ bool CPrmCtrl::LoadPresetVoice(const QString& file)
 
 void CPrmCtrl::StorePresetVoice()
 {
-    StorePresetVoice(DataFolder() + QLatin1Char('/') + QLatin1String(kPresetFile));
+    StorePresetVoice(PresetCacheFile());
 }
 
 void CPrmCtrl::StorePresetVoice(const QString& file)

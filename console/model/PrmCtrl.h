@@ -92,6 +92,9 @@ public:
     bool IsBulkOutRunning() const { return m_bulkOutRunning; }
 
     // ---- preset voices (voice map)
+    // The preset voice cache: the data folder's "TOVAR-VANTPRESETS", or the file that
+    // VANTREL_PRESET_CACHE names (tests give each process its own).
+    QString PresetCacheFile() const;
     bool LoadPresetVoice();
     bool LoadPresetVoice(const QString& folder);
     void StorePresetVoice();

@@ -45,12 +45,12 @@ protected:
         EXPECT_TRUE(m_lastDialogRan);
         EXPECT_TRUE(m_lastDialogDeleted);
     }
-    // The editor's cache of the preset voices, which a preset receive writes into the
-    // data folder; put back as it was after the test.
+    // The editor's cache of the preset voices, which a preset receive writes; put back
+    // as it was after the test.
     QString presetCache() const
     {
         CPrmCtrl* map = dynamic_cast<TovarIMemAPI*>(m_api)->memory()->VoiceMap();
-        return map ? map->DataFolder() + QStringLiteral("/TOVAR-VANTPRESETS") : QString();
+        return map ? map->PresetCacheFile() : QString();
     }
 };
 
