@@ -1,4 +1,5 @@
 #include "console/memapi/RecallLogic.h"
+#include "console/memapi/MemApiLock.h"
 #include "console/memapi/MemApiLogging.h"
 #include "console/memapi/TovarIMemAPI.h"
 #include "console/memapi/TovarIMemAPIQObject_VANTREL_KXE.h"
@@ -328,8 +329,10 @@ void RecallLogic::cancel()
         QMutexLocker locker(&m_queueMutex);
         m_queue.clear();
     }
-    if (m_memory)
+    if (m_memory) {
+        MemApiLock lock(m_api);
         m_memory->stopBulkRequest();
+    }
     if (m_done > 0)
         emit recallComplete(m_upload, m_received, m_current);
     reset();
@@ -403,10 +406,12 @@ void RecallLogic::recall_next_feature(int interval)
         else
             m_received = true;
     }
-    if (!m_upload && recall_feature::m_usingSpecialBulkRequest)
+    if (!m_upload && recall_feature::m_usingSpecialBulkRequest) {
         QCoreApplication::postEvent(this, new SpecialBulkRequestTimerStartEvent(feature));
-    else
+    } else {
+        MemApiLock lock(m_api);
         feature->recall(m_memory, m_upload, this, interval);
+    }
 }
 
 void RecallLogic::update_text(const QString& name)
@@ -445,8 +450,10 @@ void RecallLogic::update_progress(int percent, int section)
     if (m_currentFeature && m_currentFeature->IsThereIncludedFeature()
         && m_currentFeature->IsThereRemainingFeature())
         return;
-    if (m_memory)
+    if (m_memory) {
+        MemApiLock lock(m_api);
         m_memory->stopBulkRequest();
+    }
     m_nextStepPending = true;
     bool queueEmpty;
     {
@@ -489,7 +496,12 @@ void RecallLogic::timeOut()
         cancel();
         return;
     }
-    if (m_memory->continueBulkSend() && !m_nextStepPending)
+    bool more = false;
+    {
+        MemApiLock lock(m_api);
+        more = m_memory->continueBulkSend();
+    }
+    if (more && !m_nextStepPending)
         m_timer->start(m_interval);
 }
 
@@ -560,8 +572,10 @@ void RecallLogic::identityReplyTimeOut()
 void RecallLogic::specialBulkRequestTimeouted()
 {
     recall_feature::m_usingSpecialBulkRequest = false;
-    if (m_currentFeature && m_memory)
+    if (m_currentFeature && m_memory) {
+        MemApiLock lock(m_api);
         m_currentFeature->recall(m_memory, m_upload, this, m_interval);
+    }
 }
 
 void RecallLogic::customEvent(QEvent* e)
@@ -584,14 +598,18 @@ void RecallLogic::customEvent(QEvent* e)
             m_identityHandled = false;
         }
         m_identityTimer->start(scaled(kIdentityMs));
-        if (m_memory)
+        if (m_memory) {
+            MemApiLock lock(m_api);
             m_memory->sendIdentityReqBulk(this);
+        }
         break;
     case kSpecialRequest: {
         recall_feature* feature = static_cast<SpecialBulkRequestTimerStartEvent*>(e)->m_feature;
         m_specialTimer->start(scaled(kSpecialRequestMs));
-        if (feature && m_memory)
+        if (feature && m_memory) {
+            MemApiLock lock(m_api);
             feature->recall(m_memory, m_upload, this, m_interval);
+        }
         break;
     }
     case kTimerStop:

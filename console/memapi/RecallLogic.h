@@ -5,7 +5,8 @@
 // a receive watchdog, paced uploads after an identity check, and a completion
 // report to the GUI-thread companion. Lives on the GUI thread; recall() may be
 // called from another thread, which then waits (bounded) until the run ends.
-// Lock order: the queue mutex, then the identity mutex.
+// Lock order: the memory-API lock (held around every call into the bulk engines),
+// then the queue mutex, then the identity mutex.
 #include "vantrel_kxe21_console_export.h"
 #include <QEvent>
 #include <QMutex>

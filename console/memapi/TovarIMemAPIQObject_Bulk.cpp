@@ -1,6 +1,9 @@
 // The companion's bulk commands: requests with one retry, paced sends after an
 // identity check, audition dumps, and the progress and error signals.
+// Every call into the bulk engines holds the memory-API lock (MemApiLock): the pump
+// thread parses replies into the same engines under it.
 #include "console/libfile/LibraryFile.h"
+#include "console/memapi/MemApiLock.h"
 #include "console/memapi/TovarIMemAPI.h"
 #include "console/memapi/TovarIMemAPIQObject_VANTREL_KXE.h"
 #include "console/model/PrmCtrl.h"
@@ -41,8 +44,12 @@ void Companion::requestPresetVoiceBulk()
     CSynthMemory* model = memory();
     if (!model)
         return;
+    const int interval = getTransmitInterval();
+    // Held until the retry is armed: the first reply, which disarms it, is parsed under
+    // the same lock and so always comes after.
+    MemApiLock lock(m_api);
     if (m_requestStateNow.load() == 0) {
-        model->requestPresetVoiceBulk(this, getTransmitInterval());
+        model->requestPresetVoiceBulk(this, interval);
         m_requestStateNow = 1;
         connect(m_requestTimer, &QTimer::timeout, this, &Companion::requestPresetVoiceBulk, Qt::UniqueConnection);
         startTimer(m_requestTimer, scaledMs(kRequestRetryMs));
@@ -59,8 +66,10 @@ void Companion::requestMultiBulk()
     CSynthMemory* model = memory();
     if (!model)
         return;
+    const int interval = getTransmitInterval();
+    MemApiLock lock(m_api);
     if (m_requestStateNow.load() == 0) {
-        model->requestMultiBulk(this, getTransmitInterval());
+        model->requestMultiBulk(this, interval);
         m_requestStateNow = 1;
         connect(m_requestTimer, &QTimer::timeout, this, &Companion::requestMultiBulk, Qt::UniqueConnection);
         startTimer(m_requestTimer, scaledMs(kRequestRetryMs));
@@ -76,11 +85,13 @@ void Companion::requestUserVoiceBulk(int bank)
     CSynthMemory* model = memory();
     if (!model)
         return;
+    const int interval = getTransmitInterval();
+    MemApiLock lock(m_api);
     if (m_requestStateNow.load() == 0) {
         if (bank < 0)
             return;
         g_lastUserVoiceBank = bank;
-        model->requestUserVoiceBulk(bank, this, getTransmitInterval());
+        model->requestUserVoiceBulk(bank, this, interval);
         m_requestStateNow = 1;
         connect(m_requestTimer, &QTimer::timeout, this, &Companion::specialBulkRequestTimeOuted,
                 Qt::UniqueConnection);
@@ -163,8 +174,11 @@ void Companion::stopBulkRequest()
         unhook();
     else
         QMetaObject::invokeMethod(this, unhook, Qt::QueuedConnection);
-    if (CSynthMemory* model = memory())
+    // After the companion's mutex: the memory-API lock comes first in the lock order.
+    if (CSynthMemory* model = memory()) {
+        MemApiLock lock(m_api);
         model->stopBulkRequest();
+    }
 }
 
 // ---- sends
@@ -174,8 +188,11 @@ void Companion::sendMultiBulk()
     CSynthMemory* model = memory();
     if (!model)
         return;
-    m_lastSendProgress = 0;
-    model->sendMultiBulk(this);
+    {
+        MemApiLock lock(m_api);
+        m_lastSendProgress = 0;
+        model->sendMultiBulk(this);
+    }
     m_bulkPacing = 0;
     startTimer(m_bulkSendTimer, 0);
 }
@@ -189,7 +206,10 @@ void Companion::sendUserVoiceBulk(int bank)
     if (state == 0 && !m_identityTimer->isActive()) {
         m_bankAwaitingIdentity = bank;
         connect(this, &Companion::identityReplyChecked, this, &Companion::sendUserVoiceBulk, Qt::UniqueConnection);
-        model->sendIdentityReqBulk(this);
+        {
+            MemApiLock lock(m_api);
+            model->sendIdentityReqBulk(this);
+        }
         startTimer(m_identityTimer, scaledMs(kIdentityReplyMs));
         return;
     }
@@ -201,8 +221,11 @@ void Companion::sendUserVoiceBulk(int bank)
         m_bulkPacing = std::max(getTransmitInterval(), kMinimumPacingAfterTimeOut);
     m_identityStateNow = 0;
     disconnect(this, &Companion::identityReplyChecked, this, &Companion::sendUserVoiceBulk);
-    m_lastSendProgress = 0;
-    model->sendUserVoiceBulk(bank, this);
+    {
+        MemApiLock lock(m_api);
+        m_lastSendProgress = 0;
+        model->sendUserVoiceBulk(bank, this);
+    }
     startTimer(m_bulkSendTimer, m_bulkPacing);
 }
 
@@ -229,7 +252,16 @@ void Companion::identityReplyTimeOut()
 void Companion::bulkTimer()
 {
     CSynthMemory* model = memory();
-    if (model && model->continueBulkSend())
+    if (!model)
+        return;
+    bool more = false;
+    {
+        // The step that ends a send reports 100 from inside: stopBulkRequest then
+        // takes the companion's mutex after this lock, as the lock order wants.
+        MemApiLock lock(m_api);
+        more = model->continueBulkSend();
+    }
+    if (more)
         startTimer(m_bulkSendTimer, m_bulkPacing);
 }
 
@@ -240,7 +272,12 @@ void Companion::monitorImportVoice(void* handle, short bank, short voice)
     CSynthMemory* model = memory();
     if (!model || !handle || bank < 0 || voice < 0)
         return;
-    if (model->BulkDumpImportLibraryVoice(static_cast<CLibraryFile*>(handle), bank, voice, this)) {
+    bool queued = false;
+    {
+        MemApiLock lock(m_api);
+        queued = model->BulkDumpImportLibraryVoice(static_cast<CLibraryFile*>(handle), bank, voice, this);
+    }
+    if (queued) {
         m_bulkPacing = 0;
         startTimer(m_bulkSendTimer, 0);
     }
@@ -251,7 +288,12 @@ void Companion::monitorVoice(short bank, short voice)
     CSynthMemory* model = memory();
     if (!model || bank < 0 || voice < 0)
         return;
-    if (model->BulkDumpVoice(bank, voice, this)) {
+    bool queued = false;
+    {
+        MemApiLock lock(m_api);
+        queued = model->BulkDumpVoice(bank, voice, this);
+    }
+    if (queued) {
         m_bulkPacing = 0;
         startTimer(m_bulkSendTimer, 0);
     }
@@ -263,10 +305,15 @@ void Companion::monitorEditBuffVoice(short a, short)
     CPrmCtrl* map = model ? model->VoiceMap() : nullptr;
     if (!map || a < 0)
         return;
-    short type = 0, category = 0, voice = 0;
-    if (map->GetEditBufferInfo(type, category, voice) != 0)
-        return;
-    if (model->BulkDumpEditBuffer(this, a)) {
+    bool queued = false;
+    {
+        MemApiLock lock(m_api);
+        short type = 0, category = 0, voice = 0;
+        if (map->GetEditBufferInfo(type, category, voice) != 0)
+            return;
+        queued = model->BulkDumpEditBuffer(this, a);
+    }
+    if (queued) {
         m_bulkPacing = 0;
         startTimer(m_bulkSendTimer, 0);
     }
