@@ -76,7 +76,7 @@ void writeSeeds(const QString& folder)
     // A parameter change expected as one read; a dump cut over three reads with a
     // clock byte inside; stray data before a dump; channel input behind a dump.
     writeSeed(folder, "one_dump", QByteArray("\x4A\xF0\x43\x10\x7F\x00\x37\x03\x0E\x40\xF7", 11));
-    writeSeed(folder, "dump_in_pieces",
+    writeSeed(folder, "dump_split",
               QByteArray("\x42\xF0\x43\x00\x43\x7F\x00\xF8\x02\x41\x11\xF7", 12));
     writeSeed(folder, "stray_data", QByteArray("\x45\x01\x02\x03\xF0\x10\xF7", 7));
     writeSeed(folder, "channel_after_dump", QByteArray("\x05\xF0\x7E\x7F\xF7\xB0\x07\x64", 8));

@@ -2,7 +2,7 @@
 #include "RcParamInfo.h"
 #include "RemoteMessages.h"
 #include "RemotePageTree.h"
-#include "RemoteSpecialPrm.h"
+#include "RemoteFunctionItems.h"
 #include "RemoteTemplate.h"
 #include "console/model/PrmCtrl.h"
 #include "console/model/SynthMemory.h"
@@ -392,7 +392,7 @@ void CRemoteCtrlMng::ReadFaders()
             break;
         int32_t v = 0;
         int size = 0;
-        if (CRemoteSpecialPrm::ReadValue(m_map, short(m_tpl->faderCategory),
+        if (CRemoteFunctionItems::ReadValue(m_map, short(m_tpl->faderCategory),
                                          reinterpret_cast<const unsigned char*>(a->constData()), v, size)) {
             m_parts[size_t(p)].fader = uint32_t(NS_RemoteMsg::valueToFader(v));
             m_parts[size_t(p)].moved = false;
@@ -401,7 +401,7 @@ void CRemoteCtrlMng::ReadFaders()
     int32_t v = 0;
     int size = 0;
     if (!m_tpl->masterAddress.isEmpty()
-        && CRemoteSpecialPrm::ReadValue(m_map, short(m_tpl->masterCategory),
+        && CRemoteFunctionItems::ReadValue(m_map, short(m_tpl->masterCategory),
                                         reinterpret_cast<const unsigned char*>(m_tpl->masterAddress.constData()), v,
                                         size))
         m_masterFader = uint32_t(NS_RemoteMsg::valueToFader(v));
@@ -1102,7 +1102,7 @@ void CRemoteCtrlMng::WriteFader(int part)
     p.address = address;
     p.kind = 16;
     Value v;
-    Apply(p, CRemoteSpecialPrm::Absolute, NS_RemoteMsg::faderToValue(int(position)), false, v);
+    Apply(p, CRemoteFunctionItems::Absolute, NS_RemoteMsg::faderToValue(int(position)), false, v);
 }
 
 void CRemoteCtrlMng::TurnKnob(int knob, int steps)
@@ -1119,12 +1119,12 @@ void CRemoteCtrlMng::TurnKnob(int knob, int steps)
         const uint32_t mask = m_tpl->masks[size_t(item->bitMask)].mask;
         int32_t cur = 0;
         int size = 0;
-        if (!CRemoteSpecialPrm::ReadValue(m_map, short(p.category), a, cur, size))
+        if (!CRemoteFunctionItems::ReadValue(m_map, short(p.category), a, cur, size))
             return;
         const int32_t next = steps < 0 ? int32_t(uint32_t(cur) & ~mask) : int32_t(uint32_t(cur) | mask);
-        Apply(p, CRemoteSpecialPrm::Absolute, next, true, v);
+        Apply(p, CRemoteFunctionItems::Absolute, next, true, v);
     } else {
-        Apply(p, CRemoteSpecialPrm::Relative, steps, true, v);
+        Apply(p, CRemoteFunctionItems::Relative, steps, true, v);
     }
     ShowChangedValue(*item);
 }
@@ -1143,20 +1143,20 @@ void CRemoteCtrlMng::PressKnob(int knob)
     const uint32_t mask = masked ? m_tpl->masks[size_t(item->bitMask)].mask : 0;
     int32_t cur = 0;
     int size = 0;
-    const bool readable = CRemoteSpecialPrm::ReadValue(m_map, short(p.category), a, cur, size);
+    const bool readable = CRemoteFunctionItems::ReadValue(m_map, short(p.category), a, cur, size);
     if (Held(kKeyModifier)) {
         if (!masked) {
-            Apply(p, CRemoteSpecialPrm::Default, 0, true, v);
+            Apply(p, CRemoteFunctionItems::Default, 0, true, v);
         } else if (readable) {
             int32_t def = 0;
-            CRemoteSpecialPrm::ReadValue(m_map, short(p.category), a, def, size, true);
-            Apply(p, CRemoteSpecialPrm::Absolute, int32_t((uint32_t(cur) & ~mask) | (uint32_t(def) & mask)), true, v);
+            CRemoteFunctionItems::ReadValue(m_map, short(p.category), a, def, size, true);
+            Apply(p, CRemoteFunctionItems::Absolute, int32_t((uint32_t(cur) & ~mask) | (uint32_t(def) & mask)), true, v);
         }
     } else if (!masked) {
-        Apply(p, CRemoteSpecialPrm::Absolute, readable && cur == 0 ? 1 : 0, true, v);
+        Apply(p, CRemoteFunctionItems::Absolute, readable && cur == 0 ? 1 : 0, true, v);
     } else if (readable) {
         const bool anySet = (uint32_t(cur) & mask) != 0;
-        Apply(p, CRemoteSpecialPrm::Absolute, int32_t(anySet ? uint32_t(cur) & ~mask : uint32_t(cur) | mask), true, v);
+        Apply(p, CRemoteFunctionItems::Absolute, int32_t(anySet ? uint32_t(cur) & ~mask : uint32_t(cur) | mask), true, v);
     }
     ShowChangedValue(*item);
 }
@@ -1167,9 +1167,9 @@ bool CRemoteCtrlMng::Apply(const _RCPARAM_INFO& p, int mode, int step, bool long
     if (!m_map || !p.address || !m_map->GetPrmInfo(short(p.category), p.address, info))
         return false;
     const short cat = short(p.category);
-    if (CRemoteSpecialPrm::IsSpecial(p.kind)) {
-        CRemoteSpecialPrm special(m_map, m_pVoiceBanks, m_tpl->selectLists);
-        CRemoteSpecialPrm::Result r;
+    if (CRemoteFunctionItems::IsSpecial(p.kind)) {
+        CRemoteFunctionItems special(m_map, m_pVoiceBanks, m_tpl->selectLists);
+        CRemoteFunctionItems::Result r;
         if (special.Change(p, mode, step, longText, r)) {
             SetLastChanged(p.address);
             emit openGuiWindow(-1, -1, -1);
@@ -1181,10 +1181,10 @@ bool CRemoteCtrlMng::Apply(const _RCPARAM_INFO& p, int mode, int step, bool long
     }
     int32_t value = 0;
     int size = 0;
-    if (mode == CRemoteSpecialPrm::Relative) {
+    if (mode == CRemoteFunctionItems::Relative) {
         int32_t cur = 0, lo = 0, hi = 0;
         unsigned char bound[4] = {};
-        if (!CRemoteSpecialPrm::ReadValue(m_map, cat, p.address, cur, size))
+        if (!CRemoteFunctionItems::ReadValue(m_map, cat, p.address, cur, size))
             return false;
         if (m_map->MidiToDataMin(cat, p.address, bound))
             lo = CPrmCtrl::GetCnvData(size, bound);
@@ -1192,15 +1192,15 @@ bool CRemoteCtrlMng::Apply(const _RCPARAM_INFO& p, int mode, int step, bool long
         if (m_map->MidiToDataMax(cat, p.address, bound))
             hi = CPrmCtrl::GetCnvData(size, bound);
         value = int32_t(std::clamp<long>(long(cur) + step, std::min(lo, hi), std::max(lo, hi)));
-    } else if (mode == CRemoteSpecialPrm::Absolute) {
+    } else if (mode == CRemoteFunctionItems::Absolute) {
         value = step;
-    } else if (mode == CRemoteSpecialPrm::Default) {
-        if (!CRemoteSpecialPrm::ReadValue(m_map, cat, p.address, value, size, true))
+    } else if (mode == CRemoteFunctionItems::Default) {
+        if (!CRemoteFunctionItems::ReadValue(m_map, cat, p.address, value, size, true))
             return false;
     } else {
         return false;
     }
-    if (CRemoteSpecialPrm::WriteValue(m_map, cat, p.address, value))
+    if (CRemoteFunctionItems::WriteValue(m_map, cat, p.address, value))
         SetLastChanged(p.address);
     emit openGuiWindow(-1, -1, -1);
     return ReadParam(p, 0, longText, out);
@@ -1212,9 +1212,9 @@ bool CRemoteCtrlMng::ReadParam(const _RCPARAM_INFO& p, int mode, bool longText, 
     if (!m_map || !p.address || !m_map->GetPrmInfo(short(p.category), p.address, info))
         return false;
     const short cat = short(p.category);
-    if (mode != CRemoteSpecialPrm::Default && CRemoteSpecialPrm::IsSpecial(p.kind)) {
-        CRemoteSpecialPrm special(m_map, m_pVoiceBanks, m_tpl->selectLists);
-        CRemoteSpecialPrm::Result r;
+    if (mode != CRemoteFunctionItems::Default && CRemoteFunctionItems::IsSpecial(p.kind)) {
+        CRemoteFunctionItems special(m_map, m_pVoiceBanks, m_tpl->selectLists);
+        CRemoteFunctionItems::Result r;
         if (special.Read(p, longText, r)) {
             out.value = r.value;
             out.text = longText ? r.text : r.text.left(kFieldChars);
@@ -1224,17 +1224,17 @@ bool CRemoteCtrlMng::ReadParam(const _RCPARAM_INFO& p, int mode, bool longText, 
     }
     unsigned char* bytes = nullptr;
     unsigned char n = 0;
-    const bool read = mode == CRemoteSpecialPrm::Default ? m_map->GetDef(cat, p.address, bytes, n)
+    const bool read = mode == CRemoteFunctionItems::Default ? m_map->GetDef(cat, p.address, bytes, n)
                                                          : m_map->GetData(cat, p.address, bytes, n);
     if (!read || !bytes || n == 0 || n > 4)
         return false;
     unsigned char midi[4] = {};
     std::memcpy(midi, bytes, n);
-    if (mode != CRemoteSpecialPrm::Default)
+    if (mode != CRemoteFunctionItems::Default)
         m_map->ResetLink(cat, p.address, midi, n, short(info.link));
     int32_t value = 0;
     int size = 0;
-    if (!CRemoteSpecialPrm::ReadValue(m_map, cat, p.address, value, size, mode == CRemoteSpecialPrm::Default))
+    if (!CRemoteFunctionItems::ReadValue(m_map, cat, p.address, value, size, mode == CRemoteFunctionItems::Default))
         return false;
     QString text;
     if (!m_map->GetValToStr(cat, p.address, midi, text))
@@ -1243,6 +1243,6 @@ bool CRemoteCtrlMng::ReadParam(const _RCPARAM_INFO& p, int mode, bool longText, 
     out.text = text.trimmed().toLatin1();
     if (!longText)
         out.text = out.text.left(kFieldChars);
-    out.valid = mode == CRemoteSpecialPrm::Default || info.dispStyle < kInactiveControl;
+    out.valid = mode == CRemoteFunctionItems::Default || info.dispStyle < kInactiveControl;
     return true;
 }

@@ -12,7 +12,7 @@ class CPrmCtrl;
 class CVoiceBanks;
 struct _RCPARAM_INFO;
 
-class VANTREL_CONSOLE_EXPORT CRemoteSpecialPrm
+class VANTREL_CONSOLE_EXPORT CRemoteFunctionItems
 {
 public:
     enum Mode { Relative = 0, Absolute = 1, Default = 2 };
@@ -31,7 +31,7 @@ public:
         bool valid = true;
     };
 
-    CRemoteSpecialPrm(CPrmCtrl* map, CVoiceBanks* banks,
+    CRemoteFunctionItems(CPrmCtrl* map, CVoiceBanks* banks,
                       const std::vector<PARAM_SELECT_CATEGORY_DATA>* lists);
 
     static uint32_t CodeOf(uint32_t kind) { return kind >> 16; }

@@ -1,4 +1,4 @@
-#include "RemoteSpecialPrm.h"
+#include "RemoteFunctionItems.h"
 #include "RcParamInfo.h"
 #include "console/model/PrmCtrl.h"
 #include "console/model/VoiceBanks.h"
@@ -27,7 +27,7 @@ QByteArray latin(const QString& s)
 
 } // namespace
 
-CRemoteSpecialPrm::CRemoteSpecialPrm(CPrmCtrl* map, CVoiceBanks* banks,
+CRemoteFunctionItems::CRemoteFunctionItems(CPrmCtrl* map, CVoiceBanks* banks,
                                      const std::vector<PARAM_SELECT_CATEGORY_DATA>* lists)
     : m_map(map), m_banks(banks), m_lists(lists)
 {
@@ -35,7 +35,7 @@ CRemoteSpecialPrm::CRemoteSpecialPrm(CPrmCtrl* map, CVoiceBanks* banks,
 
 // ------------------------------------------------------------------ values
 
-bool CRemoteSpecialPrm::ReadValue(CPrmCtrl* map, short category, const unsigned char* adrs, int32_t& value,
+bool CRemoteFunctionItems::ReadValue(CPrmCtrl* map, short category, const unsigned char* adrs, int32_t& value,
                                   int& size, bool defaultValue)
 {
     PRMINFO info;
@@ -54,7 +54,7 @@ bool CRemoteSpecialPrm::ReadValue(CPrmCtrl* map, short category, const unsigned 
     return true;
 }
 
-bool CRemoteSpecialPrm::WriteValue(CPrmCtrl* map, short category, const unsigned char* adrs, int32_t value)
+bool CRemoteFunctionItems::WriteValue(CPrmCtrl* map, short category, const unsigned char* adrs, int32_t value)
 {
     PRMINFO info;
     if (!map || !adrs || !map->GetPrmInfo(category, adrs, info) || info.size == 0 || info.size > kMaxValueBytes)
@@ -69,7 +69,7 @@ bool CRemoteSpecialPrm::WriteValue(CPrmCtrl* map, short category, const unsigned
 
 // ------------------------------------------------------------------ dispatch
 
-bool CRemoteSpecialPrm::Read(const _RCPARAM_INFO& p, bool longText, Result& out)
+bool CRemoteFunctionItems::Read(const _RCPARAM_INFO& p, bool longText, Result& out)
 {
     if (!m_map || !p.address)
         return false;
@@ -127,7 +127,7 @@ bool CRemoteSpecialPrm::Read(const _RCPARAM_INFO& p, bool longText, Result& out)
     }
 }
 
-bool CRemoteSpecialPrm::Change(const _RCPARAM_INFO& p, int mode, int step, bool longText, Result& out)
+bool CRemoteFunctionItems::Change(const _RCPARAM_INFO& p, int mode, int step, bool longText, Result& out)
 {
     if (!m_map || !p.address || mode < Relative || mode > Default)
         return false;
@@ -231,14 +231,14 @@ bool CRemoteSpecialPrm::Change(const _RCPARAM_INFO& p, int mode, int step, bool 
 
 // ------------------------------------------------------------------ category select
 
-const std::vector<PARAM_SELECT_CATEGORY_DATA>* CRemoteSpecialPrm::List(uint32_t argument) const
+const std::vector<PARAM_SELECT_CATEGORY_DATA>* CRemoteFunctionItems::List(uint32_t argument) const
 {
     if (!m_lists || argument >= uint32_t(kSelectLists) || m_lists[argument].empty())
         return nullptr;
     return &m_lists[argument];
 }
 
-const PARAM_SELECT_CATEGORY_DATA* CRemoteSpecialPrm::Holding(const std::vector<PARAM_SELECT_CATEGORY_DATA>& list,
+const PARAM_SELECT_CATEGORY_DATA* CRemoteFunctionItems::Holding(const std::vector<PARAM_SELECT_CATEGORY_DATA>& list,
                                                               int v)
 {
     for (const PARAM_SELECT_CATEGORY_DATA& c : list) {
@@ -248,7 +248,7 @@ const PARAM_SELECT_CATEGORY_DATA* CRemoteSpecialPrm::Holding(const std::vector<P
     return nullptr;
 }
 
-bool CRemoteSpecialPrm::CategoryStep(const std::vector<PARAM_SELECT_CATEGORY_DATA>& list, int v, int step,
+bool CRemoteFunctionItems::CategoryStep(const std::vector<PARAM_SELECT_CATEGORY_DATA>& list, int v, int step,
                                      int& out)
 {
     int c = -1;
@@ -271,7 +271,7 @@ bool CRemoteSpecialPrm::CategoryStep(const std::vector<PARAM_SELECT_CATEGORY_DAT
     return true;
 }
 
-QByteArray CRemoteSpecialPrm::CategoryText(const PARAM_SELECT_CATEGORY_DATA& c, int v, bool longText) const
+QByteArray CRemoteFunctionItems::CategoryText(const PARAM_SELECT_CATEGORY_DATA& c, int v, bool longText) const
 {
     QString value = c.table >= 0 ? m_map->GetStrTblKeyData(unsigned(c.table), unsigned(v)) : QString();
     if (value.isEmpty())
@@ -281,7 +281,7 @@ QByteArray CRemoteSpecialPrm::CategoryText(const PARAM_SELECT_CATEGORY_DATA& c, 
 
 // ------------------------------------------------------------------ insertion switches
 
-bool CRemoteSpecialPrm::ReadInsert(const _RCPARAM_INFO& p, Result& out)
+bool CRemoteFunctionItems::ReadInsert(const _RCPARAM_INFO& p, Result& out)
 {
     const int part = int(ArgumentOf(p.kind));
     bool on = false;
@@ -303,7 +303,7 @@ bool CRemoteSpecialPrm::ReadInsert(const _RCPARAM_INFO& p, Result& out)
     return true;
 }
 
-bool CRemoteSpecialPrm::ChangeInsert(const _RCPARAM_INFO& p, int mode, int step, Result& out)
+bool CRemoteFunctionItems::ChangeInsert(const _RCPARAM_INFO& p, int mode, int step, Result& out)
 {
     Result now;
     ReadInsert(p, now);
@@ -322,7 +322,7 @@ bool CRemoteSpecialPrm::ChangeInsert(const _RCPARAM_INFO& p, int mode, int step,
 
 // ------------------------------------------------------------------ voices and banks
 
-bool CRemoteSpecialPrm::VoiceOf(const _RCPARAM_INFO& p, int& msb, int& lsb, int& number) const
+bool CRemoteFunctionItems::VoiceOf(const _RCPARAM_INFO& p, int& msb, int& lsb, int& number) const
 {
     int32_t v[3] = {0, 0, 0};
     for (int n = 0; n < 3; ++n) {
@@ -336,13 +336,13 @@ bool CRemoteSpecialPrm::VoiceOf(const _RCPARAM_INFO& p, int& msb, int& lsb, int&
     return true;
 }
 
-bool CRemoteSpecialPrm::VoiceExists(int msb, int lsb, int number) const
+bool CRemoteFunctionItems::VoiceExists(int msb, int lsb, int number) const
 {
     QString name;
     return number >= 0 && m_banks->GetVoiceNameShort(msb, lsb, number, name);
 }
 
-bool CRemoteSpecialPrm::BankOf(int id, int& msb, int& lsb, int& voices) const
+bool CRemoteFunctionItems::BankOf(int id, int& msb, int& lsb, int& voices) const
 {
     int kind = 0, table = 0;
     QString name, second;
@@ -352,7 +352,7 @@ bool CRemoteSpecialPrm::BankOf(int id, int& msb, int& lsb, int& voices) const
     return true;
 }
 
-void CRemoteSpecialPrm::WriteVoice(const _RCPARAM_INFO& p, int msb, int lsb, int number)
+void CRemoteFunctionItems::WriteVoice(const _RCPARAM_INFO& p, int msb, int lsb, int number)
 {
     const short cat = short(p.category);
     const int values[3] = {msb, lsb, number};
