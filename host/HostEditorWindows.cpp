@@ -30,32 +30,21 @@ bool writePicture(QWidget* window, const QString& path)
     return !picture.isNull() && picture.save(path, "PNG");
 }
 
-// How often the open call looks for a modal dialog to watch.
-constexpr int kModalWatchMs = 10;
-
 // The picture of the modal dialog an open call runs: taken after the delay (and the
-// dialog then closed), or as the dialog hides when it ends before that.
+// dialog then closed), or as the dialog hides when it ends before that. The dialog is
+// caught as it shows, so one that ends within a turn of the loop (a transmit on a fast
+// line) is drawn too.
 class ModalPicture : public QObject
 {
 public:
-    explicit ModalPicture(const QString& path) : m_path(path) {}
+    explicit ModalPicture(const QString& path) : m_path(path) { qApp->installEventFilter(this); }
+    ~ModalPicture() override { qApp->removeEventFilter(this); }
 
     bool taken() const { return m_taken; }
 
-    void watchActiveModal()
-    {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (m_taken || !modal || modal == m_watched)
-            return;
-        if (m_watched)
-            m_watched->removeEventFilter(this);
-        m_watched = modal;
-        modal->installEventFilter(this);
-    }
-
     void takeAndClose()
     {
-        QPointer<QWidget> modal = QApplication::activeModalWidget();
+        QPointer<QWidget> modal = m_watched ? m_watched.data() : QApplication::activeModalWidget();
         if (!modal)
             return;
         take(modal);
@@ -68,8 +57,15 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Hide && watched == m_watched)
+        if (event->type() == QEvent::Show && !m_taken && watched->isWidgetType()) {
+            auto* widget = static_cast<QWidget*>(watched);
+            // The first one: a message it raises, or a prompt of the editor's own
+            // that comes up meanwhile, is not the window asked for.
+            if (!m_watched && widget->isWindow() && widget->isModal())
+                m_watched = widget;
+        } else if (event->type() == QEvent::Hide && m_watched && watched == m_watched) {
             take(m_watched);
+        }
         return QObject::eventFilter(watched, event);
     }
 
@@ -166,9 +162,6 @@ int32_t HostEditorWindows::open(const EditorRequest& request, const QString& mod
     // closed from there, or drawn as it closes when it ends sooner by itself. It is
     // gone when the call returns; its picture stands for the window.
     ModalPicture picture(QDir(modalPictureFolder).filePath(pictureName(request.module, request.id)));
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, &picture, &ModalPicture::watchActiveModal);
-    watch.start(kModalWatchMs);
     QTimer::singleShot(delayMs, &picture, &ModalPicture::takeAndClose);
     const int32_t status = m_windows->MPOpenEditor(toGuid(request.module), request.id, true);
     return picture.taken() ? NS_MPStatus::ok : status;
