@@ -6,7 +6,9 @@
 # and data of its own and no project, so the pictures show the editor as first started.
 #   VANTREL_BUILD_DIR  build folder (default: build, the one ./run-editor.sh uses)
 #   VANTREL_JOBS       parallel build jobs (default: the processor count)
-#   VANTREL_DELAY_MS   wait before each picture (default: 500)
+#   VANTREL_DELAY_MS   wait before each picture (default: 500, at least 300: the editor's
+#                      start-up prompt comes 250 ms after start and must find the first
+#                      dialog, itself, still open)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . ./tools/deps.sh
@@ -15,6 +17,7 @@ vantrel_install_deps
 build=${VANTREL_BUILD_DIR:-build}
 jobs=${VANTREL_JOBS:-$(nproc)}
 delay=${VANTREL_DELAY_MS:-500}
+((delay >= 300)) || delay=300
 out=${1:-docs/pictures}
 list=tools/pictures.list
 
