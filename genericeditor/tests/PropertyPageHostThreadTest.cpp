@@ -1,0 +1,98 @@
+// The property page activated and removed by a host that calls from its own thread:
+// the page's window appears, with the workspace and menus, only once the GUI thread
+// turns, and a deactivation from that thread takes it away again. The page's fixed
+// answers (site, dirty, apply, help, accelerators) never fail the host.
+#include "genericeditor/CUserInterfaceServer_VANTREL_KXE.h"
+#include "genericeditor/CompIMPInitialise_VANTREL_KXE.h"
+#include "genericeditor/CompIPropertyPage_VANTREL_KXE.h"
+#include "genericeditor/interfaces/ComponentInterfaces.h"
+#include "FakeHost.h"
+#include "platform/PlatformWindow.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <thread>
+
+extern "C" IUnknown* MacLoaderFactory(void* allocator, const Y_GUID* type);
+
+namespace {
+
+// The page's main window in the host's window, when it shows one.
+QMainWindow* pageWindow()
+{
+    for (QWidget* w : QApplication::allWidgets())
+        if (auto* main = qobject_cast<QMainWindow*>(w); main && main->isVisible())
+            return main;
+    return nullptr;
+}
+
+void turn()
+{
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+} // namespace
+
+TEST(PropertyPageHostThread, ActivationAndRemovalFromAHostThreadRunOnTheGuiThread)
+{
+    QTemporaryDir empty;
+    CompIMPInitialise_VANTREL_KXE::setAddOnFolder(empty.path());
+    const int live = CompIMPInitialise_VANTREL_KXE::liveCount();
+    IUnknown* component = MacLoaderFactory(nullptr, &NS_HostIds::IID_IMPInitialise);
+    ASSERT_NE(component, nullptr);
+    IUnknown* unknown = MacLoaderFactory(nullptr, &NS_HostIds::IID_IPropertyPage);
+    ASSERT_NE(unknown, nullptr);
+    void* answer = nullptr;
+    ASSERT_EQ(unknown->QueryInterface(NS_HostIds::IID_IPropertyPage, &answer), 0);
+    unknown->Release();
+    auto* page = static_cast<CompIPropertyPage_VANTREL_KXE*>(static_cast<IPropertyPage*>(answer));
+    IUnknown* objects[1] = {component};
+    ASSERT_EQ(page->SetObjects(1, objects), NS_MPStatus::ok);
+    // No objects, or not exactly one, changes nothing.
+    EXPECT_EQ(page->SetObjects(0, objects), NS_MPStatus::ok);
+    EXPECT_EQ(page->SetObjects(1, nullptr), NS_MPStatus::ok);
+
+    EXPECT_EQ(page->SetPageSite(nullptr), NS_MPStatus::ok);
+    EXPECT_EQ(page->IsPageDirty(), NS_MPStatus::ok);
+    EXPECT_EQ(page->Apply(), NS_MPStatus::ok);
+    EXPECT_EQ(page->Help(nullptr), NS_MPStatus::ok);
+    EXPECT_EQ(page->TranslateAccelerator(nullptr), NS_MPStatus::notImplemented);
+
+    PlatformWindow window(QRect(10, 10, 640, 480));
+    const tagRECT rect{0, 0, 640, 480};
+    int32_t activated = -1, withoutRect = -1;
+    std::thread host([&] {
+        withoutRect = page->Activate(window.handle(), nullptr, false);
+        activated = page->Activate(window.handle(), &rect, false);
+    });
+    host.join();
+    EXPECT_EQ(withoutRect, NS_MPStatus::ok);
+    EXPECT_EQ(activated, NS_MPStatus::ok);
+    EXPECT_EQ(pageWindow(), nullptr) << "nothing is made on the host's thread";
+    turn();
+    QMainWindow* shown = pageWindow();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_NE(shown->centralWidget(), nullptr);
+
+    int32_t deactivated = -1;
+    std::thread leave([&] { deactivated = page->Deactivate(); });
+    leave.join();
+    EXPECT_EQ(deactivated, NS_MPStatus::ok);
+    turn();
+    EXPECT_EQ(pageWindow(), nullptr);
+
+    static_cast<IPropertyPage*>(page)->Release();
+    component->Release();
+    QElapsedTimer clock;
+    clock.start();
+    while (CompIMPInitialise_VANTREL_KXE::liveCount() > live && clock.elapsed() < 5000)
+        QCoreApplication::processEvents();
+    CompIMPInitialise_VANTREL_KXE::setAddOnFolder(QString());
+}
