@@ -10,6 +10,10 @@ using namespace NS_Remote;
 namespace {
 
 constexpr int kMaxValueBytes = 4;
+// The part parameter whose control decides whether a part's sustain switch applies:
+// 37 pp 27.
+constexpr unsigned char kPartBlock = 0x37;
+constexpr unsigned char kSustainGate = 0x27;
 
 // This memory map repeats no block, so the instances that follow a parameter are
 // the parameters at the following addresses (bank select LSB and program number
@@ -114,9 +118,15 @@ bool CRemoteFunctionItems::Read(const _RCPARAM_INFO& p, bool longText, Result& o
         return true;
     }
     case Sustain: {
-        // The switch the item names has no effect while its control is inactive.
-        PRMINFO info;
-        if (!m_map->GetPrmInfo(cat, p.address, info) || info.dispStyle < kInactiveControl)
+        // The part's sustain switch has no effect while the part's 37 pp 27 has no
+        // control (a voice whose notes nothing holds); the detail views hide the
+        // switch by the same parameter. An item whose own control is inactive is
+        // inactive as well.
+        const unsigned char gate[3] = {kPartBlock, p.address[1], kSustainGate};
+        PRMINFO own, part;
+        const bool ownInactive = m_map->GetPrmInfo(cat, p.address, own) && own.dispStyle >= kInactiveControl;
+        const bool partInactive = m_map->GetPrmInfo(cat, gate, part) && part.dispStyle >= kInactiveControl;
+        if (!ownInactive && !partInactive)
             return false;
         out.valid = false;
         out.text.clear();

@@ -408,7 +408,11 @@ def plugin_part_params(b):
 LINK_REV, LINK_CHO, LINK_EF, LINK_VOICE = 0, 1, 2, 3
 
 # The part parameters a drum voice lacks: (offset, name, min, max, assign, display).
-DRUM_LACKS = [(0x2C, "FEG Depth", 0x00, 0x7F, 0, 8)]
+# A drum voice has no filter envelope depth and no filter envelope sustain: its notes
+# are not held, neither by the envelope nor by the sustain pedal. The editor hides the
+# part's sustain receive switch (switch 11) exactly while 37 pp 27 has no control, in
+# the part detail window and on the surface alike.
+DRUM_LACKS = [(0x27, "FEG Decay 2 Level", 0x00, 0x7F, 0, 8), (0x2C, "FEG Depth", 0x00, 0x7F, 0, 8)]
 
 MULTI_BLOCKS = []  # (section, name, address bytes, size, params, in multi dump)
 MULTI_BLOCKS.append(("SYSTEM", "SYSTEM", (0x00, 0x00, 0x00), 1,
