@@ -173,6 +173,19 @@ QString CVoiceBanks::PresetName(int table, int voice) const
     return text;
 }
 
+bool CVoiceBanks::PastLastPreset(const BankInfo& b, int voice) const
+{
+    if (IsVoiceCategory(b.table)) {
+        const CVceMem* mem = m_voiceMap->VceMem();
+        return voice >= mem->GetVoiceMemCategoryInfo(b.table).voiceNum;
+    }
+    // A board bank holds the programs its table names. A table that names none at
+    // all (a map without the name tables) bounds nothing: its programs are shown by
+    // number.
+    QString name;
+    return !GetTableVoiceName(b.table, voice, name) && GetTableVoiceName(b.table, 0, name);
+}
+
 bool CVoiceBanks::GetVoiceName(int msb, int lsb, int voice, QString& text) const
 {
     text.clear();
@@ -180,7 +193,7 @@ bool CVoiceBanks::GetVoiceName(int msb, int lsb, int voice, QString& text) const
     if (!b || voice < 0)
         return false;
     if (b->kind != 1) {
-        if (b->table < 0)
+        if (b->table < 0 || PastLastPreset(*b, voice))
             return false;
         text = QString::asprintf("%3d ", voice + 1) + PresetName(b->table, voice);
         return true;

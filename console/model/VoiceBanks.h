@@ -51,6 +51,9 @@ private:
     const BankInfo* Find(int msb, int lsb) const;
     bool IsVoiceCategory(int table) const;
     QString PresetName(int table, int voice) const;
+    // Whether a preset or board bank has no voice `voice` (past its category's voices,
+    // or past the names of a board bank's table).
+    bool PastLastPreset(const BankInfo& b, int voice) const;
 
     QList<BankInfo> m_banks;
     CPrmCtrl* m_voiceMap = nullptr;
