@@ -670,14 +670,63 @@ bool CSynthMemory::SetDataFromClipboard(int category, int start, const QByteArra
     return true;
 }
 
+namespace {
+
+// The voice edit buffer as bytes: the current image of every block of the voice map,
+// in block order.
+QByteArray editBufferImage(const CPrmCtrl& voice)
+{
+    QByteArray image;
+    const CEditorBlk& blocks = voice.EditorBlk();
+    for (int i = 0; i < blocks.GetBlkCount(); ++i) {
+        const BLK b = blocks.GetBlkAt(i);
+        if (b.curImage && b.memSize > 0)
+            image.append(reinterpret_cast<const char*>(b.curImage), b.memSize);
+    }
+    return image;
+}
+
+// Writes an image of editBufferImage back; an image of another size (none taken, or
+// taken from other blocks) writes nothing.
+bool restoreEditBufferImage(CPrmCtrl& voice, const QByteArray& image)
+{
+    const CEditorBlk& blocks = voice.EditorBlk();
+    qsizetype total = 0;
+    for (int i = 0; i < blocks.GetBlkCount(); ++i) {
+        const BLK b = blocks.GetBlkAt(i);
+        if (b.curImage && b.memSize > 0)
+            total += b.memSize;
+    }
+    if (total == 0 || image.size() != total)
+        return false;
+    const char* from = image.constData();
+    for (int i = 0; i < blocks.GetBlkCount(); ++i) {
+        const BLK b = blocks.GetBlkAt(i);
+        if (!b.curImage || b.memSize <= 0)
+            continue;
+        std::memcpy(b.curImage, from, size_t(b.memSize));
+        from += b.memSize;
+    }
+    return true;
+}
+
+} // namespace
+
 void CSynthMemory::getVoiceParameterData()
 {
     if (m_multi && m_multi->VceMem())
         m_multi->VceMem()->CopyTempBuff(0, &m_multi->ByteBuffer());
+    if (m_voice)
+        m_voice->ByteBuffer() = editBufferImage(*m_voice);
 }
 
 void CSynthMemory::resetVoiceParameterData()
 {
+    // The voice edit buffer as it was, with the states its links give.
+    if (m_voice && restoreEditBufferImage(*m_voice, m_voice->ByteBuffer()))
+        m_voice->ResetLink();
+    if (m_voice)
+        m_voice->ByteBuffer().clear();
     if (!m_multi || !m_multi->VceMem())
         return;
     m_multi->VceMem()->CopyToTempBuff(0, &m_multi->ByteBuffer());
@@ -697,6 +746,8 @@ void CSynthMemory::deleteVoiceParameterData()
 {
     if (m_multi)
         m_multi->ByteBuffer().clear();
+    if (m_voice)
+        m_voice->ByteBuffer().clear();
 }
 
 int CSynthMemory::presetVoicesLoaded() const

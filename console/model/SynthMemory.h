@@ -108,6 +108,9 @@ public:
     const unsigned char* GetInitVoiceData(int category, unsigned long& size) const;
     bool GetDataForClipboard(int category, int first, int last, QByteArray& image) const;
     bool SetDataFromClipboard(int category, int start, const QByteArray& image);
+    // A copy of the voice edit buffer and of the multi's parts, taken while voices are
+    // auditioned: reset writes both back, drops the copy and sends each part's voice
+    // parameters again; delete drops it.
     void getVoiceParameterData();
     void resetVoiceParameterData();
     void deleteVoiceParameterData();

@@ -2,9 +2,9 @@
 // in the component against the simulated instrument: it opens on the part's voice,
 // auditions every highlight, keeps the voice across bank and category mode, lists a
 // category by its code over all banks, and ends with OK (written again with bank
-// select, search mode kept) or Cancel (bank, program and the voice edit buffer as at
-// opening: the companion's copy of the multi, with what each part took over from its
-// voice).
+// select, search mode kept) or Cancel (bank, program, the parts and the voice edit
+// buffer as at opening: the companion's copy of the multi, with what each part took
+// over from its voice, and of the voice edit buffer).
 #include "VoiceDialogsRig.h"
 #include "widgets/CHotspotLabel_VANTREL_KXE.h"
 
@@ -245,4 +245,108 @@ TEST_F(VoiceLists, APartOnABankThatIsNotListedOpensOnTheFirstVoiceOfTheFirstBank
     EXPECT_EQ(playing, (std::array<int, 3>{0, 0, 0}));
     // Cancel: the voice at opening, even one the list cannot show.
     EXPECT_EQ(partVoice(part), (std::array<int, 3>{5, 5, 9}));
+}
+
+namespace {
+
+// The voice edit buffer as the editor keeps it: every block of the voice map.
+std::vector<Bytes> voiceEditBuffer(IMemAPI* api)
+{
+    std::vector<Bytes> out;
+    CPrmCtrl* map = dynamic_cast<TovarIMemAPI*>(api)->memory()->VoiceMap();
+    for (int i = 0; map && i < map->EditorBlk().GetBlkCount(); ++i) {
+        const BLK b = map->EditorBlk().GetBlkAt(i);
+        out.push_back(b.curImage ? Bytes(b.curImage, b.curImage + b.memSize) : Bytes());
+    }
+    return out;
+}
+
+// What changes the voice being edited while the list is open: a parameter of its
+// common block, of an element or of a drum key as its windows write them, or its name
+// as the store dialog gives it.
+struct EditMeanwhile
+{
+    const char* what;
+    short element, channel, parameter;
+    int before, during;
+};
+
+const EditMeanwhile kEditsMeanwhile[] = {
+    {"voice volume", 0x40, 0x00, 0x0B, 77, 21},
+    {"wave of element 2", 0x44, 0x01, 0x02, 123, 456},
+    {"level of drum key 5", 0x4A, 0x05, 0x03, 33, 99},
+    {"name", 0x40, 0x00, 0x00, 'Q', 'M'},
+};
+
+} // namespace
+
+TEST_F(VoiceLists, CancelPutsBackTheVoiceEditBufferAsItWasWhateverChangedItWhileAuditioning)
+{
+    startHost();
+    setSearchMode(0);
+    constexpr int part = 1;
+    setPartVoice(part, 0, 2, 7);
+    const auto set = [&](const EditMeanwhile& e, int value) {
+        m_api->MAPI_setIndParam(e.element, e.parameter, e.channel, value, m_api->MAPI_dirtyAllFlags(nullptr),
+                                IMemAPI::PostSetDirtyFlags);
+    };
+    const auto get = [&](const EditMeanwhile& e) {
+        return m_api->MAPI_getIndParam(e.element, e.parameter, e.channel, false, nullptr);
+    };
+    voiceData()->ObserveEditVoiceName();
+    for (const EditMeanwhile& e : kEditsMeanwhile)
+        set(e, e.before);
+    ASSERT_EQ(voiceData()->getEditVoiceName().left(1), QStringLiteral("Q"));
+
+    for (const bool ok : {false, true}) {
+        for (const EditMeanwhile& e : kEditsMeanwhile) {
+            SCOPED_TRACE(std::string(e.what) + (ok ? " then OK" : " then Cancel"));
+            const std::vector<Bytes> atOpening = voiceEditBuffer(m_api);
+            ASSERT_FALSE(atOpening.empty());
+            const std::array<int, 3> voiceAtOpening = partVoice(part);
+            std::array<int, 3> auditioned{};
+            QString lastBank;
+            QStringList lastBankVoices;
+            openFromStrip(part, [&](QDialog* dialog) {
+                auto* list = child<QListWidget>(dialog, "VoiceListBox");
+                auto* bank = child<QComboBox>(dialog, "BankComboBox");
+                for (int row : {3, 12, 40})
+                    highlight(list, row);
+                // Other banks, the board's second and a drum bank, are auditioned too.
+                for (int b : {bank->count() - 1, 8}) {
+                    bank->setCurrentIndex(b);
+                    emit bank->activated(b);
+                    if (b == bank->count() - 1) {
+                        lastBank = bank->currentText();
+                        lastBankVoices = texts(list);
+                    }
+                    highlight(list, 2);
+                }
+                auditioned = partVoice(part);
+                if (std::string(e.what) == "name")
+                    voiceData()->setEditVoiceName(QStringLiteral("Meanwhile"), 0);
+                else
+                    set(e, e.during);
+                child<QPushButton>(dialog, ok ? "OKButton" : "CancelButton")->click();
+            });
+            EXPECT_NE(auditioned, voiceAtOpening);
+            // The board bank lists the voices it has, none by number alone.
+            EXPECT_EQ(lastBank, QStringLiteral("VTB-Sintra Board B"));
+            EXPECT_EQ(lastBankVoices.size(), 64);
+            EXPECT_TRUE(lastBankVoices.value(63).startsWith(QStringLiteral(" 64 "))) << qPrintable(lastBankVoices.value(63));
+            if (ok) {
+                EXPECT_EQ(get(e), e.during);
+                EXPECT_NE(voiceEditBuffer(m_api), atOpening);
+                // The next round starts from the value it had before.
+                if (std::string(e.what) == "name")
+                    voiceData()->setEditVoiceName(QStringLiteral("Q"), 0);
+                set(e, e.before);
+                setPartVoice(part, 0, 2, 7);
+            } else {
+                EXPECT_EQ(partVoice(part), voiceAtOpening);
+                EXPECT_EQ(get(e), e.before);
+                EXPECT_EQ(voiceEditBuffer(m_api), atOpening) << "the voice edit buffer is not as it was at opening";
+            }
+        }
+    }
 }
