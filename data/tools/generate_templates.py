@@ -477,7 +477,10 @@ def generic(nbytes, named=()):
 
 def vce_common():
     name = "Init Voice"
-    ps = [P(i, "Voice Name %d" % (i + 1), 0x20, 0x7E, ord(name[i])) for i in range(10)]
+    # Up to ten characters 20..7E: the instrument pads its names with 20, the editor
+    # ends the name it gives the edit voice with 00 to the tenth byte, so 00 is in
+    # range too.
+    ps = [P(i, "Voice Name %d" % (i + 1), 0x00, 0x7E, ord(name[i])) for i in range(10)]
     ps.append(P(0x0A, "Voice Category", 0, 0x10, 0, D_CATEGORY))
     ps.append(P(0x0B, "Voice Volume", 0, 0x7F, 0x64))
     ps.append(P(0x0C, "Voice Pan", 1, 0x7F, 0x40, 8))
@@ -1158,11 +1161,6 @@ def write_voice_bulk(t):
     t.kv("mem_offset", 64)
     t.kv("mem_size", 32)
     t.kv("header", "VOICE DATA")
-    t.sec("libraryfile_Directory")
-    t.kv("mem_offset", 128)
-    t.kv("mem_size", 7168)
-    t.kv("directorySize", 14)
-    t.kv("size", 6)
     offs = 0
     vo = 0
     dirs, data = [], []
@@ -1172,6 +1170,14 @@ def write_voice_bulk(t):
         data.append("%d,%d,%d,%d,%d" % (i, n, vo, size, tpl))
         offs += n * 14
         vo += n * size
+    # The directory's size is what its entries span: one 14-byte name per voice of the
+    # six banks; it ends before the voices begin.
+    assert 128 + offs <= 8192, offs
+    t.sec("libraryfile_Directory")
+    t.kv("mem_offset", 128)
+    t.kv("mem_size", offs)
+    t.kv("directorySize", 14)
+    t.kv("size", 6)
     for i, d in enumerate(dirs):
         t.kv(str(i), d)
     t.sec("library_Voice_Data")

@@ -551,7 +551,8 @@ def doc_section(windows, tops):
             addr = "36 00 60" if off is None else "37 pp %02X" % off
             extra = {0: "", F_VOICE: ", voice by name", F_BANK: ", bank", F_INSERT: ", insertion of part pp",
                      F_CATEGORY: ", category list %d" % (argbase + 1)}[code]
-            out.append("| %s (mixer) | strip s: %s of part 8 x bank + s%s; DISPLAY: voice names |"
+            out.append("| %s (mixer) | strip s (1-8): %s of part 8 x bank + s (pp = 8 x bank + s - 1)%s; "
+                       "DISPLAY: voice names |"
                        % (w, addr, extra))
             continue
         title, items = payload
