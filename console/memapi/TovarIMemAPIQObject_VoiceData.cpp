@@ -69,12 +69,15 @@ void setNameValue(CSynthMemory* memory, CSimpleNotifier_VANTREL_KXE* n, int valu
         memory->VoiceMap()->SetData(0, adrs, midi, linked, LINK_ON, MIDI_ON, false, 0xFF);
 }
 
-// The smallest value a name parameter takes (0 when unknown).
+// The smallest value a name parameter takes, in the map that describes it (0 when
+// unknown).
 int nameMinimum(CSynthMemory* memory, CSimpleNotifier_VANTREL_KXE* n)
 {
     unsigned char adrs[3];
     PRMINFO info;
-    if (!voiceMapAddress(memory, n, adrs, info) || !info.minimum)
+    if (!voiceMapAddress(memory, n, adrs, info))
+        return memory && n ? memory->GetIndParamMin(n->element(), n->channel(), n->param()) : 0;
+    if (!info.minimum)
         return 0;
     unsigned char data[4] = {};
     return memory->VoiceMap()->MidiToDataMin(0, adrs, data) ? data[0] : 0;
@@ -448,8 +451,9 @@ void Companion::setEditVoiceName(const QString& name, int type)
     const QByteArray latin = name.toLatin1();
     CSynthMemory* model = memory();
     for (int i = 0; i < 10; ++i) {
-        // Past the name's end: a zero where the parameter takes it, else the blank
-        // the instrument pads names with.
+        // Past the name's end: 00 to the tenth byte. A name parameter whose range
+        // leaves 00 out gets the blank the instrument pads names with instead, never
+        // a byte outside its range.
         int value = i < latin.size() ? int(uchar(latin.at(i))) : 0;
         if (value == 0 && model && model->VoiceMap()) {
             const int low = nameMinimum(model, (*notifiers)[size_t(i)]);
