@@ -8,6 +8,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -86,15 +87,30 @@ TEST_F(DisplayText, LargeConvertedValuesShowTheirOwnNumbers)
 TEST_F(DisplayText, EveryConvertedValueOfTheMultiMapShowsItsDisplayStyle)
 {
     // The effect parameters take their styles from the type: the whole map under the
-    // neutral type, then the chorus block again under a type with 14-bit, scaled ones.
-    for (int chorus : {0, 6}) {
-        ASSERT_TRUE(memory->SetIndParamAndDirty(kCommon, 2, 0, chorus, 0));
-        const CPrmCtrl& multi = *memory->MultiMap();
-        const CEditorBlk& blk = multi.EditorBlk();
+    // neutral types, then each effect block again under every type it can take.
+    struct Pass
+    {
+        int channel; // 0: the whole map, effect types neutral
+        int type;
+    };
+    std::vector<Pass> passes{{0, 0}};
+    // Reverb, chorus and master effect: a type is its place in the block's type list.
+    for (int channel : {1, 2, 0x11}) {
+        const int last = memory->GetIndParamMax(kCommon, channel, 0);
+        EXPECT_GE(last, 6) << "channel " << channel;
+        for (int type = 1; type <= last; ++type)
+            passes.push_back({channel, type});
+    }
+    const CPrmCtrl& multi = *memory->MultiMap();
+    const CEditorBlk& blk = multi.EditorBlk();
+    for (const Pass& pass : passes) {
+        if (pass.channel != 0)
+            ASSERT_TRUE(memory->SetIndParamAndDirty(kCommon, pass.channel, 0, pass.type, 0));
         int checked = 0;
         for (int b = 0; b < blk.GetBlkCount(); ++b) {
             const BLK block = blk.GetBlkAt(b);
-            if (chorus != 0 && !(block.params[0].address[0] == kCommon && block.params[0].address[1] == 2))
+            if (pass.channel != 0
+                && !(block.params[0].address[0] == kCommon && block.params[0].address[1] == pass.channel))
                 continue;
             for (int p = 0; p < block.prmCount; ++p) {
                 const unsigned char* a = block.params[p].address;
@@ -113,14 +129,16 @@ TEST_F(DisplayText, EveryConvertedValueOfTheMultiMapShowsItsDisplayStyle)
                         expected.clear();
                     ASSERT_EQ(text(a[0], a[1], a[2], v).toStdString(), expected.toStdString())
                         << info.name.toStdString() << " at " << int(a[0]) << '/' << int(a[1]) << '/' << int(a[2])
-                        << " value " << v;
+                        << " value " << v << " under type " << pass.type;
                     ++checked;
                 }
             }
         }
-        EXPECT_GT(checked, chorus == 0 ? 100000 : 7000);
+        // Every type has a text for each of its own values, parameters or not.
+        EXPECT_GT(checked, pass.channel == 0 ? 100000 : 0) << "channel " << pass.channel << " type " << pass.type;
+        if (pass.channel != 0)
+            ASSERT_TRUE(memory->SetIndParamAndDirty(kCommon, pass.channel, 0, 0, 0));
     }
-    ASSERT_TRUE(memory->SetIndParamAndDirty(kCommon, 2, 0, 0, 0));
 }
 
 TEST_F(DisplayText, ArpeggioTypesHaveANameForEveryPresetAndUserNumber)
