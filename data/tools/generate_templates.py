@@ -1078,7 +1078,9 @@ def write_voice_bulk(t):
     t.sec("preset_info")
     t.kv("preset_file", "TOVAR-VANTPRESETS")
     t.kv("explanation_no", 0)
-    req_list("preset_bulk_req_list", [(c[0], [i]) for i, c in enumerate(PRESET_CATEGORIES)],
+    # The editor receives its preset voices with request 0: every preset bank in one walk.
+    all_presets = ("All Presets", list(range(len(PRESET_CATEGORIES))))
+    req_list("preset_bulk_req_list", [all_presets] + [(c[0], [i]) for i, c in enumerate(PRESET_CATEGORIES)],
              PRESET_CATEGORIES, "PresetRequest")
     t.sec("bulk_out_list")
     t.kv("size", len(req))

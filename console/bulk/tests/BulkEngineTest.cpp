@@ -139,7 +139,14 @@ TEST_F(BulkEngine, ShippedListsAreRead)
     EXPECT_EQ(voice.GetBulkReqCategorySize(), 7);
     EXPECT_EQ(voice.GetBulkReqCategoryName(3), QStringLiteral("Drum User"));
     EXPECT_EQ(voice.GetBulkReqTotalNum(3), 32);
-    EXPECT_EQ(voice.GetPresetVoiceBulkReqCategorySize(), 9);
+    // The preset receive walks request 0, which asks for every preset bank; one
+    // request of each bank follows it.
+    ASSERT_EQ(voice.GetPresetVoiceBulkReqCategorySize(), 10);
+    int eachBank = 0;
+    for (short category = 1; category < 10; ++category)
+        eachBank += voice.GetPresetVoiceBulkReqTotalNum(category);
+    EXPECT_EQ(voice.GetPresetVoiceBulkReqTotalNum(0), eachBank);
+    EXPECT_EQ(voice.GetPresetVoiceBulkReqCategoryName(1), QStringLiteral("Normal Preset 1"));
     EXPECT_TRUE(voice.IsPresetMode());
     EXPECT_EQ(voice.GetPresetFile(), QStringLiteral("TOVAR-VANTPRESETS"));
     EXPECT_EQ(voice.GetBulkOutCategorySize(), 7);
