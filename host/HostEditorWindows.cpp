@@ -30,10 +30,12 @@ bool writePicture(QWidget* window, const QString& path)
     return !picture.isNull() && picture.save(path, "PNG");
 }
 
-// The picture of the modal dialog an open call runs: taken after the delay (and the
-// dialog then closed), or as the dialog hides when it ends before that. The dialog is
-// caught as it shows, so one that ends within a turn of the loop (a transmit on a fast
-// line) is drawn too.
+} // namespace
+
+// The modal dialog an open call runs, caught as it shows, and its picture when a path
+// is given: taken after the delay (and the dialog then closed), or as the dialog hides
+// when it ends before that, so one that ends within a turn of the loop (a transmit on
+// a fast line) is drawn too.
 class ModalPicture : public QObject
 {
 public:
@@ -41,6 +43,9 @@ public:
     ~ModalPicture() override { qApp->removeEventFilter(this); }
 
     bool taken() const { return m_taken; }
+    // A modal window was shown in the call (it may be gone by now).
+    bool caught() const { return m_caught; }
+    QWidget* watched() const { return m_watched; }
 
     void takeAndClose()
     {
@@ -61,8 +66,10 @@ protected:
             auto* widget = static_cast<QWidget*>(watched);
             // The first one: a message it raises, or a prompt of the editor's own
             // that comes up meanwhile, is not the window asked for.
-            if (!m_watched && widget->isWindow() && widget->isModal())
+            if (!m_caught && widget->isWindow() && widget->isModal()) {
                 m_watched = widget;
+                m_caught = true;
+            }
         } else if (event->type() == QEvent::Hide && m_watched && watched == m_watched) {
             take(m_watched);
         }
@@ -72,7 +79,7 @@ protected:
 private:
     void take(QWidget* modal)
     {
-        if (m_taken)
+        if (m_taken || m_path.isEmpty())
             return;
         QDir().mkpath(QFileInfo(m_path).path());
         m_taken = writePicture(modal, m_path);
@@ -82,10 +89,9 @@ private:
 
     QString m_path;
     QPointer<QWidget> m_watched;
+    bool m_caught = false;
     bool m_taken = false;
 };
-
-} // namespace
 
 const std::vector<KnownAddOn>& knownAddOns()
 {
@@ -156,15 +162,27 @@ int32_t HostEditorWindows::open(const EditorRequest& request, const QString& mod
 {
     if (!m_windows)
         return NS_MPStatus::unexpected;
-    if (modalPictureFolder.isEmpty())
-        return m_windows->MPOpenEditor(toGuid(request.module), request.id, true);
-    // A modal dialog runs its own event loop inside the open call: it is drawn and
-    // closed from there, or drawn as it closes when it ends sooner by itself. It is
-    // gone when the call returns; its picture stands for the window.
-    ModalPicture picture(QDir(modalPictureFolder).filePath(pictureName(request.module, request.id)));
-    QTimer::singleShot(delayMs, &picture, &ModalPicture::takeAndClose);
+    // A modal dialog runs its own event loop inside the open call. With a folder it is
+    // drawn and closed from there, or drawn as it closes when it ends sooner by itself;
+    // it is gone when the call returns, and its picture stands for the window.
+    const bool drawn = !modalPictureFolder.isEmpty();
+    ModalPicture picture(drawn ? QDir(modalPictureFolder).filePath(pictureName(request.module, request.id))
+                               : QString());
+    if (drawn)
+        QTimer::singleShot(delayMs, &picture, &ModalPicture::takeAndClose);
+    ModalPicture* outer = m_opening;
+    m_opening = &picture;
     const int32_t status = m_windows->MPOpenEditor(toGuid(request.module), request.id, true);
-    return picture.taken() ? NS_MPStatus::ok : status;
+    m_opening = outer;
+    // A modal one has no window left when it is done: it was opened all the same.
+    if (drawn ? picture.taken() : picture.caught())
+        return NS_MPStatus::ok;
+    return status;
+}
+
+QWidget* HostEditorWindows::openingModal() const
+{
+    return m_opening ? m_opening->watched() : nullptr;
 }
 
 QWidget* HostEditorWindows::window(const QUuid& module, int createId) const

@@ -32,6 +32,8 @@ QString shortNameOf(const QUuid& module);
 // or without braces) and ID an editor id of 1 or more (1 when left out).
 bool parseEditorRequest(const QString& text, EditorRequest* request, QString* error);
 
+class ModalPicture;
+
 class HostEditorWindows
 {
 public:
@@ -48,6 +50,9 @@ public:
     // "<short name>-<id>.png" there after `delayMs` and then closed.
     int32_t open(const EditorRequest& request, const QString& modalPictureFolder = QString(),
                  int delayMs = 0);
+    // While an open call runs: the modal window it shows (the first one shown in the
+    // call), else null. A prompt of the editor's own that comes up over it is not it.
+    QWidget* openingModal() const;
     // The open window of the add-on under that create id, or null.
     QWidget* window(const QUuid& module, int createId) const;
     // Draws every shown window of the known add-ons into "<short name>-<id>.png" in the
@@ -56,6 +61,8 @@ public:
 
 private:
     IMPEditorWindows* m_windows = nullptr;
+    // The watch of the open call that runs, on the stack of open().
+    ModalPicture* m_opening = nullptr;
 };
 
 } // namespace NS_Host

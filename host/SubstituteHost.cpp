@@ -10,12 +10,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaObject>
+#include <QPointer>
 #include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
@@ -33,10 +36,41 @@ const char kSettingsApplication[] = "VANTREL_KXE Tovar Editor";
 const char kSettingsInPort[] = "InGuid";
 const char kSettingsOutPort[] = "OutGuid";
 
-// The editor's start-up prompt for preset voices, and how often a run with nobody at it
-// looks for it.
+// The editor's start-up prompt for preset voices, and how often the host looks for it
+// and for a request to end.
 const char kPresetPromptName[] = "PresetReceiveDialog";
-constexpr int kPromptWatchMs = 10;
+constexpr int kDialogWatchMs = 10;
+
+// Set from signal handlers: lock-free, so setting it there is safe.
+std::atomic<bool> s_endRequested{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+void onEndSignal(int signal)
+{
+    // A second one while the first is still being handled: the way out if ending hangs.
+    if (s_endRequested.exchange(true)) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+    }
+}
+
+// Rejects every modal dialog that is shown; their loops unwind as each returns.
+void endModalDialogs()
+{
+    QList<QPointer<QWidget>> modal;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && window->isModal())
+            modal << window;
+    }
+    for (const QPointer<QWidget>& window : modal) {
+        if (!window)
+            continue;
+        if (auto* dialog = qobject_cast<QDialog*>(window.data()))
+            dialog->reject();
+        else
+            window->close();
+    }
+}
 
 // The editor's document record is never larger.
 constexpr qint64 kMaxProjectBytes = 16 * 1024 * 1024 + 64;
@@ -228,13 +262,14 @@ bool SubstituteHost::start()
     m_page->Activate(m_window->handle(), &rect, false);
     m_page->Show(1);
     m_window->show();
-    if (m_options.closePresetPrompt)
-        watchPresetPrompt();
+    watchDialogs();
     runFor(0);
     m_startupMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - m_started).count();
 
     m_editors = std::make_unique<HostEditorWindows>(m_page);
     for (const EditorRequest& request : m_options.openEditors) {
+        if (endRequested())
+            return true;
         if (openEditor(request) != 0)
             return fail(QStringLiteral("cannot open editor %1 of %2")
                             .arg(request.id)
@@ -278,16 +313,47 @@ bool SubstituteHost::saveEditorScreenshots(const QString& folder)
     return ok;
 }
 
-void SubstituteHost::watchPresetPrompt()
+void SubstituteHost::requestEnd()
 {
-    // The prompt runs its own modal loop, in which the toolkit's timers still fire.
-    m_promptWatch = std::make_unique<QTimer>();
-    QObject::connect(m_promptWatch.get(), &QTimer::timeout, [] {
+    s_endRequested.store(true);
+}
+
+bool SubstituteHost::endRequested()
+{
+    return s_endRequested.load();
+}
+
+void SubstituteHost::endOnSignals()
+{
+    struct sigaction action = {};
+    action.sa_handler = &onEndSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+void SubstituteHost::watchDialogs()
+{
+    // A modal dialog runs its own loop, in which the toolkit's timers still fire but
+    // the platform run loop does not turn: the end is asked for from here.
+    m_dialogWatch = std::make_unique<QTimer>();
+    QObject::connect(m_dialogWatch.get(), &QTimer::timeout, [this] {
+        if (endRequested()) {
+            endModalDialogs();
+            NS_Platform::RunLoop::main()->quit();
+            return;
+        }
+        if (!m_options.closePresetPrompt)
+            return;
+        // The prompt over another dialog, or on its own, but not the one an open call
+        // asked for and runs.
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog && dialog->objectName() == QLatin1String(kPresetPromptName))
+        if (dialog && dialog->objectName() == QLatin1String(kPresetPromptName)
+            && !(m_editors && m_editors->openingModal() == dialog))
             dialog->reject();
     });
-    m_promptWatch->start(kPromptWatchMs);
+    m_dialogWatch->start(kDialogWatchMs);
 }
 
 void SubstituteHost::seedDefaultInstrument()
@@ -382,7 +448,7 @@ void SubstituteHost::stop(bool save)
     const bool ownsToolkit = QCoreApplication::instance() != nullptr && !m_idle;
     runFor(m_options.settleMs, [ownsToolkit] { return ownsToolkit && QCoreApplication::instance() == nullptr; });
     // Until here: the prompt may still come while the component lets go.
-    m_promptWatch.reset();
+    m_dialogWatch.reset();
     m_endpoint.reset();
     m_surface.reset();
     if (m_instrument)
@@ -418,19 +484,24 @@ int SubstituteHost::exec()
         printMeasurements();
     int status = 0;
     NS_Platform::RunLoop* loop = NS_Platform::RunLoop::main();
+    // Asked to end (a signal): as when the window is closed, without the pictures.
     if (screenshots) {
-        runFor(m_options.screenshotDelayMs);
-        if (!m_options.screenshotPath.isEmpty() && !saveScreenshot(m_options.screenshotPath)) {
-            fail(QStringLiteral("cannot write %1").arg(m_options.screenshotPath));
-            status = 1;
-        }
-        if (!m_options.screenshotDir.isEmpty() && !saveEditorScreenshots(m_options.screenshotDir)) {
-            fail(QStringLiteral("cannot write every editor window into %1").arg(m_options.screenshotDir));
-            status = 1;
+        runFor(m_options.screenshotDelayMs, &SubstituteHost::endRequested);
+        if (endRequested()) {
+            std::fprintf(stderr, "vantrel_host: ended before the pictures were written\n");
+        } else {
+            if (!m_options.screenshotPath.isEmpty() && !saveScreenshot(m_options.screenshotPath)) {
+                fail(QStringLiteral("cannot write %1").arg(m_options.screenshotPath));
+                status = 1;
+            }
+            if (!m_options.screenshotDir.isEmpty() && !saveEditorScreenshots(m_options.screenshotDir)) {
+                fail(QStringLiteral("cannot write every editor window into %1").arg(m_options.screenshotDir));
+                status = 1;
+            }
         }
     } else if (m_options.runForMs > 0) {
-        runFor(m_options.runForMs, [this] { return m_windowClosed; });
-    } else {
+        runFor(m_options.runForMs, [this] { return m_windowClosed || endRequested(); });
+    } else if (!endRequested()) {
         loop->run();
     }
     stop(m_options.saveOnExit);

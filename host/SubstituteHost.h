@@ -60,7 +60,8 @@ struct HostOptions
     MacLoaderFactoryFunction factory = nullptr;
     // Close the editor's start-up prompt for the instrument's preset voices (a modal
     // dialog it shows while it has none) as a user would: a run with nobody at it is
-    // never held by it. A person at the program answers it.
+    // never held by it. A person at the program answers it. The prompt an open call
+    // asks for (dialogs:9) stays until that call is done with it.
     bool closePresetPrompt = true;
 };
 
@@ -85,6 +86,14 @@ public:
     void stop(bool save);
     // main(): start, run (or screenshot), stop. The process's exit status.
     int exec();
+
+    // Asks the running host to end as when its window is closed, also from inside a
+    // modal dialog: every modal dialog is rejected and the run loop quit. Only sets a
+    // flag, so a signal handler may call it; the flag stays set for the process.
+    static void requestEnd();
+    static bool endRequested();
+    // SIGINT and SIGTERM call requestEnd(); a second one ends the process at once.
+    static void endOnSignals();
 
     // Runs the platform run loop for at most `ms`, or until `until` says so.
     void runFor(int ms, const std::function<bool()>& until = {});
@@ -121,7 +130,7 @@ public:
 private:
     bool fail(const QString& message);
     void seedDefaultInstrument();
-    void watchPresetPrompt();
+    void watchDialogs();
     void printMeasurements();
 
     HostOptions m_options;
@@ -148,7 +157,7 @@ private:
     double m_startupMs = 0;
     std::chrono::steady_clock::time_point m_started;
     std::function<void()> m_idle;
-    std::unique_ptr<QTimer> m_promptWatch;
+    std::unique_ptr<QTimer> m_dialogWatch;
 };
 
 } // namespace NS_Host

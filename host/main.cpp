@@ -1,8 +1,6 @@
 // Substitute host: runs the TOVAR-VANTREL editor component on the simulated instrument.
 #include "SubstituteHost.h"
-#include "platform/RunLoop.h"
 #include <QString>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -28,11 +26,6 @@ void usage()
               "  --no-surface       do not offer the simulated control surface\n"
               "  --surface-text     print the simulated surface's display and lamps as they change\n"
               "  --component FILE   the component library to load");
-}
-
-void onSignal(int)
-{
-    NS_Platform::RunLoop::main()->quit();
 }
 
 } // namespace
@@ -93,17 +86,11 @@ int main(int argc, char** argv)
             return 64;
         }
     }
-    // A run that ends by itself has nobody to answer the editor's start-up prompt,
-    // unless the prompt is the window asked for.
-    const bool unattended = !options.screenshotPath.isEmpty() || !options.screenshotDir.isEmpty()
-                            || options.runForMs > 0 || options.measure;
-    bool promptAsked = false;
-    for (const NS_Host::EditorRequest& request : options.openEditors)
-        if (NS_Host::shortNameOf(request.module) == QLatin1String("dialogs") && request.id == 9)
-            promptAsked = true;
-    options.closePresetPrompt = unattended && !promptAsked;
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
+    // A run that ends by itself has nobody to answer the editor's start-up prompt; the
+    // prompt asked for with --open is left to the open call that shows it.
+    options.closePresetPrompt = !options.screenshotPath.isEmpty() || !options.screenshotDir.isEmpty()
+                                || options.runForMs > 0 || options.measure;
+    NS_Host::SubstituteHost::endOnSignals();
     NS_Host::SubstituteHost host(options);
     return host.exec();
 }

@@ -1,0 +1,150 @@
+// The host program always comes to an end: the editor's own start-up prompt for preset
+// voices, which comes 250 ms after start over whatever dialog is open then, never holds
+// a run that draws dialogs, wherever the prompt itself stands among the windows asked
+// for; and SIGINT or SIGTERM end the program cleanly also while a modal dialog (or the
+// prompt over it) runs its own loop.
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <csignal>
+#include <memory>
+#include <sys/types.h>
+
+namespace {
+
+QString hostProgram()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel_host");
+}
+
+// The program on a first start of its own: no settings, no data, no preset voices,
+// so the editor raises its start-up prompt.
+std::unique_ptr<QProcess> startHost(const QTemporaryDir& home, const QStringList& arguments)
+{
+    auto process = std::make_unique<QProcess>();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("VANTREL_MIDI_BACKEND"), QStringLiteral("virtual"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+    env.insert(QStringLiteral("VANTREL_PRESET_CACHE"), home.filePath(QStringLiteral("presets")));
+    // The dialogs' log says when the start-up prompt is asked for.
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("tovar.dialogs.debug=true"));
+    process->setProcessEnvironment(env);
+    process->start(hostProgram(), arguments);
+    return process;
+}
+
+// The status of a program that ended by itself; -1 when it is still running (it is
+// then killed), -2 when a signal ended it.
+int statusOf(QProcess& process, int timeoutMs)
+{
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished(10000);
+        return -1;
+    }
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+}
+
+} // namespace
+
+TEST(HostProgramEnds, TheStartUpPromptNeverHoldsARunThatDrawsDialogs)
+{
+    ASSERT_TRUE(QFileInfo::exists(hostProgram()));
+    // The prompt comes up over the first dialog while it is drawn (the wait is longer
+    // than the prompt's 250 ms), and the prompt asked for is drawn first, between or last.
+    const QStringList orders[] = {
+        {QStringLiteral("dialogs:5"), QStringLiteral("dialogs:2"), QStringLiteral("dialogs:9")},
+        {QStringLiteral("dialogs:5"), QStringLiteral("dialogs:9"), QStringLiteral("dialogs:2")},
+        {QStringLiteral("dialogs:9"), QStringLiteral("dialogs:5"), QStringLiteral("dialogs:2")},
+    };
+    for (const QStringList& order : orders) {
+        const std::string what = order.join(QLatin1Char(' ')).toStdString();
+        QTemporaryDir home;
+        const QString shots = home.filePath(QStringLiteral("shots"));
+        QStringList arguments{QStringLiteral("--no-project"), QStringLiteral("--no-surface"),
+                              QStringLiteral("--screenshot-dir"), shots, QStringLiteral("--delay"),
+                              QStringLiteral("400")};
+        for (const QString& window : order)
+            arguments << QStringLiteral("--open") << window;
+        const std::unique_ptr<QProcess> host = startHost(home, arguments);
+        const int status = statusOf(*host, 180000);
+        const QString err = QString::fromLocal8Bit(host->readAllStandardError());
+        ASSERT_NE(status, -1) << what << ": the host did not end\n" << err.toStdString();
+        EXPECT_EQ(status, 0) << what << "\n" << err.toStdString();
+        EXPECT_TRUE(err.contains(QLatin1String("opening the preset receive dialog")))
+            << what << ": the editor's start-up prompt did not come\n" << err.toStdString();
+        for (const QString& picture : {QStringLiteral("dialogs-5.png"), QStringLiteral("dialogs-2.png"),
+                                       QStringLiteral("dialogs-9.png"), QStringLiteral("mixer-1.png")}) {
+            const QImage image(QDir(shots).filePath(picture));
+            EXPECT_FALSE(image.isNull()) << what << ": " << picture.toStdString() << " not written";
+        }
+    }
+}
+
+TEST(HostProgramEnds, ASignalEndsTheProgramAlsoInsideAModalDialog)
+{
+    ASSERT_TRUE(QFileInfo::exists(hostProgram()));
+    struct Case
+    {
+        const char* what;
+        int signal;
+        QStringList arguments;
+        bool savesProject;
+    };
+    // Setup (dialogs:5) runs modally until it is closed, and the start-up prompt comes
+    // up over it: closed at once in runs with nobody at them, left standing in a run
+    // with a person at it, so that two modal loops are nested there.
+    const Case cases[] = {
+        {"picture after ten minutes", SIGTERM,
+         {QStringLiteral("--no-project"), QStringLiteral("--screenshot-dir"), QStringLiteral("shots"),
+          QStringLiteral("--delay"), QStringLiteral("600000"), QStringLiteral("--open"), QStringLiteral("dialogs:5")},
+         false},
+        {"a run of ten minutes", SIGINT,
+         {QStringLiteral("--no-project"), QStringLiteral("--run-for"), QStringLiteral("600000"), QStringLiteral("--open"),
+          QStringLiteral("dialogs:5")},
+         false},
+        {"a person's run, the prompt over the dialog", SIGTERM,
+         {QStringLiteral("--project"), QStringLiteral("project.tvproj"), QStringLiteral("--open"),
+          QStringLiteral("dialogs:5")},
+         true},
+        {"a person's run, the prompt on its own", SIGINT,
+         {QStringLiteral("--project"), QStringLiteral("project.tvproj")}, true},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir home;
+        QStringList arguments;
+        for (const QString& a : c.arguments)
+            arguments << (a.endsWith(QLatin1String(".tvproj")) || a == QLatin1String("shots") ? home.filePath(a) : a);
+        const std::unique_ptr<QProcess> host = startHost(home, arguments);
+        QByteArray err;
+        // The prompt is asked for from within the dialog's loop: the host runs modally.
+        const bool prompted = QTest::qWaitFor(
+            [&] {
+                err += host->readAllStandardError();
+                return err.contains("opening the preset receive dialog") || host->state() == QProcess::NotRunning;
+            },
+            120000);
+        ASSERT_TRUE(prompted && host->state() == QProcess::Running)
+            << c.what << ": the host ended or never showed its prompt\n" << err.toStdString();
+
+        QElapsedTimer clock;
+        clock.start();
+        ASSERT_EQ(::kill(pid_t(host->processId()), c.signal), 0);
+        const int status = statusOf(*host, 30000);
+        err += host->readAllStandardError();
+        ASSERT_NE(status, -1) << c.what << ": the signal did not end the host\n" << err.toStdString();
+        EXPECT_EQ(status, 0) << c.what << "\n" << err.toStdString();
+        EXPECT_LT(clock.elapsed(), 15000) << c.what;
+        EXPECT_EQ(QFileInfo(home.filePath(QStringLiteral("project.tvproj"))).size() > 0, c.savesProject) << c.what;
+        EXPECT_FALSE(QFileInfo::exists(home.filePath(QStringLiteral("shots/mixer-1.png"))))
+            << c.what << ": pictures of a run that was ended";
+    }
+}
