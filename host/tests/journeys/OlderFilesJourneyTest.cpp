@@ -1,0 +1,220 @@
+// Journey 7: files of the older formats. An .m2e document opened from the File menu
+// shows its multi in the mixer and the common window (name, every part's volume and
+// pan, part 1's voice from the document's own voices) and is saved as .m3e beside it;
+// a .w6e voice file imported from the File menu fills Normal User 1 and 2 with its
+// voices, listed under their names in the voice list and shown in the mixer.
+#include "JourneyRig.h"
+#include "console/libfile/tests/ConverterTestImages.h"
+#include <QFileInfo>
+#include <QListWidget>
+
+using namespace Journeys;
+
+namespace {
+
+// Where an .m2e keeps its multi: after the older voice image, in runs of the current
+// layout {first new byte, first old byte, count}; the current multi image lays its
+// blocks out from byte 512 in map order.
+constexpr int kOldVoiceImage = 522624;
+constexpr int kOldMultiSize = 2048;
+struct MultiRun
+{
+    int to, from, count;
+};
+constexpr MultiRun kRuns[] = {{512, 512, 174}, {686, 754, 55}, {741, 877, 928}, {1669, 1805, 60}};
+struct Block
+{
+    Bytes address;
+    int at; // in the current multi image
+    int size;
+};
+const Block kBlocks[] = {{{0x36, 0x00, 0x00}, 512, 101}, {{0x36, 0x01, 0x00}, 613, 36}, {{0x36, 0x02, 0x00}, 649, 37},
+                         {{0x36, 0x10, 0x00}, 686, 20},  {{0x36, 0x11, 0x00}, 706, 35}, {{0x38, 0x00, 0x00}, 1669, 30},
+                         {{0x38, 0x01, 0x00}, 1699, 30}};
+constexpr int kFirstPart = 741;
+constexpr int kPartSize = 58;
+
+const QByteArray kMultiName("Old Quay\0\0", 10);
+int volumeOf(int part) { return 30 + part * 6; }
+int panOf(int part) { return 10 + part * 7; }
+const char kDocumentVoice[] = "Quay Bell";   // Normal User 1, voice 3, in the .m2e
+QString importedName(int bank, int voice)   // every voice of Normal User 1 and 2 in the .w6e
+{
+    return QStringLiteral("%1 %2").arg(bank == 0 ? QStringLiteral("Tide") : QStringLiteral("Reef")).arg(voice + 1, 3, 10,
+                                                                                                         QLatin1Char('0'));
+}
+
+bool writeFile(const QString& path, const ConverterTest::Bytes& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly)
+           && file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) == qint64(bytes.size());
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class OlderFilesJourney : public JourneyRig
+{
+protected:
+    QWidget* commonWindow() const { return editorWindow(commonModule(), 1); }
+
+    // An .m2e: the older voice image with one named voice, then the multi made of the
+    // instrument's initial blocks, named, every part its own volume and pan, part 1
+    // on Normal User 1's third voice. Empty when a block is not as the layout says.
+    std::string makeM2E(const QString& path) const
+    {
+        ConverterTest::Bytes file(size_t(kOldVoiceImage + kOldMultiSize), 0);
+        std::memcpy(file.data() + ConverterTest::w7eNormal(0, 2), kDocumentVoice, sizeof kDocumentVoice - 1);
+        Bytes multi(kOldMultiSize, 0);
+        const NS_Simulator::SimMemoryImage image = instrument().image();
+        const auto place = [&](const Bytes& address, int at, int size) {
+            const Bytes data = image.multiBlock(address);
+            if (int(data.size()) != size)
+                return false;
+            std::copy(data.begin(), data.end(), multi.begin() + at);
+            return true;
+        };
+        for (const Block& b : kBlocks)
+            if (!place(b.address, b.at, b.size))
+                return "the instrument's block " + hex(b.address) + " is not " + std::to_string(b.size) + " bytes";
+        for (int p = 0; p < kStrips; ++p) {
+            const int at = kFirstPart + p * kPartSize;
+            if (!place({0x37, uint8_t(p), 0x00}, at, kPartSize))
+                return "the instrument's part block is not " + std::to_string(kPartSize) + " bytes";
+            multi[size_t(at + 0x0D)] = uint8_t(volumeOf(p));
+            multi[size_t(at + 0x0E)] = uint8_t(panOf(p));
+        }
+        std::copy(kMultiName.begin(), kMultiName.end(), multi.begin() + 512);
+        // Part 1 plays Normal User 1 (3F 00), voice 3.
+        multi[size_t(kFirstPart + 0)] = 0x3F;
+        multi[size_t(kFirstPart + 1)] = 0x00;
+        multi[size_t(kFirstPart + 2)] = 2;
+        for (const MultiRun& r : kRuns)
+            std::copy(multi.begin() + r.to, multi.begin() + r.to + r.count, file.begin() + kOldVoiceImage + r.from);
+        return writeFile(path, file) ? std::string() : "cannot write " + path.toStdString();
+    }
+    // A .w6e with every voice of its two normal banks named.
+    static bool makeW6E(const QString& path)
+    {
+        ConverterTest::Bytes file = ConverterTest::w6eImage();
+        for (int bank = 0; bank < 2; ++bank) {
+            for (int v = 0; v < 128; ++v) {
+                const QByteArray name = importedName(bank, v).toLatin1().leftJustified(10, ' ');
+                std::memcpy(file.data() + ConverterTest::w6eNormal(bank, v), name.constData(), 10);
+            }
+        }
+        return writeFile(path, file);
+    }
+    // Steps a combo box with the arrow keys to the entry of that text.
+    static bool pick(QComboBox* box, const QString& text)
+    {
+        const int target = box ? box->findText(text) : -1;
+        if (target < 0)
+            return false;
+        for (int guard = 0; box->currentIndex() != target && guard < 64; ++guard)
+            QTest::keyClick(box, box->currentIndex() < target ? Qt::Key_Down : Qt::Key_Up);
+        return box->currentIndex() == target;
+    }
+    // The rows of a bank in part 1's voice list, opened from its voice name in the mixer.
+    QStringList listed(const QString& bank)
+    {
+        QStringList rows;
+        auto stage = std::make_shared<int>(0);
+        auto* name = NS_MixerTest::voiceNameOf(mixerView(), 0);
+        answer({{QStringLiteral("VoiceList"), [&rows, bank, stage](QWidget* dialog) {
+                     if ((*stage)++ == 0) {
+                         if (!pick(child<QComboBox>(dialog, "SearchModeComboBox"), QStringLiteral("Bank")))
+                             throw std::runtime_error("the voice list has no bank mode");
+                         if (!pick(child<QComboBox>(dialog, "BankComboBox"), bank))
+                             throw std::runtime_error(bank.toStdString() + " is not listed");
+                         return false;
+                     }
+                     auto* list = child<QListWidget>(dialog, "VoiceListBox");
+                     for (int i = 0; i < list->count(); ++i)
+                         rows << list->item(i)->text();
+                     return click(dialog, "CancelButton");
+                 }}});
+        QTimer::singleShot(0, name, [name] { QTest::mousePress(name, Qt::LeftButton, {}, name->hotSpot().center()); });
+        return waitAnswered() ? rows : QStringList();
+    }
+    QString part1Voice() const { return NS_MixerTest::voiceNameOf(mixerView(), 0)->text().trimmed(); }
+};
+
+} // namespace
+
+TEST_F(OlderFilesJourney, AnOlderDocumentOpenedAndAnOlderVoiceFileImported)
+{
+    const QString m2e = m_dir.filePath(QStringLiteral("quay.m2e"));
+    const QString m3e = m_dir.filePath(QStringLiteral("quay.m3e"));
+    const QString w6e = m_dir.filePath(QStringLiteral("tides.w6e"));
+
+    step("the editor starts; the mixer's detail button opens the common window");
+    ASSERT_TRUE(startHost({closePresetPrompt()})) << at() << m_failure;
+    ASSERT_TRUE(waitAnswered()) << at() << dialogFailure();
+    ASSERT_EQ(strips().size(), kStrips) << at() << "the mixer did not open";
+    QTest::mouseClick(child<QAbstractButton>(NS_MixerTest::masterOf(mixerView()), "DetailButton"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return commonWindow() && commonWindow()->isVisible(); })) << at() << "no common window";
+    auto* name = commonWindow()->findChild<QLineEdit*>(QStringLiteral("MultiName"));
+    ASSERT_NE(name, nullptr) << at();
+
+    step("an .m2e and a .w6e lie in the folder");
+    const std::string made = makeM2E(m2e);
+    ASSERT_TRUE(made.empty()) << at() << made;
+    ASSERT_TRUE(makeW6E(w6e)) << at();
+    const QByteArray olderDocument = contents(m2e);
+
+    step("File > Open: quay.m2e");
+    answer({fileDialog(m2e)});
+    ASSERT_TRUE(chooseMenu(QStringLiteral("&File"), QStringLiteral("&Open..."))) << at() << "no menu entry";
+    ASSERT_TRUE(waitAnswered()) << at() << dialogFailure();
+
+    step("the common window shows the document's multi name");
+    ASSERT_TRUE(waitFor([&] { return name->text() == QStringLiteral("Old Quay"); }))
+        << at() << "the name field shows \"" << name->text().toStdString() << "\"";
+
+    step("every strip shows its part's volume and pan from the document");
+    const QList<QWidget*> all = strips();
+    const auto faderOf = [&](int p) { return control<CFader_VANTREL_KXE>(all[p], "ChannelFader")->value(); };
+    const auto panKnobOf = [&](int p) { return control<CDial_VANTREL_KXE>(all[p], "ChPan")->value(); };
+    ASSERT_TRUE(waitFor([&] {
+        for (int p = 0; p < kStrips; ++p)
+            if (faderOf(p) != volumeOf(p) || panKnobOf(p) != panOf(p))
+                return false;
+        return true;
+    })) << at() << "part 1 shows volume " << faderOf(0) << " pan " << panKnobOf(0) << ", part 16 volume " << faderOf(15)
+        << " pan " << panKnobOf(15);
+
+    step("part 1 plays the document's own voice, under its name");
+    ASSERT_TRUE(waitFor([&] { return part1Voice() == QLatin1String(kDocumentVoice); }))
+        << at() << "part 1 shows \"" << part1Voice().toStdString() << "\"";
+
+    step("the document is named quay.m3e, and File > Save writes that beside the .m2e");
+    EXPECT_EQ(documentLabel().toStdString(), m3e.toStdString()) << at();
+    ASSERT_TRUE(chooseMenu(QStringLiteral("&File"), QStringLiteral("&Save"))) << at() << "no menu entry";
+    ASSERT_TRUE(waitFor([&] { return QFileInfo(m3e).size() > 0; })) << at() << "quay.m3e was not written";
+    EXPECT_TRUE(contents(m2e) == olderDocument) << at() << "the .m2e was written over";
+
+    step("File > Import Voice: tides.w6e");
+    answer({fileDialog(w6e)});
+    ASSERT_TRUE(chooseMenu(QStringLiteral("&File"), QStringLiteral("&Import Voice..."))) << at() << "no menu entry";
+    ASSERT_TRUE(waitAnswered()) << at() << dialogFailure();
+
+    step("part 1 now plays the imported Normal User 1 voice 3, under its name");
+    ASSERT_TRUE(waitFor([&] { return part1Voice() == importedName(0, 2); }))
+        << at() << "part 1 shows \"" << part1Voice().toStdString() << "\"";
+
+    step("part 1's voice list lists every imported voice of Normal User 1 and 2 under its name");
+    for (int bank = 0; bank < 2; ++bank) {
+        const QString bankName = bank == 0 ? QStringLiteral("Normal User 1") : QStringLiteral("Normal User 2");
+        const QStringList rows = listed(bankName);
+        ASSERT_EQ(rows.size(), 128) << at() << bankName.toStdString() << " lists " << rows.size() << " voices "
+                                    << dialogFailure();
+        for (int v = 0; v < 128; ++v)
+            ASSERT_TRUE(rows[v].trimmed().endsWith(importedName(bank, v)))
+                << at() << bankName.toStdString() << " lists voice " << v + 1 << " as \"" << rows[v].toStdString() << "\"";
+    }
+}
