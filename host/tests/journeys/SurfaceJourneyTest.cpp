@@ -1,10 +1,12 @@
 // Journey 6: the control surface. The host offers the simulated surface on its second
 // port pair; the editor, a plug-in here, takes it over at its remote key. A fader and
 // an encoder moved on the surface move part 1's fader and part 3's pan knob in the
-// mixer, and the surface's page keys open the common window and part 4's window.
+// mixer, and the surface's page keys open the common window and part 4's window at the
+// pages they name.
 #include "JourneyRig.h"
 #include "platform/MidiService.h"
 #include "platform/VirtualMidiBus.h"
+#include <QStackedWidget>
 
 using namespace Journeys;
 
@@ -14,7 +16,8 @@ namespace {
 constexpr int kSelect1 = 0;  // strip select keys 0-7
 constexpr int kEdit = 26;    // the part pages of the selected strip
 constexpr int kRemote = 41;  // hands the surface to the editor
-constexpr int kCommon1 = 52; // the first common page
+constexpr int kPageRight = 51; // the next page of the shown pages
+constexpr int kCommon1 = 52;   // the first common page; the others follow it
 constexpr int kPart4 = 3;
 
 class SurfaceJourney : public JourneyRig
@@ -32,6 +35,12 @@ protected:
             if (QWidget* w = editorWindow(partModule(), id); w && w->isVisible())
                 return w;
         return nullptr;
+    }
+    // The page a detail window shows, or -1.
+    static int shownPage(QWidget* window)
+    {
+        auto* pages = window ? window->findChild<QStackedWidget*>(QStringLiteral("TabPages")) : nullptr;
+        return pages ? pages->currentIndex() : -1;
     }
     bool received(const Bytes& expected) const
     {
@@ -87,6 +96,13 @@ TEST_F(SurfaceJourney, FaderEncoderAndPageKeysMoveTheMixerAndOpenTheDetailWindow
     surface().tapKey(kCommon1);
     ASSERT_TRUE(waitFor([&] { return editorWindow(commonModule(), 1) && editorWindow(commonModule(), 1)->isVisible(); }))
         << at() << "no common window; the surface shows:\n" << surface().renderText();
+    EXPECT_TRUE(waitFor([&] { return shownPage(editorWindow(commonModule(), 1)) == 0; }))
+        << at() << "the common window shows page " << shownPage(editorWindow(commonModule(), 1));
+
+    step("the third common page key on the surface turns the common window to the chorus page");
+    surface().tapKey(kCommon1 + 2);
+    EXPECT_TRUE(waitFor([&] { return shownPage(editorWindow(commonModule(), 1)) == 2; }))
+        << at() << "the common window shows page " << shownPage(editorWindow(commonModule(), 1));
 
     step("strip 4 selected and the part pages key on the surface open part 4's window");
     ASSERT_EQ(partWindow(kPart4), nullptr) << at() << "part 4's window is open before";
@@ -97,5 +113,12 @@ TEST_F(SurfaceJourney, FaderEncoderAndPageKeysMoveTheMixerAndOpenTheDetailWindow
     auto* number = partWindow(kPart4)->findChild<QLabel*>(QStringLiteral("PartNumber"));
     ASSERT_NE(number, nullptr) << at();
     EXPECT_EQ(number->text().toStdString(), "4") << at() << "the window is not part 4's";
+
+    step("the surface's page key steps part 4's window to its next page");
+    const int first = shownPage(partWindow(kPart4));
+    ASSERT_GE(first, 0) << at() << "part 4's window shows no page";
+    surface().tapKey(kPageRight);
+    EXPECT_TRUE(waitFor([&] { return shownPage(partWindow(kPart4)) == first + 1; }))
+        << at() << "part 4's window shows page " << shownPage(partWindow(kPart4)) << ", not " << first + 1;
     EXPECT_TRUE(surface().faults().empty()) << at() << "the surface refused " << surface().faults().front();
 }
