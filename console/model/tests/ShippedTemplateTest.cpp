@@ -267,7 +267,7 @@ TEST(ShippedTemplateSections, ListsOfTheBulkVoiceAndLibraryPartsResolve)
     expectListResolves(m, "EditBuffSelPrmChngList", 1);
     expectListResolves(m, "voice_memory_category", 1);
     expectListResolves(v, "bulk_req_list", 7);
-    expectListResolves(v, "preset_bulk_req_list", 9);
+    expectListResolves(v, "preset_bulk_req_list", 10);
     expectListResolves(v, "bulk_out_item_list", 6);
     expectListResolves(v, "bulk_out_current_list", 3);
     expectListResolves(v, "voice_memory_category", 18);
