@@ -2,11 +2,18 @@
 // clicks beside the handle, and the fader's look.
 #include "WidgetTestSupport.h"
 #include "appserver/CAppServer.h"
+#include "widgets/CFaderTip.h"
 #include "widgets/CFader_VANTREL_KXE.h"
 #include "widgets/CSlider_VANTREL_KXE.h"
 
+#include <QEnterEvent>
+#include <QKeyEvent>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QStyleOptionSlider>
 #include <QTest>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -317,4 +324,474 @@ TEST(FaderDrawing, GeneratedThumbIsDrawnAtTheSliderPosition)
                 ASSERT_EQ(look.pixel(x, 75 + y), art.pixel(x, y)) << x << "," << y;
             }
     EXPECT_GT(compared, 0);
+}
+
+// ---- keys, paging down, middle button, snap-back, tracking, right-to-left, hints
+
+namespace {
+
+bool sloppyKeys(const CSlider_VANTREL_KXE& slider)
+{
+    QStyleOptionSlider option;
+    option.initFrom(&slider);
+    return slider.style()->styleHint(QStyle::SH_Slider_SloppyKeyEvents, &option, &slider) != 0;
+}
+
+// A plain slider whose handle travels exactly `travel` pixels.
+std::unique_ptr<PlainSlider> plainSlider(int lo, int hi, int value, Qt::Orientation orientation, int travel)
+{
+    auto s = std::make_unique<PlainSlider>(lo, hi, 10, lo, orientation);
+    const int across = 20;
+    if (orientation == Qt::Vertical)
+        s->resize(across, travel + s->getSlideLength());
+    else
+        s->resize(travel + s->getSlideLength(), across);
+    s->setValue(value); // hidden: the resize is not delivered before the show
+    return s;
+}
+
+} // namespace
+
+struct SliderKeyCase
+{
+    const char* name;
+    Qt::Orientation orientation;
+    bool horDir;
+    Qt::Key key;
+    int change;    // from 50, within 0 .. 100, line step 2, page step 10
+    bool acrossKey; // a key across the slide: handled only with sloppy key events
+};
+
+class SliderKeys : public ::testing::TestWithParam<SliderKeyCase>
+{
+};
+
+TEST_P(SliderKeys, MoveByLinesPagesAndToTheEnds)
+{
+    const SliderKeyCase& c = GetParam();
+    auto s = plainSlider(0, 100, 50, c.orientation, 100);
+    s->setLineStep(2);
+    s->setHorDir(c.horDir);
+    const bool handled = !c.acrossKey || sloppyKeys(*s);
+    QKeyEvent event(QEvent::KeyPress, c.key, Qt::NoModifier);
+    event.setAccepted(false);
+    QApplication::sendEvent(s.get(), &event);
+    EXPECT_EQ(s->value(), handled ? 50 + c.change : 50);
+    EXPECT_EQ(event.isAccepted(), handled);
+    EXPECT_EQ(s->state(), CSlider_VANTREL_KXE::Idle);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SliderKeys,
+    ::testing::Values(SliderKeyCase{"HomeIsTheMaximum", Qt::Vertical, false, Qt::Key_Home, 50, false},
+                      SliderKeyCase{"EndIsTheMinimum", Qt::Vertical, false, Qt::Key_End, -50, false},
+                      SliderKeyCase{"HomeWithHorDirIsTheMinimum", Qt::Horizontal, true, Qt::Key_Home, -50, false},
+                      SliderKeyCase{"EndWithHorDirIsTheMaximum", Qt::Horizontal, true, Qt::Key_End, 50, false},
+                      SliderKeyCase{"UpOnAVerticalSlider", Qt::Vertical, false, Qt::Key_Up, 2, false},
+                      SliderKeyCase{"DownOnAVerticalSlider", Qt::Vertical, false, Qt::Key_Down, -2, false},
+                      SliderKeyCase{"RightOnAHorizontalSlider", Qt::Horizontal, false, Qt::Key_Right, 2, false},
+                      SliderKeyCase{"LeftOnAHorizontalSlider", Qt::Horizontal, false, Qt::Key_Left, -2, false},
+                      SliderKeyCase{"LeftOnAVerticalSlider", Qt::Vertical, false, Qt::Key_Left, -2, true},
+                      SliderKeyCase{"RightOnAVerticalSlider", Qt::Vertical, false, Qt::Key_Right, 2, true},
+                      SliderKeyCase{"UpOnAHorizontalSlider", Qt::Horizontal, false, Qt::Key_Up, 2, true},
+                      SliderKeyCase{"DownOnAHorizontalSlider", Qt::Horizontal, false, Qt::Key_Down, -2, true},
+                      SliderKeyCase{"PageUp", Qt::Vertical, false, Qt::Key_PageUp, 10, false},
+                      SliderKeyCase{"PageDown", Qt::Horizontal, false, Qt::Key_PageDown, -10, false}),
+    [](const ::testing::TestParamInfo<SliderKeyCase>& info) { return std::string(info.param.name); });
+
+TEST(SliderKeys, OtherKeysArePassedOn)
+{
+    auto s = plainSlider(0, 100, 50, Qt::Vertical, 100);
+    QKeyEvent event(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QApplication::sendEvent(s.get(), &event);
+    EXPECT_FALSE(event.isAccepted());
+    EXPECT_EQ(s->value(), 50);
+}
+
+TEST(Slider, ClickBeforeTheHandlePagesDownThenRepeatsDown)
+{
+    auto s = plainSlider(0, 1000, 1000, Qt::Vertical, 190);
+    press(s.get(), QPointF(10, 2));
+    EXPECT_EQ(s->value(), 990);
+    EXPECT_EQ(s->state(), CSlider_VANTREL_KXE::TimingDown);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s->value() <= 970; }));
+    release(s.get(), QPointF(10, 2));
+    EXPECT_EQ(s->state(), CSlider_VANTREL_KXE::Idle);
+    const int stopped = s->value();
+    QTest::qWait(150);
+    EXPECT_EQ(s->value(), stopped);
+}
+
+TEST(Slider, RightToLeftClickLeftOfTheHandleRaisesTheValue)
+{
+    auto s = plainSlider(0, 100, 0, Qt::Horizontal, 100);
+    s->setLayoutDirection(Qt::RightToLeft);
+    ASSERT_EQ(s->sliderPosition(), 100); // the minimum at the right
+    press(s.get(), QPointF(2, 10));
+    EXPECT_EQ(s->value(), 10);
+    EXPECT_EQ(s->state(), CSlider_VANTREL_KXE::TimingUp);
+    release(s.get(), QPointF(2, 10));
+}
+
+TEST(Slider, MiddleButtonCentresTheHandleUnderTheMouseAndDrags)
+{
+    auto s = plainSlider(0, 100, 0, Qt::Vertical, 100);
+    const int half = s->getSlideLength() / 2;
+    QSignalSpy moved(s.get(), &CSlider_VANTREL_KXE::sliderMoved);
+    QSignalSpy released(s.get(), &CSlider_VANTREL_KXE::sliderReleased);
+    press(s.get(), QPointF(10, 60 + half), Qt::MiddleButton);
+    EXPECT_EQ(s->value(), 60);
+    EXPECT_EQ(s->sliderPosition(), 60);
+    EXPECT_EQ(s->state(), CSlider_VANTREL_KXE::Dragging);
+    drag(s.get(), QPointF(10, 80 + half));
+    EXPECT_EQ(s->value(), 80);
+    release(s.get(), QPointF(10, 80 + half), Qt::MiddleButton);
+    EXPECT_EQ(s->value(), 80);
+    EXPECT_EQ(moved.count(), 2);
+    EXPECT_EQ(released.count(), 1);
+    EXPECT_EQ(s->state(), CSlider_VANTREL_KXE::Idle);
+}
+
+TEST(Slider, WithoutTrackingTheValueChangesOnlyAtTheRelease)
+{
+    auto s = plainSlider(0, 100, 0, Qt::Vertical, 100);
+    s->setTracking(false);
+    QSignalSpy changed(s.get(), &CSlider_VANTREL_KXE::valueChanged);
+    QSignalSpy moved(s.get(), &CSlider_VANTREL_KXE::sliderMoved);
+    press(s.get(), QPointF(10, 2)); // on the handle at the top
+    ASSERT_EQ(s->state(), CSlider_VANTREL_KXE::Dragging);
+    const int pressChanges = changed.count();
+    drag(s.get(), QPointF(10, 42));
+    EXPECT_EQ(s->value(), 0);
+    EXPECT_EQ(moved.count(), 1);
+    EXPECT_EQ(moved.last().at(0).toInt(), 40);
+    EXPECT_EQ(s->sliderPosition(), 40);
+    EXPECT_EQ(changed.count(), pressChanges);
+    release(s.get(), QPointF(10, 42));
+    EXPECT_EQ(s->value(), 40);
+    EXPECT_EQ(changed.last().at(0).toInt(), 40);
+}
+
+TEST(Slider, APlainSliderSnapsBackWhenTheMouseLeavesItsNeighbourhood)
+{
+    std::unique_ptr<QStyle> windows(QStyleFactory::create(QStringLiteral("Windows")));
+    if (!windows)
+        GTEST_SKIP() << "no style with a snap-back distance";
+    auto s = plainSlider(0, 100, 0, Qt::Vertical, 100);
+    s->setStyle(windows.get());
+    s->resize(20, 100 + s->getSlideLength());
+    QStyleOptionSlider option;
+    option.initFrom(s.get());
+    const int distance = windows->pixelMetric(QStyle::PM_MaximumDragDistance, &option, s.get());
+    if (distance < 0)
+        GTEST_SKIP() << "the style never snaps back";
+    press(s.get(), QPointF(10, 2));
+    ASSERT_EQ(s->state(), CSlider_VANTREL_KXE::Dragging);
+    drag(s.get(), QPointF(10, 52));
+    EXPECT_EQ(s->value(), 50);
+    drag(s.get(), QPointF(20 + distance + 5, 52)); // far beside the slider
+    EXPECT_EQ(s->value(), 0);
+    drag(s.get(), QPointF(10, 32)); // back: follows again
+    EXPECT_EQ(s->value(), 30);
+    release(s.get(), QPointF(10, 32));
+    EXPECT_EQ(s->value(), 30);
+    s->setStyle(nullptr);
+}
+
+TEST(Slider, MovesWithoutAPressAndWheelsOutsideAreIgnored)
+{
+    auto s = plainSlider(0, 100, 50, Qt::Vertical, 100);
+    QMouseEvent move(QEvent::MouseMove, QPointF(10, 90), QPointF(s->mapToGlobal(QPoint(10, 90))), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(s.get(), &move);
+    EXPECT_FALSE(move.isAccepted());
+    EXPECT_EQ(s->value(), 50);
+    wheel(s.get(), 120, QPointF(500, 500));
+    EXPECT_EQ(s->value(), 50);
+    wheel(s.get(), 120);
+    EXPECT_EQ(s->value(), 40);
+}
+
+TEST(Slider, HintsFollowOrientationAndTickMarks)
+{
+    PlainSlider s(Qt::Vertical);
+    const int thickness = s.getSlideThickness();
+    const int length = s.getSlideLength();
+    EXPECT_EQ(s.sizeHint(), QSize(thickness, 84));
+    EXPECT_EQ(s.minimumSizeHint(), QSize(thickness, length));
+    EXPECT_EQ(s.sizePolicy().verticalPolicy(), QSizePolicy::Expanding);
+    EXPECT_EQ(s.sizePolicy().horizontalPolicy(), QSizePolicy::Fixed);
+
+    // As a form sets them.
+    ASSERT_TRUE(s.setProperty("tickmarks", QVariant::fromValue(CSlider_VANTREL_KXE::Both)));
+    EXPECT_EQ(s.tickmarks(), CSlider_VANTREL_KXE::Both);
+    EXPECT_EQ(s.sizeHint(), QSize(s.getSlideThickness() + 10, 84));
+    s.setTickmarks(CSlider_VANTREL_KXE::Right);
+    EXPECT_EQ(s.sizeHint(), QSize(s.getSlideThickness() + 5, 84));
+    ASSERT_TRUE(s.setProperty("orientation", QVariant::fromValue(Qt::Horizontal)));
+    EXPECT_EQ(s.orientation(), Qt::Horizontal);
+    EXPECT_EQ(s.sizeHint(), QSize(84, s.getSlideThickness() + 5));
+    EXPECT_EQ(s.minimumSizeHint().width(), s.getSlideLength());
+    EXPECT_EQ(s.sizePolicy().horizontalPolicy(), QSizePolicy::Expanding);
+    EXPECT_EQ(s.sizePolicy().verticalPolicy(), QSizePolicy::Fixed);
+
+    // A size policy of the user's own is kept.
+    s.setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+    s.setOrientation(Qt::Vertical);
+    EXPECT_EQ(s.sizePolicy().horizontalPolicy(), QSizePolicy::Preferred);
+    EXPECT_EQ(s.sizePolicy().verticalPolicy(), QSizePolicy::Minimum);
+
+    s.setTickInterval(-5);
+    EXPECT_EQ(s.tickInterval(), 0);
+    ASSERT_TRUE(s.setProperty("tickInterval", 7));
+    EXPECT_EQ(s.tickInterval(), 7);
+}
+
+TEST(Slider, PropertiesAFormSetsReachTheSlider)
+{
+    PlainSlider s(nullptr, "level");
+    EXPECT_EQ(s.objectName(), QStringLiteral("level"));
+    s.resize(20, 120);
+    ASSERT_TRUE(s.setProperty("minValue", -20));
+    ASSERT_TRUE(s.setProperty("maxValue", 20));
+    ASSERT_TRUE(s.setProperty("lineStep", 3));
+    ASSERT_TRUE(s.setProperty("pageStep", 7));
+    ASSERT_TRUE(s.setProperty("value", 0));
+    ASSERT_TRUE(s.setProperty("tracking", false));
+    ASSERT_TRUE(s.setProperty("horDir", true));
+    EXPECT_EQ(s.property("minValue").toInt(), -20);
+    EXPECT_EQ(s.property("maxValue").toInt(), 20);
+    EXPECT_FALSE(s.property("tracking").toBool());
+    EXPECT_TRUE(s.property("horDir").toBool());
+    QTest::keyClick(&s, Qt::Key_Up);
+    EXPECT_EQ(s.value(), 3);
+    QTest::keyClick(&s, Qt::Key_PageDown);
+    EXPECT_EQ(s.value(), -4);
+    QTest::keyClick(&s, Qt::Key_Home); // horDir: Home is the minimum
+    EXPECT_EQ(s.property("value").toInt(), -20);
+}
+
+TEST(SliderDrawing, TickMarksAreDrawnAndTheHandleMoves)
+{
+    auto s = plainSlider(0, 100, 0, Qt::Horizontal, 100);
+    s->resize(s->width(), 40);
+    const QImage plain = s->grab().toImage();
+    s->setTickmarks(CSlider_VANTREL_KXE::Both);
+    s->setTickInterval(10);
+    const QImage ticked = s->grab().toImage();
+    EXPECT_NE(plain, ticked);
+    s->setValue(100);
+    EXPECT_NE(s->grab().toImage(), ticked);
+}
+
+// ---- the fader bound to a parameter with a curve, typed numbers, tip, background
+
+namespace {
+
+// A memory whose faders follow a square curve: position = travel x (value / 127)^2.
+class CurvedMemAPI : public RecordingMemAPI
+{
+public:
+    bool curved = true;
+    QVector<TMemProxy_VANTREL_KXE*> undoSaved;
+    QVector<int> floatTables;
+
+    int32_t MAPI_faderConvertNonLinearToLinear(int& position, short, short, int value) override
+    {
+        if (!curved)
+            return NS_MemAPI::kNotImplemented;
+        position = int(int64_t(position) * value * value / (127 * 127));
+        return 0;
+    }
+    int32_t MAPI_faderConvertLinearToNonLinear(int& value, short, short, int position) override
+    {
+        if (!curved)
+            return NS_MemAPI::kNotImplemented;
+        const int travel = value;
+        value = int(std::lround(127.0 * std::sqrt(double(position) / travel)));
+        return 0;
+    }
+    float MAPI_getIndFloatParam(int table, float number, int) override
+    {
+        floatTables.push_back(table);
+        return number * 10;
+    }
+    int32_t MAPI_save4undo(TMemProxy_VANTREL_KXE* proxy) override
+    {
+        undoSaved.push_back(proxy);
+        return 0;
+    }
+};
+
+struct BoundFader
+{
+    CAppServer* server = CAppServer::Instance();
+    CurvedMemAPI api;
+    QWidget view;
+    CFader_VANTREL_KXE* f = nullptr;
+
+    explicit BoundFader(int value, bool curved = true)
+    {
+        api.curved = curved;
+        api.defineName(QStringLiteral("kLevel"), 55, 13);
+        api.setRange(55, 13, 0, 127, 100);
+        api.poke(55, 13, 2, value);
+        f = new CFader_VANTREL_KXE(&view);
+        f->setThumbImage(NS_Utilities::ImageRegistry::pixmap(testStrip("tovar_test_thumb.png", {20, 10}, 2)));
+        f->setnSubImages(2);
+        f->resize(20, 137); // 127 pixels of travel
+        f->setNamedAddress(QStringLiteral("FEkLevel"));
+        api.MAPI_assignServer(&view, 2);
+        api.writes.clear();
+        api.actions.clear();
+    }
+    ~BoundFader()
+    {
+        delete f;
+        QCoreApplication::sendPostedEvents();
+        server->release();
+    }
+};
+
+} // namespace
+
+TEST(BoundFaderCurve, ValuesSitWhereTheParametersCurvePutsThemAndDragsWriteItsValues)
+{
+    BoundFader b(64);
+    EXPECT_EQ(b.f->value(), 64);
+    EXPECT_EQ(b.f->positionFromValue(64), 127 * 64 * 64 / (127 * 127));
+    EXPECT_EQ(b.f->sliderRect().top(), 32);
+    EXPECT_EQ(b.f->valueFromPosition(127), 127);
+    EXPECT_EQ(b.f->valueFromPosition(32), 64);
+
+    // Dragging the thumb from 32 to 8 pixels: sqrt(8 / 127) of the range.
+    press(b.f, QPointF(10, 35));
+    drag(b.f, QPointF(10, 11));
+    release(b.f, QPointF(10, 11));
+    ASSERT_FALSE(b.api.writes.isEmpty());
+    EXPECT_EQ(b.api.writes.last().value, 32);
+    EXPECT_EQ(b.api.peek(55, 13, 2), 32);
+
+    // Flipped, the curve runs from the bottom.
+    b.f->setFlipValues(true);
+    b.f->setValue(127);
+    EXPECT_EQ(b.f->sliderRect().top(), 0);
+    EXPECT_EQ(b.f->valueFromPosition(0), 127);
+}
+
+TEST(BoundFaderCurve, WithoutACurveTheFaderMapsLinearly)
+{
+    BoundFader b(64, false);
+    EXPECT_EQ(b.f->sliderRect().top(), 64);
+    EXPECT_EQ(b.f->valueFromPosition(100), 100);
+}
+
+TEST(BoundFaderCurve, ATypedNumberGoesThroughTheTableAndIsSavedForUndoUnlessDisabled)
+{
+    BoundFader b(10, false);
+    b.f->setTableId(9);
+    b.f->acceptNum(4.2);
+    EXPECT_EQ(b.f->value(), 42);
+    EXPECT_EQ(b.api.floatTables, QVector<int>{9});
+    ASSERT_EQ(b.api.undoSaved.size(), 1);
+    EXPECT_EQ(b.api.undoSaved[0], static_cast<TMemProxy_VANTREL_KXE*>(b.f));
+    ASSERT_FALSE(b.api.writes.isEmpty());
+    EXPECT_EQ(b.api.writes.last().value, 42);
+
+    ASSERT_TRUE(b.f->setProperty("undoEnable", false));
+    EXPECT_FALSE(b.f->isUndoEnable());
+    b.f->acceptNum(5.0);
+    EXPECT_EQ(b.f->value(), 50);
+    EXPECT_EQ(b.api.undoSaved.size(), 1);
+    EXPECT_EQ(b.api.writes.last().value, 50);
+
+    // Unbound: nothing is typed in.
+    CFader_VANTREL_KXE unbound;
+    unbound.acceptNum(3.0);
+    EXPECT_EQ(unbound.value(), 0);
+}
+
+TEST(BoundFaderCurve, TheNumberTipShowsTheValueWhileTheMouseIsOver)
+{
+    BoundFader b(90, false);
+    ASSERT_TRUE(b.f->setProperty("numberToolTip", true));
+    EXPECT_TRUE(b.f->numberToolTip());
+    auto* tip = b.view.findChild<CFaderTip*>();
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(tip->text(), QStringLiteral("90"));
+    EXPECT_TRUE(tip->isHidden());
+    b.view.show();
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(b.f->mapToGlobal(QPoint(5, 5))));
+    QApplication::sendEvent(b.f, &enter);
+    EXPECT_FALSE(tip->isHidden());
+    QTest::keyClick(b.f, Qt::Key_Up);
+    EXPECT_EQ(tip->text(), QStringLiteral("91"));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(b.f, &leave);
+    EXPECT_TRUE(tip->isHidden());
+    b.f->setNumberToolTip(false);
+    EXPECT_FALSE(b.f->numberToolTip());
+    EXPECT_EQ(b.view.findChild<CFaderTip*>(), nullptr);
+    QApplication::sendEvent(b.f, &enter); // no tip: nothing to show
+}
+
+TEST(FaderDrawing, TheBackgroundImageShowsBesideTheThumbAndADoubleClickChangesNothing)
+{
+    QWidget top;
+    auto* f = new CFader_VANTREL_KXE(&top);
+    f->setThumbImage(NS_Utilities::ImageRegistry::pixmap(testStrip("tovar_test_thumb.png", {20, 10}, 2)));
+    f->setnSubImages(2);
+    f->setGeometry(0, 0, 20, 137);
+    f->setRange(0, 127);
+    // Two columns of 10 pixels: the right one has a colour of its own.
+    const QPixmap back = NS_Utilities::ImageRegistry::pixmap(testStrip("tovar_test_fader_back.png", {10, 137}, 1, 2));
+    ASSERT_TRUE(f->setProperty("pixmap", back));
+    EXPECT_EQ(f->pixmap().cacheKey(), back.cacheKey());
+    f->setValue(0);
+    top.show();
+    QImage look = f->grab().toImage();
+    EXPECT_EQ(look.pixel(10, 5), frameColour(0)); // the thumb
+    EXPECT_EQ(look.pixel(15, 80), frameColour(0, 1));
+    f->setPixmap(NS_Utilities::ImageRegistry::pixmap(testStrip("tovar_test_fader_back3.png", {7, 137}, 1, 3)));
+    look = f->grab().toImage();
+    EXPECT_EQ(look.pixel(15, 80), frameColour(0, 2));
+    EXPECT_EQ(look.pixel(10, 5), frameColour(0));
+    f->setPixmap(QPixmap());
+    EXPECT_NE(f->grab().toImage().pixel(15, 80), frameColour(0, 2));
+
+    QTest::mouseDClick(f, Qt::LeftButton, {}, QPoint(10, 100));
+    EXPECT_EQ(f->value(), 0);
+    EXPECT_EQ(f->state(), CSlider_VANTREL_KXE::Idle);
+}
+
+TEST(FaderDrawing, AHorizontalThumbMovesAlongXAndWithoutRowsTheStyleHandleIsUsed)
+{
+    CFader_VANTREL_KXE f;
+    // Two rows of 10 x 20: a thumb 10 long along a horizontal slide, 20 across.
+    f.setThumbImage(NS_Utilities::ImageRegistry::pixmap(testStrip("tovar_test_thumb_h.png", {10, 20}, 2)));
+    f.setnSubImages(2);
+    f.setOrientation(Qt::Horizontal);
+    f.resize(110, 20);
+    f.setRange(0, 100);
+    f.setValue(40);
+    EXPECT_EQ(f.getSlideLength(), 10);
+    EXPECT_EQ(f.getSlideThickness(), 20);
+    EXPECT_EQ(f.available(), 100);
+    EXPECT_EQ(f.sliderRect(), QRect(40, 0, 10, 20));
+    EXPECT_EQ(f.sizeHint(), QSize(40, 20));
+    const QImage look = f.grab().toImage();
+    EXPECT_EQ(look.pixel(45, 5), frameColour(0));
+    EXPECT_NE(look.pixel(5, 5), frameColour(0));
+
+    // Right to left: the minimum at the right.
+    f.setLayoutDirection(Qt::RightToLeft);
+    EXPECT_EQ(f.positionFromValue(0), 100);
+    EXPECT_EQ(f.valueFromPosition(100), 0);
+    EXPECT_EQ(f.valueFromPosition(0), 100);
+
+    // A form giving no rows: the style's handle, never a division by zero.
+    ASSERT_TRUE(f.setProperty("nSubImages", 0));
+    EXPECT_EQ(f.nSubImages(), 0);
+    EXPECT_FALSE(f.sliderRect().isEmpty());
+    EXPECT_FALSE(f.grab().isNull());
 }
