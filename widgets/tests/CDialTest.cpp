@@ -2,9 +2,11 @@
 // the display texts and what is drawn.
 #include "WidgetTestSupport.h"
 #include "appserver/CAppServer.h"
+#include "widgets/CDialTip.h"
 #include "widgets/CDial_VANTREL_KXE.h"
 #include "widgets/TCacheServer.h"
 
+#include <QEnterEvent>
 #include <QSignalSpy>
 #include <QTest>
 #include <cmath>
@@ -448,4 +450,217 @@ TEST(DialDrawing, GeneratedKnobStripShowsOneFramePerValue)
     }
     // The first and last frames differ: the pointer and arc move.
     EXPECT_NE(strip.copy(0, 0, strip.width(), h), strip.copy(0, (info.rows - 1) * h, strip.width(), h));
+}
+
+// ---- attenuator frames, typed numbers, tip, pictures, signed texts, frequency pages
+
+struct AttCase
+{
+    const char* name;
+    int lo, hi, value, index;
+};
+
+class DialAttenuatorFrame : public ::testing::TestWithParam<AttCase>
+{
+};
+
+TEST_P(DialAttenuatorFrame, PicksTheFrameOfTheLevel)
+{
+    const AttCase& c = GetParam();
+    auto dial = rangedDial(c.lo, c.hi, c.lo);
+    EXPECT_EQ(dial->getAttKnobIndex(c.value), c.index);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DialAttenuatorFrame,
+    ::testing::Values(AttCase{"Bottom", -900, 600, -900, 0}, AttCase{"LowerMiddle", -900, 600, -600, 8},
+                      AttCase{"JustBelowTheKnee", -900, 600, -301, 15}, AttCase{"TheKnee", -900, 600, -300, 15},
+                      AttCase{"UpperCut", -900, 600, -150, 18}, AttCase{"JustBelowZero", -900, 600, -1, 22},
+                      AttCase{"Zero", -900, 600, 0, 24}, AttCase{"Boost", -900, 600, 250, 26},
+                      AttCase{"JustBelowTheTop", -900, 600, 599, 29}, AttCase{"Top", -900, 600, 600, 30},
+                      AttCase{"SmallMaximumNoDivisionByZero", 0, 5, 3, 24}),
+    [](const ::testing::TestParamInfo<AttCase>& info) { return std::string(info.param.name); });
+
+namespace {
+
+// Typed numbers through a table times ten, undo saves counted, and a picture for table 12.
+class TableMemAPI : public RecordingMemAPI
+{
+public:
+    QVector<TMemProxy_VANTREL_KXE*> undoSaved;
+    QVector<int> floatTables;
+    QVector<int> shownValues;
+
+    float MAPI_getIndFloatParam(int table, float number, int) override
+    {
+        floatTables.push_back(table);
+        return number * 10;
+    }
+    int32_t MAPI_save4undo(TMemProxy_VANTREL_KXE* proxy) override
+    {
+        undoSaved.push_back(proxy);
+        return 0;
+    }
+    int32_t MAPI_getDisplayStringForValue(short channel, int table, QString* text, QPixmap* picture, int value,
+                                          int flag, short e, short p) override
+    {
+        shownValues.push_back(value);
+        if (table == 12 && picture) {
+            *picture = QPixmap(8, 8);
+            picture->fill(Qt::red);
+            return 0;
+        }
+        return RecordingMemAPI::MAPI_getDisplayStringForValue(channel, table, text, picture, value, flag, e, p);
+    }
+};
+
+struct TableDial
+{
+    CAppServer* server = CAppServer::Instance();
+    TableMemAPI api;
+    QWidget view;
+    CDial_VANTREL_KXE* dial = nullptr;
+
+    TableDial(int lo, int hi, int value)
+    {
+        api.defineName(QStringLiteral("kCutoff"), 55, 15);
+        api.setRange(55, 15, lo, hi, 0);
+        api.poke(55, 15, 3, value);
+        dial = new CDial_VANTREL_KXE(&view);
+        dial->resize(26, 26);
+        dial->setNamedAddress(QStringLiteral("FEkCutoff"));
+    }
+    void bind()
+    {
+        api.MAPI_assignServer(&view, 3);
+        api.writes.clear();
+    }
+    ~TableDial()
+    {
+        delete dial;
+        QCoreApplication::sendPostedEvents();
+        server->release();
+    }
+};
+
+} // namespace
+
+TEST(BoundDialTables, ATypedNumberGoesThroughTheTableAndIsSavedForUndoUnlessDisabled)
+{
+    TableDial t(0, 127, 10);
+    t.bind();
+    ASSERT_TRUE(t.dial->setProperty("tableId", 7));
+    t.dial->acceptNum(3.3);
+    EXPECT_EQ(t.dial->value(), 33);
+    EXPECT_EQ(t.api.floatTables, QVector<int>{7});
+    ASSERT_EQ(t.api.undoSaved.size(), 1);
+    EXPECT_EQ(t.api.undoSaved[0], static_cast<TMemProxy_VANTREL_KXE*>(t.dial));
+    ASSERT_FALSE(t.api.writes.isEmpty());
+    EXPECT_EQ(t.api.writes.last().value, 33);
+
+    ASSERT_TRUE(t.dial->setProperty("undoEnable", false));
+    t.dial->acceptNum(4.0);
+    EXPECT_EQ(t.dial->value(), 40);
+    EXPECT_EQ(t.api.undoSaved.size(), 1);
+
+    CDial_VANTREL_KXE unbound;
+    unbound.setRange(0, 127);
+    unbound.acceptNum(4.0);
+    EXPECT_EQ(unbound.value(), 0);
+}
+
+TEST(BoundDialTables, ASignedParameterIsShownFromItsTablesFirstEntry)
+{
+    TableDial t(-64, 63, 0);
+    QSignalSpy text(t.dial, &CDial_VANTREL_KXE::textualValueChange);
+    QSignalSpy memory(t.dial, &CDial_VANTREL_KXE::memoryAPIValueChange);
+    t.bind();
+    ASSERT_GE(text.count(), 1);
+    EXPECT_EQ(text.last().at(0).toString(), QStringLiteral("64"));
+    QTest::keyClick(t.dial, Qt::Key_Down);
+    EXPECT_EQ(text.last().at(0).toString(), QStringLiteral("63"));
+    EXPECT_EQ(memory.last().at(0).toInt(), -1);
+    // Without a table the value is shown as it is.
+    t.dial->setTableId(-1);
+    t.dial->handle_changeAltNamedValue(0);
+    EXPECT_EQ(text.last().at(0).toString(), QStringLiteral("-1"));
+}
+
+TEST(BoundDialTables, APictureFromTheTableIsShownInsteadOfAText)
+{
+    TableDial t(0, 127, 5);
+    t.dial->setTableId(12);
+    QSignalSpy text(t.dial, &CDial_VANTREL_KXE::textualValueChange);
+    QSignalSpy picture(t.dial, &CDial_VANTREL_KXE::pixmapValueChange);
+    t.bind();
+    ASSERT_GE(picture.count(), 1);
+    EXPECT_EQ(picture.last().at(0).value<QPixmap>().size(), QSize(8, 8));
+    EXPECT_EQ(text.count(), 0);
+}
+
+TEST(BoundDialTables, TheNumberTipShowsTheValueWhileTheMouseIsOver)
+{
+    TableDial t(0, 127, 90);
+    t.bind();
+    ASSERT_TRUE(t.dial->setProperty("numberToolTip", true));
+    EXPECT_TRUE(t.dial->property("numberToolTip").toBool());
+    auto* tip = t.view.findChild<CDialTip*>();
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(tip->text(), QStringLiteral("90"));
+    t.view.show();
+    tip->hide();
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(t.dial->mapToGlobal(QPoint(5, 5))));
+    QApplication::sendEvent(t.dial, &enter);
+    EXPECT_FALSE(tip->isHidden());
+    QTest::keyClick(t.dial, Qt::Key_Up);
+    EXPECT_EQ(tip->text(), QStringLiteral("91"));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(t.dial, &leave);
+    EXPECT_TRUE(tip->isHidden());
+    t.dial->setNumberToolTip(false);
+    EXPECT_EQ(t.view.findChild<CDialTip*>(), nullptr);
+    QApplication::sendEvent(t.dial, &enter);
+    QApplication::sendEvent(t.dial, &leave);
+}
+
+TEST_F(BoundDial, FrequencyTablePagesInRateUnitsAndWithoutAMemoryDoesNotStep)
+{
+    api.setRange(55, 14, 0, 100000, 0);
+    api.poke(55, 14, 3, 24000);
+    bind();
+    dial->setTableId(CDial_VANTREL_KXE::kFrequencyTable);
+    dial->addPage();
+    // ((24000 * 10000 / 480000 + 50) / 100 + 10) * 48000000 / 10000
+    EXPECT_EQ(dial->value(), 72000);
+    dial->subtractPage();
+    EXPECT_EQ(dial->value(), 24000);
+
+    CDial_VANTREL_KXE unbound;
+    unbound.setRange(0, 100000);
+    unbound.setValue(24000);
+    unbound.setTableId(CDial_VANTREL_KXE::kFrequencyTable);
+    unbound.addLine();
+    unbound.addPage();
+    EXPECT_EQ(unbound.value(), 24000);
+}
+
+TEST(DialDrawing, TwinDialsOfACachingWindowShareOneFace)
+{
+    CachingWindow window;
+    window.setWindowTitle(QStringLiteral("Voices"));
+    CDial_VANTREL_KXE* dials[2];
+    for (auto*& dial : dials) {
+        dial = new CDial_VANTREL_KXE(&window);
+        dial->setCombinedImage(NS_Utilities::ImageRegistry::pixmap(testStrip("tovar_test_knob29.png", {26, 26}, 29)));
+        dial->setnSubImages(29);
+        dial->setRange(0, 127);
+        dial->setValue(127);
+    }
+    window.show();
+    EXPECT_EQ(dials[0]->grab().toImage().pixel(13, 13), frameColour(28));
+    EXPECT_EQ(dials[1]->grab().toImage().pixel(13, 13), frameColour(28));
+    dials[1]->setValue(0);
+    EXPECT_EQ(dials[1]->grab().toImage().pixel(13, 13), frameColour(0));
+    dials[0]->setValue(0); // the face the other dial left in the cache
+    EXPECT_EQ(dials[0]->grab().toImage().pixel(13, 13), frameColour(0));
 }
