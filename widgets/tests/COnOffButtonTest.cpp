@@ -1,6 +1,7 @@
 // The on/off button: what a click writes, which image row shows, values from memory,
 // image sharing through a cache, and state changes made while the signals are blocked.
 #include "WidgetTestSupport.h"
+#include "memapi/CSimpleNotifier_VANTREL_KXE.h"
 #include "widgets/COnOffButton_VANTREL_KXE.h"
 #include "widgets/TCacheServer.h"
 #include "widgets/TCachedData.h"
@@ -246,4 +247,147 @@ TEST(OnOffButton, ToggleWhileSignalsAreBlockedIsWrittenOnceTheyAreNot)
     b.button->blockSignals(false);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !b.button->stateChangePending(); }));
     EXPECT_EQ(b.api.writes.size(), 1);
+}
+
+// ---- a selection object, the user-interface lock, the off trigger, keys, own pixmap,
+// the grey look, categories
+
+TEST(OnOffButton, AButtonWithoutAnAddressMirrorsItsSelectionObject)
+{
+    RecordingMemAPI api;
+    api.defineName(QStringLiteral("kSelect"), kElement, 11);
+    api.setRange(kElement, 11, 0, 127);
+    api.poke(kElement, 11, kChannel, 0);
+    QWidget view;
+    auto* selection = new CSimpleNotifier_VANTREL_KXE(&view, "selection");
+    selection->setNamedAddress(QStringLiteral("FEkSelect"));
+    auto* button = new COnOffButton_VANTREL_KXE(&view, "mirror");
+    button->resize(30, 20);
+    button->setSelectionObject(selection);
+    api.MAPI_assignServer(&view, kChannel);
+    api.writes.clear();
+    EXPECT_FALSE(button->isChecked());
+
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(button->isChecked());
+    ASSERT_EQ(api.writes.size(), 1);
+    EXPECT_EQ(api.writes[0].parameter, 11);
+    EXPECT_EQ(api.writes[0].value, 1);
+    EXPECT_EQ(selection->getValue(), 1);
+
+    // The instrument switches the selection off: the button follows, nothing is written.
+    api.poke(kElement, 11, kChannel, 0);
+    button->process(nullptr, 0, 0);
+    EXPECT_FALSE(button->isChecked());
+    EXPECT_EQ(api.writes.size(), 1);
+}
+
+TEST(OnOffButton, ALockedUserInterfaceIgnoresClicks)
+{
+    Bound b;
+    b.bind(0);
+    ASSERT_TRUE(b.button->setProperty("disabledUI", true));
+    EXPECT_TRUE(b.button->disabledUI());
+    QTest::mouseClick(b.button, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(b.button->isChecked());
+    EXPECT_TRUE(b.api.writes.isEmpty());
+    b.button->setDisabledUI(false);
+    QTest::mouseClick(b.button, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(b.button->isChecked());
+    EXPECT_EQ(b.lastWrite(), 1);
+}
+
+TEST(OnOffButton, AnOffTriggerOnPushSwitchesOffOnThePress)
+{
+    Bound b;
+    ASSERT_TRUE(b.button->setProperty("offStateTrigger", QVariant::fromValue(COnOffButton_VANTREL_KXE::buttonPush)));
+    EXPECT_EQ(b.button->offStateTrigger(), COnOffButton_VANTREL_KXE::buttonPush);
+    EXPECT_EQ(b.button->onStateTrigger(), COnOffButton_VANTREL_KXE::buttonRelease);
+    b.bind(1);
+    ASSERT_TRUE(b.button->isChecked());
+    press(b.button, QPointF(5, 5));
+    EXPECT_FALSE(b.button->isChecked());
+    EXPECT_EQ(b.lastWrite(), 0);
+    release(b.button, QPointF(5, 5));
+    EXPECT_EQ(b.api.writes.size(), 1);
+    // Switching on still waits for the release.
+    press(b.button, QPointF(5, 5));
+    EXPECT_FALSE(b.button->isChecked());
+    release(b.button, QPointF(5, 5));
+    EXPECT_TRUE(b.button->isChecked());
+    EXPECT_EQ(b.lastWrite(), 1);
+}
+
+TEST(OnOffButton, ArrowKeysToggleAButtonWithAFocusColourOnly)
+{
+    Bound b;
+    b.bind(0);
+    for (Qt::Key key : {Qt::Key_Up, Qt::Key_Left}) {
+        QTest::keyClick(b.button, key);
+        EXPECT_FALSE(b.button->isChecked()) << key;
+    }
+    EXPECT_TRUE(b.api.writes.isEmpty());
+    ASSERT_TRUE(b.button->setProperty("focusColor", QColor(Qt::yellow)));
+    EXPECT_EQ(b.button->focusPolicy(), Qt::StrongFocus);
+    const struct
+    {
+        Qt::Key key;
+        bool on;
+    } keys[] = {{Qt::Key_Up, true}, {Qt::Key_Down, false}, {Qt::Key_Left, true}, {Qt::Key_Right, false}};
+    for (const auto& k : keys) {
+        QTest::keyClick(b.button, k.key);
+        EXPECT_EQ(b.button->isChecked(), k.on) << k.key;
+        EXPECT_EQ(b.lastWrite(), k.on ? 1 : 0) << k.key;
+    }
+    EXPECT_EQ(b.api.writes.size(), 4);
+}
+
+TEST(OnOffButton, TheButtonsOwnPixmapFramesTheImageAndTheDisabledLookAndCategories)
+{
+    // Own pixmap of 40 x 20 around frames of 24 x 12: the frame sits centred on it.
+    COnOffButton_VANTREL_KXE framed;
+    const QPixmap back = NS_Utilities::ImageRegistry::pixmap(testStrip("tovar_test_onoff_back.png", {40, 20}, 1, 1));
+    framed.setCombinedImage(NS_Utilities::ImageRegistry::pixmap(testStrip("tovar_test_onoff2x2.png", {24, 12}, 2, 2)));
+    framed.setnImageCategories(2);
+    framed.setnSubImages(2);
+    ASSERT_TRUE(framed.setProperty("pixmap", back));
+    EXPECT_EQ(framed.pixmap().cacheKey(), back.cacheKey());
+    framed.setChecked(true);
+    QImage look = framed.grab().toImage();
+    EXPECT_EQ(framed.size(), QSize(40, 20));
+    EXPECT_EQ(look.pixel(20, 10), frameColour(0, 0));
+    EXPECT_EQ(look.pixel(2, 2), frameColour(0, 0)); // the pixmap's own colour
+    framed.setCurrentImage(1);
+    EXPECT_EQ(framed.currentImage(), 1);
+    look = framed.grab().toImage();
+    EXPECT_EQ(look.pixel(20, 10), frameColour(0, 1));
+    EXPECT_EQ(look.pixel(2, 2), frameColour(0, 0));
+    framed.setCurrentImage(2); // no such category: kept
+    EXPECT_EQ(framed.currentImage(), 1);
+
+    // Two rows and no disabled image: disabled shows row 0 whatever the state.
+    COnOffButton_VANTREL_KXE plain;
+    plain.setCombinedImage(NS_Utilities::ImageRegistry::pixmap(testStrip("tovar_test_onoff2rows.png", {24, 12}, 2)));
+    plain.setnSubImages(2);
+    plain.setChecked(false);
+    EXPECT_EQ(pixelOf(&plain), frameColour(1));
+    plain.setEnabled(false);
+    EXPECT_EQ(pixelOf(&plain), frameColour(0));
+    plain.setChecked(true);
+    plain.updateErasePixmapSlot();
+    EXPECT_EQ(pixelOf(&plain), frameColour(0));
+
+    // Without a pressed row in use, a held click shows the state's row.
+    COnOffButton_VANTREL_KXE untracked;
+    untracked.setCombinedImage(NS_Utilities::ImageRegistry::pixmap(testStrip("tovar_test_onoff4.png", {24, 12}, 4)));
+    untracked.setnSubImages(4);
+    ASSERT_TRUE(untracked.setProperty("useTrackingImage", false));
+    untracked.setClicked(true);
+    EXPECT_EQ(pixelOf(&untracked), frameColour(1));
+
+    // Without images the toolkit draws a push button.
+    COnOffButton_VANTREL_KXE bare;
+    bare.setText(QStringLiteral("Mute"));
+    bare.resize(40, 20);
+    EXPECT_FALSE(bare.grab().isNull());
 }
