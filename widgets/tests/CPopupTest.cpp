@@ -267,3 +267,151 @@ TEST(Popup, DrawsItsTextFromTheCachedLook)
     const QImage off = popup.grab().toImage();
     EXPECT_EQ(off.pixelColor(30, 9), QColor(30, 32, 38)); // fill only, no text
 }
+
+// ---- lists from the memory's tables, mapped texts, the window, images, form properties
+
+namespace {
+
+// String tables kept by the memory: table 21 holds the waveforms.
+class TableMemAPI : public RecordingMemAPI
+{
+public:
+    QStringList waves{QStringLiteral("Saw"), QStringLiteral("Square"), QStringLiteral("Pulse")};
+    QVector<int> asked;
+    int32_t MAPI_stringList(int table, QStringList* list) override
+    {
+        asked.push_back(table);
+        if (table != 21 || !list)
+            return NS_MemAPI::kFailure;
+        *list = waves;
+        return 0;
+    }
+};
+
+} // namespace
+
+TEST(Popup, AListFromTheMemorysTableIsLoadedOnceAndRebuiltOnRequest)
+{
+    TableMemAPI api;
+    api.defineName(QStringLiteral("kWave"), kElement, kParam);
+    api.setRange(kElement, kParam, 0, 127);
+    api.poke(kElement, kParam, kChannel, 1);
+    QWidget view;
+    auto* popup = new CPopup_VANTREL_KXE(&view, "wave");
+    popup->resize(50, 16);
+    popup->setNamedAddress(QStringLiteral("00kWave"));
+    ASSERT_TRUE(popup->setProperty("tableId", 21));
+    QSignalSpy created(popup, &CPopup_VANTREL_KXE::dynamicListCreated);
+    QSignalSpy table(popup, &CPopup_VANTREL_KXE::updateTableId);
+    api.MAPI_assignServer(&view, kChannel);
+    api.writes.clear();
+    EXPECT_EQ(popup->labels(), QStringLiteral("Saw;Square;Pulse"));
+    EXPECT_EQ(popup->currentSelection(), 1);
+    EXPECT_EQ(popup->text(), QStringLiteral("Square"));
+    EXPECT_EQ(api.asked, QVector<int>{21});
+    EXPECT_EQ(created.count(), 1);
+    ASSERT_GE(table.count(), 1);
+    EXPECT_EQ(table.first().at(0).toInt(), 21);
+
+    popup->setSelection(2); // the list is not asked for again
+    EXPECT_EQ(api.asked.size(), 1);
+    ASSERT_EQ(api.writes.size(), 1);
+    EXPECT_EQ(api.writes[0].value, 2);
+
+    // The memory's list changed: rebuilt, and the selection applied again in full.
+    api.waves = QStringList{QStringLiteral("Sine"), QStringLiteral("Tri"), QStringLiteral("Noise")};
+    QSignalSpy chosen(popup, qOverload<int>(&CPopup_VANTREL_KXE::selectionChanged));
+    popup->forceDynamicListRecreation();
+    EXPECT_EQ(api.asked.size(), 2);
+    EXPECT_EQ(popup->labels(), QStringLiteral("Sine;Tri;Noise"));
+    EXPECT_EQ(popup->text(), QStringLiteral("Noise"));
+    EXPECT_EQ(chosen.count(), 1);
+    EXPECT_EQ(created.count(), 2);
+}
+
+TEST(Popup, ShownTextsFindTheirEntryThroughTheMappingUnlessToldNot)
+{
+    CPopup_VANTREL_KXE popup;
+    popup.resize(40, 16);
+    popup.setSorted(true);
+    EXPECT_TRUE(popup.sorted());
+    popup.setLabels(QStringLiteral("10;2;33"));
+    popup.setLabels(QStringLiteral("33;10;2")); // the same entries in another order: kept
+    EXPECT_EQ(*popup.mappings(), (std::vector<int>{1, 0, 2}));
+    popup.setSelectText(0); // position 0 of the list given: "10"
+    EXPECT_EQ(popup.currentSelection(), 1);
+    EXPECT_EQ(popup.text(), QStringLiteral("10"));
+    popup.setSelectText(0, false);
+    EXPECT_EQ(popup.text(), QStringLiteral("2"));
+    popup.setSelectText(7); // in no entry: the first label
+    EXPECT_EQ(popup.currentSelection(), -1);
+    EXPECT_EQ(popup.text(), QStringLiteral("2"));
+
+    popup.setSelectText(1); // "2"
+    EXPECT_EQ(popup.currentSelection(), 0);
+    popup.setEnabled(false);
+    popup.setSelectText(0); // disabled, not grey: ignored
+    EXPECT_EQ(popup.currentSelection(), 0);
+}
+
+TEST(Popup, TheChoiceWindowOpensOnTheSelectionAndCancelLeavesIt)
+{
+    Bound b;
+    b.popup->setLabels(QStringLiteral("A;B;C"));
+    b.bind(1);
+    b.view.show();
+    EXPECT_FALSE(b.popup->cancel()); // no window yet
+    b.popup->dynamicPopup();
+    CPopupItem_VANTREL_KXE* window = b.popup->PopupItem();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(b.popup->cancel());
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(b.popup->currentSelection(), 1);
+    EXPECT_TRUE(b.api.writes.isEmpty());
+}
+
+TEST(Popup, WithImageFramesThePopupDrawsTheFrameAndNoText)
+{
+    QWidget top;
+    auto* popup = new CPopup_VANTREL_KXE(&top);
+    popup->setCombinedImage(NS_Utilities::ImageRegistry::pixmap(testStrip("tovar_test_popup2.png", {30, 14}, 2)));
+    popup->setnSubImages(2);
+    popup->setLabels(QStringLiteral("One;Two"));
+    popup->setSelectText(1);
+    top.show();
+    const QImage look = popup->grab().toImage();
+    EXPECT_EQ(popup->size(), QSize(30, 14));
+    for (int x = 0; x < 30; x += 3)
+        EXPECT_EQ(look.pixel(x, 7), frameColour(1)) << x; // the off row, no text over it
+}
+
+TEST(Popup, FormPropertiesReachThePopup)
+{
+    CPopup_VANTREL_KXE popup;
+    struct Prop
+    {
+        const char* name;
+        QVariant value;
+    } props[] = {{"columnsCount", 3},
+                 {"labelSize", QSize(30, 12)},
+                 {"cellMargin", 2},
+                 {"cellSpacing", 1},
+                 {"buttonTextColor", QColor(Qt::cyan)},
+                 {"grouping", true},
+                 {"labelSizeToContents", false},
+                 {"groupMatchCnt", 2},
+                 {"focusColor", QColor(Qt::yellow)},
+                 {"alignment", QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter))},
+                 {"enableFocusRect", true},
+                 {"greyOnDisable", true},
+                 {"undoEnable", false},
+                 {"numDefaultKind", 1}};
+    for (const Prop& p : props) {
+        ASSERT_TRUE(popup.setProperty(p.name, p.value)) << p.name;
+        EXPECT_EQ(popup.property(p.name), p.value) << p.name;
+    }
+    popup.setRefCon(0xC0FFEEu);
+    EXPECT_EQ(popup.refCon(), 0xC0FFEEu);
+    EXPECT_EQ(popup.focusPolicy(), Qt::StrongFocus);
+}
