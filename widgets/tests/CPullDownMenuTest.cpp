@@ -161,3 +161,112 @@ TEST(PullDownMenu, LeftPressOpensTheMenuAndOtherButtonsDoNot)
     EXPECT_TRUE(menu->menu()->isVisible());
     menu->menu()->close();
 }
+
+// ---- stepping through frames, padded numbers, the menu's own window, form properties
+
+TEST(PullDownMenu, StepsThroughTheFramesWithinTheStripAndWritesEachStep)
+{
+    Bound b;
+    b.menu->setCombinedImage(NS_Utilities::ImageRegistry::pixmap(testStrip("tovar_test_pulldown3.png", {30, 10}, 3)));
+    b.menu->setnSubImages(3);
+    b.menu->setnSubImages(3); // unchanged: nothing to redo
+    EXPECT_EQ(b.menu->nSubImages(), 3);
+    b.menu->setMenuItemList(QStringLiteral("Low;Mid;High"));
+    ASSERT_TRUE(b.menu->setProperty("wantCheck", true));
+    b.bind(0);
+    const struct
+    {
+        void (CPullDownMenu_VANTREL_KXE::*step)();
+        int current;
+    } steps[] = {{&CPullDownMenu_VANTREL_KXE::incMenu, 1},
+                 {&CPullDownMenu_VANTREL_KXE::incMenu, 2},
+                 {&CPullDownMenu_VANTREL_KXE::incMenu, 2}, // the last frame holds
+                 {&CPullDownMenu_VANTREL_KXE::decMenu, 1},
+                 {&CPullDownMenu_VANTREL_KXE::decMenu, 0},
+                 {&CPullDownMenu_VANTREL_KXE::decMenu, 0}}; // the first frame holds
+    for (const auto& s : steps) {
+        (b.menu->*s.step)();
+        EXPECT_EQ(b.menu->current(), s.current);
+        EXPECT_EQ(b.checked(), s.current);
+        EXPECT_EQ(b.menu->grab().toImage().pixel(15, 5), frameColour(s.current));
+    }
+    QVector<int> written;
+    for (const auto& w : b.api.writes)
+        written << w.value;
+    EXPECT_EQ(written, (QVector<int>{1, 2, 1, 0}));
+
+    b.menu->indexChanged(2);
+    EXPECT_EQ(b.menu->current(), 2);
+    EXPECT_EQ(b.checked(), 2);
+    b.menu->indexChanged(3); // no such entry
+    b.menu->indexChanged(-1);
+    EXPECT_EQ(b.menu->current(), 2);
+    EXPECT_EQ(b.api.writes.last().value, 2);
+    b.menu->adjustParams(); // back to the first frame
+    EXPECT_EQ(b.menu->current(), 0);
+    EXPECT_EQ(b.api.writes.last().value, 0);
+}
+
+TEST(PullDownMenu, PaddedNumbersHaveTenDigits)
+{
+    const struct
+    {
+        const char* given;
+        const char* padded;
+    } cases[] = {{"7", "0000000007"}, {" 42 ", "0000000042"}, {"1234567890", "1234567890"},
+                 {"12345678901", "12345678901"}, {"", "0000000000"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(CPullDownMenu_VANTREL_KXE::padWithZeros(QString::fromLatin1(c.given)), QString::fromLatin1(c.padded))
+            << c.given;
+}
+
+TEST(PullDownMenu, NothingIsDrawnBeforeAnEntryIsChosenAndFormPropertiesReachTheMenu)
+{
+    CPullDownMenu_VANTREL_KXE menu;
+    menu.resize(40, 14);
+    QPalette p = menu.palette();
+    p.setColor(menu.backgroundRole(), Qt::black);
+    p.setColor(menu.foregroundRole(), Qt::white);
+    menu.setPalette(p);
+    menu.setAutoFillBackground(true);
+    ASSERT_TRUE(menu.setProperty("menuItemList", QStringLiteral("A;B")));
+    EXPECT_EQ(menu.property("menuItemList").toString(), QStringLiteral("A;B"));
+    EXPECT_EQ(menu.items(), 2);
+    EXPECT_EQ(menu.selectedItem(), 0);
+    ASSERT_TRUE(menu.setProperty("enableFocusRect", true));
+    EXPECT_TRUE(menu.property("enableFocusRect").toBool());
+    EXPECT_FALSE(menu.property("sorted").toBool());
+    EXPECT_TRUE(menu.property("combinedImage").value<QPixmap>().isNull());
+    ASSERT_TRUE(menu.setProperty("undoEnable", true));
+    EXPECT_TRUE(menu.isUndoEnable());
+    ASSERT_TRUE(menu.setProperty("numDefaultKind", 3));
+    EXPECT_EQ(menu.numDefaultKind(), 3);
+
+    // An empty list leaves no entry to show: only the background.
+    menu.setMenuItemList(QString());
+    menu.setCurrentImage(1);
+    const QImage empty = menu.grab().toImage();
+    for (int x = 0; x < empty.width(); x += 2)
+        ASSERT_EQ(empty.pixel(x, 7), qRgb(0, 0, 0)) << x;
+}
+
+TEST(MenuObject, AMenuWithoutAnOwnerOpensWhereItIsAndTheOpeningReleaseKeepsItOpen)
+{
+    CMenuObject_VANTREL_KXE menu;
+    QAction* first = menu.addAction(QStringLiteral("First"));
+    QSignalSpy triggered(first, &QAction::triggered);
+    menu.popup(nullptr);
+    EXPECT_TRUE(menu.isVisible());
+    EXPECT_EQ(menu.owner(), nullptr);
+    // The release of the opening click, outside the menu: it stays open.
+    const QPoint outside(menu.width() + 20, menu.height() + 20);
+    QMouseEvent away(QEvent::MouseButtonRelease, QPointF(outside), QPointF(menu.mapToGlobal(outside)), Qt::LeftButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&menu, &away);
+    EXPECT_TRUE(menu.isVisible());
+    EXPECT_EQ(triggered.count(), 0);
+    // A click on an entry chooses it.
+    QTest::mouseClick(&menu, Qt::LeftButton, {}, menu.actionGeometry(first).center());
+    EXPECT_EQ(triggered.count(), 1);
+    EXPECT_FALSE(menu.isVisible());
+}
