@@ -7,6 +7,8 @@
 #include "widgets/CPopup_VANTREL_KXE.h"
 
 #include <QSignalSpy>
+#include <QEnterEvent>
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <string>
@@ -414,4 +416,58 @@ TEST(Popup, FormPropertiesReachThePopup)
     popup.setRefCon(0xC0FFEEu);
     EXPECT_EQ(popup.refCon(), 0xC0FFEEu);
     EXPECT_EQ(popup.focusPolicy(), Qt::StrongFocus);
+}
+
+TEST(Popup, TheWindowsCellsShowTheSelectionAndFollowTheMouse)
+{
+    Bound b;
+    b.popup->setLabels(QStringLiteral("A;B;C"));
+    b.bind(1);
+    b.view.show();
+    b.popup->dynamicPopup();
+    CPopupItem_VANTREL_KXE* window = b.popup->PopupItem();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    const QPalette normal = window->cell(0)->palette();
+    auto fill = [](CPopupLabel_VANTREL_KXE* cell) { return cell->grab().toImage().pixelColor(1, 1); };
+    EXPECT_EQ(fill(window->cell(0)), normal.color(QPalette::Active, QPalette::Button));
+    EXPECT_EQ(fill(window->cell(1)), normal.color(QPalette::Active, QPalette::Highlight).darker(200));
+
+    // The mouse over a cell lights it; moving on restores the one it leaves.
+    QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(window->cell(2)->mapToGlobal(QPoint(2, 2))));
+    QApplication::sendEvent(window->cell(2), &enter);
+    EXPECT_EQ(window->highlighted(), 2);
+    EXPECT_EQ(fill(window->cell(2)), normal.color(QPalette::Active, QPalette::Highlight));
+    QApplication::sendEvent(window->cell(1), &enter);
+    EXPECT_EQ(window->cell(2)->look(), CPopupLabel_VANTREL_KXE::Normal);
+    EXPECT_EQ(window->cell(1)->look(), CPopupLabel_VANTREL_KXE::Hover);
+    QApplication::sendEvent(window->cell(0), &enter);
+    EXPECT_EQ(window->cell(1)->look(), CPopupLabel_VANTREL_KXE::Selected);
+    EXPECT_TRUE(b.api.writes.isEmpty());
+    window->cancelClose();
+}
+
+TEST(Popup, TheWindowStaysOnTheScreenNearItsEdges)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_NE(screen, nullptr);
+    const QRect area = screen->availableGeometry();
+    for (const QPoint corner : {area.bottomRight() - QPoint(30, 10), area.topLeft() + QPoint(-60, 0)}) {
+        Bound b;
+        b.popup->setLabels(numbered("V", 24));
+        b.view.setWindowFlags(Qt::FramelessWindowHint);
+        b.view.setGeometry(QRect(corner, QSize(60, 20)));
+        b.view.show();
+        b.bind(0);
+        b.popup->dynamicPopup();
+        CPopupItem_VANTREL_KXE* window = b.popup->PopupItem();
+        ASSERT_NE(window, nullptr);
+        // The test platform may shift a shown window by a pixel or two of fake frame.
+        const QRect f = window->frameGeometry();
+        EXPECT_TRUE(area.adjusted(-3, -3, 3, 3).contains(f)) << f.x() << "," << f.y() << " " << f.width() << "x"
+                                                             << f.height();
+        EXPECT_GT(f.width(), 100); // a whole row of cells, not a window squeezed to fit
+        window->cancelClose();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
