@@ -154,3 +154,56 @@ TEST(LabelDisplay, DoubleClickEditsOnlyAnEditableLabel)
     ASSERT_EQ(typed.count(), 1);
     EXPECT_DOUBLE_EQ(typed.at(0).at(0).toDouble(), 3.0);
 }
+
+TEST(LabelDisplay, WithTheFocusTheLabelIsMarkedOrInvertedInTheFocusColour)
+{
+    QWidget top;
+    auto* label = new CLabelDisplay_VANTREL_KXE(&top);
+    label->setGeometry(0, 0, 60, 18);
+    QPalette p = label->palette();
+    p.setColor(label->backgroundRole(), QColor(100, 100, 100));
+    p.setColor(label->foregroundRole(), Qt::white);
+    label->setPalette(p);
+    label->setText(QStringLiteral("12"));
+    ASSERT_TRUE(label->setProperty("focusColor", QColor(Qt::red)));
+    EXPECT_EQ(label->focusPolicy(), Qt::StrongFocus);
+    ASSERT_TRUE(label->setProperty("inverseColorOnFocus", true));
+    EXPECT_TRUE(label->inverseColorOnFocus());
+    top.show();
+    top.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&top));
+    label->clearFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !label->hasFocus(); }));
+    EXPECT_EQ(label->grab().toImage().pixelColor(1, 1), QColor(100, 100, 100));
+    label->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return label->hasFocus(); }));
+    // Inverted: the fill is the focus colour.
+    EXPECT_EQ(label->grab().toImage().pixelColor(1, 1), QColor(Qt::red));
+    label->setInverseColorOnFocus(false);
+    // Marked: the focus colour's hue at the fill's brightness.
+    EXPECT_EQ(label->grab().toImage().pixelColor(1, 1), QColor(100, 0, 0));
+
+    // A new font is drawn at once.
+    QFont big = label->font();
+    big.setPointSize(big.pointSize() + 8);
+    const QImage before = label->grab().toImage();
+    label->setFont(big);
+    EXPECT_EQ(label->font().pointSize(), big.pointSize());
+    EXPECT_NE(label->grab().toImage(), before);
+}
+
+TEST(LabelDisplay, FormPropertiesReachTheLabel)
+{
+    CLabelDisplay_VANTREL_KXE label;
+    const struct
+    {
+        const char* name;
+        QVariant value;
+    } props[] = {{"nSubImages", 3}, {"editable", true}, {"editFormat", QStringLiteral("%.2f")}, {"greyOnDisable", true}};
+    for (const auto& prop : props) {
+        ASSERT_TRUE(label.setProperty(prop.name, prop.value)) << prop.name;
+        EXPECT_EQ(label.property(prop.name), prop.value) << prop.name;
+    }
+    EXPECT_TRUE(label.property("combinedImage").value<QPixmap>().isNull());
+    EXPECT_FALSE(label.property("focusColor").value<QColor>().isValid());
+}

@@ -3,6 +3,7 @@
 #include "widgets/CRadioButton_VANTREL_KXE.h"
 
 #include <QButtonGroup>
+#include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -130,4 +131,62 @@ TEST(RadioButton, CombinedImageFramesAndPictures)
     EXPECT_TRUE(pictures.isClicked());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !pictures.isClicked(); }));
     EXPECT_EQ(pictures.grab().toImage().pixelColor(6, 5), QColor(Qt::green));
+}
+
+TEST(RadioButton, TabbingOntoAButtonChoosesItAndAMouseFocusDoesNot)
+{
+    Group g;
+    g.bind(0);
+    g.view.show();
+    g.view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&g.view));
+    g.buttons[1]->setFocusPolicy(Qt::StrongFocus);
+    g.buttons[1]->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(g.checked(), 0);
+    EXPECT_TRUE(g.api.writes.isEmpty());
+    g.buttons[1]->clearFocus();
+    g.buttons[1]->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return g.buttons[1]->hasFocus(); }));
+    EXPECT_EQ(g.checked(), 1);
+    ASSERT_EQ(g.api.writes.size(), 1);
+    EXPECT_EQ(g.api.writes[0].value, 1);
+}
+
+TEST(RadioButton, ThePressedPictureShowsWhileHeldAndASecondPressIsIgnored)
+{
+    CRadioButton_VANTREL_KXE radio(nullptr, "held");
+    EXPECT_EQ(radio.objectName(), QStringLiteral("held"));
+    QPixmap off(12, 10), on(12, 10), tracking(12, 10);
+    off.fill(Qt::red);
+    on.fill(Qt::green);
+    tracking.fill(Qt::blue);
+    ASSERT_TRUE(radio.setProperty("offState", off));
+    ASSERT_TRUE(radio.setProperty("onState", on));
+    ASSERT_TRUE(radio.setProperty("trackingState", tracking));
+    ASSERT_TRUE(radio.setProperty("clickDelay", 10000)); // held for the whole test
+    ASSERT_TRUE(radio.setProperty("onValue", 3));
+    EXPECT_EQ(radio.property("onValue").toInt(), 3);
+    EXPECT_EQ(radio.property("clickDelay").toInt(), 10000);
+    EXPECT_EQ(radio.property("trackingState").value<QPixmap>().cacheKey(), tracking.cacheKey());
+    EXPECT_EQ(radio.onState().cacheKey(), on.cacheKey());
+    EXPECT_EQ(radio.offState().cacheKey(), off.cacheKey());
+    EXPECT_EQ(radio.property("nSubImages").toInt(), radio.nSubImages());
+    EXPECT_TRUE(radio.property("combinedImage").value<QPixmap>().isNull());
+    press(&radio, QPointF(6, 5));
+    release(&radio, QPointF(6, 5));
+    ASSERT_TRUE(radio.isClicked());
+    EXPECT_TRUE(radio.isChecked());
+    EXPECT_EQ(radio.grab().toImage().pixelColor(6, 5), QColor(Qt::blue));
+    // Pressed again before the pressed look is over: ignored.
+    QMouseEvent again(QEvent::MouseButtonPress, QPointF(6, 5), QPointF(radio.mapToGlobal(QPoint(6, 5))), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&radio, &again);
+    EXPECT_FALSE(again.isAccepted());
+    EXPECT_TRUE(radio.isChecked());
+
+    // Without any picture the toolkit draws the button.
+    CRadioButton_VANTREL_KXE bare;
+    bare.setText(QStringLiteral("Poly"));
+    bare.resize(60, 20);
+    EXPECT_FALSE(bare.grab().isNull());
 }
