@@ -314,3 +314,34 @@ TEST(NamedAddressBinding, NegativeChannelIsRefusedAndUnresolvedNamesLeaveTheDial
     QCoreApplication::sendPostedEvents();
     server->release();
 }
+
+TYPED_TEST(BoundControlBinding, TheInstrumentsMemoryTakesNoPasteEvenOfTheSameParameter)
+{
+    const int start = this->settle();
+    this->bind();
+    QByteArray record;
+    {
+        QDataStream out(&record, QIODevice::WriteOnly);
+        out << qint16(kChannel) << qint16(kElement) << qint16(kParam) << qint32(start - 1);
+    }
+    QDataStream pasted(record);
+    this->control->pasteParameters(pasted, 0);
+    EXPECT_EQ(this->control->value(), start);
+    EXPECT_EQ(this->api->MAPI_getIndParam(kElement, kParam, kChannel, false, nullptr), start);
+    EXPECT_TRUE(this->bridge.messages().isEmpty());
+}
+
+TYPED_TEST(BoundControlBinding, TheAlternativeResetTakesTheAlternativeDefaultAndSendsIt)
+{
+    const int start = this->settle();
+    this->bind();
+    int32_t status = 0;
+    const int alternative = this->api->MAPI_getIndParamDefault(kElement, kParam, kChannel, true, &status);
+    const int expected = this->control->bound(
+        status == 0 ? alternative : this->api->MAPI_getIndParamDefault(kElement, kParam, kChannel, false, nullptr));
+    ASSERT_NE(expected, start) << "the settled value must differ from the default";
+    this->control->reset2AltDefaults(0);
+    EXPECT_EQ(this->control->value(), expected);
+    ASSERT_EQ(this->bridge.messages().size(), 1);
+    EXPECT_EQ(this->bridge.messages().at(0), this->panMessage(expected));
+}

@@ -40,3 +40,33 @@ TEST(PixmapSwitcher, TabPressesChooseFramesAndOutOfRangeIndexesAreIgnored)
     press(&switcher, QPointF(45, 5));
     switcher.grab();
 }
+
+TEST(PixmapSwitcher, ToggleVisibleShowsAndHidesAndFormPropertiesReachTheSwitcher)
+{
+    QWidget top;
+    auto* switcher = new CPixmapSwitcher_VANTREL_KXE(&top, "lamp");
+    EXPECT_EQ(switcher->objectName(), QStringLiteral("lamp"));
+    const QPixmap strip = NS_Utilities::ImageRegistry::pixmap(testStrip("tovar_test_switch4.png", {80, 10}, 4));
+    ASSERT_TRUE(switcher->setProperty("combinedImage", strip));
+    ASSERT_TRUE(switcher->setProperty("nSubImages", 4));
+    ASSERT_TRUE(switcher->setProperty("nImageCategories", 1));
+    ASSERT_TRUE(switcher->setProperty("usesPalleteBitmap", false));
+    ASSERT_TRUE(switcher->setProperty("tabbed", false));
+    ASSERT_TRUE(switcher->setProperty("tabArea", QRect(0, 0, 80, 10)));
+    EXPECT_EQ(switcher->property("combinedImage").value<QPixmap>().cacheKey(), strip.cacheKey());
+    EXPECT_EQ(switcher->property("nSubImages").toInt(), 4);
+    EXPECT_EQ(switcher->property("nImageCategories").toInt(), 1);
+    EXPECT_FALSE(switcher->property("usesPalleteBitmap").toBool());
+    EXPECT_FALSE(switcher->property("tabbed").toBool());
+    EXPECT_EQ(switcher->property("tabArea").toRect(), QRect(0, 0, 80, 10));
+    EXPECT_EQ(switcher->size(), QSize(80, 10));
+    top.show();
+    EXPECT_TRUE(switcher->isVisible());
+    switcher->toggleVisible();
+    EXPECT_FALSE(switcher->isVisible());
+    switcher->toggleVisible();
+    EXPECT_TRUE(switcher->isVisible());
+    // Not tabbed: a press chooses nothing.
+    press(switcher, QPointF(45, 5));
+    EXPECT_EQ(switcher->getCurrentImageID(), 0);
+}
