@@ -1,10 +1,12 @@
 #include "CapturePort.h"
 #include "TestPaths.h"
+#include "console/model/Mem.h"
 #include "console/model/PrmCtrl.h"
 #include "console/remote/RcParamInfo.h"
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace {
@@ -326,3 +328,82 @@ INSTANTIATE_TEST_SUITE_P(Layouts, BadTemplate, ::testing::Values(
     BadCase{"missing", "3=6,6,6,6", "3=6,6,6,9", "midi_format", false},
     BadCase{"checksum", "adrs_pos=6\nchecksum=4,0", "adrs_pos=6\nchecksum=40,0", "BulkOut", false}),
     badName);
+
+TEST_F(EditorBlkTest, ANarrowedRangeBringsTheValueBackInsideFromAbove)
+{
+    ASSERT_TRUE(set("370703", "70"));
+    ASSERT_TRUE(set("370702", "00"));  // the depth's range becomes 10..20
+    EXPECT_EQ(get("370703"), hexBytes("20"));
+    ASSERT_TRUE(set("370803", "18"));
+    ASSERT_TRUE(set("370802", "00"));
+    EXPECT_EQ(get("370803"), hexBytes("18"));  // already inside: kept
+}
+
+TEST_F(EditorBlkTest, ParameterChangeBufferIsTheMessageTheMapSends)
+{
+    struct Case
+    {
+        const char* adrs;
+        const char* data;
+        int device;
+        const char* message;  // nullptr: no parameter at the address
+    };
+    const Case cases[] = {
+        {"370301", "50", 0, "F0 43 10 5C 37 03 01 50 F7"},
+        {"370A04", "0178", 5, "F0 43 15 5C 37 0A 04 01 78 F7"},
+        {"000001", "41", 0x1F, "F0 43 1F 5C 00 00 01 41 F7"},
+        {"370310", "22", 0, nullptr},
+        {"371000", "22", 0, nullptr},
+    };
+    for (const Case& c : cases) {
+        map.setDeviceID(c.device);
+        const QByteArray a = hexBytes(c.adrs), d = hexBytes(c.data);
+        const auto* adrs = reinterpret_cast<const unsigned char*>(a.constData());
+        unsigned char out[32];
+        std::memset(out, 0xEE, sizeof out);
+        const int n = map.FormPrmChngBuffer(0, adrs, reinterpret_cast<const unsigned char*>(d.constData()),
+                                            short(d.size()), out);
+        if (!c.message) {
+            EXPECT_EQ(n, -1) << c.adrs;
+            EXPECT_EQ(map.GetPrmChngSize(0, adrs), 0) << c.adrs;
+            continue;
+        }
+        // The answer is where the closing F7 lies.
+        const QByteArray want = hexBytes(c.message);
+        ASSERT_EQ(n, int(want.size()) - 1) << c.adrs;
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(out), n + 1).toHex(' '), want.toHex(' ')) << c.adrs;
+        EXPECT_EQ(out[n + 1], 0xEE) << c.adrs;  // nothing written past the message
+        EXPECT_EQ(map.GetPrmChngSize(0, adrs), want.size()) << c.adrs;
+    }
+    // Forming a buffer sends nothing.
+    EXPECT_TRUE(port.sent.isEmpty());
+}
+
+TEST_F(EditorBlkTest, AddressOfTheNthParameterOfTheBlock)
+{
+    struct Case
+    {
+        const char* adrs;
+        int n;
+        const char* want;  // nullptr: refused
+    };
+    const Case cases[] = {
+        {"370000", 0, "370000"},
+        {"370503", 1, "370001"},  // any instance names the block
+        {"370F04", 4, "370004"},
+        {"000001", 0, "000000"},
+        {"370000", 5, nullptr},   // beyond the block's parameters
+        {"370000", -1, nullptr},
+        {"370010", 0, nullptr},   // no parameter there
+    };
+    for (const Case& c : cases) {
+        const QByteArray a = hexBytes(c.adrs);
+        unsigned char* out = nullptr;
+        const bool ok = map.GetAddress(0, reinterpret_cast<const unsigned char*>(a.constData()), c.n, out);
+        EXPECT_EQ(ok, c.want != nullptr) << c.adrs << " " << c.n;
+        if (ok && out) {
+            EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(out), 3), hexBytes(c.want)) << c.adrs << " " << c.n;
+            CMem::DeleteByte(out);
+        }
+    }
+}
