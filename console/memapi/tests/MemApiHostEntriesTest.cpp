@@ -3,6 +3,7 @@
 #include "MemApiTestSupport.h"
 #include "appserver/CAppServer.h"
 #include "console/bulk/Bulk.h"
+#include "console/model/EditorBlk.h"
 #include "console/model/PrmCtrl.h"
 
 #include <QSignalSpy>
@@ -153,5 +154,48 @@ TEST_F(MemApiHostEntries, MultiModeMessageCarriesTheDeviceNumberAndNeedsAnOutput
         }
         ASSERT_EQ(bridge.messages().size(), 1) << "device " << c.device;
         EXPECT_EQ(bridge.messages().at(0).toHex(' '), hex(c.bytes).toHex(' ')) << "device " << c.device;
+    }
+}
+
+TEST_F(MemApiHostEntries, MutingAPartThroughTheApiSilencesItsVolumeAndUnmutingRestoresIt)
+{
+    CEditorBlk& blk = api->memory()->MultiMap()->EditorBlk();
+    const short part = 3;
+    int category = -1;
+    const unsigned char* volume = blk.GetVolumeAddress(part, category);
+    ASSERT_NE(volume, nullptr);
+    unsigned char stored[4] = {};
+    ASSERT_EQ(blk.GetData(short(category), volume, stored), 1);
+    const QByteArray address(reinterpret_cast<const char*>(volume), 3);
+    const QByteArray silent = hex("F0 43 10 5C") + address + hex("00 F7");
+    const QByteArray restored = hex("F0 43 10 5C") + address + QByteArray(1, char(stored[0])) + hex("F7");
+
+    EXPECT_EQ(api->MAPI_setIndParam(1, 0, part, 1, 0, IMemAPI::PostNothing), 0);
+    EXPECT_EQ(api->MAPI_getIndParam(1, 0, part, false, nullptr), 1);
+    EXPECT_EQ(api->MAPI_getIndParam(1, 0, part + 1, false, nullptr), 0);
+    ASSERT_FALSE(bridge.messages().isEmpty());
+    EXPECT_EQ(bridge.messages().last().toHex(' '), silent.toHex(' '));
+    bridge.clear();
+    EXPECT_EQ(api->MAPI_setIndParam(1, 0, part, 0, 0, IMemAPI::PostNothing), 0);
+    EXPECT_EQ(api->MAPI_getIndParam(1, 0, part, false, nullptr), 0);
+    ASSERT_FALSE(bridge.messages().isEmpty());
+    EXPECT_EQ(bridge.messages().last().toHex(' '), restored.toHex(' '));
+}
+
+TEST_F(MemApiHostEntries, InsertAndPartSwitchesSetThroughTheApiReadBack)
+{
+    struct Case { short element, parameter, channel; };
+    const Case cases[] = {{1, 2, 4}, {2, 0, 5}, {2, 9, 6}, {2, 23, 0}};
+    for (const Case& c : cases) {
+        const int before = api->MAPI_getIndParam(c.element, c.parameter, c.channel, false, nullptr);
+        const short next = short(c.channel + 1);
+        const int neighbour = api->MAPI_getIndParam(c.element, c.parameter, next, false, nullptr);
+        EXPECT_EQ(api->MAPI_setIndParam(c.element, c.parameter, c.channel, before ^ 1, 0, IMemAPI::PostNothing), 0);
+        EXPECT_EQ(api->MAPI_getIndParam(c.element, c.parameter, c.channel, false, nullptr), before ^ 1)
+            << c.element << "/" << c.parameter << "/" << c.channel;
+        // The neighbouring part keeps its own state.
+        EXPECT_EQ(api->MAPI_getIndParam(c.element, c.parameter, next, false, nullptr), neighbour);
+        api->MAPI_setIndParam(c.element, c.parameter, c.channel, before, 0, IMemAPI::PostNothing);
+        EXPECT_EQ(api->MAPI_getIndParam(c.element, c.parameter, c.channel, false, nullptr), before);
     }
 }
