@@ -1,6 +1,8 @@
 // The GUI-thread companion: routing from other threads, coalescing, the dirty signal.
 #include "MemApiTestSupport.h"
 #include "appserver/CAppServer.h"
+#include "console/model/EditorBlk.h"
+#include "console/model/PrmCtrl.h"
 #include "memapi/CSimpleNotifier_VANTREL_KXE.h"
 
 #include <QElapsedTimer>
@@ -188,4 +190,43 @@ TEST_F(Companion, DocumentFrameAnswersAndLinkedSections)
     api->MAPI_associate(&bridge, &prefs, 0, nullptr);
     companion->flushLinkedParam(QStringLiteral("kNoSuchSection"), 0);
     EXPECT_TRUE(bridge.messages().isEmpty());
+}
+
+TEST_F(Companion, FlushingALinkedSectionSendsEachOfItsParametersAgainInOrder)
+{
+    FakePrefs prefs;
+    FakeBridge bridge;
+    api->MAPI_associate(&bridge, &prefs, 0, nullptr);
+    CPrmCtrl* multi = api->memory()->MultiMap();
+    ASSERT_NE(multi, nullptr);
+    const auto& sections = TovarIMemAPIQObject_VANTREL_KXE::linkedSections();
+    for (const char* key : {"kNormalCommonReverb", "kNormalCommonChorus", "kDrumKeyEQ"}) {
+        const auto it = sections.find(QString::fromLatin1(key));
+        ASSERT_NE(it, sections.end()) << key;
+        for (int part : {-1, 2}) {
+            // The addresses the rows name, in the order they are listed.
+            QList<QByteArray> want;
+            for (const auto& row : it->second) {
+                int element = row.element, channel = part < 0 ? 0 : part;
+                if (element > 255) {
+                    channel = element & 0xFF;
+                    element >>= 8;
+                }
+                const unsigned char adrs[3] = {uint8_t(element), uint8_t(channel), uint8_t(row.parameter)};
+                if (multi->EditorBlk().IsParam(0, adrs))
+                    want.append(QByteArray(reinterpret_cast<const char*>(adrs), 3));
+            }
+            ASSERT_FALSE(want.isEmpty()) << key;
+            bridge.clear();
+            companion->flushLinkedParam(QString::fromLatin1(key), part);
+            QList<QByteArray> sent;
+            for (const QByteArray& m : bridge.messages()) {
+                ASSERT_GE(m.size(), 9) << key;
+                EXPECT_EQ(m.left(4).toHex(' '), QByteArray("f0 43 10 5c")) << key;
+                EXPECT_EQ((unsigned char)m.back(), 0xF7) << key;
+                sent.append(m.mid(4, 3));
+            }
+            EXPECT_EQ(sent, want) << key << " part " << part;
+        }
+    }
 }
