@@ -49,3 +49,57 @@ TEST(RemoteFunctionItems, SustainSwitchIsInactiveOnlyWhileItsControlIs)
     EXPECT_FALSE(special.Read(p, true, r));
     EXPECT_FALSE(special.Change(p, CRemoteFunctionItems::Absolute, 0, true, r));
 }
+
+TEST(RemoteFunctionItems, CategorySelectStepsTheParameterAndSendsIt)
+{
+    SurfaceRig rig;
+    std::vector<PARAM_SELECT_CATEGORY_DATA> lists[NS_Remote::kSelectLists];
+    lists[2] = {{"Low ", "L", 0, 15, -1}, {"High ", "H", 16, 31, -1}};
+    CRemoteFunctionItems special(rig.map(), rig.mng().m_pVoiceBanks, lists);
+    unsigned char pan[3] = {0x37, 0x03, 0x0E};
+    _RCPARAM_INFO p;
+    p.kind = (CRemoteFunctionItems::CategorySelect << 16) | 2;
+    p.address = pan;
+    const struct {
+        const char* name;
+        int from, mode, step;
+        bool handled;
+        int to;            // -1: not changed
+        const char* text;  // short text after the change
+    } cases[] = {
+        {"up into the next category", 14, CRemoteFunctionItems::Relative, 5, true, 16, "H16"},
+        {"down inside a category", 20, CRemoteFunctionItems::Relative, -3, true, 17, "H17"},
+        {"down out of the first", 2, CRemoteFunctionItems::Relative, -5, true, 0, "L0"},
+        {"default is the first minimum", 25, CRemoteFunctionItems::Default, 0, true, 0, "L0"},
+        {"absolute is left to the item", 5, CRemoteFunctionItems::Absolute, 9, false, -1, nullptr},
+        {"outside every category", 40, CRemoteFunctionItems::Relative, 1, false, -1, nullptr},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(CRemoteFunctionItems::WriteValue(rig.map(), 0, pan, c.from)) << c.name;
+        rig.clear();
+        CRemoteFunctionItems::Result r;
+        EXPECT_EQ(special.Change(p, c.mode, c.step, false, r), c.handled) << c.name;
+        int32_t now = -1;
+        int size = 0;
+        ASSERT_TRUE(CRemoteFunctionItems::ReadValue(rig.map(), 0, pan, now, size)) << c.name;
+        if (c.to < 0) {
+            EXPECT_EQ(now, c.from) << c.name;
+            EXPECT_TRUE(rig.instrumentMessages().isEmpty()) << c.name;
+            continue;
+        }
+        EXPECT_EQ(now, c.to) << c.name;
+        EXPECT_EQ(r.value, c.to) << c.name;
+        EXPECT_EQ(r.text, QByteArray(c.text)) << c.name;
+        ASSERT_EQ(rig.instrumentMessages().size(), 1) << c.name;
+        EXPECT_EQ(rig.instrumentMessages().at(0).mid(4, 3), QByteArray(reinterpret_cast<const char*>(pan), 3)) << c.name;
+        // Read back through the same item: the category's long name and the value.
+        CRemoteFunctionItems::Result shown;
+        ASSERT_TRUE(special.Read(p, true, shown)) << c.name;
+        EXPECT_EQ(shown.text, QByteArray(c.to < 16 ? "Low " : "High ") + QByteArray::number(c.to)) << c.name;
+    }
+    // A list that is not there leaves the item to the ordinary handling.
+    p.kind = (CRemoteFunctionItems::CategorySelect << 16) | 5;
+    CRemoteFunctionItems::Result r;
+    EXPECT_FALSE(special.Change(p, CRemoteFunctionItems::Relative, 1, false, r));
+    EXPECT_FALSE(special.Read(p, false, r));
+}
