@@ -81,3 +81,30 @@ TEST(RemotePageTree, RoutesParseAndNormaliseToAPage)
     ASSERT_TRUE(NS_RemotePageTree::parse("7", r));
     EXPECT_FALSE(NS_RemotePageTree::normalise(tops, r));
 }
+
+TEST(RemotePageTree, ShiftedStepsInsideAGroupJumpToTheShiftNumberOfTheNeighbouringGroup)
+{
+    // Top 0 holds three groups: [0 1 2 3] shift 2, [4 5 6] shift 1, [7 8] without one.
+    NS_RemotePageTree::Tops tops(1);
+    tops[0].node = inner({inner({page(0), page(1), page(2), page(3)}, 2), inner({page(4), page(5), page(6)}, 1),
+                          inner({page(7), page(8)})});
+    const struct {
+        const char* from;
+        bool next;
+        const char* to;
+        int window;
+    } cases[] = {{"0-0-0", true, "0-0-2", 2},   // before the shift number: onto it
+                 {"0-0-2", true, "0-1-1", 5},   // at it: the next group's shift number
+                 {"0-1-1", true, "0-2-0", 7},   // a group without one: its first page
+                 {"0-1-2", false, "0-1-1", 5},  // past it: back onto it
+                 {"0-1-1", false, "0-0-2", 2},  // at it: the previous group's shift number
+                 {"0-0-0", false, "0-2-1", 8},  // a group without one: its last page, wrapping
+                 {"0-2-1", true, "0-0-0", 0}};  // no shift number: an ordinary step
+    for (const auto& c : cases) {
+        uint8_t r[16];
+        ASSERT_TRUE(NS_RemotePageTree::parse(c.from, r)) << c.from;
+        EXPECT_TRUE(NS_RemotePageTree::step(tops, r, c.next, true)) << c.from;
+        EXPECT_EQ(route(r), QByteArray(c.to)) << c.from << (c.next ? " next" : " previous");
+        EXPECT_EQ(NS_RemotePageTree::windowOf(tops, r), c.window) << c.from;
+    }
+}
