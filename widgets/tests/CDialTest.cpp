@@ -484,23 +484,11 @@ INSTANTIATE_TEST_SUITE_P(
 namespace {
 
 // Typed numbers through a table times ten, undo saves counted, and a picture for table 12.
-class TableMemAPI : public RecordingMemAPI
+class TableMemAPI : public NumberTableMemAPI
 {
 public:
-    QVector<TMemProxy_VANTREL_KXE*> undoSaved;
-    QVector<int> floatTables;
     QVector<int> shownValues;
 
-    float MAPI_getIndFloatParam(int table, float number, int) override
-    {
-        floatTables.push_back(table);
-        return number * 10;
-    }
-    int32_t MAPI_save4undo(TMemProxy_VANTREL_KXE* proxy) override
-    {
-        undoSaved.push_back(proxy);
-        return 0;
-    }
     int32_t MAPI_getDisplayStringForValue(short channel, int table, QString* text, QPixmap* picture, int value,
                                           int flag, short e, short p) override
     {
@@ -510,7 +498,7 @@ public:
             picture->fill(Qt::red);
             return 0;
         }
-        return RecordingMemAPI::MAPI_getDisplayStringForValue(channel, table, text, picture, value, flag, e, p);
+        return NumberTableMemAPI::MAPI_getDisplayStringForValue(channel, table, text, picture, value, flag, e, p);
     }
 };
 

@@ -589,12 +589,10 @@ TEST(SliderDrawing, TickMarksAreDrawnAndTheHandleMoves)
 namespace {
 
 // A memory whose faders follow a square curve: position = travel x (value / 127)^2.
-class CurvedMemAPI : public RecordingMemAPI
+class CurvedMemAPI : public NumberTableMemAPI
 {
 public:
     bool curved = true;
-    QVector<TMemProxy_VANTREL_KXE*> undoSaved;
-    QVector<int> floatTables;
 
     int32_t MAPI_faderConvertNonLinearToLinear(int& position, short, short, int value) override
     {
@@ -609,16 +607,6 @@ public:
             return NS_MemAPI::kNotImplemented;
         const int travel = value;
         value = int(std::lround(127.0 * std::sqrt(double(position) / travel)));
-        return 0;
-    }
-    float MAPI_getIndFloatParam(int table, float number, int) override
-    {
-        floatTables.push_back(table);
-        return number * 10;
-    }
-    int32_t MAPI_save4undo(TMemProxy_VANTREL_KXE* proxy) override
-    {
-        undoSaved.push_back(proxy);
         return 0;
     }
 };

@@ -89,4 +89,24 @@ public:
     }
 };
 
+// Typed numbers through a table times ten, with the tables asked and the undo saves
+// recorded.
+class NumberTableMemAPI : public RecordingMemAPI
+{
+public:
+    QVector<TMemProxy_VANTREL_KXE*> undoSaved;
+    QVector<int> floatTables;
+
+    float MAPI_getIndFloatParam(int table, float number, int) override
+    {
+        floatTables.push_back(table);
+        return number * 10;
+    }
+    int32_t MAPI_save4undo(TMemProxy_VANTREL_KXE* proxy) override
+    {
+        undoSaved.push_back(proxy);
+        return 0;
+    }
+};
+
 } // namespace NS_WidgetTest

@@ -6,15 +6,25 @@
 
 using namespace CommandsTest;
 
+namespace {
+
+// The first editable bank of normal voices, or -1.
+short firstNormalUserBank(ITovarVoiceData* data)
+{
+    for (short b = 0; b < 32; ++b)
+        if (data->isBankEditable(b) && data->bankName(b).contains(QLatin1String("Norm")))
+            return b;
+    return -1;
+}
+
+} // namespace
+
 TEST(EditBufferUpload, TheInstrumentsEditBufferGetsTheEditorsVoiceBack)
 {
     SimRig rig;
     auto* data = dynamic_cast<ITovarVoiceData*>(rig.companion());
     ASSERT_NE(data, nullptr);
-    short user = -1;
-    for (short b = 0; b < 32 && user < 0; ++b)
-        if (data->isBankEditable(b) && data->bankName(b).contains(QLatin1String("Norm")))
-            user = b;
+    const short user = firstNormalUserBank(data);
     ASSERT_GE(user, 0);
     ASSERT_TRUE(data->loadToEditBuffer(user, 2, false));
     data->ObserveEditVoiceName();
@@ -49,10 +59,7 @@ TEST(EditBufferUpload, RequestingTheEditBufferBringsTheInstrumentsVoiceNameIntoT
     SimRig rig;
     auto* data = dynamic_cast<ITovarVoiceData*>(rig.companion());
     ASSERT_NE(data, nullptr);
-    short user = -1;
-    for (short b = 0; b < 32 && user < 0; ++b)
-        if (data->isBankEditable(b) && data->bankName(b).contains(QLatin1String("Norm")))
-            user = b;
+    const short user = firstNormalUserBank(data);
     ASSERT_GE(user, 0);
     ASSERT_TRUE(data->loadToEditBuffer(user, 1, false));
     rig.pumpFor(50);

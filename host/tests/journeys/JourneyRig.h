@@ -292,6 +292,16 @@ protected:
     {
         return window ? window->findChild<W*>(QLatin1String(name)) : nullptr;
     }
+    // Steps a combo box with the arrow keys to the entry of that text.
+    static bool pick(QComboBox* box, const QString& text)
+    {
+        const int target = box ? box->findText(text) : -1;
+        if (target < 0)
+            return false;
+        for (int guard = 0; box->currentIndex() != target && guard < 64; ++guard)
+            QTest::keyClick(box, box->currentIndex() < target ? Qt::Key_Down : Qt::Key_Up);
+        return box->currentIndex() == target;
+    }
     // Clicks a button of a dialog with the mouse, from the event loop once the answer
     // has returned (a window the click opens runs its own loop then, answered in
     // turn). False when the button is not there or cannot be clicked.

@@ -109,16 +109,6 @@ protected:
         }
         return writeFile(path, file);
     }
-    // Steps a combo box with the arrow keys to the entry of that text.
-    static bool pick(QComboBox* box, const QString& text)
-    {
-        const int target = box ? box->findText(text) : -1;
-        if (target < 0)
-            return false;
-        for (int guard = 0; box->currentIndex() != target && guard < 64; ++guard)
-            QTest::keyClick(box, box->currentIndex() < target ? Qt::Key_Down : Qt::Key_Up);
-        return box->currentIndex() == target;
-    }
     // The rows of a bank in part 1's voice list, opened from its voice name in the mixer.
     QStringList listed(const QString& bank)
     {

@@ -20,16 +20,6 @@ const QString kStoredName = QStringLiteral("Night Pad");
 class VoicesJourney : public JourneyRig
 {
 protected:
-    // Steps a combo box with the arrow keys to the entry of that text.
-    static bool pick(QComboBox* box, const QString& text)
-    {
-        const int target = box ? box->findText(text) : -1;
-        if (target < 0)
-            return false;
-        for (int guard = 0; box->currentIndex() != target && guard < 64; ++guard)
-            QTest::keyClick(box, box->currentIndex() < target ? Qt::Key_Down : Qt::Key_Up);
-        return box->currentIndex() == target;
-    }
     // Clicks a row of a list with the mouse.
     static void clickRow(QListWidget* list, int row)
     {
