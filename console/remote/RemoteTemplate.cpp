@@ -155,6 +155,29 @@ bool CRemoteTemplate::Item(CIniFileJob& ini, const QByteArray& section, const ch
     return false;
 }
 
+bool CRemoteTemplate::ListSize(CIniFileJob& ini, const QByteArray& section, const char* sizeKey, int lo, int hi,
+                               int& n)
+{
+    if (!Number(ini, section, sizeKey, n))
+        return false;
+    if (n < lo || n > hi) {
+        Report(text(kCountWrong).arg(QLatin1String(sizeKey)).arg(n).arg(name(section)));
+        return false;
+    }
+    return true;
+}
+
+bool CRemoteTemplate::EachItem(CIniFileJob& ini, const QByteArray& section, const char* sizeKey, int n,
+                               const std::function<bool(int, const QByteArray&)>& take, int occurrence)
+{
+    for (int i = 0; i < n; ++i) {
+        QByteArray v;
+        if (!Item(ini, section, sizeKey, i, v, occurrence) || !take(i, v))
+            return false;
+    }
+    return true;
+}
+
 bool CRemoteTemplate::Route(const QByteArray& section, int i, const QByteArray& value, uint8_t* route)
 {
     uint8_t r[kRouteBytes];
@@ -295,20 +318,11 @@ bool CRemoteTemplate::ReadAll(CIniFileJob& ini, CIniFileJob& parts)
 bool CRemoteTemplate::ReadMessages(CIniFileJob& ini, const QByteArray& section, const char* sizeKey,
                                    int occurrence, CStrArray& out)
 {
-    if (!Section(ini, section))
-        return false;
     int n = 0;
-    if (!Number(ini, section, sizeKey, n))
+    if (!Section(ini, section) || !ListSize(ini, section, sizeKey, 0, kMaxMessages, n))
         return false;
-    if (n < 0 || n > kMaxMessages) {
-        Report(text(kCountWrong).arg(QLatin1String(sizeKey)).arg(n).arg(name(section)));
-        return false;
-    }
-    for (int i = 0; i < n; ++i) {
-        QByteArray v;
-        if (!Item(ini, section, sizeKey, i, v, occurrence))
-            return false;
-        v = v.trimmed();
+    return EachItem(ini, section, sizeKey, n, [&](int i, const QByteArray& item) {
+        const QByteArray v = item.trimmed();
         QByteArray bytes;
         // A message string with too few digits would send a cut message.
         if (!NS_RemoteMsg::parseMessageString(v, bytes)) {
@@ -316,8 +330,8 @@ bool CRemoteTemplate::ReadMessages(CIniFileJob& ini, const QByteArray& section, 
             return false;
         }
         out.SetAt(i, QString::fromLatin1(v));
-    }
-    return true;
+        return true;
+    }, occurrence);
 }
 
 bool CRemoteTemplate::ReadInitItem(CIniFileJob& ini)
@@ -350,17 +364,17 @@ bool CRemoteTemplate::ReadIdList(CIniFileJob& ini, const char* sectionName, int 
         return false;
     }
     std::vector<uint8_t> read;
-    for (int i = 0; i < n; ++i) {
-        QByteArray v;
-        if (!Item(ini, section, "Size", i, v))
-            return false;
+    const bool entriesRead = EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
         const uint32_t id = hex(firstToken(v));
         if (id > uint32_t(maxId)) {
             Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(id));
             return false;
         }
         read.push_back(uint8_t(id));
-    }
+        return true;
+    });
+    if (!entriesRead)
+        return false;
     ids = read;
     return true;
 }
@@ -370,12 +384,8 @@ bool CRemoteTemplate::ReadBankGroup(CIniFileJob& ini)
     const QByteArray section("BankGroup");
     bankCount = 1;
     int n = 0;
-    if (!Section(ini, section) || !Number(ini, section, "Size", n))
+    if (!Section(ini, section) || !ListSize(ini, section, "Size", 1, kMaxBanks, n))
         return false;
-    if (n <= 0 || n > kMaxBanks) {
-        Report(text(kCountWrong).arg(QLatin1String("Size")).arg(n).arg(name(section)));
-        return false;
-    }
     bankCount = n;
     return true;
 }
@@ -384,18 +394,11 @@ bool CRemoteTemplate::ReadLcdAddr(CIniFileJob& ini)
 {
     const QByteArray section("LcdAddrStruct");
     int n = 0;
-    if (!Section(ini, section) || !Number(ini, section, "Size", n))
-        return false;
     // 55 characters hold at most 8 fields of 7 cells.
-    if (n <= 0 || n > kLineLength / kFieldCells + 1) {
-        Report(text(kCountWrong).arg(QLatin1String("Size")).arg(n).arg(name(section)));
+    if (!Section(ini, section) || !ListSize(ini, section, "Size", 1, kLineLength / kFieldCells + 1, n))
         return false;
-    }
     std::vector<LCD_ADDR_LIST> read;
-    for (int i = 0; i < n; ++i) {
-        QByteArray v;
-        if (!Item(ini, section, "Size", i, v))
-            return false;
+    const bool entriesRead = EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
         const QList<QByteArray> t = tokens(v, ",\n");
         LCD_ADDR_LIST f;
         if (t.size() >= 2) {
@@ -417,7 +420,10 @@ bool CRemoteTemplate::ReadLcdAddr(CIniFileJob& ini)
             return false;
         }
         read.push_back(f);
-    }
+        return true;
+    });
+    if (!entriesRead)
+        return false;
     fields = read;
     return true;
 }
@@ -426,16 +432,9 @@ bool CRemoteTemplate::ReadWindowFormat(CIniFileJob& ini)
 {
     const QByteArray section("WindowFormat");
     int n = 0;
-    if (!Section(ini, section) || !Number(ini, section, "Size", n))
+    if (!Section(ini, section) || !ListSize(ini, section, "Size", 0, kMaxListSize, n))
         return false;
-    if (n < 0 || n > kMaxListSize) {
-        Report(text(kCountWrong).arg(QLatin1String("Size")).arg(n).arg(name(section)));
-        return false;
-    }
-    for (int i = 0; i < n; ++i) {
-        QByteArray v;
-        if (!Item(ini, section, "Size", i, v))
-            return false;
+    return EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
         WIND_FORM_INFO f;
         f.form = dec(v);
         if (f.form != WINDOW_INFO::PartMixer && f.form != WINDOW_INFO::MultiEdit) {
@@ -443,8 +442,8 @@ bool CRemoteTemplate::ReadWindowFormat(CIniFileJob& ini)
             return false;
         }
         formats.push_back(f);
-    }
-    return true;
+        return true;
+    });
 }
 
 bool CRemoteTemplate::ReadMasterFader(CIniFileJob& ini)
@@ -472,16 +471,9 @@ bool CRemoteTemplate::ReadWindowList(CIniFileJob& ini)
 {
     const QByteArray section("WindowList");
     int n = 0;
-    if (!Section(ini, section) || !Number(ini, section, "Size", n))
+    if (!Section(ini, section) || !ListSize(ini, section, "Size", 0, kMaxListSize, n))
         return false;
-    if (n < 0 || n > kMaxListSize) {
-        Report(text(kCountWrong).arg(QLatin1String("Size")).arg(n).arg(name(section)));
-        return false;
-    }
-    for (int i = 0; i < n; ++i) {
-        QByteArray v;
-        if (!Item(ini, section, "Size", i, v))
-            return false;
+    return EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
         const QList<QByteArray> t = tokens(v, " ,\t\n");
         const int format = t.size() >= 2 ? dec(t[0]) : -1;
         const bool duplicate = t.size() >= 2 && std::any_of(windows.begin(), windows.end(), [&](const WINDOW_INFO& w) {
@@ -495,8 +487,8 @@ bool CRemoteTemplate::ReadWindowList(CIniFileJob& ini)
         w.name = QString::fromLatin1(t[1]);
         w.form = formats[size_t(format)].form;
         windows.push_back(std::move(w));
-    }
-    return true;
+        return true;
+    });
 }
 
 bool CRemoteTemplate::ReadTreeNode(CIniFileJob& ini, const QByteArray& nodeName, int depth, windowTreeStruct& node)
@@ -557,20 +549,16 @@ bool CRemoteTemplate::ReadWindowTree(CIniFileJob& ini)
 {
     const QByteArray section("WindowTreeList");
     int n = 0;
-    if (!Section(ini, section) || !Number(ini, section, "Size", n))
-        return false;
     // Route byte 0 indexes the top entries; 255 is the end mark.
-    if (n < 0 || n >= kRouteEnd) {
-        Report(text(kCountWrong).arg(QLatin1String("Size")).arg(n).arg(name(section)));
+    if (!Section(ini, section) || !ListSize(ini, section, "Size", 0, kRouteEnd - 1, n))
         return false;
-    }
     QList<QList<QByteArray>> lines;
-    for (int i = 0; i < n; ++i) {
-        QByteArray v;
-        if (!Item(ini, section, "Size", i, v))
-            return false;
+    const bool entriesRead = EachItem(ini, section, "Size", n, [&](int, const QByteArray& v) {
         lines.append(tokens(v, " ,\t\n"));
-    }
+        return true;
+    });
+    if (!entriesRead)
+        return false;
     for (int i = 0; i < n; ++i) {
         const QList<QByteArray>& t = lines[i];
         TOP_WINDOW_TREE top;
@@ -771,10 +759,7 @@ bool CRemoteTemplate::ReadFaderLines(CIniFileJob& ini)
         return false;
     }
     faderCategory = uint16_t(format);
-    for (int i = 0; i < n; ++i) {
-        QByteArray v;
-        if (!Item(ini, section, "Size", i, v))
-            return false;
+    return EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
         const QList<QByteArray> t = tokens(v, " ,\t\n");
         FADER_ADDR_INFO line;
         const bool ok = !t.isEmpty() && address(t[0], line.first) && (t.size() < 2 || address(t[1], line.second));
@@ -783,8 +768,8 @@ bool CRemoteTemplate::ReadFaderLines(CIniFileJob& ini)
             return false;
         }
         faderAddresses.push_back(line);
-    }
-    return true;
+        return true;
+    });
 }
 
 bool CRemoteTemplate::ReadDisplayTime(CIniFileJob& ini)
@@ -806,16 +791,9 @@ bool CRemoteTemplate::ReadKeyOnJump(CIniFileJob& ini)
 {
     const QByteArray section("KeyOnJump");
     int n = 0;
-    if (!Section(ini, section) || !Number(ini, section, "Size", n))
+    if (!Section(ini, section) || !ListSize(ini, section, "Size", 0, kMaxListSize, n))
         return false;
-    if (n < 0 || n > kMaxListSize) {
-        Report(text(kCountWrong).arg(QLatin1String("Size")).arg(n).arg(name(section)));
-        return false;
-    }
-    for (int i = 0; i < n; ++i) {
-        QByteArray v;
-        if (!Item(ini, section, "Size", i, v))
-            return false;
+    return EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
         const QList<QByteArray> t = tokens(v, ",\n");
         KEY_ON_JUMP_INFO j;
         uint8_t route[kRouteBytes];
@@ -834,24 +812,17 @@ bool CRemoteTemplate::ReadKeyOnJump(CIniFileJob& ini)
             return false;
         j.route = QByteArray(reinterpret_cast<const char*>(route), NS_RemotePageTree::routeLength(route) + 1);
         jumps.push_back(j);
-    }
-    return true;
+        return true;
+    });
 }
 
 bool CRemoteTemplate::ReadKnobs(CIniFileJob& ini)
 {
     const QByteArray section("KnobCombination");
     int n = 0;
-    if (!Section(ini, section) || !Number(ini, section, "Size", n))
+    if (!Section(ini, section) || !ListSize(ini, section, "Size", 0, kEncoderCount, n))
         return false;
-    if (n < 0 || n > kEncoderCount) {
-        Report(text(kCountWrong).arg(QLatin1String("Size")).arg(n).arg(name(section)));
-        return false;
-    }
-    for (int i = 0; i < n; ++i) {
-        QByteArray v;
-        if (!Item(ini, section, "Size", i, v))
-            return false;
+    return EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
         const QList<QByteArray> t = tokens(v, ",\n");
         KNOB_COMB_INFO k;
         if (t.size() >= 2) {
@@ -864,8 +835,8 @@ bool CRemoteTemplate::ReadKnobs(CIniFileJob& ini)
             return false;
         }
         knobs.push_back(k);
-    }
-    return true;
+        return true;
+    });
 }
 
 bool CRemoteTemplate::ReadInvalidChar(CIniFileJob& ini)
@@ -926,44 +897,33 @@ bool CRemoteTemplate::ReadStyle(CIniFileJob& ini, DISP_STYLE_INFO& style)
         Report(text(kCountWrong).arg(QLatin1String("ParamSize")).arg(size).arg(name(section)));
         return false;
     }
-    if (!Number(ini, section, "Size", n))
+    if (!ListSize(ini, section, "Size", 0, kMaxListSize, n))
         return false;
-    if (n < 0 || n > kMaxListSize) {
-        Report(text(kCountWrong).arg(QLatin1String("Size")).arg(n).arg(name(section)));
-        return false;
-    }
     style.paramSize = size;
-    for (int i = 0; i < n; ++i) {
-        QByteArray v;
-        if (!Item(ini, section, "Size", i, v))
-            return false;
+    return EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
         const QList<QByteArray> t = tokens(v, ",\n");
         if (t.size() < 2) {
             Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(i));
             return false;
         }
         style.entries.push_back(DISP_STYLE{t[0].trimmed(), t[1].left(kLineLength)});
-    }
-    return true;
+        return true;
+    });
 }
 
 bool CRemoteTemplate::ReadStyles(CIniFileJob& ini)
 {
     const QByteArray section("DispStyleList");
     int n = 0;
-    if (!Section(ini, section) || !Number(ini, section, "Size", n))
+    if (!Section(ini, section) || !ListSize(ini, section, "Size", 0, kMaxListSize, n))
         return false;
-    if (n < 0 || n > kMaxListSize) {
-        Report(text(kCountWrong).arg(QLatin1String("Size")).arg(n).arg(name(section)));
-        return false;
-    }
     QList<QByteArray> names;
-    for (int i = 0; i < n; ++i) {
-        QByteArray v;
-        if (!Item(ini, section, "Size", i, v))
-            return false;
+    const bool entriesRead = EachItem(ini, section, "Size", n, [&](int, const QByteArray& v) {
         names.append(firstToken(v));
-    }
+        return true;
+    });
+    if (!entriesRead)
+        return false;
     // A style whose section fails stays in the list, empty; the list still succeeds.
     for (const QByteArray& styleName : names) {
         DISP_STYLE_INFO style;
@@ -980,16 +940,9 @@ bool CRemoteTemplate::ReadMasks(CIniFileJob& ini)
 {
     const QByteArray section("BitMaskPattern");
     int n = 0;
-    if (!Section(ini, section) || !Number(ini, section, "Size", n))
+    if (!Section(ini, section) || !ListSize(ini, section, "Size", 0, kMaxListSize, n))
         return false;
-    if (n < 0 || n > kMaxListSize) {
-        Report(text(kCountWrong).arg(QLatin1String("Size")).arg(n).arg(name(section)));
-        return false;
-    }
-    for (int i = 0; i < n; ++i) {
-        QByteArray v;
-        if (!Item(ini, section, "Size", i, v))
-            return false;
+    return EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
         const QList<QByteArray> t = tokens(v, ",\n");
         BIT_MASK m;
         m.count = t.size() >= 2 ? dec(t[0]) : 0;
@@ -1002,8 +955,8 @@ bool CRemoteTemplate::ReadMasks(CIniFileJob& ini)
         m.bytes = QByteArray::fromHex(digits);
         m.mask = hex(digits);
         masks.push_back(m);
-    }
-    return true;
+        return true;
+    });
 }
 
 // ------------------------------------------------------------------ parts.ini

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -100,6 +101,11 @@ private:
     bool Number(CIniFileJob& ini, const QByteArray& section, const char* key, int& out);
     bool Item(CIniFileJob& ini, const QByteArray& section, const char* sizeKey, int i, QByteArray& out,
               int occurrence = -1);
+    // The count under `sizeKey`, reported unless it lies in lo..hi.
+    bool ListSize(CIniFileJob& ini, const QByteArray& section, const char* sizeKey, int lo, int hi, int& n);
+    // Hands the entries 0..n-1 to `take` in turn; false at the first missing or refused.
+    bool EachItem(CIniFileJob& ini, const QByteArray& section, const char* sizeKey, int n,
+                  const std::function<bool(int, const QByteArray&)>& take, int occurrence = -1);
     bool Route(const QByteArray& section, int i, const QByteArray& text, uint8_t* route);
     void Report(const QString& text) { m_reports.append(text); }
 
