@@ -1,6 +1,6 @@
 #include "HostSurface.h"
 #include "platform/RunLoop.h"
-#include "simulator/SimSurfaceEndpoint.h"
+#include "simulator/SimBusEndpoint.h"
 #include "simulator/SimulatedSurface.h"
 #include <QSettings>
 
@@ -23,7 +23,7 @@ HostSurface::HostSurface(NS_Platform::MidiService& service, const QString& name,
     // The surface changes on the service's delivery thread; the flag is read on the main thread.
     std::shared_ptr<std::atomic<bool>> changed = m_changed;
     m_surface->setChangeHandler([changed] { changed->store(true); });
-    m_endpoint = std::make_unique<NS_Simulator::SimSurfaceEndpoint>(*m_surface, service, name);
+    m_endpoint = std::make_unique<NS_Simulator::SimBusEndpoint>(*m_surface, service, name);
     if (printText && m_out)
         m_timer = NS_Platform::RunLoop::main()->addTimer(kPrintInterval, kPrintInterval, [this] { printIfChanged(); });
 }

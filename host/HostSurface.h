@@ -14,7 +14,7 @@ class MidiService;
 }
 
 namespace NS_Simulator {
-class SimSurfaceEndpoint;
+class SimBusEndpoint;
 class SimulatedSurface;
 } // namespace NS_Simulator
 
@@ -45,7 +45,7 @@ public:
 
 private:
     std::unique_ptr<NS_Simulator::SimulatedSurface> m_surface;
-    std::unique_ptr<NS_Simulator::SimSurfaceEndpoint> m_endpoint;
+    std::unique_ptr<NS_Simulator::SimBusEndpoint> m_endpoint;
     std::shared_ptr<std::atomic<bool>> m_changed;
     FILE* m_out;
     int m_timer = 0;

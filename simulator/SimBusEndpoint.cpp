@@ -2,6 +2,7 @@
 
 #include "platform/MidiEndpointPair.h"
 #include "simulator/SimulatedInstrument.h"
+#include "simulator/SimulatedSurface.h"
 
 #include <mutex>
 
@@ -17,20 +18,32 @@ struct SimBusEndpoint::Link
 
 SimBusEndpoint::SimBusEndpoint(SimulatedInstrument& instrument, NS_Platform::MidiService& service,
                                const QString& name)
-    : m_instrument(instrument), m_link(std::make_shared<Link>())
+    : SimBusEndpoint([&instrument](const uint8_t* bytes, size_t length) { instrument.input(bytes, length); },
+                     [&instrument](ByteSink sink) { instrument.setOutputSink(std::move(sink)); }, service, name)
 {
-    SimulatedInstrument* target = &instrument;
+}
+
+SimBusEndpoint::SimBusEndpoint(SimulatedSurface& surface, NS_Platform::MidiService& service, const QString& name)
+    : SimBusEndpoint([&surface](const uint8_t* bytes, size_t length) { surface.input(bytes, length); },
+                     [&surface](ByteSink sink) { surface.setOutputSink(std::move(sink)); }, service, name)
+{
+}
+
+SimBusEndpoint::SimBusEndpoint(ByteSink input, std::function<void(ByteSink)> setOutputSink,
+                               NS_Platform::MidiService& service, const QString& name)
+    : m_setOutputSink(std::move(setOutputSink)), m_link(std::make_shared<Link>())
+{
     m_pair = std::make_unique<NS_Platform::MidiEndpointPair>(
-        service, name, [target](const NS_Platform::MidiPacketList& packets, void*) {
+        service, name, [input = std::move(input)](const NS_Platform::MidiPacketList& packets, void*) {
             for (const NS_Platform::MidiPacket& p : packets)
-                target->input(p.bytes.data(), p.bytes.size());
+                input(p.bytes.data(), p.bytes.size());
         });
     {
         std::lock_guard<std::mutex> lock(m_link->mutex);
         m_link->pair = m_pair.get();
     }
     std::shared_ptr<Link> link = m_link;
-    m_instrument.setOutputSink([link](const uint8_t* bytes, size_t length) {
+    m_setOutputSink([link](const uint8_t* bytes, size_t length) {
         std::lock_guard<std::mutex> lock(link->mutex);
         if (link->pair)
             link->pair->send(bytes, static_cast<int>(length));
@@ -39,7 +52,7 @@ SimBusEndpoint::SimBusEndpoint(SimulatedInstrument& instrument, NS_Platform::Mid
 
 SimBusEndpoint::~SimBusEndpoint()
 {
-    m_instrument.setOutputSink(nullptr);
+    m_setOutputSink(nullptr);
     {
         std::lock_guard<std::mutex> lock(m_link->mutex);
         m_link->pair = nullptr;

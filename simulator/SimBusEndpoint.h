@@ -1,12 +1,15 @@
-// Puts a simulated instrument on a MIDI service as a named source and
-// destination pair: what others send to the destination is the instrument's
-// input, and its output leaves from the source.
+// Puts a simulated instrument or control surface on a MIDI service as a named
+// source and destination pair: what others send to the destination is the
+// device's input, and its output leaves from the source.
 #pragma once
 
 #include "vantrel_simulator_export.h"
 
 #include <QString>
 
+#include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace NS_Platform {
@@ -17,15 +20,17 @@ class MidiEndpointPair;
 namespace NS_Simulator {
 
 class SimulatedInstrument;
+class SimulatedSurface;
 
 class VANTREL_SIMULATOR_EXPORT SimBusEndpoint
 {
 public:
-    // The instrument must outlive this object; its output sink is replaced.
+    // The device must outlive this object; its output sink is replaced.
     SimBusEndpoint(SimulatedInstrument& instrument, NS_Platform::MidiService& service,
                    const QString& name);
-    // No output reaches the service and no input reaches the instrument once
-    // this has returned.
+    SimBusEndpoint(SimulatedSurface& surface, NS_Platform::MidiService& service, const QString& name);
+    // No output reaches the service and no input reaches the device once this
+    // has returned.
     ~SimBusEndpoint();
 
     SimBusEndpoint(const SimBusEndpoint&) = delete;
@@ -35,8 +40,12 @@ public:
     NS_Platform::MidiEndpointPair& endpoints() const { return *m_pair; }
 
 private:
+    using ByteSink = std::function<void(const uint8_t* bytes, size_t length)>;
+    SimBusEndpoint(ByteSink input, std::function<void(ByteSink)> setOutputSink,
+                   NS_Platform::MidiService& service, const QString& name);
+
     struct Link;
-    SimulatedInstrument& m_instrument;
+    std::function<void(ByteSink)> m_setOutputSink;
     std::shared_ptr<Link> m_link;
     std::unique_ptr<NS_Platform::MidiEndpointPair> m_pair;
 };

@@ -2,7 +2,10 @@
 #include "memapi/IMemAPI.h"
 #include "utilities/DocuPrompter.h"
 #include "utilities/DocuSaveLoad.h"
+#include <QAbstractButton>
+#include <QCloseEvent>
 #include <QCoreApplication>
+#include <QPixmap>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLayout>
@@ -64,4 +67,41 @@ NS_Utilities::IDocuPrompter* NS_DialogsFrame::prompterOf(IMemAPI* api)
         return frame->DSL_prompter();
     static NS_Utilities::TDocuPrompter toolkit;
     return &toolkit;
+}
+
+bool CTovarDialog::closeAllowed() const
+{
+    return !m_closeButton || m_closeButton->isEnabled();
+}
+
+void CTovarDialog::reject()
+{
+    if (closeAllowed())
+        QDialog::reject();
+}
+
+void CTovarDialog::closeEvent(QCloseEvent* event)
+{
+    if (!closeAllowed()) {
+        event->ignore();
+        return;
+    }
+    // Calls reject().
+    QDialog::closeEvent(event);
+}
+
+QStringList CTovarDialog::displayTexts(IMemAPI* api, int table)
+{
+    // The memory model names a few values; the list ends at the first empty name.
+    constexpr int kMaxTexts = 256;
+    QStringList texts;
+    for (int value = 0; api && value < kMaxTexts; ++value) {
+        QString text;
+        QPixmap picture;
+        api->MAPI_getDisplayStringForValue(0, table, &text, &picture, value, 0, 0, 0);
+        if (text.isEmpty())
+            break;
+        texts << text;
+    }
+    return texts;
 }

@@ -4,8 +4,10 @@
 // an editor window (DialogsIEditorExtensions) overrides memapi() and setupDialog(), and
 // runs execute() once. GUI thread.
 #include <QDialog>
+#include <QStringList>
 
 class IMemAPI;
+class QAbstractButton;
 class QLabel;
 class QLayout;
 
@@ -28,7 +30,17 @@ public:
     // Runs the dialog once: shows it modally, applies the result, schedules its deletion.
     virtual void execute() = 0;
 
+public slots:
+    // Refused while the dialog's close button is disabled (a transfer runs).
+    void reject() override;
+
 protected:
+    // Escape, the close box and Close end the dialog only while `close` is enabled.
+    void closeOnlyWhileEnabled(QAbstractButton* close) { m_closeButton = close; }
+    bool closeAllowed() const;
+    void closeEvent(QCloseEvent* event) override;
+    // The texts of a display table for the values from 0 up to the first without one.
+    static QStringList displayTexts(IMemAPI* api, int table);
     // Fixes the dialog at its current size.
     void fixCurrentSize();
     // Shrinks the label's font until its one-word text fits the label's fixed width
@@ -39,6 +51,9 @@ protected:
     NS_Utilities::IDocuPrompter* prompter() const;
     // "TOVAR-VANTREL Editor", the caption of the transfer dialogs' message boxes.
     QString messageCaption() const;
+
+private:
+    QAbstractButton* m_closeButton = nullptr;
 };
 
 namespace NS_DialogsFrame {

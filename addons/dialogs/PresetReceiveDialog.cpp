@@ -7,7 +7,6 @@
 #include "memapi/IMemAPI.h"
 #include "utilities/ThreadUtilities.h"
 #include "utilities/interfaces/IPrefsQuery_VANTREL_KXE.h"
-#include <QCloseEvent>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLayout>
@@ -51,6 +50,8 @@ PresetReceiveDialog::PresetReceiveDialog(QWidget* parent, const char* name, bool
     connect(ui.StartButton, &QPushButton::clicked, this, &PresetReceiveDialog::StartTransfer);
     connect(ui.StopButton, &QPushButton::clicked, this, &PresetReceiveDialog::stopTransfer);
     connect(ui.CloseButton, &QPushButton::clicked, this, &PresetReceiveDialog::close);
+    // Escape and the close box only while no transfer runs.
+    closeOnlyWhileEnabled(ui.CloseButton);
     connect(ui.SetupButton, &QPushButton::clicked, this, &PresetReceiveDialog::launchSetup);
 }
 
@@ -200,22 +201,6 @@ void PresetReceiveDialog::timeout()
 void PresetReceiveDialog::launchSetup()
 {
     setupDialog();
-}
-
-void PresetReceiveDialog::reject()
-{
-    // Escape and the close box only while no transfer runs.
-    if (ui.CloseButton->isEnabled())
-        CTovarDialog::reject();
-}
-
-void PresetReceiveDialog::closeEvent(QCloseEvent* event)
-{
-    if (!ui.CloseButton->isEnabled()) {
-        event->ignore();
-        return;
-    }
-    CTovarDialog::closeEvent(event);
 }
 
 void PresetReceiveDialog_setProgress_bridge(QObject* dialog, int)

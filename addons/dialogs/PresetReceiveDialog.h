@@ -31,7 +31,6 @@ signals:
     void stopBulkTransfer();
 
 public slots:
-    void reject() override;
     virtual void StartTransfer();
     virtual void stopTransfer();
     // Any thread; complete at 100 or more.
@@ -44,7 +43,6 @@ public slots:
 protected:
     virtual void init();
     virtual void languageChange();
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     friend void PresetReceiveDialog_setProgress_bridge(QObject* dialog, int);

@@ -5,8 +5,6 @@
 #include "console/memapi/TovarIMemAPIQObject_VANTREL_KXE.h"
 #include "memapi/IMemAPI.h"
 #include "utilities/ThreadUtilities.h"
-#include <QCloseEvent>
-#include <QPixmap>
 #include <QPointer>
 #include <QTimer>
 
@@ -16,8 +14,6 @@ namespace {
 constexpr QSize kMinimumSize(313, 212);
 // Table 3 of the display texts: the names of the user-voice receive types.
 constexpr int kReceiveTypeTable = 3;
-// The memory model names a few types; the list ends at the first empty name.
-constexpr int kMaxTypes = 256;
 } // namespace
 
 ReceiveDialog::ReceiveDialog(QWidget* parent, const char* name, bool modal, Qt::WindowFlags flags)
@@ -29,6 +25,7 @@ ReceiveDialog::ReceiveDialog(QWidget* parent, const char* name, bool modal, Qt::
     connect(ui.CloseButton, &QPushButton::clicked, this, &ReceiveDialog::close);
     connect(ui.StartButton, &QPushButton::clicked, this, &ReceiveDialog::StartTransfer);
     connect(ui.StopButton, &QPushButton::clicked, this, &ReceiveDialog::stopTransfer);
+    closeOnlyWhileEnabled(ui.CloseButton);
 }
 
 ReceiveDialog::~ReceiveDialog()
@@ -69,14 +66,7 @@ void ReceiveDialog::connectCompanion(IMemAPI* api, bool connect)
 void ReceiveDialog::fillTypes(IMemAPI* api)
 {
     ui.ReceiveTypeComboBox->clear();
-    for (int i = 0; i < kMaxTypes; ++i) {
-        QString text;
-        QPixmap picture;
-        api->MAPI_getDisplayStringForValue(0, kReceiveTypeTable, &text, &picture, i, 0, 0, 0);
-        if (text.isEmpty())
-            break;
-        ui.ReceiveTypeComboBox->addItem(text);
-    }
+    ui.ReceiveTypeComboBox->addItems(displayTexts(api, kReceiveTypeTable));
     ui.ReceiveTypeComboBox->addItem(tr("Preset Voices"));
     ui.ReceiveTypeComboBox->setCurrentIndex(0);
 }
@@ -210,20 +200,10 @@ void ReceiveDialog::timeout()
 void ReceiveDialog::reject()
 {
     // Close, the close box and Escape all end here, and only while no transfer runs.
-    if (!ui.CloseButton->isEnabled())
+    if (!closeAllowed())
         return;
     emit updateBulk();
     CTovarDialog::reject();
-}
-
-void ReceiveDialog::closeEvent(QCloseEvent* event)
-{
-    if (!ui.CloseButton->isEnabled()) {
-        event->ignore();
-        return;
-    }
-    // Calls reject().
-    CTovarDialog::closeEvent(event);
 }
 
 void ReceiveDialog_setProgress_bridge(QObject* dialog, int)

@@ -47,7 +47,6 @@ public slots:
 
 protected:
     virtual void languageChange();
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     friend void ReceiveDialog_setProgress_bridge(QObject* dialog, int);

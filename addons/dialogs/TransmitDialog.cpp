@@ -5,8 +5,6 @@
 #include "memapi/IMemAPI.h"
 #include "utilities/ThreadUtilities.h"
 #include <QApplication>
-#include <QCloseEvent>
-#include <QPixmap>
 #include <QPointer>
 
 namespace {
@@ -14,8 +12,6 @@ constexpr QSize kMinimumSize(313, 214);
 constexpr int kComplete = 100;
 // Table 4 of the display texts: the names of the transmit types.
 constexpr int kTransmitTypeTable = 4;
-// The memory model names a few types; the list ends at the first empty name.
-constexpr int kMaxTypes = 256;
 } // namespace
 
 TransmitDialog::TransmitDialog(QWidget* parent, const char* name, bool modal, Qt::WindowFlags flags)
@@ -27,6 +23,7 @@ TransmitDialog::TransmitDialog(QWidget* parent, const char* name, bool modal, Qt
     connect(ui.CloseButton, &QPushButton::clicked, this, &TransmitDialog::close);
     connect(ui.StartButton, &QPushButton::clicked, this, &TransmitDialog::StartTransfer);
     connect(ui.StopButton, &QPushButton::clicked, this, &TransmitDialog::stopTransfer);
+    closeOnlyWhileEnabled(ui.CloseButton);
 }
 
 TransmitDialog::~TransmitDialog()
@@ -51,14 +48,7 @@ void TransmitDialog::connectCompanion(IMemAPI* api, bool connect)
 void TransmitDialog::fillTypes(IMemAPI* api)
 {
     ui.TransmitTypeComboBox->clear();
-    for (int i = 0; i < kMaxTypes; ++i) {
-        QString text;
-        QPixmap picture;
-        api->MAPI_getDisplayStringForValue(0, kTransmitTypeTable, &text, &picture, i, 0, 0, 0);
-        if (text.isEmpty())
-            break;
-        ui.TransmitTypeComboBox->addItem(text);
-    }
+    ui.TransmitTypeComboBox->addItems(displayTexts(api, kTransmitTypeTable));
     ui.TransmitTypeComboBox->setCurrentIndex(ui.TransmitTypeComboBox->count() > 0 ? 0 : -1);
 }
 
@@ -134,21 +124,6 @@ void TransmitDialog::showProgress(bool fromDelivery)
     ui.TransmitProgressBar->setValue(qBound(0, *percent, 100));
     if (*percent == kComplete)
         showIdle(QCoreApplication::translate("TransmitDialog", "Transmit completed successfully"));
-}
-
-void TransmitDialog::reject()
-{
-    if (ui.CloseButton->isEnabled())
-        CTovarDialog::reject();
-}
-
-void TransmitDialog::closeEvent(QCloseEvent* event)
-{
-    if (!ui.CloseButton->isEnabled()) {
-        event->ignore();
-        return;
-    }
-    CTovarDialog::closeEvent(event);
 }
 
 void TransmitDialog_setProgress_bridge(QObject* dialog, int)

@@ -22,7 +22,6 @@ signals:
     void stopBulkTransfer();
 
 public slots:
-    void reject() override;
     virtual void stopTransfer();
     virtual void StartTransfer();
     // Any thread. Completes at exactly 100.
@@ -30,7 +29,6 @@ public slots:
 
 protected:
     virtual void languageChange();
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     friend void TransmitDialog_setProgress_bridge(QObject* dialog, int);

@@ -12,6 +12,7 @@
 #include <QSettings>
 #include <QTemporaryFile>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace {
 
@@ -127,10 +128,16 @@ TEST(HostSurface, SecondPortPairWaitsForTheRemoteKeyThenFollowsTheEditorAndMoves
         }
         return false;
     };
-    host.runFor(10000, arrived);
+    // The readout lasts a second: watched while the change travels, so a slow turn of
+    // the loop cannot miss it.
+    std::string readout;
+    host.runFor(10000, [&] {
+        if (surface.line(0).rfind("FADER", 0) == 0)
+            readout = surface.line(1);
+        return arrived() && readout.rfind("127", 0) == 0;
+    });
     EXPECT_TRUE(arrived());
-    host.runFor(10000, [&] { return surface.line(0).rfind("FADER", 0) == 0; });
-    EXPECT_EQ(surface.line(1).substr(0, 3), "127");
+    EXPECT_EQ(readout.substr(0, 3), "127");
 
     // An application key hands the surface back to the host.
     surface.tapKey(39);
