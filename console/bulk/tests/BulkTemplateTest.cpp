@@ -5,6 +5,7 @@
 #include "console/model/PrmCtrl.h"
 #include "console/model/SynthMemory.h"
 #include "console/model/tests/CapturePort.h"
+#include "console/model/tests/TemplateVariantFixture.h"
 #include "console/model/tests/TestPaths.h"
 
 #include <QFile>
@@ -16,51 +17,17 @@
 
 namespace {
 
-struct Edit
-{
-    const char* from;
-    const char* to;
-};
+using Edit = TemplateEdit;
 
-class BulkTemplate : public ::testing::Test
+class BulkTemplate : public TemplateVariantTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        QFile in(fixturePath("memmap.tpm"));
-        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
-        m_base = in.readAll();
-        CSynthMemory::setFailureReporter([](const QString&, const QString&) {});
-    }
-    void TearDown() override { CSynthMemory::setFailureReporter(nullptr); }
-
-    bool build(CPrmCtrl& map, const std::vector<Edit>& edits, const char* extra = "")
-    {
-        QByteArray text = m_base;
-        for (const Edit& e : edits) {
-            EXPECT_TRUE(text.contains(e.from)) << e.from;
-            text.replace(e.from, e.to);
-        }
-        text += extra;
-        const QString path = m_dir.filePath(QStringLiteral("bulk.tpm"));
-        QFile out(path);
-        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return false;
-        out.write(text);
-        out.close();
-        return map.CreatePrmCtrl(0, path);
-    }
-
     // Runs the queued send to its end; what went out is on the port.
     static void sendAll(CBulk& bulk)
     {
         for (int guard = 0; guard < 1000 && bulk.ContinueSend(); ++guard) {
         }
     }
-
-    QTemporaryDir m_dir;
-    QByteArray m_base;
 };
 
 } // namespace

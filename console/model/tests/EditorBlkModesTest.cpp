@@ -2,6 +2,7 @@
 // voice-name rules, disabled commands) and the error a broken template gives: the
 // template names its file, section and line, and the map is not built.
 #include "CapturePort.h"
+#include "TemplateVariantFixture.h"
 #include "TestPaths.h"
 #include "console/model/PrmCtrl.h"
 #include "console/model/SynthMemory.h"
@@ -14,11 +15,7 @@
 
 namespace {
 
-struct Edit
-{
-    const char* from;
-    const char* to;
-};
+using Edit = TemplateEdit;
 
 const char kModes[] = R"(
 [voice_mode]
@@ -52,42 +49,7 @@ size=2
 1=9
 )";
 
-class TemplateVariant : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        QFile in(fixturePath("memmap.tpm"));
-        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
-        m_base = in.readAll();
-        // The surface's start-up warning (no surface template beside a test map) is kept here.
-        CSynthMemory::setFailureReporter([](const QString&, const QString&) {});
-    }
-    void TearDown() override { CSynthMemory::setFailureReporter(nullptr); }
-
-    // Writes the fixture map with the edits applied (each must match) and the extra
-    // sections appended; builds the map from it.
-    bool build(CPrmCtrl& map, const std::vector<Edit>& edits, const char* extra = "")
-    {
-        QByteArray text = m_base;
-        for (const Edit& e : edits) {
-            EXPECT_TRUE(text.contains(e.from)) << e.from;
-            text.replace(e.from, e.to);
-        }
-        text += extra;
-        const QString path = m_dir.filePath(QStringLiteral("variant.tpm"));
-        QFile out(path);
-        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return false;
-        out.write(text);
-        out.close();
-        return map.CreatePrmCtrl(0, path);
-    }
-
-    QTemporaryDir m_dir;
-    QByteArray m_base;
-};
+using TemplateVariant = TemplateVariantTest;
 
 } // namespace
 
