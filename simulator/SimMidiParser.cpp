@@ -68,6 +68,9 @@ void SimMidiParser::startStatus(uint8_t status)
         m_sysEx.clear();
         m_inSysEx = false;
         m_overflow = false;
+    } else if (m_dataNeed > 0) {
+        // A channel message still waiting for data bytes is cut off.
+        ++m_dropped;
     }
     if (status == 0xF0) {
         m_inSysEx = true;
@@ -121,8 +124,10 @@ void SimMidiParser::feed(const uint8_t* bytes, size_t length)
             continue;
         }
         if (m_dataNeed == 0) {
-            if (m_runningStatus == 0)
-                continue; // data byte without a status: nothing to attach it to
+            if (m_runningStatus == 0) {
+                ++m_stray; // data byte without a status: nothing to attach it to
+                continue;
+            }
             m_data[0] = m_runningStatus;
             m_dataNeed = dataBytesFor(m_runningStatus);
             m_dataHave = 0;

@@ -33,6 +33,8 @@ public:
 
     // Messages abandoned so far: oversized, or cut short by a new status byte.
     int droppedCount() const { return m_dropped; }
+    // Data bytes skipped so far because no status byte stood before them.
+    int strayCount() const { return m_stray; }
 
 private:
     void startStatus(uint8_t status);
@@ -49,6 +51,7 @@ private:
     int m_dataHave = 0;
     int m_dataNeed = 0;
     int m_dropped = 0;
+    int m_stray = 0;
 };
 
 } // namespace NS_Simulator

@@ -85,10 +85,15 @@ void SimulatedSurface::input(const uint8_t* bytes, size_t length)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_parser->feed(bytes, length);
-        // Messages the parser abandoned (cut short, oversized) are faults too.
+        // Messages the parser abandoned (cut short, oversized) and data bytes it
+        // could give no status are faults too.
         while (m_droppedSeen < m_parser->droppedCount()) {
             ++m_droppedSeen;
             m_faults.push_back("incomplete or oversized message");
+        }
+        while (m_straySeen < m_parser->strayCount()) {
+            ++m_straySeen;
+            m_faults.push_back("data byte without a status");
         }
     }
     changed();

@@ -77,6 +77,7 @@ private:
     mutable std::mutex m_mutex;
     std::unique_ptr<SimMidiParser> m_parser;
     int m_droppedSeen = 0;
+    int m_straySeen = 0;
     bool m_lamps[kKeys] = {};
     int m_faders[kFaders];
     std::string m_lines[2];

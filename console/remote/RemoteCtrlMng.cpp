@@ -269,16 +269,19 @@ void CRemoteCtrlMng::Send(const QByteArray& bytes)
 
 void CRemoteCtrlMng::SendMessageString(const QString& text)
 {
-    QByteArray bytes;
-    if (!NS_RemoteMsg::parseMessageString(text.toLatin1(), bytes) || bytes.isEmpty())
+    QList<QByteArray> messages;
+    if (!NS_RemoteMsg::parseMessageString(text.toLatin1(), messages))
         return;
-    // A lamp sent by a message string is a lamp the manager knows about.
-    if (bytes.size() == 3 && uint8_t(bytes[0]) == 0x90) {
-        const int k = KeyOfNote(uint8_t(bytes[1]));
-        if (k >= 0)
-            m_tpl->keys[size_t(k)].lampState = uint8_t(bytes[2]);
+    // The port takes one message per write.
+    for (const QByteArray& bytes : messages) {
+        // A lamp sent by a message string is a lamp the manager knows about.
+        if (bytes.size() == 3 && uint8_t(bytes[0]) == 0x90) {
+            const int k = KeyOfNote(uint8_t(bytes[1]));
+            if (k >= 0)
+                m_tpl->keys[size_t(k)].lampState = uint8_t(bytes[2]);
+        }
+        Send(bytes);
     }
-    Send(bytes);
 }
 
 void CRemoteCtrlMng::SendMessages(const CStrArray& list)
@@ -537,6 +540,8 @@ void CRemoteCtrlMng::BuildLowerLine(const WINDOW_INFO& w, bool valueLayout)
 
 void CRemoteCtrlMng::RedrawPage()
 {
+    // A value that spilled over its neighbours is gone with the page it was shown on.
+    m_display.clearOverCounts();
     const WINDOW_INFO* w = CurrentWindow();
     if (!w)
         return;
@@ -762,11 +767,16 @@ bool CRemoteCtrlMng::ChangeParam(_RCPARAM_INFO* changed)
     if (m_faderShown)
         RedrawPage();
     if (w->form == WINDOW_INFO::PartMixer) {
-        if (a[1] / kStripCount != m_shownBank)
-            return true;
         for (const VARIA_STR_INFO& item : w->mixer.value.lower) {
-            if ((item.bank == -1 || item.bank == m_shownBank) && item.address.size() >= 2
-                && std::memcmp(item.address.constData(), a, 2) == 0)
+            if ((item.bank != -1 && item.bank != m_shownBank) || item.address.size() < 2
+                || std::memcmp(item.address.constData(), a, 2) != 0)
+                continue;
+            // The insertion switches of all parts share one address: such an item
+            // names its part itself.
+            const int part = CRemoteFunctionItems::CodeOf(item.kind) == CRemoteFunctionItems::InsertState
+                                 ? int(CRemoteFunctionItems::ArgumentOf(item.kind))
+                                 : int(a[1]);
+            if (part / kStripCount == m_shownBank)
                 ShowChangedValue(item);
         }
         return true;
@@ -847,7 +857,9 @@ void CRemoteCtrlMng::SetReceiveMsg(unsigned char status, unsigned char data1, un
             } else if ((k == kKeyLeave39 || k == kKeyLeave40 || k == kKeyLeave42 || k == kKeyLeave43) && m_plugIn
                        && m_active) {
                 SendLamp(kKeyActivate, false);
-                m_active = false;
+                // Whoever takes the surface next may change its mode: the remote key
+                // sends the initial messages again.
+                m_active = m_initialised = false;
             }
         }
         if (!all) {

@@ -79,24 +79,38 @@ int hexDigit(char c)
     return -1;
 }
 
-bool wellFormed(const QByteArray& bytes)
+// Length of the complete message that starts at `at`, or 0 when none starts there:
+// a data byte, a message cut off by the end or by another status byte, a byte of 80
+// or above inside F0 .. F7, or a status byte this surface has no message for.
+int messageAt(const QByteArray& bytes, int at)
 {
     const int n = int(bytes.size());
-    const auto at = [&](int i) { return uint8_t(bytes[i]); };
-    if (n == 3)
-        return at(0) >= 0x80 && at(0) < 0xF0 && at(1) < 0x80 && at(2) < 0x80;
-    if (at(0) != 0xF0 || at(n - 1) != 0xF7)
-        return false;
-    for (int i = 1; i < n - 1; ++i) {
-        if (at(i) >= 0x80)
-            return false;
+    const auto byte = [&](int i) { return uint8_t(bytes[i]); };
+    const uint8_t status = byte(at);
+    if (status == 0xF0) {
+        for (int i = at + 1; i < n; ++i) {
+            if (byte(i) == 0xF7)
+                return i - at + 1;
+            if (byte(i) >= 0x80)
+                return 0;
+        }
+        return 0;
     }
-    return true;
+    if (status < 0x80 || status >= 0xF0)
+        return 0;
+    const int data = (status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0 ? 1 : 2;
+    if (at + data >= n)
+        return 0;
+    for (int i = at + 1; i <= at + data; ++i) {
+        if (byte(i) >= 0x80)
+            return 0;
+    }
+    return data + 1;
 }
 
 } // namespace
 
-bool parseMessageString(const QByteArray& text, QByteArray& out)
+bool parseMessageString(const QByteArray& text, QList<QByteArray>& out)
 {
     out.clear();
     QList<QByteArray> tokens;
@@ -128,9 +142,23 @@ bool parseMessageString(const QByteArray& text, QByteArray& out)
             return false;
         bytes[i] = char(hi << 4 | lo);
     }
-    if (!wellFormed(bytes))
-        return false;
-    out = bytes;
+    QList<QByteArray> messages;
+    if (count == 3) {
+        // Three bytes are status, data1 and data2 of one channel message.
+        const auto at = [&](int i) { return uint8_t(bytes[i]); };
+        if (at(0) < 0x80 || at(0) >= 0xF0 || at(1) >= 0x80 || at(2) >= 0x80)
+            return false;
+        messages.append(bytes);
+    } else {
+        for (int at = 0; at < count;) {
+            const int length = messageAt(bytes, at);
+            if (length == 0)
+                return false;
+            messages.append(bytes.mid(at, length));
+            at += length;
+        }
+    }
+    out = messages;
     return true;
 }
 

@@ -5,6 +5,7 @@
 // below 0x80, display text 7-bit printable).
 #include "vantrel_kxe21_console_export.h"
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <cstdint>
 
@@ -33,10 +34,12 @@ VANTREL_CONSOLE_EXPORT QByteArray printable(const QByteArray& text);
 VANTREL_CONSOLE_EXPORT QByteArray display(uint8_t address, bool leadingSpace, const QByteArray& text);
 
 // A template message string: a decimal count, a comma and hexadecimal digits.
-// Count 3: one channel message; count 4 or more: that many bytes; below 3: nothing
-// (an empty result). False when the digits are too few, not hexadecimal, or the
-// bytes are not a well-formed message (channel message with 7-bit data, or a
-// system-exclusive message from F0 to F7 with 7-bit data).
-VANTREL_CONSOLE_EXPORT bool parseMessageString(const QByteArray& text, QByteArray& out);
+// Count 3: one channel message; count 4 or more: that many bytes, a run of complete
+// messages (channel messages, and system-exclusive messages from F0 to F7 with 7-bit
+// data), each with its own status byte; below 3: nothing (an empty list). The
+// messages come out one by one, as they are sent. False when the digits are too
+// few or not hexadecimal, or the bytes start with a data byte, cut a message off or
+// hold any other byte.
+VANTREL_CONSOLE_EXPORT bool parseMessageString(const QByteArray& text, QList<QByteArray>& out);
 
 } // namespace NS_RemoteMsg

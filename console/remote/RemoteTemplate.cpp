@@ -323,9 +323,9 @@ bool CRemoteTemplate::ReadMessages(CIniFileJob& ini, const QByteArray& section, 
         return false;
     return EachItem(ini, section, sizeKey, n, [&](int i, const QByteArray& item) {
         const QByteArray v = item.trimmed();
-        QByteArray bytes;
+        QList<QByteArray> messages;
         // A message string with too few digits would send a cut message.
-        if (!NS_RemoteMsg::parseMessageString(v, bytes)) {
+        if (!NS_RemoteMsg::parseMessageString(v, messages)) {
             Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(i));
             return false;
         }

@@ -83,24 +83,32 @@ TEST(SimulatedSurface, RefusesEveryMalformedMessage)
     const struct {
         const char* name;
         Bytes message;
+        size_t faults = 1;
     } cases[] = {
         {"lamp of no key", hex("90 5D 7F")},
         {"lamp state 40", hex("90 49 40")},
         {"another channel", hex("91 49 7F")},
         {"fader above the master", hex("E9 00 00")},
         {"encoder message to the surface", hex("B0 10 01")},
-        {"data byte 80 in a display message", hex("F0 43 10 3E 0E 60 40 41 80 F7")},
+        // The 80 ends the display message and starts a note-off that the F7 cuts off.
+        {"data byte 80 in a display message", hex("F0 43 10 3E 0E 60 40 41 80 F7"), 2},
         {"another header", hex("F0 43 10 5C 37 00 0D 7F F7")},
         {"display without text", hex("F0 43 10 3E 0E 60 40 F7")},
         {"display leaves its line", display(0x30, "1234567890")},
         {"address between the lines", display(0x38, "x")},
         {"line message one cell late", display(0x01, std::string(55, 'x'))},
         {"remote mode 02", hex("F0 43 10 3E 0E 61 02 F7")},
+        {"lamp cut off by a lamp", hex("90 49 90 4A 7F"), 1},
+        {"fader cut off by a display message", hex("E0 06 F0 43 10 3E 0E 60 00 41 F7"), 1},
+        {"lamp cut off by the end of a display message", hex("F0 43 10 3E 0E 60 40 90 49 F7"), 2},
+        {"data bytes before any status", hex("49 7F"), 2},
+        {"data bytes after a display message", hex("F0 43 10 3E 0E 61 01 F7 49 7F"), 2},
+        {"data bytes after a real-time byte", hex("F8 49"), 1},
     };
     for (const auto& c : cases) {
         SimulatedSurface s;
         feed(s, c.message);
-        EXPECT_EQ(s.faults().size(), 1u) << c.name;
+        EXPECT_EQ(s.faults().size(), c.faults) << c.name;
         EXPECT_EQ(s.line(1), std::string(55, ' ')) << c.name;
         EXPECT_FALSE(s.lamp(41)) << c.name;
     }

@@ -103,3 +103,42 @@ TEST(RemoteFunctionItems, CategorySelectStepsTheParameterAndSendsIt)
     EXPECT_FALSE(special.Change(p, CRemoteFunctionItems::Relative, 1, false, r));
     EXPECT_FALSE(special.Read(p, false, r));
 }
+
+TEST(RemoteFunctionItems, InsertionSlotsNameThePartsWhoseSwitchIsOn)
+{
+    SurfaceRig rig;
+    CRemoteFunctionItems special(rig.map(), rig.mng().m_pVoiceBanks, nullptr);
+    // Four slots in a row, from the item's address on, hold 5, 3, 1 and 0.
+    unsigned char slot[3] = {0x37, 0x02, 0x07};
+    const int32_t values[4] = {5, 3, 1, 0};
+    for (int n = 0; n < 4; ++n) {
+        unsigned char a[3] = {slot[0], slot[1], (unsigned char)(slot[2] + n)};
+        ASSERT_TRUE(CRemoteFunctionItems::WriteValue(rig.map(), 0, a, values[n]));
+        int32_t back = -1;
+        int size = 0;
+        ASSERT_TRUE(CRemoteFunctionItems::ReadValue(rig.map(), 0, a, back, size));
+        ASSERT_EQ(back, values[n]);
+    }
+    const struct {
+        int part;
+        bool reads;  // the slots name the part
+    } cases[] = {{3, true}, {0, true} /* the fourth slot */, {5, true} /* the first */, {2, false}, {4, false}};
+    for (const auto& c : cases) {
+        _RCPARAM_INFO p;
+        p.kind = (CRemoteFunctionItems::InsertSlots << 16) | uint32_t(c.part);
+        p.address = slot;
+        // Whatever the map's own switch says, a push toggles what the slots say.
+        for (const bool before : {false, true}) {
+            rig.map()->SetInsertStatus(c.part, before);
+            ASSERT_EQ(rig.map()->IsInsertStatus(c.part), before) << c.part;
+            CRemoteFunctionItems::Result r;
+            ASSERT_TRUE(special.Read(p, true, r)) << c.part;
+            EXPECT_EQ(r.value, c.reads ? 1 : 0) << c.part << " " << before;
+            EXPECT_EQ(r.text, QByteArray(c.reads ? "1" : "0")) << c.part << " " << before;
+            ASSERT_TRUE(special.Change(p, CRemoteFunctionItems::Absolute, 0, true, r)) << c.part;
+            EXPECT_EQ(rig.map()->IsInsertStatus(c.part), !c.reads) << c.part << " " << before;
+            EXPECT_EQ(r.value, c.reads ? 0 : 1) << c.part << " " << before;
+        }
+        rig.map()->SetInsertStatus(c.part, false);
+    }
+}

@@ -50,29 +50,46 @@ TEST(RemoteMessages, LampsAndDisplayTextAreSevenBit)
 
 TEST(RemoteMessages, TemplateMessageStrings)
 {
+    // Each message of a string comes out on its own, as the port sends it.
     const struct {
         const char* text;
         bool ok;
-        const char* bytes;
+        QList<const char*> messages;
     } cases[] = {
-        {"3,90497F", true, "90 49 7F"},
-        {"8,F043103E0E6101F7", true, "F0 43 10 3E 0E 61 01 F7"},
-        {"4,F0437EF7", true, "F0 43 7E F7"},
-        {"2,9049", true, ""},            // below 3 bytes: nothing to send
-        {"0", true, ""},
-        {"3,9049", false, ""},           // too few digits would send a cut message
-        {"8,F043103E0E61", false, ""},
-        {"3,49497F", false, ""},         // no status byte
-        {"3,F0497F", false, ""},
-        {"4,F0438FF7", false, ""},       // data byte above 7F inside
-        {"4,F04301F0", false, ""},       // not ended by F7
-        {"3,9G497F", false, ""},
-        {"x,90497F", false, ""},
-        {"", false, ""},
+        {"3,90497F", true, {"90 49 7F"}},
+        {"8,F043103E0E6101F7", true, {"F0 43 10 3E 0E 61 01 F7"}},
+        {"4,F0437EF7", true, {"F0 43 7E F7"}},
+        {"6,90497F904A00", true, {"90 49 7F", "90 4A 00"}},
+        {"5,C005E07F7F", true, {"C0 05", "E0 7F 7F"}},
+        {"11,90497FF043103E0E6100F7", true, {"90 49 7F", "F0 43 10 3E 0E 61 00 F7"}},
+        {"8,F04301F7F04302F7", true, {"F0 43 01 F7", "F0 43 02 F7"}},
+        {"2,9049", true, {}},            // below 3 bytes: nothing to send
+        {"0", true, {}},
+        {"3,9049", false, {}},           // too few digits would send a cut message
+        {"8,F043103E0E61", false, {}},
+        {"3,49497F", false, {}},         // no status byte
+        {"3,F0497F", false, {}},
+        {"4,49497F7F", false, {}},       // a run that starts with a data byte
+        {"6,90497F497F00", false, {}},   // a data byte where a status belongs
+        {"4,90497F90", false, {}},       // the last message cut off by the end
+        {"6,9049904A7F00", false, {}},   // a message cut off by the next status
+        {"5,C0E07F7F00", false, {}},
+        {"6,90497FF04301", false, {}},   // no F7
+        {"4,F0438FF7", false, {}},       // data byte above 7F inside
+        {"7,F043904A7FF7", false, {}},   // a status byte inside F0 .. F7
+        {"4,F04301F0", false, {}},       // not ended by F7
+        {"5,F7F04301F7", false, {}},     // F7 opens nothing
+        {"4,F8904A7F", false, {}},
+        {"3,9G497F", false, {}},
+        {"x,90497F", false, {}},
+        {"", false, {}},
     };
     for (const auto& c : cases) {
-        QByteArray out("stale");
+        QList<QByteArray> out{"stale"};
         EXPECT_EQ(NS_RemoteMsg::parseMessageString(c.text, out), c.ok) << c.text;
-        EXPECT_EQ(out, hexBytes(c.bytes)) << c.text;
+        QList<QByteArray> expected;
+        for (const char* m : c.messages)
+            expected.append(hexBytes(m));
+        EXPECT_EQ(out, expected) << c.text;
     }
 }

@@ -4,11 +4,15 @@
 // display values; and the timer's pending refresh, also when run at once.
 #include "SurfaceRig.h"
 
+#include <QTest>
+#include <atomic>
+#include <functional>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
-enum Keys { kStatus1 = 9, kStatusMaster = 17, kRemote = 41 };
+enum Keys { kStatus1 = 9, kStatusMaster = 17, kRemote = 41, kModifier = 44 };
 
 // Messages the surface port received since the last clear that start with `head`.
 int countStartingWith(const QList<QByteArray>& sent, const QByteArray& head)
@@ -111,8 +115,59 @@ TEST(SurfaceRefresh, APendingRefreshRunsOnceOnTheTimerOrAtOnce)
 
 TEST(SurfaceRefresh, TheMasterStatusKeyLightsItsLamp)
 {
-    SurfaceRig rig;
-    rig.surface.tapKey(kStatusMaster);
-    EXPECT_TRUE(rig.surface.lamp(kStatusMaster));
-    EXPECT_TRUE(rig.surface.faults().empty());
+    const struct {
+        bool modifier;
+        bool lit;
+    } cases[] = {{false, true}, {true, false}};
+    const QByteArray lampOff = hexBytes("90 31 00");
+    for (const auto& c : cases) {
+        SurfaceRig rig;
+        // The surface lost its lamp (switched off and on again).
+        rig.surface.input(reinterpret_cast<const uint8_t*>(lampOff.constData()), size_t(lampOff.size()));
+        ASSERT_FALSE(rig.surface.lamp(kStatusMaster));
+        if (c.modifier)
+            rig.surface.pressKey(kModifier);
+        rig.surface.tapKey(kStatusMaster);
+        EXPECT_EQ(rig.surface.lamp(kStatusMaster), c.lit) << c.modifier;
+        EXPECT_TRUE(rig.surface.faults().empty());
+    }
+}
+
+TEST(SurfaceRefresh, TheTimerWorksUnderTheMemoryApiLock)
+{
+    // Every message the timer's refresh sends is asked whether another thread could
+    // take the memory-API lock at that moment.
+    const struct {
+        const char* name;
+        std::function<void(SurfaceRig&)> run;
+    } cases[] = {
+        {"ticks", [](SurfaceRig& rig) { rig.ticks(10); }},
+        {"at once", [](SurfaceRig& rig) { rig.mng().OnTimer(); }},
+        {"the toolkit's timer",
+         [](SurfaceRig& rig) { QTest::qWaitFor([&] { return rig.mng().pendingRefresh() == 0; }, 5000); }},
+    };
+    for (const auto& c : cases) {
+        SurfaceRig rig;
+        // A fader readout leaves a page redraw pending for the display time.
+        rig.surface.moveFader(0, 600);
+        ASSERT_NE(rig.mng().pendingRefresh(), 0u) << c.name;
+        std::atomic<int> probed{0}, unlocked{0};
+        const auto forward = rig.surfacePort.onWrite;
+        rig.surfacePort.onWrite = [&](const QByteArray& bytes) {
+            ++probed;
+            std::thread other([&] {
+                if (rig.api->MAPI_tryLock() == 0) {
+                    ++unlocked;
+                    rig.api->MAPI_lock(false);
+                }
+            });
+            other.join();
+            forward(bytes);
+        };
+        c.run(rig);
+        EXPECT_EQ(rig.mng().pendingRefresh(), 0u) << c.name;
+        EXPECT_GT(probed.load(), 0) << c.name;
+        EXPECT_EQ(unlocked.load(), 0) << c.name;
+        rig.surfacePort.onWrite = forward;
+    }
 }

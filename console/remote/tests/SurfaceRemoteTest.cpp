@@ -2,7 +2,10 @@
 #include "SurfaceRig.h"
 #include "console/remote/RemoteMessages.h"
 
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 using NS_Simulator::SimulatedSurface;
@@ -179,6 +182,7 @@ struct EncoderCase
     int steps;        // turned on encoder 2 (part 3's pan, 40)
     bool push;
     int expected;
+    const char* shown;  // on strip 3's field
 };
 
 class SurfaceEncoders : public ::testing::TestWithParam<EncoderCase>
@@ -201,19 +205,19 @@ TEST_P(SurfaceEncoders, TurnsAndPushesChangeThePan)
     EXPECT_EQ(rig.value(0x37, 0x02, 0x0E), c.expected);
     EXPECT_EQ(rig.instrumentMessages().last(), change(0x37, 0x02, 0x0E, c.expected));
     // The changed value shows on strip 3's field until the page returns.
-    EXPECT_NE(rig.lower().substr(14, 6), std::string(6, ' '));
+    EXPECT_EQ(rig.lower().substr(14, 6), c.shown);
     EXPECT_GE(dirty.count(), 1);
     EXPECT_TRUE(rig.surface.faults().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Pan, SurfaceEncoders,
-    ::testing::Values(EncoderCase{"OneStepRight", false, 1, false, 0x41},
-                      EncoderCase{"FifteenLeft", false, -15, false, 0x31},
-                      EncoderCase{"ModifierTimesTen", true, 2, false, 0x54},
-                      EncoderCase{"LimitedAtTheTop", true, 15, false, 0x7F},
-                      EncoderCase{"PushTogglesToZero", false, 0, true, 0x00},
-                      EncoderCase{"ModifierPushRestoresTheDefault", true, 0, true, 0x40}),
+    ::testing::Values(EncoderCase{"OneStepRight", false, 1, false, 0x41, "1     "},
+                      EncoderCase{"FifteenLeft", false, -15, false, 0x31, "-15   "},
+                      EncoderCase{"ModifierTimesTen", true, 2, false, 0x54, "20    "},
+                      EncoderCase{"LimitedAtTheTop", true, 15, false, 0x7F, "63    "},
+                      EncoderCase{"PushTogglesToZero", false, 0, true, 0x00, "-64   "},
+                      EncoderCase{"ModifierPushRestoresTheDefault", true, 0, true, 0x40, "0     "}),
     [](const ::testing::TestParamInfo<EncoderCase>& info) { return std::string(info.param.name); });
 
 TEST(SurfaceRemote, StatusKeysMuteAndSoloWithLampsAndTheCopyToAllLatch)
@@ -290,7 +294,7 @@ TEST(SurfaceRemote, DisplayShowsPageNamesValuesAndTheVoiceLayout)
     SurfaceRig rig;
     EXPECT_EQ(rig.upper(), "Part 1 Part 2 Part 3 Part 4 Part 5 Part 6 Part 7 Part 8");
     rig.api->memory()->SetIndParamAndDirty(55, 0, 14, 0x7F, 0);
-    EXPECT_NE(rig.lower().substr(0, 6), std::string(6, ' '));
+    EXPECT_EQ(rig.lower().substr(0, 7), "63     ");
     rig.surface.tapKey(kDisplay);
     EXPECT_TRUE(rig.mng().displayMode());
     // The name layout shows the parts' voices, cut to a field.
@@ -381,4 +385,117 @@ TEST(SurfaceRemote, MalformedSurfaceMessagesChangeNothing)
     EXPECT_TRUE(rig.surfacePort.sent.isEmpty());
     EXPECT_EQ(rig.mng().part(0).fader, 805u);
     EXPECT_EQ(rig.mng().masterFader(), 1023u);
+}
+
+struct InsertEchoCase
+{
+    const char* name;
+    int bank;   // shown on the strips
+    int part;   // 0-15, switched on in the editor
+};
+
+class SurfaceInsertEcho : public ::testing::TestWithParam<InsertEchoCase>
+{
+};
+
+TEST_P(SurfaceInsertEcho, EditorSwitchShowsOnTheInsertionMixerPage)
+{
+    const InsertEchoCase& c = GetParam();
+    SurfaceRig rig;
+    rig.surface.tapKey(kMix1 + 6);  // the mixer's insertion page
+    for (int i = 0; i < c.bank; ++i)
+        rig.surface.tapKey(kBankUp);
+    std::string expected;
+    for (int s = 0; s < 8; ++s)
+        expected += "Off    ";
+    expected.resize(55);
+    ASSERT_EQ(rig.lower(), expected);
+    // Every part's switch lives at 36 00 60: the address names no part.
+    ASSERT_TRUE(rig.api->memory()->SetIndParamAndDirty(CPrmCtrl::kPartStatusElement, c.part, 2, 1, 0));
+    ASSERT_TRUE(rig.map()->IsInsertStatus(c.part));
+    expected.replace(size_t(c.part % 8) * 7, 3, "On ");
+    EXPECT_EQ(rig.lower(), expected);
+    EXPECT_TRUE(rig.surface.faults().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Parts, SurfaceInsertEcho,
+    ::testing::Values(InsertEchoCase{"Part3OnTheFirstBank", 0, 2}, InsertEchoCase{"Part10OnTheSecondBank", 1, 9},
+                      InsertEchoCase{"Part16OnTheSecondBank", 1, 15}),
+    [](const ::testing::TestParamInfo<InsertEchoCase>& info) { return std::string(info.param.name); });
+
+TEST(SurfaceRemote, ARedrawnPageForgetsWhereAValueSpilledOver)
+{
+    // A voice name turned on the pan page's name layout spans two fields; once the
+    // page is drawn again, a short value on that field keeps to its own field.
+    for (const int knob : {0, 2, 6}) {
+        SurfaceRig rig;
+        rig.surface.tapKey(kDisplay);
+        rig.surface.turnEncoder(knob, 1);
+        ASSERT_EQ(rig.lower().substr(size_t(knob) * 7, 13), "Init Voice   ") << knob;
+        rig.surface.tapKey(kDisplay);
+        const size_t next = size_t(knob + 1) * 7;
+        ASSERT_EQ(rig.lower().substr(next, 6), "0     ") << knob << ": the next strip's pan";
+        rig.surface.turnEncoder(knob, 1);
+        EXPECT_EQ(rig.lower().substr(next, 6), "0     ") << knob;
+        EXPECT_TRUE(rig.surface.faults().empty()) << knob;
+    }
+}
+
+TEST(SurfaceRemote, TakingTheSurfaceOverAgainSetsItsRemoteModeAgain)
+{
+    const struct {
+        const char* name;
+        std::function<void(SurfaceRig&)> handBack;
+    } cases[] = {
+        {"APP 1", [](SurfaceRig& rig) { rig.surface.tapKey(kApp1); }},
+        {"APP 2", [](SurfaceRig& rig) { rig.surface.tapKey(kApp1 + 1); }},
+        {"APP 3", [](SurfaceRig& rig) { rig.surface.tapKey(kRemote + 1); }},
+        {"APP 4", [](SurfaceRig& rig) { rig.surface.tapKey(kRemote + 2); }},
+        {"plug-in mode read again", [](SurfaceRig& rig) { rig.mng().Refresh(32); }},
+    };
+    const QByteArray remoteOff = hexBytes("F0 43 10 3E 0E 61 00 F7");
+    for (const auto& c : cases) {
+        SurfaceRig rig(true);
+        rig.surface.tapKey(kRemote);
+        ASSERT_TRUE(rig.surface.remoteMode()) << c.name;
+        c.handBack(rig);
+        ASSERT_FALSE(rig.mng().isActive()) << c.name;
+        // The program the surface was handed to switches its remote mode off.
+        rig.surface.input(reinterpret_cast<const uint8_t*>(remoteOff.constData()), size_t(remoteOff.size()));
+        ASSERT_FALSE(rig.surface.remoteMode()) << c.name;
+        rig.surface.tapKey(kRemote);
+        EXPECT_TRUE(rig.mng().isActive()) << c.name;
+        EXPECT_TRUE(rig.surface.remoteMode()) << c.name;
+        EXPECT_TRUE(rig.surface.faults().empty()) << c.name;
+    }
+}
+
+TEST(SurfaceRemote, AMessageStringOfSeveralMessagesGoesOutOneByOne)
+{
+    QFile shipped(surfaceDataFolder() + QStringLiteral("/TOVAR-VANTREL-R5T.tpr"));
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    QByteArray text = shipped.readAll();
+    const QByteArray from = "[InitStandalone]\nSize=2\n0=8,F043103E0E6101F7\n1=3,90497F\n";
+    ASSERT_TRUE(text.contains(from));
+    // The remote lamp and the master selection lamp from one string.
+    text.replace(from, "[InitStandalone]\nSize=2\n0=8,F043103E0E6101F7\n1=6,90497F90287F\n");
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile tpr(dir.filePath(QStringLiteral("TOVAR-VANTREL-R5T.tpr")));
+    ASSERT_TRUE(tpr.open(QIODevice::WriteOnly) && tpr.write(text) == text.size());
+    tpr.close();
+    ASSERT_TRUE(QFile::copy(surfaceDataFolder() + QStringLiteral("/parts.ini"), dir.filePath(QStringLiteral("parts.ini"))));
+
+    SurfaceRig rig;
+    rig.clear();
+    rig.mng().InitSet(rig.map(), 1, dir.path());
+    ASSERT_FALSE(rig.mng().isFailed()) << rig.mng().templateReports().join(QLatin1Char('|')).toStdString();
+    const QList<QByteArray>& sent = rig.surfacePort.sent;
+    ASSERT_GE(sent.size(), 3);
+    EXPECT_EQ(sent.mid(0, 3), (QList<QByteArray>{hexBytes("F0 43 10 3E 0E 61 01 F7"), hexBytes("90 49 7F"),
+                                                 hexBytes("90 28 7F")}));
+    EXPECT_EQ(rig.mng().lampState(kSelMaster), 127);
+    EXPECT_TRUE(rig.surface.lamp(kSelMaster));
+    EXPECT_TRUE(rig.surface.faults().empty());
 }
