@@ -1,7 +1,8 @@
 // The surface manager's refresh requests one bit at a time, as the editor and the
 // timer send them: the remote lamp off (with and without giving the surface back), the
 // plug-in mode re-read, the initial messages, the status lamps, the faders, and the
-// display values; and the timer's pending refresh, also when run at once.
+// display values; and the timer's pending refresh, also when run at once, under the
+// memory-API lock.
 #include "SurfaceRig.h"
 
 #include <QTest>
