@@ -42,7 +42,10 @@ public:
     Answer question(QWidget*, const QString&, const QString&, bool) override { return No; }
     void critical(QWidget*, const QString&, const QString&) override { ++messages; }
     void information(QWidget*, const QString&, const QString&) override { ++messages; }
-    QString openFileName(QWidget*, const QString&, const QString&, QString*) override { return QString(); }
+    QString openFileName(QWidget*, const QString&, const QString&, const QString&, QString*) override
+    {
+        return QString();
+    }
     QString saveFileName(QWidget*, const QString&, const QString&, const QString&, QString*) override
     {
         return QString();

@@ -62,10 +62,10 @@ void TDocuPrompter::information(QWidget* parent, const QString& caption, const Q
     QMessageBox::information(parent, caption, text);
 }
 
-QString TDocuPrompter::openFileName(QWidget* parent, const QString& caption, const QString& filter,
-                                    QString* selectedFilter)
+QString TDocuPrompter::openFileName(QWidget* parent, const QString& caption, const QString& start,
+                                    const QString& filter, QString* selectedFilter)
 {
-    return QFileDialog::getOpenFileName(parent, caption, QString(), filter, selectedFilter);
+    return QFileDialog::getOpenFileName(parent, caption, start, filter, selectedFilter);
 }
 
 QString TDocuPrompter::saveFileName(QWidget* parent, const QString& caption, const QString& start,

@@ -22,9 +22,10 @@ public:
     virtual Answer warning(QWidget* parent, const QString& caption, const QString& text);
     // A message with one OK button. By default shown as critical().
     virtual void information(QWidget* parent, const QString& caption, const QString& text);
-    // Empty when cancelled; symbolic links resolved.
-    virtual QString openFileName(QWidget* parent, const QString& caption, const QString& filter,
-                                 QString* selectedFilter) = 0;
+    // Empty when cancelled; symbolic links resolved. An empty start leaves the folder to
+    // the toolkit.
+    virtual QString openFileName(QWidget* parent, const QString& caption, const QString& start,
+                                 const QString& filter, QString* selectedFilter) = 0;
     virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& start,
                                  const QString& filter, QString* selectedFilter) = 0;
 };
@@ -38,8 +39,8 @@ public:
     void critical(QWidget* parent, const QString& caption, const QString& text) override;
     Answer warning(QWidget* parent, const QString& caption, const QString& text) override;
     void information(QWidget* parent, const QString& caption, const QString& text) override;
-    QString openFileName(QWidget* parent, const QString& caption, const QString& filter,
-                         QString* selectedFilter) override;
+    QString openFileName(QWidget* parent, const QString& caption, const QString& start,
+                         const QString& filter, QString* selectedFilter) override;
     QString saveFileName(QWidget* parent, const QString& caption, const QString& start,
                          const QString& filter, QString* selectedFilter) override;
 };

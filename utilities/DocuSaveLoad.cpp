@@ -166,7 +166,7 @@ int32_t TDocuSaveLoad::DSL_load(QWidget* parent, int)
 
     QString selected;
     const QString path = DSL_prompter()->openFileName(
-        parent, QStringLiteral("Choose a document to load"), DSL_prompt(), &selected);
+        parent, QStringLiteral("Choose a document to load"), QString(), DSL_prompt(), &selected);
     if (path.isEmpty()) {
         // The name stays as the save question left it.
         m_dirty = wasDirty;

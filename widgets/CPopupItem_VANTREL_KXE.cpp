@@ -120,6 +120,10 @@ int CPopupItem_VANTREL_KXE::columns() const
 
 std::pair<int, int> CPopupItem_VANTREL_KXE::gridPosition(int index) const
 {
+    // No choice (-1) is no cell: an empty cell holds -1 too, and would give a column
+    // left of the row.
+    if (index < 0)
+        return {0, 0};
     for (size_t r = 0; r < m_grid.size(); ++r) {
         const std::vector<int>& row = m_grid[r];
         if (std::find(row.begin(), row.end(), index) != row.end())

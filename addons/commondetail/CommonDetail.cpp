@@ -450,7 +450,7 @@ void CommonDetail::warnAsciiOnly()
         if (auto* document = dynamic_cast<NS_Utilities::TDocuSaveLoad*>(api->MAPI_qself()))
             prompter = document->DSL_prompter();
     }
-    prompter->critical(this, translated("TOVAR-VANTREL Editor"), translated("Use the ASCII characters only"));
+    prompter->warning(this, translated("TOVAR-VANTREL Editor"), translated("Use the ASCII characters only"));
 }
 
 void CommonDetail::commonNameEnterPressed()

@@ -118,8 +118,9 @@ int32_t FileIEditorExtensions::EX_execute()
 void FileIEditorExtensions::open(bool import)
 {
     const QString caption = QCoreApplication::translate("@default", "Choose a File to Open");
+    // In the process's current folder, as the save dialog without a document name.
     const QString name = NS_DialogsFrame::prompterOf(m_api)->openFileName(
-        nullptr, caption, QLatin1String(import ? filter_import_voice : filter_open), nullptr);
+        nullptr, caption, QDir::currentPath(), QLatin1String(import ? filter_import_voice : filter_open), nullptr);
     if (name.isEmpty())
         return;
     OneHandOver handOver(m_api, this, SLOT(fileOpen(const QString&, const bool)),

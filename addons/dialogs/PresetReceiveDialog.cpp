@@ -108,6 +108,8 @@ void PresetReceiveDialog::execute()
 void PresetReceiveDialog::StartTransfer()
 {
     m_receiving = true;
+    // The final report of the transfer before would end this one at its first report.
+    m_handOver.reset();
     ui.CloseButton->setEnabled(false);
     ui.SetupButton->setEnabled(false);
     ui.StopButton->show();

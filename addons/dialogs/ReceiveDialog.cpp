@@ -101,6 +101,8 @@ void ReceiveDialog::execute()
 void ReceiveDialog::StartTransfer()
 {
     m_receiving = true;
+    // The final report of the transfer before would end this one at its first report.
+    m_handOver.reset();
     ui.ReceiveProgressBar->setValue(0);
     ui.StartButton->hide();
     ui.StopButton->show();

@@ -44,6 +44,14 @@ bool TProgressHandOver::inFlight() const
     return m_inFlight;
 }
 
+void TProgressHandOver::reset()
+{
+    QMutexLocker locker(&m_mutex);
+    m_latest = 0;
+    m_fresh = false;
+    m_final = false;
+}
+
 void TProgressHandOver::post(QObject* target, void (*bridge)(QObject*, int), int value)
 {
     if (QObject* dispatcher = CAppServer::MS()) {

@@ -78,6 +78,8 @@ void TransmitDialog::execute()
 
 void TransmitDialog::StartTransfer()
 {
+    // The final report of the transfer before would end this one at its first report.
+    m_handOver.reset();
     ui.TransmitProgressBar->setValue(0);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     emit startBulkTransfer(ui.TransmitTypeComboBox->currentIndex());

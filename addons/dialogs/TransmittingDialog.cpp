@@ -72,10 +72,19 @@ void TransmittingDialog::run(bool multi)
         ui.TransmitProgressBar->setValue(0);
         m_closeAllowed = false;
         m_stallTimer->start(Companion::scaledMs(kFirstReportMs));
-        if (multi)
+        if (multi) {
             emit startBulkTransfer();
-        else
+        } else {
             startTransmit();
+            // Nothing to send (no voice to audition) means no report will ever come:
+            // the window goes at once instead of waiting for its time-out.
+            auto* companion = self ? dynamic_cast<Companion*>(api->MAPI_qself()) : nullptr;
+            if (self && !m_finished && !(companion && companion->bulkSendPending())) {
+                m_finished = true;
+                m_stallTimer->stop();
+                m_closeAllowed = true;
+            }
+        }
         if (self && !(m_finished && m_closeAllowed))
             exec();
         if (self && m_connectedTo)

@@ -3,7 +3,8 @@
 // monitor transmission) and shows the progress; closes itself at 100. The user cannot
 // close it while the transmission runs; a stall timer (8000 ms for the first report,
 // 4000 ms after each) stops a transmission that never completes, so the dialog never
-// stays open for good. GUI thread, except setProgress, which any thread may call.
+// stays open for good. A monitor transmission with nothing to send is not shown at
+// all. GUI thread, except setProgress, which any thread may call.
 #include "CTovarDialog.h"
 #include "TProgressHandOver.h"
 #include "ui_TransmittingDialog.h"

@@ -138,7 +138,7 @@ TEST_F(CommonDetailView, TheMultiNameTakesPrintableAsciiOnlyAndAnythingElseResto
         EXPECT_EQ(prompter.messages.size(), c.warned ? 1 : 0) << qPrintable(c.typed);
         if (c.warned && !prompter.messages.isEmpty())
             EXPECT_EQ(prompter.messages.first(),
-                      QStringLiteral("TOVAR-VANTREL Editor|Use the ASCII characters only"));
+                      QStringLiteral("warning|TOVAR-VANTREL Editor|Use the ASCII characters only"));
     }
 }
 

@@ -74,21 +74,30 @@ private:
     }
 };
 
-// Records the messages the document frame would show.
+// Records the messages the document frame would show, each after the kind of its box.
 class RecordingPrompter : public NS_Utilities::IDocuPrompter
 {
 public:
     QStringList messages;
     Answer question(QWidget*, const QString& caption, const QString& text, bool) override
     {
-        messages << caption + QLatin1Char('|') + text;
+        messages << QStringLiteral("question|") + caption + QLatin1Char('|') + text;
         return No;
     }
     void critical(QWidget*, const QString& caption, const QString& text) override
     {
-        messages << caption + QLatin1Char('|') + text;
+        messages << QStringLiteral("critical|") + caption + QLatin1Char('|') + text;
     }
-    QString openFileName(QWidget*, const QString&, const QString&, QString*) override { return {}; }
+    Answer warning(QWidget*, const QString& caption, const QString& text) override
+    {
+        messages << QStringLiteral("warning|") + caption + QLatin1Char('|') + text;
+        return No;
+    }
+    void information(QWidget*, const QString& caption, const QString& text) override
+    {
+        messages << QStringLiteral("information|") + caption + QLatin1Char('|') + text;
+    }
+    QString openFileName(QWidget*, const QString&, const QString&, const QString&, QString*) override { return {}; }
     QString saveFileName(QWidget*, const QString&, const QString&, const QString&, QString*) override { return {}; }
 };
 

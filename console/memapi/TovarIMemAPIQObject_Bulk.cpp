@@ -265,6 +265,11 @@ void Companion::bulkTimer()
         startTimer(m_bulkSendTimer, m_bulkPacing);
 }
 
+bool Companion::bulkSendPending() const
+{
+    return m_bulkSendTimer && m_bulkSendTimer->isActive();
+}
+
 // ---- audition
 
 void Companion::monitorImportVoice(void* handle, short bank, short voice)

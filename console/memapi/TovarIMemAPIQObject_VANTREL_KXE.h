@@ -277,6 +277,9 @@ public:
     std::atomic<int> m_identityStateNow{0};
     int m_lastEditCategory = -1; // -1: no edit-buffer category seen yet
     int bulkPacing() const { return m_bulkPacing; }
+    // GUI thread: whether a bulk send has a step still to come (an audition that
+    // queued nothing leaves none).
+    bool bulkSendPending() const;
 
 public slots:
     void bulkTimer();

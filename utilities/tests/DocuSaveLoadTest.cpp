@@ -26,7 +26,7 @@ public:
         return answer;
     }
     void critical(QWidget*, const QString&, const QString& text) override { criticals << text; }
-    QString openFileName(QWidget*, const QString&, const QString&, QString* selected) override
+    QString openFileName(QWidget*, const QString&, const QString&, const QString&, QString* selected) override
     {
         if (selected)
             *selected = filter;

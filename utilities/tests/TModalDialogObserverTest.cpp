@@ -1,6 +1,7 @@
 // The dialog observer the host component asks before it releases the user interface.
 #include "utilities/TModalDialogObserver_VANTREL_KXE.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -23,8 +24,11 @@ TEST(ModalDialogObserver, CancelRejectsTheOpenDialogOnTheNextPass)
     bool offThreadIgnored = false;
     QTimer::singleShot(0, &dialog, [&] {
         seenOpen = observer.moreProcessingNeeded();
-        // Off the GUI thread the request is ignored.
+        // Off the GUI thread the request is ignored: the next pass, which would end the
+        // dialog, leaves it open.
         std::thread([&] { observer.cancelAllDialogs(); }).join();
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
         offThreadIgnored = dialog.isVisible();
         observer.cancelAllDialogs();
         stillOpenRightAfterCancel = dialog.isVisible();

@@ -6,6 +6,7 @@
 #include "widgets/TCacheServer.h"
 #include "widgets/TCachedData.h"
 
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -59,6 +60,7 @@ struct WriteCase
     int stored;              // the parameter's value before the click
     bool shownOn;            // what the button shows for it
     std::optional<int> written; // what the click writes, if anything
+    bool onAfter;            // what the button shows after the click
 };
 
 class OnOffWrites : public ::testing::TestWithParam<WriteCase>
@@ -80,6 +82,7 @@ TEST_P(OnOffWrites, ClickWritesTheTableValueOnceWithTheEditArguments)
 
     QTest::mouseClick(b.button, Qt::LeftButton);
     EXPECT_EQ(b.lastWrite(), c.written);
+    EXPECT_EQ(b.button->isChecked(), c.onAfter);
     if (c.written) {
         ASSERT_EQ(b.api.writes.size(), 1);
         EXPECT_EQ(b.api.writes.at(0).element, kElement);
@@ -92,13 +95,13 @@ TEST_P(OnOffWrites, ClickWritesTheTableValueOnceWithTheEditArguments)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, OnOffWrites,
-    ::testing::Values(WriteCase{"PlainSwitchOn", 0, false, false, 0, false, 1},
-                      WriteCase{"PlainSwitchOff", 0, false, false, 1, true, 0},
-                      WriteCase{"SelectorSwitchesOn", 3, false, false, 0, false, 2},
-                      WriteCase{"SelectorCannotBeClickedOff", 3, false, false, 2, true, std::nullopt},
-                      WriteCase{"SelectorWithOffState", 3, true, false, 2, true, 0},
-                      WriteCase{"InvertedShowsOnForZero", 0, false, true, 0, true, 1},
-                      WriteCase{"InvertedSwitchedOnWritesZero", 0, false, true, 1, false, 0}),
+    ::testing::Values(WriteCase{"PlainSwitchOn", 0, false, false, 0, false, 1, true},
+                      WriteCase{"PlainSwitchOff", 0, false, false, 1, true, 0, false},
+                      WriteCase{"SelectorSwitchesOn", 3, false, false, 0, false, 2, true},
+                      WriteCase{"SelectorCannotBeClickedOff", 3, false, false, 2, true, std::nullopt, true},
+                      WriteCase{"SelectorWithOffState", 3, true, false, 2, true, 0, false},
+                      WriteCase{"InvertedShowsOnForZero", 0, false, true, 0, true, 1, false},
+                      WriteCase{"InvertedSwitchedOnWritesZero", 0, false, true, 1, false, 0, true}),
     [](const ::testing::TestParamInfo<WriteCase>& info) { return std::string(info.param.name); });
 
 TEST(OnOffButton, PushTriggerWritesOnThePressAndMemoryValuesAreNotWrittenBack)
@@ -385,9 +388,17 @@ TEST(OnOffButton, TheButtonsOwnPixmapFramesTheImageAndTheDisabledLookAndCategori
     untracked.setClicked(true);
     EXPECT_EQ(pixelOf(&untracked), frameColour(1));
 
-    // Without images the toolkit draws a push button.
+    // Without images the toolkit draws a push button, up and down.
     COnOffButton_VANTREL_KXE bare;
-    bare.setText(QStringLiteral("Mute"));
-    bare.resize(40, 20);
-    EXPECT_FALSE(bare.grab().isNull());
+    QPushButton toolkit;
+    for (QPushButton* b : {static_cast<QPushButton*>(&bare), &toolkit}) {
+        b->setText(QStringLiteral("Mute"));
+        b->resize(40, 20);
+        b->setCheckable(true);
+    }
+    for (const bool on : {false, true}) {
+        bare.setChecked(on);
+        toolkit.setChecked(on);
+        EXPECT_EQ(bare.grab().toImage(), toolkit.grab().toImage()) << on;
+    }
 }

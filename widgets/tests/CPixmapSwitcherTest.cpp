@@ -34,11 +34,16 @@ TEST(PixmapSwitcher, TabPressesChooseFramesAndOutOfRangeIndexesAreIgnored)
     switcher.setCurrentImage(3);
     EXPECT_EQ(switcher.grab().toImage().pixel(40, 5), frameColour(3));
 
-    // A frame count of 0 divides nothing.
+    // A frame count of 0 divides nothing: the strip counts as one frame, no index is
+    // inside it, so a tab press chooses nothing and the frame shown stays.
+    const int before = changed.count();
     switcher.setnSubImages(0);
+    EXPECT_EQ(switcher.size(), QSize(80, 40));
     switcher.setTabArea(QRect(0, 0, 80, 10));
     press(&switcher, QPointF(45, 5));
-    switcher.grab();
+    EXPECT_EQ(switcher.getCurrentImageID(), 3);
+    EXPECT_EQ(changed.count(), before);
+    EXPECT_EQ(switcher.grab().toImage().pixel(40, 20), frameColour(3));
 }
 
 TEST(PixmapSwitcher, ToggleVisibleShowsAndHidesAndFormPropertiesReachTheSwitcher)

@@ -156,6 +156,35 @@ TEST(Popup, KeyboardWrapsAndReturnChoosesAndWritesOnce)
     ASSERT_TRUE(QTest::qWaitFor([&] { return b.popup->PopupItem() == nullptr; }));
 }
 
+TEST(Popup, WithoutAChoiceUpAndDownStartFromTheFirstCellOfAGridWithEmptyCells)
+{
+    // Three columns, grouped by prefix: a row ending in an empty cell.
+    struct Case
+    {
+        const char* labels;
+        Qt::Key key;
+        int highlighted;
+    };
+    const Case cases[] = {
+        {"A1;A2;B1;B2;B3", Qt::Key_Down, 2}, // rows A1 A2 -, B1 B2 B3
+        {"A1;A2;A3;B1;B2", Qt::Key_Down, 3}, // rows A1 A2 A3, B1 B2 -
+        {"A1;A2;A3;B1;B2", Qt::Key_Up, 2},   // up from the first cell: the last row of the last column
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.labels);
+        CPopup_VANTREL_KXE popup;
+        popup.setLabels(QString::fromLatin1(c.labels));
+        popup.setColumnsCount(3);
+        ASSERT_EQ(popup.currentSelection(), -1);
+        popup.dynamicPopup();
+        CPopupItem_VANTREL_KXE* window = popup.PopupItem();
+        ASSERT_NE(window, nullptr);
+        QTest::keyClick(window, c.key);
+        EXPECT_EQ(window->highlighted(), c.highlighted);
+        popup.cancel();
+    }
+}
+
 TEST(Popup, EscapeClosesWithoutAChoiceAndAClickChoosesTheCellItself)
 {
     Bound b;

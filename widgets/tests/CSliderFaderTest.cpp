@@ -283,6 +283,67 @@ TEST(FaderDrawing, ThumbRowFollowsValueAndEnabledState)
     EXPECT_EQ(f->sizeHint(), QSize(20, 40));
 }
 
+TEST(FaderDrawing, TheFocusColourMarksTheThumbOnlyWhileTheFaderHasTheFocus)
+{
+    const QColor orange(255, 170, 40);
+    enum Look { Plain, Tinted, Framed };
+    struct Case
+    {
+        const char* name;
+        QColor colour;
+        bool focused;
+        Look look;
+    };
+    const Case cases[] = {
+        {"no focus colour", QColor(), true, Plain},
+        {"not focused", orange, false, Plain},
+        {"focused", orange, true, Tinted},
+        {"black, focused", Qt::black, true, Framed},
+    };
+    const QColor thumb = QColor(frameColour(0));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QWidget top;
+        top.resize(40, 160);
+        auto* f = new CFader_VANTREL_KXE(&top);
+        f->setThumbImage(NS_Utilities::ImageRegistry::pixmap(testStrip("tovar_test_thumb.png", {20, 10}, 2)));
+        f->setnSubImages(2);
+        f->setGeometry(0, 0, 20, 137);
+        f->setRange(0, 127);
+        f->setValue(60);
+        f->setFocusColor(c.colour);
+        top.show();
+        top.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&top));
+        // A shown window hands its focus to the fader itself: taken away again.
+        if (c.focused)
+            f->setFocus(Qt::TabFocusReason);
+        else
+            f->clearFocus();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return f->hasFocus() == c.focused; }));
+        const QImage look = f->grab().toImage();
+        const QRect handle = f->sliderRect();
+        const QColor middle = look.pixelColor(handle.center());
+        const QColor corner = look.pixelColor(handle.topLeft());
+        switch (c.look) {
+        case Plain:
+            EXPECT_EQ(middle, thumb);
+            EXPECT_EQ(corner, thumb);
+            break;
+        case Tinted:
+            // The focus colour's hue at the thumb's own brightness.
+            EXPECT_NEAR(middle.hsvHue(), orange.hsvHue(), 2);
+            EXPECT_NEAR(middle.value(), thumb.value(), 2);
+            EXPECT_EQ(corner, middle);
+            break;
+        case Framed:
+            EXPECT_EQ(middle, thumb);
+            EXPECT_EQ(corner, QColor(Qt::black));
+            break;
+        }
+    }
+}
+
 TEST(FaderDrawing, WithoutAThumbImageTheStyleDrawsTheHandle)
 {
     CFader_VANTREL_KXE f;
@@ -777,9 +838,12 @@ TEST(FaderDrawing, AHorizontalThumbMovesAlongXAndWithoutRowsTheStyleHandleIsUsed
     EXPECT_EQ(f.valueFromPosition(100), 0);
     EXPECT_EQ(f.valueFromPosition(0), 100);
 
-    // A form giving no rows: the style's handle, never a division by zero.
+    // A form giving no rows: the style's handle, never a division by zero; it moves
+    // with the value.
     ASSERT_TRUE(f.setProperty("nSubImages", 0));
     EXPECT_EQ(f.nSubImages(), 0);
     EXPECT_FALSE(f.sliderRect().isEmpty());
-    EXPECT_FALSE(f.grab().isNull());
+    const QImage at40 = f.grab().toImage();
+    f.setValue(90);
+    EXPECT_NE(f.grab().toImage(), at40);
 }

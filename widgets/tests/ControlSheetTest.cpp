@@ -1,7 +1,8 @@
 // One picture of every control of the library, each bound to a parameter of part 4 of
 // the shipped data folder through the real memory-API object, in its normal, focused
 // and disabled look: <build>/widgets/tests/control-sheet.png. The test checks that
-// every control drew something in each look.
+// every control drew something in each look, and that the focus and the disabled state
+// show where the control has a look for them.
 #include "WidgetTestSupport.h"
 #include "appserver/CAppServer.h"
 #include "tools/imagegen/ImageTable.h"
@@ -57,6 +58,9 @@ QPalette panelPalette()
     p.setColor(QPalette::Text, QColor(235, 238, 242));
     p.setColor(QPalette::Highlight, kFocus);
     p.setColor(QPalette::HighlightedText, Qt::black);
+    // What the toolkit draws for a disabled control takes these.
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        p.setColor(QPalette::Disabled, role, QColor(120, 122, 128));
     return p;
 }
 
@@ -64,6 +68,9 @@ struct SheetRow
 {
     const char* caption;
     std::function<QWidget*(QWidget* panel, IMemAPI& api)> make;
+    // Whether the focused and the disabled look differ from the normal one.
+    bool focusLook = true;
+    bool disabledLook = true;
 };
 
 std::vector<SheetRow> rows()
@@ -87,7 +94,8 @@ std::vector<SheetRow> rows()
              c->resize(16, 110);
              c->setNamedAddress(QStringLiteral("FEkMixPart/kPartVolume"));
              return c;
-         }},
+         },
+         true, false}, // a one-row thumb strip has no disabled row
         {"CLabelDisplay  pan text", [](QWidget* p, IMemAPI& api) {
              auto* c = new CLabelDisplay_VANTREL_KXE(p);
              c->resize(60, 16);
@@ -154,14 +162,16 @@ std::vector<SheetRow> rows()
              c->setCmpValue(1);
              c->setNamedAddress(QStringLiteral("FEkMixPart/kPartPortamentoSw"));
              return c;
-         }},
+         },
+         false, false}, // a display: its frame says the value, nothing else
         {"CPixmapSwitcher  (unbound)", [](QWidget* p, IMemAPI&) {
              auto* c = new CPixmapSwitcher_VANTREL_KXE(p);
              c->setCombinedImage(strip(NS_Images::kSoloButton, {31, 10}, 6));
              c->setnSubImages(6);
              c->setCurrentImage(1);
              return c;
-         }},
+         },
+         false, false}, // a picture only
         {"CHotspotLabel  (unbound)", [](QWidget* p, IMemAPI&) {
              auto* c = new CHotspotLabel_VANTREL_KXE(p);
              c->resize(60, 16);
@@ -183,7 +193,8 @@ std::vector<SheetRow> rows()
              c->addTab(new QWidget, QStringLiteral("Part"));
              c->resize(130, 40);
              return c;
-         }},
+         },
+         false, true}, // the toolkit's tabs, which mark no focus in this style
     };
 }
 
@@ -268,6 +279,8 @@ TEST(ControlSheet, EveryControlIsDrawnInItsNormalFocusedAndDisabledLook)
                 const QImage inner = looks.back().copy(looks.back().rect().adjusted(6, 6, -6, -6));
                 EXPECT_GT(drawnPixels(inner), 20) << row.caption << " " << lookNames[look];
             }
+            EXPECT_EQ(looks[Focused] != looks[Normal], row.focusLook) << row.caption << " focused";
+            EXPECT_EQ(looks[Disabled] != looks[Normal], row.disabledLook) << row.caption << " disabled";
             grabs.push_back(looks);
             height += scale * tallest + rowGap;
         }

@@ -212,6 +212,27 @@ protected:
 using Kinds = ::testing::Types<OnOffKind, PopupKind, TextSliderKind, PullDownKind, RadioKind, StateDisplayKind>;
 TYPED_TEST_SUITE(SwitchAndSelectorBinding, Kinds);
 
+// The instrument's memory takes no paste at all; this one takes a record of the same
+// element, as a memory of elements that match would.
+class PasteTakingMemAPI : public RecordingMemAPI
+{
+public:
+    int32_t MAPI_identicalElements(short element, short, short other, int32_t* s) override
+    {
+        if (s)
+            *s = 0;
+        return element == other ? 1 : 0;
+    }
+};
+
+template <class Kind>
+class AcceptedPaste : public ::testing::Test
+{
+};
+// The display takes nothing but values from memory.
+using PastingKinds = ::testing::Types<OnOffKind, PopupKind, TextSliderKind, PullDownKind, RadioKind>;
+TYPED_TEST_SUITE(AcceptedPaste, PastingKinds);
+
 } // namespace
 
 TYPED_TEST(SwitchAndSelectorBinding, ValueFromMemoryIsShownAndNotWrittenBack)
@@ -307,6 +328,32 @@ TYPED_TEST(SwitchAndSelectorBinding, DeletingTheControlBeforeItsPostedUpdateIsSa
     QCoreApplication::sendPostedEvents();
     // No observer is left behind: a later change reaches nobody (ASan would tell).
     this->store(TypeParam::start);
+}
+
+TYPED_TEST(AcceptedPaste, TheRecordsValueIsShownAndWrittenOnce)
+{
+    PasteTakingMemAPI api;
+    QWidget view;
+    auto* control = TypeParam::make(&view);
+    // The fake knows the address without its two part characters.
+    api.defineName(control->namedAddress().mid(2), kElement, TypeParam::param);
+    api.poke(kElement, TypeParam::param, kChannel, TypeParam::start);
+    ASSERT_EQ(api.MAPI_assignServer(&view, kChannel), 0);
+    ASSERT_EQ(TypeParam::shown(control), TypeParam::start);
+    api.writes.clear();
+    QByteArray record;
+    {
+        QDataStream out(&record, QIODevice::WriteOnly);
+        out << qint16(kChannel) << qint16(kElement) << qint16(TypeParam::param) << qint32(TypeParam::other);
+    }
+    QDataStream pasted(record);
+    control->pasteParameters(pasted, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(TypeParam::shown(control), TypeParam::other);
+    ASSERT_EQ(api.writes.size(), 1);
+    EXPECT_EQ(api.writes.at(0).parameter, TypeParam::param);
+    EXPECT_EQ(api.writes.at(0).value, TypeParam::other);
+    EXPECT_EQ(api.actions.at(0), int(IMemAPI::PostSetDirtyFlags));
 }
 
 TEST(StateDisplayBinding, ShowsTheFrameOfTheValueInMemoryAndReportsItsChannel)

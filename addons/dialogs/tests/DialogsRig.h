@@ -86,8 +86,9 @@ public:
     {
         record(caption + QLatin1Char('|') + text);
     }
-    QString openFileName(QWidget*, const QString&, const QString& filter, QString*) override
+    QString openFileName(QWidget*, const QString&, const QString& start, const QString& filter, QString*) override
     {
+        starts.append(start);
         filters.append(filter);
         return openName;
     }

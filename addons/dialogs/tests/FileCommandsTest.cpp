@@ -209,6 +209,25 @@ TEST_F(FileCommands, OpenAndImportHandTheChosenFileOver)
     EXPECT_EQ(m_companion->getCurrentFileName(), saved) << "an import leaves the document's name";
 }
 
+TEST_F(FileCommands, OpenAndImportStartInTheProcesssCurrentFolder)
+{
+    QTemporaryDir folder;
+    struct Back
+    {
+        QString path;
+        ~Back() { QDir::setCurrent(path); }
+    } back{QDir::currentPath()};
+    ASSERT_TRUE(QDir::setCurrent(folder.path()));
+    const char* entries[] = {"&Open...", "&Import Voice..."};
+    for (const char* entry : entries) {
+        SCOPED_TRACE(entry);
+        m_prompter.openName.clear();
+        run(QLatin1String(entry));
+        ASSERT_FALSE(m_prompter.starts.isEmpty());
+        EXPECT_EQ(m_prompter.starts.last(), QDir::currentPath());
+    }
+}
+
 TEST_F(FileCommands, NewStartsAnUntitledDocument)
 {
     QTemporaryDir folder;

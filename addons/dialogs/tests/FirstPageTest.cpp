@@ -4,6 +4,7 @@
 // after the saved windows, the about box as a command window (run, then deleted) and
 // the help manual.
 #include "DialogsRig.h"
+#include "console/memapi/ITovarVoiceData.h"
 #include "platform/PlatformLaunchService.h"
 #include <QAction>
 #include <QFile>
@@ -157,6 +158,88 @@ TEST_F(FirstPage, ToolbarIsUniqueAndMadeAgainAfterItWasDeleted)
     EXPECT_EQ(toolbar(), made);
     EXPECT_EQ(mainWindow()->findChildren<QToolBar*>().size(), 1);
     EXPECT_EQ(made->findChild<QLabel*>(QStringLiteral("DocumentNameLabel"))->text(), QStringLiteral("Untitled"));
+}
+
+TEST_F(FirstPage, EachToolbarEntryOpensWhatItsMenuEntryOpens)
+{
+    startHost();
+    QToolBar* bar = toolbar();
+    ASSERT_NE(bar, nullptr);
+    auto* data = dynamic_cast<ITovarVoiceData*>(m_api->MAPI_qself());
+    ASSERT_NE(data, nullptr);
+    const QUuid mixer = Guid2QUuid(NS_AddOnIds::LayerAddOn);
+    // A closed editor window may be kept hidden: open means shown.
+    const auto mixerOpen = [&]() -> QWidget* {
+        QWidget* window = nullptr;
+        m_server->CS_isEditorOpened(mixer, 1, &window);
+        return window && window->isVisible() ? window : nullptr;
+    };
+    const auto click = [bar](const char* button) {
+        if (auto* b = bar->findChild<QToolButton*>(QLatin1String(button)))
+            b->click();
+    };
+    // The buttons a toolbar of another instrument adds: compare mode checks the one and
+    // disables the other.
+    auto* compare = new QToolButton(bar);
+    compare->setObjectName(QStringLiteral("CompareButton"));
+    auto* store = new QToolButton(bar);
+    store->setObjectName(QStringLiteral("StoreButton"));
+    QString modal;
+    struct Case
+    {
+        const char* name;
+        std::function<void()> act;
+        std::function<bool()> opened;
+    };
+    const int asked = m_prompter.filters.size();
+    const bool monitoring = data->monitorMode();
+    const Case cases[] = {
+        {"Open", [&] { click("OpenButton"); },
+         [&] {
+             return m_prompter.filters.size() > asked
+                    && m_prompter.filters.last().startsWith(QLatin1String("TOVAR-VANTREL Quillon files (*.m3e);;"));
+         }},
+        // No document name yet: Save asks for one.
+        {"Save", [&] { click("SaveButton"); },
+         [&] {
+             return m_prompter.filters.size() > asked + 1
+                    && m_prompter.filters.last() == QLatin1String("TOVAR-VANTREL Quillon files (*.m3e)");
+         }},
+        {"Setup",
+         [&] {
+             runModal([&] { click("SetupButton"); }, [&](QDialog* dialog) {
+                 modal = dialog->objectName();
+                 dialog->reject();
+             });
+         },
+         [&] { return modal == QLatin1String("SetupDialog"); }},
+        {"Mixer",
+         [&] {
+             if (QWidget* open = mixerOpen())
+                 m_server->CS_closeEditor(open);
+             pumpToolkit();
+             ASSERT_EQ(mixerOpen(), nullptr);
+             click("MixerButton");
+         },
+         [&] { return mixerOpen() != nullptr; }},
+        {"Monitor", [&] { QMetaObject::invokeMethod(bar, "OnMonitor"); },
+         [&] { return data->monitorMode() != monitoring; }},
+        {"Enter compare mode", [&] { emit m_companion->enterCompareMode(true); },
+         [&] { return compare->isChecked() && !store->isEnabled(); }},
+        // Compare mode comes on, its audition transmission ending by itself.
+        {"Compare", [&] { QMetaObject::invokeMethod(bar, "OnCompare"); },
+         [&] { return data->compareMode() && m_prompter.messages.isEmpty(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.act();
+        EXPECT_TRUE(pumpUntil(c.opened, 3000));
+    }
+    QMetaObject::invokeMethod(bar, "OnCompare");
+    EXPECT_FALSE(data->compareMode());
+    EXPECT_FALSE(compare->isChecked());
+    EXPECT_TRUE(store->isEnabled());
+    EXPECT_TRUE(m_prompter.messages.isEmpty()) << qPrintable(m_prompter.messages.join(QLatin1Char(',')));
 }
 
 TEST_F(FirstPage, DocumentLabelFollowsTheNameAndTheModifiedFlag)

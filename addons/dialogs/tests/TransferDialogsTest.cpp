@@ -4,6 +4,7 @@
 // clock); reports from another thread are handed over without ever waiting; the multi
 // is transmitted, and a transmission that never completes still ends.
 #include "DialogsRig.h"
+#include "console/memapi/ITovarVoiceData.h"
 #include "appserver/CAppServer.h"
 #include "appserver/CMarshallDispatcher.h"
 #include "appserver/TMarshallEvent_VANTREL_KXE.h"
@@ -261,19 +262,52 @@ TEST_F(TransferDialogs, TransmitsTheMultiAndClosesItselfAt100)
     }
 }
 
-TEST_F(TransferDialogs, AMonitorTransmissionThatSendsNothingStillEnds)
+TEST_F(TransferDialogs, AMonitorTransmissionShowsOnlyWhileItSendsAndNeverTimesOut)
 {
     startHost();
-    // No voice in the edit buffer: the monitor sends nothing and reports nothing.
+    // A stall would end after 400 ms.
     Companion::setCommandTimeScale(0.05);
-    m_prompter.clock.start();
-    QString caption;
-    openDialog(34, [&](QDialog* dialog) { caption = dialog->windowTitle(); });
-    EXPECT_TRUE(m_lastDialogRan);
-    EXPECT_TRUE(m_lastDialogDeleted);
-    EXPECT_EQ(caption, QStringLiteral("Transmitting bulk data....."));
-    ASSERT_EQ(m_prompter.messages, QStringList{QStringLiteral("TOVAR-VANTREL Editor|Bulk Data Timeout Error!")});
-    EXPECT_GE(m_prompter.messageMs.first(), 400 * kEarly);
+    auto* data = dynamic_cast<ITovarVoiceData*>(m_api->MAPI_qself());
+    ASSERT_NE(data, nullptr);
+    CPrmCtrl* voices = dynamic_cast<TovarIMemAPI*>(m_api)->memory()->VoiceMap();
+    ASSERT_NE(voices, nullptr);
+    enum Origin { Unknown, Missing, Loaded };
+    struct Case
+    {
+        const char* name;
+        int id;
+        Origin origin; // where the edit buffer's voice came from
+        bool loaded;   // whether that voice can be sent
+    };
+    const Case cases[] = {
+        {"the edit voice, from nowhere", 34, Unknown, false},
+        {"the voice, from a place its bank does not have", 36, Missing, false},
+        {"the voice, loaded from the first user bank", 36, Loaded, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.origin == Missing)
+            voices->SetEditBufferOrigin(0, 9999);
+        if (c.origin == Loaded)
+            ASSERT_TRUE(data->loadToEditBuffer(0, 3, false));
+        instrument().waitIdle(3000);
+        instrument().clearLogs();
+        m_prompter.messages.clear();
+        QString caption;
+        openDialog(c.id, [&](QDialog* dialog) { caption = dialog->windowTitle(); });
+        EXPECT_TRUE(m_prompter.messages.isEmpty()) << qPrintable(m_prompter.messages.join(QLatin1Char(',')));
+        // Shown only while a dump goes out, and closed by its own 100.
+        EXPECT_EQ(m_lastDialogRan, c.loaded);
+        if (c.loaded) {
+            EXPECT_TRUE(m_lastDialogDeleted);
+            EXPECT_EQ(caption, QStringLiteral("Transmitting bulk data....."));
+        }
+        using Kind = NS_Simulator::SimulatedInstrument::Kind;
+        const auto dumped = [&] { return !instrument().received(Kind::Dump).empty(); };
+        EXPECT_EQ(pumpUntil(dumped, c.loaded ? 3000 : 200), c.loaded);
+        for (QWidget* w : QApplication::allWidgets())
+            EXPECT_NE(w->objectName(), QStringLiteral("TransmittingDialog")) << "left behind";
+    }
 }
 
 TEST_F(TransferDialogs, VoiceTransmitStartsStopsAndCompletes)
@@ -286,7 +320,7 @@ TEST_F(TransferDialogs, VoiceTransmitStartsStopsAndCompletes)
         QString type, title;
         bool closeEnabled = true;
         bool stayed = false;
-    } running, stopped, done;
+    } running, stopped, done, again;
     openDialog(6, [&](QDialog* dialog) {
         auto* group = dialog->findChild<QGroupBox*>(QStringLiteral("GroupBox"));
         auto* start = dialog->findChild<QPushButton*>(QStringLiteral("StartButton"));
@@ -309,6 +343,13 @@ TEST_F(TransferDialogs, VoiceTransmitStartsStopsAndCompletes)
         ASSERT_TRUE(pumpUntil([&] { return bar->value() == 100; }, 20000));
         done.title = group->title();
         done.closeEnabled = close->isEnabled();
+        // Paced again: the next transmission's first reports, long before its 100.
+        m_component->preferences()->setProperty(NS_TovarMemAPI::kPrefDumpInterval, 30);
+        start->click();
+        ASSERT_TRUE(pumpUntil([&] { return bar->value() > 0; }, 10000));
+        again.title = group->title() + QLatin1Char('|') + QString::number(bar->value() < 100);
+        again.closeEnabled = close->isEnabled();
+        stop->click();
         close->click();
     }, 30000);
     EXPECT_TRUE(m_lastDialogDeleted);
@@ -320,4 +361,6 @@ TEST_F(TransferDialogs, VoiceTransmitStartsStopsAndCompletes)
     EXPECT_TRUE(stopped.closeEnabled);
     EXPECT_EQ(done.title, QStringLiteral("Transmit completed successfully"));
     EXPECT_TRUE(done.closeEnabled);
+    EXPECT_EQ(again.title, QStringLiteral("Transmitting...|1")) << "completed by the report before";
+    EXPECT_FALSE(again.closeEnabled);
 }

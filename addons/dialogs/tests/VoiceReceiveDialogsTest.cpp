@@ -327,3 +327,58 @@ TEST_F(VoiceReceiveDialogs, PresetReceiveOpensTheSetupDialogAndStaysHiddenOncePr
     for (QWidget* w : QApplication::topLevelWidgets())
         EXPECT_NE(w->objectName(), QStringLiteral("PresetReceiveDialog")) << "left behind";
 }
+
+TEST_F(VoiceReceiveDialogs, ASecondReceiveAfterACompletedOneEndsOnItsOwnReports)
+{
+    m_options.closePresetPrompt = false;
+    startHost();
+    instrument().setFault(Fault::NoReply);
+    // The time-out after a report: 4000 ms (8000 ms for the preset voices) scaled.
+    Companion::setCommandTimeScale(0.05);
+    struct Case
+    {
+        const char* name;
+        bool preset;
+        const char* completed; // the status after a report of 100
+    };
+    const Case cases[] = {
+        {"voice bank", false, "Receive completed successfully"},
+        {"preset voices", true, "bar at 100"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QString first, second;
+        const auto drive = [&](QDialog* dialog) {
+            auto* start = child<QPushButton>(dialog, "StartButton");
+            auto* close = child<QPushButton>(dialog, "CloseButton");
+            const auto status = [&] {
+                if (!c.preset)
+                    return child<QGroupBox>(dialog, "GroupBox")->title();
+                auto* label = child<QLabel>(dialog, "Status");
+                return label->isVisible() ? label->text()
+                                          : QStringLiteral("bar at %1").arg(
+                                                child<QProgressBar>(dialog, "ReceiveProgressBar")->value());
+            };
+            start->click();
+            reportFromPump([&] { emit m_companion->bulkProgressChanged(100); });
+            ASSERT_TRUE(pumpUntil([&] { return close->isEnabled(); }, 3000));
+            first = status();
+            // The next receive gets one report and then nothing more.
+            start->click();
+            reportFromPump([&] { emit m_companion->bulkProgressChanged(50); });
+            ASSERT_TRUE(pumpUntil([&] { return close->isEnabled(); }, 5000));
+            second = status();
+            close->click();
+        };
+        if (c.preset) {
+            m_component->preferences()->setProperty(NS_TovarMemAPI::kPrefPresetVoices, 0);
+            openDialog(9, drive);
+        } else {
+            receiveFromMenu(drive);
+        }
+        EXPECT_TRUE(m_lastDialogRan);
+        EXPECT_EQ(first, QLatin1String(c.completed));
+        EXPECT_EQ(second, QStringLiteral("Bulk Data Timeout Error!"));
+        EXPECT_TRUE(pumpUntil([&] { return m_companion->m_requestStateNow.load() == 0; }, 3000));
+    }
+}

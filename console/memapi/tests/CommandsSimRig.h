@@ -87,7 +87,10 @@ public:
     {
         messages.append(caption + QLatin1Char('|') + text);
     }
-    QString openFileName(QWidget*, const QString&, const QString&, QString*) override { return QString(); }
+    QString openFileName(QWidget*, const QString&, const QString&, const QString&, QString*) override
+    {
+        return QString();
+    }
     QString saveFileName(QWidget*, const QString&, const QString&, const QString&, QString*) override
     {
         return QString();

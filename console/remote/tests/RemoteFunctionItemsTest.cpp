@@ -1,8 +1,13 @@
-// Special functions of surface items: category stepping and the sustain switch.
+// Special functions of surface items: category stepping, voice stepping over banks and
+// the sustain switch.
+#include "console/model/VoiceBanks.h"
 #include "console/remote/RcParamInfo.h"
 #include "console/remote/RemoteFunctionItems.h"
 #include "SurfaceRig.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+#include <array>
 #include <gtest/gtest.h>
 
 TEST(RemoteFunctionItems, CategoryStepsLandOnTheNearestEndOfTheNeighbour)
@@ -48,6 +53,59 @@ TEST(RemoteFunctionItems, SustainSwitchIsInactiveOnlyWhileItsControlIs)
     p.address = sustain;
     EXPECT_FALSE(special.Read(p, true, r));
     EXPECT_FALSE(special.Change(p, CRemoteFunctionItems::Absolute, 0, true, r));
+}
+
+TEST(RemoteFunctionItems, VoiceStepsPassOverABankWithoutVoices)
+{
+    SurfaceRig rig;
+    // The first two preset banks with a board bank between them whose table names no
+    // voice at all.
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("parts.ini"));
+    {
+        QFile file(ini);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[VoiceSelectType0]\nCategoryNum=3\n1=0,Normal Preset 1,PRE1,6,0,0\n"
+                   "2=0,Silent Board,SIL1,99,0,9\n3=0,Normal Preset 2,PRE2,7,0,1\n");
+    }
+    CVoiceBanks banks;
+    banks.SetPresetNameMap(rig.map());
+    ASSERT_TRUE(banks.InitSettings(rig.api->memory()->VoiceMap(), ini));
+    ASSERT_EQ(banks.GetNumVoices(0, 9), 0);
+    const int last = banks.GetNumVoices(0, 0) - 1;
+    ASSERT_GT(last, 0);
+    CRemoteFunctionItems special(rig.map(), &banks, nullptr);
+    unsigned char part1[3][3] = {{0x37, 0x00, 0x00}, {0x37, 0x00, 0x01}, {0x37, 0x00, 0x02}};
+    _RCPARAM_INFO p;
+    p.kind = CRemoteFunctionItems::Voice << 16;
+    p.address = part1[0];
+    struct Case
+    {
+        const char* name;
+        std::array<int, 3> from; // MSB, LSB, number
+        int step;
+        std::array<int, 3> to;
+    };
+    const Case cases[] = {
+        {"up from the last voice before it", {0, 0, last}, 1, {0, 1, 0}},
+        {"down from the first voice after it", {0, 1, 0}, -1, {0, 0, last}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int n = 0; n < 3; ++n)
+            ASSERT_TRUE(CRemoteFunctionItems::WriteValue(rig.map(), 0, part1[n], c.from[size_t(n)]));
+        CRemoteFunctionItems::Result r;
+        EXPECT_TRUE(special.Change(p, CRemoteFunctionItems::Relative, c.step, false, r));
+        std::array<int, 3> now{};
+        for (int n = 0; n < 3; ++n) {
+            int32_t v = -1;
+            int size = 0;
+            ASSERT_TRUE(CRemoteFunctionItems::ReadValue(rig.map(), 0, part1[n], v, size));
+            now[size_t(n)] = v;
+        }
+        EXPECT_EQ(now, c.to);
+        EXPECT_EQ(r.value, c.to[2]);
+    }
 }
 
 TEST(RemoteFunctionItems, CategorySelectStepsTheParameterAndSendsIt)

@@ -285,6 +285,30 @@ TEST_F(DialogLogic, ArpeggioEntriesKeepTheirValuesWhereATypeHasNoName)
     EXPECT_EQ(api.writesOf(kCommon, kArpType), (std::vector<int>{5, 3}));
 }
 
+TEST_F(DialogLogic, ReturnAndEnterInTheListPressTheDialogsDefaultButton)
+{
+    api.texts[{kCommon, kArpType}] = [](int v) { return QStringLiteral("Arp %1").arg(v); };
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        SCOPED_TRACE(key);
+        api.poke(kCommon, kArpType, 0, 3);
+        auto* frame = new TListSelectIEditorExtensions<ArpSelectDialog>(
+            TDialogsAddOnLink(), nullptr, QStringLiteral("00kCommon/kCommARPType"), false, nullptr, nullptr,
+            QStringLiteral("Arp Select Dialog"));
+        bool accepted = false;
+        const bool ran = run(frame, [&](QDialog* dialog) {
+            QObject::connect(dialog, &QDialog::accepted, [&] { accepted = true; });
+            auto* list = dialog->findChild<QListWidget*>(QStringLiteral("ArpListBox"));
+            list->setCurrentRow(4);
+            list->setFocus();
+            QTest::keyClick(list, key);
+        });
+        EXPECT_TRUE(ran);
+        EXPECT_TRUE(accepted);
+        // OK keeps the entry chosen; Cancel would have written type 3 back.
+        EXPECT_EQ(api.peek(kCommon, kArpType, 0), 4);
+    }
+}
+
 TEST_F(DialogLogic, AListOfAnAddressThatDoesNotResolveStaysEmptyAndWritesNothing)
 {
     auto* frame = new TListSelectIEditorExtensions<ArpSelectDialog>(
