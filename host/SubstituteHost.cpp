@@ -3,6 +3,7 @@
 #include "platform/RunLoop.h"
 #include "simulator/SimBusEndpoint.h"
 #include "simulator/SimulatedInstrument.h"
+#include "simulator/SimulatedSurface.h"
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
@@ -277,6 +278,19 @@ bool SubstituteHost::start()
     }
     if (m_options.page >= 0)
         showPage(m_options.page);
+    return pressSurfaceKeys();
+}
+
+bool SubstituteHost::pressSurfaceKeys()
+{
+    for (const QString& name : m_options.surfaceKeys) {
+        if (!m_surface)
+            return fail(QStringLiteral("no simulated surface to press %1 on").arg(name));
+        const int key = NS_Simulator::SimulatedSurface::keyNumber(name.toStdString());
+        if (key < 0)
+            return fail(QStringLiteral("the simulated surface has no key %1").arg(name));
+        m_surface->surface().tapKey(key);
+    }
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "HostSurface.h"
 #include "genericeditor/interfaces/ComponentInterfaces.h"
 #include <QString>
+#include <QStringList>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -40,6 +41,10 @@ struct HostOptions
     QString surfaceName = QStringLiteral("TOVAR-VANTREL R5T surface (simulated)");
     // Print the simulated surface's display and lamps whenever they change.
     bool surfaceText = false;
+    // Keys of the simulated surface (by their names, SimulatedSurface::keyNumber)
+    // pressed and released in this order once the page is shown and the windows
+    // asked for are open; "REMOTE" hands the surface to the editor.
+    QStringList surfaceKeys;
     // Write the editor window's picture here and end.
     QString screenshotPath;
     // Write each open editor window here as "<short name>-<id>.png" and end.
@@ -130,6 +135,7 @@ public:
 private:
     bool fail(const QString& message);
     void seedDefaultInstrument();
+    bool pressSurfaceKeys();
     void watchDialogs();
     void printMeasurements();
 

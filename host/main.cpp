@@ -1,5 +1,6 @@
 // Substitute host: runs the TOVAR-VANTREL editor component on the simulated instrument.
 #include "SubstituteHost.h"
+#include "simulator/SimulatedSurface.h"
 #include <QString>
 #include <cstdio>
 #include <cstring>
@@ -25,6 +26,9 @@ void usage()
               "  --no-simulator     do not offer the simulated instrument\n"
               "  --no-surface       do not offer the simulated control surface\n"
               "  --surface-text     print the simulated surface's display and lamps as they change\n"
+              "  --surface-key NAME press and release that key of the simulated surface once the\n"
+              "                     page is shown (repeatable, in order); REMOTE hands the\n"
+              "                     surface to the editor, e.g. --surface-key remote\n"
               "  --component FILE   the component library to load");
 }
 
@@ -75,7 +79,14 @@ int main(int argc, char** argv)
             options.surface = false;
         else if (!std::strcmp(a, "--surface-text"))
             options.surfaceText = true;
-        else if (!std::strcmp(a, "--component"))
+        else if (!std::strcmp(a, "--surface-key")) {
+            const QString name = value();
+            if (NS_Simulator::SimulatedSurface::keyNumber(name.toStdString()) < 0) {
+                std::fprintf(stderr, "vantrel_host: --surface-key: the surface has no key %s\n", qPrintable(name));
+                return 64;
+            }
+            options.surfaceKeys << name;
+        } else if (!std::strcmp(a, "--component"))
             options.componentPath = value();
         else if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
             usage();

@@ -3,6 +3,7 @@
 #include "simulator/SimMidiParser.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 namespace NS_Simulator {
@@ -314,6 +315,18 @@ int SimulatedSurface::displayMessages() const
 std::string SimulatedSurface::keyName(int key)
 {
     return key >= 0 && key < kKeys ? kKeyNames[key] : std::string();
+}
+
+int SimulatedSurface::keyNumber(const std::string& name)
+{
+    std::string wanted;
+    for (char c : name)
+        wanted += c == '-' || c == '_' ? ' ' : char(std::toupper(static_cast<unsigned char>(c)));
+    for (int k = 0; k < kKeys; ++k) {
+        if (wanted == kKeyNames[k])
+            return k;
+    }
+    return -1;
 }
 
 std::string SimulatedSurface::renderText() const

@@ -66,6 +66,9 @@ public:
     // The display in a frame, the lit lamps by name and the fader positions.
     std::string renderText() const;
     static std::string keyName(int key);
+    // The key of that name ("REMOTE", "SEL 3"); letter case does not matter, and '-'
+    // or '_' stand for a space ("page-right"). -1 for a name the surface has not.
+    static int keyNumber(const std::string& name);
 
 private:
     void handle(const std::vector<uint8_t>& message);   // under m_mutex

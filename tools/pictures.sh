@@ -3,7 +3,8 @@
 # window and dialog that tools/pictures.list names, from the substitute host's
 # screenshot mode, into docs/pictures/ (or the folder given), with an index of them
 # (README.md there). The host runs offscreen on the simulated instrument, with settings
-# and data of its own and no project, so the pictures show the editor as first started.
+# and data of its own and no project, so the pictures show the editor as first started;
+# then those of tools/pictures-x11.list on an X server (./tools/pictures-x11.sh).
 #   VANTREL_BUILD_DIR  build folder (default: build, the one ./run-editor.sh uses)
 #   VANTREL_JOBS       parallel build jobs (default: the processor count)
 #   VANTREL_DELAY_MS   wait before each picture (default: 500, at least 300: the editor's
@@ -12,6 +13,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . ./tools/deps.sh
+# The X server of ./tools/pictures-x11.sh.
+vantrel_packages="$vantrel_packages xvfb"
 vantrel_install_deps
 
 build=${VANTREL_BUILD_DIR:-build}
@@ -72,6 +75,7 @@ index="$out/README.md"
   echo
   echo "Written by \`./tools/pictures.sh\` from the substitute host's screenshot mode (offscreen, on the"
   echo "simulated instrument, first start). Dialogs that run a transfer are drawn as they end."
+  echo "The last ones are taken on an X server (Xvfb, Qt's xcb platform) at the density they name."
   echo
 } >"$index"
 missing=0
@@ -90,4 +94,6 @@ while read -r picture window page caption; do
   printf '## %s\n\n![%s](%s)\n\n' "$caption" "$caption" "$picture" >>"$index"
   echo "$out/$picture"
 done <<<"$entries"
+echo "pictures on an X server"
+./tools/pictures-x11.sh "$host" "$out" >>"$index" || missing=1
 exit "$missing"

@@ -343,13 +343,16 @@ void COnOffButton_VANTREL_KXE::reloadImage()
             size = size.expandedTo(m_pixmap.size() * (ratio / m_pixmap.devicePixelRatio()));
         const QPoint offset((size.width() - frame.width()) / 2, (size.height() - frame.height()) / 2);
         const int column = std::min<int>(m_category, columns - 1);
+        // Cut in device pixels into a pixmap of ratio 1, which gets the image's ratio
+        // afterwards: every rectangle is given on both sides, since a source drawn
+        // at a point would be drawn at its logical size, a half-size frame at 2x.
         auto cutRow = [&](int row) {
             QPixmap out(size);
             out.fill(Qt::transparent);
             QPainter painter(&out);
             if (!m_pixmap.isNull())
                 painter.drawPixmap(QRect(QPoint(0, 0), size), m_pixmap);
-            painter.drawPixmap(offset, whole,
+            painter.drawPixmap(QRect(offset, frame), whole,
                                QRect(column * frame.width(), row * frame.height(), frame.width(),
                                      frame.height()));
             painter.end();

@@ -21,8 +21,14 @@ QToolButton* CTovarToolbar::addImageButton(const char* objectName, const char* i
     button->setObjectName(QLatin1String(objectName));
     const QPixmap picture = NS_Utilities::ImageRegistry::pixmap(QLatin1String(image));
     if (!picture.isNull()) {
+        const QSize size = picture.deviceIndependentSize().toSize();
         button->setIcon(QIcon(picture));
-        button->setIconSize(picture.deviceIndependentSize().toSize());
+        button->setIconSize(size);
+        // A tool button on a tool bar is drawn at the tool bar's icon size, not at its
+        // own: the bar takes its images' size, as the style's larger one would stretch
+        // an image that has the pixels for it (the high-density one).
+        setIconSize(m_imageSize.isValid() ? m_imageSize.expandedTo(size) : size);
+        m_imageSize = iconSize();
     }
     button->setToolTip(QCoreApplication::translate("@tooltips", toolTip));
     button->setAutoRaise(true);

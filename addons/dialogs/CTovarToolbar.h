@@ -35,4 +35,8 @@ protected:
     QToolButton* m_setup = nullptr;
     QToolButton* m_transmit = nullptr;
     QToolButton* m_receive = nullptr;
+
+private:
+    // The largest image of the buttons so far; invalid before the first.
+    QSize m_imageSize;
 };

@@ -71,7 +71,16 @@ QWidget* LayerAddOn::GP_create(int, int32_t* status)
     }
     frame->setView(view, caption);
     m_window = frame;
+    m_view = view;
     return frame;
+}
+
+int32_t LayerAddOn::GP_uiEvent(unsigned int event)
+{
+    constexpr unsigned int kSavedWindowsReopened = 2;
+    if (event == kSavedWindowsReopened && m_view)
+        m_view->lightDetailSwitchesOfOpenWindows();
+    return TTovarAddOn::GP_uiEvent(event);
 }
 
 IEditorExtensions* LayerAddOn::extensionsOfView(QObject* view) const

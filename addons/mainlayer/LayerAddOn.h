@@ -4,6 +4,8 @@
 #include "addons/shell/TTovarAddOn.h"
 #include <QPointer>
 
+class LayerIEditorExtensions;
+
 class LayerAddOn : public TTovarAddOn
 {
 public:
@@ -22,6 +24,10 @@ public:
     // the result is null (status 0 both times).
     QWidget* GP_create(int id, int32_t* status) override;
 
+    // Once the saved windows are open again (event 2), the DETAIL switches of the
+    // detail windows among them are lit, as a click that opens one lights it.
+    int32_t GP_uiEvent(unsigned int event) override;
+
     QWidget* window() const { return m_window.data(); }
 
 protected:
@@ -30,4 +36,5 @@ protected:
 private:
     // The window is the workspace's; this only tells whether it still exists.
     QPointer<QWidget> m_window;
+    QPointer<LayerIEditorExtensions> m_view;
 };

@@ -146,6 +146,25 @@ void LayerIEditorExtensions::openEditor(const Y_GUID& module, int subId)
     services->CS_openEditor(Guid2QUuid(module), subId, &window, nullptr, true);
 }
 
+void LayerIEditorExtensions::lightDetailSwitchesOfOpenWindows()
+{
+    IClientServices* services = clientServices();
+    if (!services)
+        return;
+    auto shown = [services](const Y_GUID& module, int subId) {
+        QWidget* window = nullptr;
+        return services->CS_isEditorOpened(Guid2QUuid(module), subId, &window) == NS_MPStatus::ok && window
+               && !window->isHidden();
+    };
+    // Checked as a click checks it: the switch has no address, so nothing is written.
+    for (int i = 0; i < kStrips; ++i) {
+        if (shown(NS_AddOnIds::PartDetailAddOn, i + 1))
+            m_strips[size_t(i)]->form().DetailButton->setChecked(true);
+    }
+    if (m_master && shown(NS_AddOnIds::CommonDetailAddOn, 1))
+        m_master->form().DetailButton->setChecked(true);
+}
+
 void LayerIEditorExtensions::openPartDetail(int part)
 {
     openEditor(NS_AddOnIds::PartDetailAddOn, part + 1);

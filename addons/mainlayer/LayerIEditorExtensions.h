@@ -49,6 +49,11 @@ public:
     // again changes nothing.
     int32_t EX_postInitialize(IMemAPI* api) override;
 
+    // Lights the DETAIL switch of each strip whose part's detail window is shown, and
+    // the master strip's while the common window is: windows reopened from a saved UI
+    // state show as opened by a click. Switches of other windows are left as they are.
+    void lightDetailSwitchesOfOpenWindows();
+
     // The bound control of the mixer for that parameter, or null.
     QWidget* findWidget(int element, int channel, int parameter) const;
     ChannelStripEx* strip(int index) const;

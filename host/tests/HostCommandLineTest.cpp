@@ -4,6 +4,7 @@
 // and a message that says what was wrong.
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -18,17 +19,28 @@ struct HostRun
     QString err;
 };
 
-HostRun runHost(const QStringList& arguments, int timeoutMs = 60000)
+QString hostProgram()
 {
-    QTemporaryDir home;
-    QProcess process;
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel_host");
+}
+
+// Offscreen, on the virtual MIDI bus, with settings and data in `home`.
+QProcessEnvironment hostEnvironment(const QTemporaryDir& home)
+{
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("VANTREL_MIDI_BACKEND"), QStringLiteral("virtual"));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-    process.setProcessEnvironment(env);
-    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel_host"), arguments);
+    return env;
+}
+
+HostRun runHost(const QStringList& arguments, int timeoutMs = 60000)
+{
+    QTemporaryDir home;
+    QProcess process;
+    process.setProcessEnvironment(hostEnvironment(home));
+    process.start(hostProgram(), arguments);
     HostRun r;
     if (!process.waitForStarted(10000) || !process.waitForFinished(timeoutMs)) {
         process.kill();
@@ -59,6 +71,11 @@ TEST(HostCommandLine, MistakesEndWithTheirStatusAndSayWhatWasWrong)
         {{QStringLiteral("--bogus")}, 64, "usage: vantrel_host", "unknown option --bogus"},
         {{QStringLiteral("--no-project"), QStringLiteral("--open")}, 64, "", "--open needs a value"},
         {{QStringLiteral("--open"), QStringLiteral("piano")}, 64, "", "--open"},
+        {{QStringLiteral("--surface-key"), QStringLiteral("piano")}, 64, "", "the surface has no key piano"},
+        {{QStringLiteral("--no-project"), QStringLiteral("--surface-key")}, 64, "", "--surface-key needs a value"},
+        {{QStringLiteral("--no-project"), QStringLiteral("--no-surface"), QStringLiteral("--surface-key"),
+          QStringLiteral("remote"), QStringLiteral("--run-for"), QStringLiteral("10")},
+         1, "", "no simulated surface to press remote on"},
         {{QStringLiteral("--no-project"), QStringLiteral("--component"), QStringLiteral("/nonexistent/none.so"),
           QStringLiteral("--run-for"), QStringLiteral("10")},
          1, "", "cannot load /nonexistent/none.so"},
@@ -84,4 +101,34 @@ TEST(HostCommandLine, AMeasuredRunPrintsItsFiguresAndEnds)
     EXPECT_TRUE(r.out.contains(QLatin1String("resident memory with the page shown:"))) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(QLatin1String("idle processor use"))) << r.out.toStdString();
     EXPECT_TRUE(QFileInfo(shot).size() > 0);
+}
+
+// As the README tells it: the host presses the surface's remote key once the page is
+// shown, the editor takes the surface over, and the printed surface follows it (its
+// remote lamp lit, the mixer's parts on its display).
+TEST(HostCommandLine, TheSurfaceTextFollowsTheEditorOnceTheHostPressesRemote)
+{
+    QTemporaryDir home;
+    QProcess process;
+    process.setProcessEnvironment(hostEnvironment(home));
+    process.start(hostProgram(), {QStringLiteral("--no-project"), QStringLiteral("--surface-text"),
+                                  QStringLiteral("--surface-key"), QStringLiteral("remote")});
+    ASSERT_TRUE(process.waitForStarted(10000));
+    QString printed;
+    auto following = [&] {
+        printed += QString::fromLocal8Bit(process.readAllStandardOutput());
+        return printed.contains(QLatin1String("remote on; lamps:")) && printed.contains(QLatin1String("REMOTE"))
+               && printed.contains(QLatin1String("|Part 1 Part 2"));
+    };
+    QElapsedTimer clock;
+    clock.start();
+    while (!following() && process.state() == QProcess::Running && clock.elapsed() < 60000)
+        process.waitForReadyRead(1000);
+    const bool followed = following();
+    process.terminate();
+    if (!process.waitForFinished(30000))
+        process.kill();
+    EXPECT_TRUE(followed) << printed.toStdString() << QString::fromLocal8Bit(process.readAllStandardError()).toStdString();
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
 }

@@ -59,6 +59,21 @@ TEST(SimulatedSurface, HandSendsKeysFadersAndEncodersInTheDocumentedForm)
     EXPECT_EQ(out, expected);
 }
 
+TEST(SimulatedSurface, KeysAreFoundByTheNamesTheTextShows)
+{
+    const std::pair<const char*, int> cases[] = {
+        {"REMOTE", 41}, {"remote", 41},  {"page-right", 51}, {"Sel_3", 2},  {"SEL MASTER", 8},
+        {"COMMON 8", 59}, {"KEY 60", 60}, {"piano", -1},      {"", -1},      {"REMOTE ", -1},
+        {"SEL", -1},
+    };
+    for (const auto& [name, key] : cases) {
+        EXPECT_EQ(SimulatedSurface::keyNumber(name), key) << name;
+        if (key >= 0) {
+            EXPECT_EQ(SimulatedSurface::keyNumber(SimulatedSurface::keyName(key)), key) << name;
+        }
+    }
+}
+
 TEST(SimulatedSurface, ShowsLampsFadersAndDisplayText)
 {
     SimulatedSurface s;
