@@ -62,6 +62,19 @@ QString saveSuffix()
     return suffix;
 }
 
+bool isProjectSaveName(const QString& projectName, const QString& name)
+{
+    const QString prefix = projectName + QLatin1String(kSaveInfix);
+    if (projectName.isEmpty() || name.size() != prefix.size() + kSaveSuffixLength || !name.startsWith(prefix))
+        return false;
+    for (qsizetype i = prefix.size(); i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c.unicode() > 127 || !c.isLetterOrNumber())
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 ProjectFileRead readProjectFile(const QString& path, qint64 maxBytes)
@@ -125,6 +138,9 @@ bool writeProjectFile(const QString& path, const QByteArray& bytes, QString* err
     const bool exists = ::stat(targetName.constData(), &node) == 0;
     if (exists && !S_ISREG(node.st_mode))
         return fail(QStringLiteral("it is not a regular file"));
+    // A project made read-only is not replaced behind the user's back.
+    if (exists && ::access(targetName.constData(), W_OK) != 0)
+        return fail(systemError(errno));
     const QString folder = QFileInfo(target).absolutePath();
     if (!QDir().mkpath(folder))
         return fail(QStringLiteral("cannot make the folder %1").arg(folder));
@@ -156,19 +172,6 @@ bool writeProjectFile(const QString& path, const QByteArray& bytes, QString* err
     }
     if (!NS_Platform::PlatformDurableFile::syncFolderOf(target))
         return fail(QStringLiteral("its folder could not be synced: %1").arg(systemError(errno)));
-    return true;
-}
-
-bool isProjectSaveName(const QString& projectName, const QString& name)
-{
-    const QString prefix = projectName + QLatin1String(kSaveInfix);
-    if (projectName.isEmpty() || name.size() != prefix.size() + kSaveSuffixLength || !name.startsWith(prefix))
-        return false;
-    for (qsizetype i = prefix.size(); i < name.size(); ++i) {
-        const QChar c = name.at(i);
-        if (c.unicode() > 127 || !c.isLetterOrNumber())
-            return false;
-    }
     return true;
 }
 

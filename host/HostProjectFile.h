@@ -30,11 +30,8 @@ ProjectFileRead readProjectFile(const QString& path, qint64 maxBytes);
 bool writeProjectFile(const QString& path, const QByteArray& bytes, QString* error);
 
 // Removes what an interrupted save left beside the project: regular files named as
-// the save names its temporary files for this project, nothing else. The names removed.
+// the save names its temporary files for this project (the project's name, ".saving-"
+// and six letters or digits), nothing else. The names removed.
 QStringList removeStaleProjectSaves(const QString& path);
-
-// The temporary name a save of `path` uses: the project's own name, ".saving-" and six
-// letters or digits.
-bool isProjectSaveName(const QString& projectName, const QString& name);
 
 } // namespace NS_Host

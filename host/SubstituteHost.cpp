@@ -379,7 +379,7 @@ void SubstituteHost::watchDialogs()
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (!dialog)
             return;
-        // Said on stderr by the editor's log as well.
+        // Its text is in the editor's log on stderr: closing it loses nothing.
         if (m_options.closeStartupWarnings && dialog->objectName() == QLatin1String(kStartupWarningName)) {
             dialog->reject();
             return;

@@ -164,11 +164,6 @@ TEST(SubstituteHostProject, ASaveThatCannotBeWrittenIsReported)
              writeBytes(d.filePath(QStringLiteral("file")), "x");
              return d.filePath(QStringLiteral("file/p.tvproj"));
          }},
-        {"a folder above it is a file",
-         [](const QDir& d) {
-             writeBytes(d.filePath(QStringLiteral("file")), "x");
-             return d.filePath(QStringLiteral("file/sub/p.tvproj"));
-         }},
         {"a folder that takes no new files",
          [](const QDir&) { return QStringLiteral("/proc/self/vantrel-unsaved.tvproj"); }},
         {"a disk that fills part way", [](const QDir& d) { return d.filePath(QStringLiteral("p.tvproj")); },
