@@ -294,8 +294,10 @@ int32_t CompIMPInitialise_VANTREL_KXE::MPConnect(IUnknown* host, IMPAsyncOutput*
         deleteBridgesLocked();
     }
     m_eventFilter->intake().setEnable(result == NS_MPStatus::ok);
-    if (result == NS_MPStatus::ok)
-        m_persistStream->applyPendingLoad();
+    // The connect itself holds; the host learns from the flags that the project it
+    // handed over is not what the editor holds.
+    if (result == NS_MPStatus::ok && m_persistStream->applyPendingLoad() != NS_MPStatus::ok)
+        *flags |= MPCONNECT_FLAG_KEPT_LOAD_FAILED;
     return result;
 }
 

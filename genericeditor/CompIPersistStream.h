@@ -21,7 +21,7 @@ public:
     // 0 when the document is modified, 0x80000008 otherwise.
     int32_t IsDirty() override;
     // Host thread. Before the memory API exists the stream is kept (one reference)
-    // and loaded by the next successful connect.
+    // and loaded by the next successful connect, whose flags tell when that failed.
     int32_t Load(IStream* stream) override;
     int32_t Save(IStream* stream, bool clearDirty) override;
     int32_t GetSizeMax(ULARGE_INTEGER* size) override;

@@ -1,4 +1,5 @@
 #include "SubstituteHost.h"
+#include "HostProjectFile.h"
 #include "platform/PlatformWindow.h"
 #include "platform/RunLoop.h"
 #include "simulator/SimBusEndpoint.h"
@@ -10,9 +11,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
 #include <QMetaObject>
 #include <QPointer>
-#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QThread>
@@ -40,6 +42,8 @@ const char kSettingsOutPort[] = "OutGuid";
 // The editor's start-up prompt for preset voices, and how often the host looks for it
 // and for a request to end.
 const char kPresetPromptName[] = "PresetReceiveDialog";
+// The editor's warning boxes of its start-up (surface template, memory map).
+const char kStartupWarningName[] = "StartupWarning";
 constexpr int kDialogWatchMs = 10;
 
 // Set from signal handlers: lock-free, so setting it there is safe.
@@ -176,6 +180,9 @@ bool SubstituteHost::start()
     m_component = m_factory(nullptr, &NS_HostIds::IID_IMPInitialise);
     if (!m_component)
         return fail(QStringLiteral("the component factory made nothing"));
+    // From here on: the connect may already show a modal warning, and a signal must
+    // end that too.
+    watchDialogs();
     m_initialise = queryInterface<IMPInitialise>(m_component, NS_HostIds::IID_IMPInitialise);
     m_persist = queryInterface<IPersistStream>(m_component, NS_HostIds::IID_IPersistStream);
     m_filter = queryInterface<IMPEventFilter>(m_component, NS_HostIds::IID_IMPEventFilter);
@@ -211,14 +218,16 @@ bool SubstituteHost::start()
 
     // A project is handed over before the connect, as a host restoring it does.
     if (!m_options.projectPath.isEmpty() && m_persist) {
-        QFile file(m_options.projectPath);
-        if (file.exists()) {
-            if (file.size() > kMaxProjectBytes || !file.open(QIODevice::ReadOnly))
-                return fail(QStringLiteral("cannot read project %1").arg(m_options.projectPath));
-            m_loaded = std::make_unique<HostMemoryStream>(file.readAll());
+        const ProjectFileRead project = readProjectFile(m_options.projectPath, kMaxProjectBytes);
+        if (project.outcome == ProjectFileRead::Refused)
+            return fail(QStringLiteral("cannot read project %1: %2").arg(m_options.projectPath, project.error));
+        for (const QString& name : removeStaleProjectSaves(m_options.projectPath))
+            std::fprintf(stderr, "vantrel_host: removed %s, left by a save that did not finish\n", qPrintable(name));
+        if (project.outcome == ProjectFileRead::Read) {
+            m_loaded = std::make_unique<HostMemoryStream>(project.bytes);
             const int32_t r = m_persist->Load(m_loaded.get());
             if (r != 0)
-                std::fprintf(stderr, "vantrel_host: project not loaded (0x%08x)\n", unsigned(r));
+                keepProject(QStringLiteral("0x%1").arg(uint32_t(r), 8, 16, QLatin1Char('0')));
         }
     }
 
@@ -229,6 +238,9 @@ bool SubstituteHost::start()
     if (connected != 0)
         return fail(QStringLiteral("MPConnect failed (0x%1)").arg(uint32_t(connected), 8, 16, QLatin1Char('0')));
     m_connected = true;
+    // The project the component kept for the connect is loaded by it.
+    if (flags & MPCONNECT_FLAG_KEPT_LOAD_FAILED)
+        keepProject(QStringLiteral("the editor refused its document"));
 
     // The page the component names, made by the same factory.
     if (auto* specify = queryInterface<ISpecifyPropertyPages>(m_component,
@@ -263,8 +275,8 @@ bool SubstituteHost::start()
     m_page->Activate(m_window->handle(), &rect, false);
     m_page->Show(1);
     m_window->show();
-    watchDialogs();
     runFor(0);
+    tellKeptProject();
     m_startupMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - m_started).count();
 
     m_editors = std::make_unique<HostEditorWindows>(m_page);
@@ -301,6 +313,26 @@ int32_t SubstituteHost::openEditor(const EditorRequest& request)
     // In screenshot mode a dialog that runs modally is drawn and closed from its own loop.
     const QString folder = m_options.screenshotDir;
     return m_editors->open(request, folder, folder.isEmpty() ? 0 : m_options.screenshotDelayMs);
+}
+
+void SubstituteHost::keepProject(const QString& why)
+{
+    m_projectKept = true;
+    std::fprintf(stderr, "vantrel_host: project %s could not be loaded (%s): it is kept as it is, and nothing is saved over it\n",
+                 qPrintable(m_options.projectPath), qPrintable(why));
+}
+
+void SubstituteHost::tellKeptProject()
+{
+    // A person at a display is told in a box; the watch ends it on a signal.
+    const QString platform = QGuiApplication::platformName();
+    if (!m_projectKept || m_options.closeStartupWarnings || platform == QLatin1String("offscreen")
+        || platform == QLatin1String("minimal") || endRequested())
+        return;
+    QMessageBox::warning(nullptr, QStringLiteral("Project not loaded"),
+                         QStringLiteral("The project %1 could not be loaded. It is kept as it is: nothing "
+                                        "the editor holds is saved over it.")
+                             .arg(QDir::toNativeSeparators(m_options.projectPath)));
 }
 
 int SubstituteHost::showPage(int page)
@@ -358,12 +390,17 @@ void SubstituteHost::watchDialogs()
             NS_Platform::RunLoop::main()->quit();
             return;
         }
-        if (!m_options.closePresetPrompt)
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
             return;
+        // Its text is in the editor's log on stderr: closing it loses nothing.
+        if (m_options.closeStartupWarnings && dialog->objectName() == QLatin1String(kStartupWarningName)) {
+            dialog->reject();
+            return;
+        }
         // The prompt over another dialog, or on its own, but not the one an open call
         // asked for and runs.
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog && dialog->objectName() == QLatin1String(kPresetPromptName)
+        if (m_options.closePresetPrompt && dialog->objectName() == QLatin1String(kPresetPromptName)
             && !(m_editors && m_editors->openingModal() == dialog))
             dialog->reject();
     });
@@ -403,18 +440,29 @@ void SubstituteHost::runFor(int ms, const std::function<bool()>& until)
 
 int32_t SubstituteHost::saveProject()
 {
-    if (m_options.projectPath.isEmpty() || !m_persist)
+    if (m_options.projectPath.isEmpty() || !m_persist) {
+        m_error = QStringLiteral("no project to save");
         return NS_MPStatus::failure;
+    }
+    if (m_projectKept) {
+        m_error = QStringLiteral("project %1 not saved: it could not be loaded and is kept as it is")
+                      .arg(m_options.projectPath);
+        return NS_MPStatus::failure;
+    }
     HostMemoryStream stream;
     const int32_t r = m_persist->Save(&stream, true);
-    if (r != 0)
+    if (r != 0) {
+        m_error = QStringLiteral("project %1 not saved: the editor did not write its document (0x%2)")
+                      .arg(m_options.projectPath)
+                      .arg(uint32_t(r), 8, 16, QLatin1Char('0'));
         return r;
-    QDir().mkpath(QFileInfo(m_options.projectPath).path());
-    QSaveFile file(m_options.projectPath);
-    if (!file.open(QIODevice::WriteOnly))
+    }
+    QString why;
+    if (!writeProjectFile(m_options.projectPath, stream.bytes(), &why)) {
+        m_error = QStringLiteral("project %1 not saved: %2").arg(m_options.projectPath, why);
         return NS_MPStatus::failure;
-    file.write(stream.bytes());
-    return file.commit() ? NS_MPStatus::ok : NS_MPStatus::failure;
+    }
+    return NS_MPStatus::ok;
 }
 
 int32_t SubstituteHost::recall(bool upload, uint32_t features)
@@ -430,12 +478,16 @@ bool SubstituteHost::saveScreenshot(const QString& path)
     return m_window && QDir().mkpath(QFileInfo(path).absolutePath()) && m_window->saveContentImage(path);
 }
 
-void SubstituteHost::stop(bool save)
+bool SubstituteHost::stop(bool save)
 {
     if (!m_component)
-        return;
-    if (save && m_connected)
-        saveProject();
+        return true;
+    bool saved = true;
+    if (save && m_connected && !m_options.projectPath.isEmpty() && saveProject() != 0) {
+        fail(m_error);
+        m_saveFailed = true;
+        saved = false;
+    }
     // It holds the page.
     m_editors.reset();
     if (m_page) {
@@ -467,6 +519,7 @@ void SubstituteHost::stop(bool save)
     m_surface.reset();
     if (m_instrument)
         m_instrument->stop();
+    return saved;
 }
 
 void SubstituteHost::printMeasurements()
@@ -519,6 +572,9 @@ int SubstituteHost::exec()
         loop->run();
     }
     stop(m_options.saveOnExit);
+    // What the editor holds is not in the project: the run did not do its work.
+    if (m_saveFailed || m_projectKept)
+        status = status ? status : 1;
     if (const int left = outstandingReferences()) {
         std::fprintf(stderr, "vantrel_host: the component kept %d host references\n", left);
         status = status ? status : 2;

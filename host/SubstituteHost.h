@@ -68,6 +68,10 @@ struct HostOptions
     // never held by it. A person at the program answers it. The prompt an open call
     // asks for (dialogs:9) stays until that call is done with it.
     bool closePresetPrompt = true;
+    // Nobody at the program reads a warning: the editor's warning boxes of its start-up
+    // (a surface template or memory map it cannot read) are closed as they come, and
+    // the host's own warnings go to stderr only. A person at it answers them.
+    bool closeStartupWarnings = true;
 };
 
 class SubstituteHost
@@ -87,8 +91,9 @@ public:
     // False with a message in error() when something fails.
     bool start();
     // Saves the project when asked, removes the page, disconnects and releases the
-    // component, then runs the loop until the toolkit has let everything go.
-    void stop(bool save);
+    // component, then runs the loop until the toolkit has let everything go. A save
+    // that fails is reported on stderr; false then.
+    bool stop(bool save);
     // main(): start, run (or screenshot), stop. The process's exit status.
     int exec();
 
@@ -105,8 +110,11 @@ public:
     // Called on every turn of runFor (tests drive a toolkit they made themselves).
     void setIdleHook(std::function<void()> hook) { m_idle = std::move(hook); }
 
-    // Writes the component's document into the project file. 0 or a status.
+    // Writes the component's document into the project file. 0, or a status with the
+    // reason in error(). A project that could not be loaded is never written over.
     int32_t saveProject();
+    // The project file holds what the editor could not load: it is kept as it is.
+    bool projectKept() const { return m_projectKept; }
     // Total recall through the component's services (upload: editor to instrument).
     int32_t recall(bool upload, uint32_t features);
     bool saveScreenshot(const QString& path);
@@ -134,6 +142,8 @@ public:
 
 private:
     bool fail(const QString& message);
+    void keepProject(const QString& why);
+    void tellKeptProject();
     void seedDefaultInstrument();
     bool pressSurfaceKeys();
     void watchDialogs();
@@ -160,6 +170,8 @@ private:
     PlatformWindow* m_window = nullptr;
     bool m_connected = false;
     bool m_windowClosed = false;
+    bool m_projectKept = false;
+    bool m_saveFailed = false;
     double m_startupMs = 0;
     std::chrono::steady_clock::time_point m_started;
     std::function<void()> m_idle;

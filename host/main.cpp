@@ -97,10 +97,12 @@ int main(int argc, char** argv)
             return 64;
         }
     }
-    // A run that ends by itself has nobody to answer the editor's start-up prompt; the
-    // prompt asked for with --open is left to the open call that shows it.
-    options.closePresetPrompt = !options.screenshotPath.isEmpty() || !options.screenshotDir.isEmpty()
-                                || options.runForMs > 0 || options.measure;
+    // A run that ends by itself has nobody to answer the editor's start-up prompt or
+    // warnings; the prompt asked for with --open is left to the open call that shows it.
+    const bool unattended = !options.screenshotPath.isEmpty() || !options.screenshotDir.isEmpty()
+                            || options.runForMs > 0 || options.measure;
+    options.closePresetPrompt = unattended;
+    options.closeStartupWarnings = unattended;
     NS_Host::SubstituteHost::endOnSignals();
     NS_Host::SubstituteHost host(options);
     return host.exec();

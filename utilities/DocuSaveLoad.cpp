@@ -1,6 +1,7 @@
 #include "utilities/DocuSaveLoad.h"
 #include "utilities/DocuPrompter.h"
 #include "utilities/WidgetUtilities.h"
+#include "platform/PlatformDurableFile.h"
 
 #include <QCoreApplication>
 #include <QDataStream>
@@ -261,7 +262,7 @@ int32_t TDocuSaveLoad::DSL_save(QWidget* parent, int)
         if (result == 0 && stream.status() != QDataStream::Ok)
             result = kFailure;
     }
-    if (result == 0 && !file.commit()) {
+    if (result == 0 && !NS_Platform::PlatformDurableFile::commit(file)) {
         DSL_prompter()->critical(parent, messageCaption(parent, DSL_moduleName()),
                                  QStringLiteral("Document \"%1\" not saved.").arg(path));
         result = kFailure;

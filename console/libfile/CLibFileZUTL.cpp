@@ -3,6 +3,7 @@
 
 #include "console/libfile/IZutlMap.h"
 #include "console/libfile/converters/CTovarFileConverter.h"
+#include "platform/PlatformDurableFile.h"
 
 #include <QCursor>
 #include <QDataStream>
@@ -494,7 +495,7 @@ bool CLibFileZUTL::WriteFile(const QByteArray& image, const QString& path)
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return NS_Platform::PlatformDurableFile::commit(file);
 }
 
 bool CLibFileZUTL::SaveDuplicateFile()

@@ -9,6 +9,7 @@
 #include "console/model/IniFileJob.h"
 #include "console/model/PrmCtrl.h"
 #include "console/model/VceMem.h"
+#include "platform/PlatformDurableFile.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -805,7 +806,7 @@ bool CLibraryFile::WriteFile(const unsigned char* image, const QString& path, qi
             return false;
         }
     }
-    return file.commit();
+    return NS_Platform::PlatformDurableFile::commit(file);
 }
 
 // ---------------------------------------------------------------- load

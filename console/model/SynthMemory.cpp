@@ -24,9 +24,18 @@ CSynthMemory::FailureReporter& failureReporter()
     return reporter;
 }
 
+// The start-up's message boxes go by one name, by which a host with nobody at the
+// program knows them (they are modal and come during its connect).
+void showStartupBox(QMessageBox::Icon icon, const QString& title, const QString& text)
+{
+    QMessageBox box(icon, title, text, QMessageBox::Ok);
+    box.setObjectName(QStringLiteral("StartupWarning"));
+    box.exec();
+}
+
 void showCritical(const QString& title, const QString& text)
 {
-    QMessageBox::critical(nullptr, title, text, QMessageBox::Ok);
+    showStartupBox(QMessageBox::Critical, title, text);
 }
 
 // The three address bytes of an indexed parameter; false for numbers outside a byte.
@@ -124,7 +133,7 @@ void CSynthMemory::reportStartupWarning(const QString& title, const QString& tex
     QCoreApplication* app = QCoreApplication::instance();
     if (!app)
         return;
-    const auto show = [title, text] { QMessageBox::warning(nullptr, title, text, QMessageBox::Ok); };
+    const auto show = [title, text] { showStartupBox(QMessageBox::Warning, title, text); };
     if (QThread::currentThread() == app->thread())
         show();
     else

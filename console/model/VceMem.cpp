@@ -9,6 +9,7 @@
 #include "PrmCtrl.h"
 #include "TemplateList.h"
 #include "console/bulk/MidiFormat.h"
+#include "platform/PlatformDurableFile.h"
 
 #include <QDataStream>
 #include <QFile>
@@ -1019,7 +1020,7 @@ bool CVceMem::StorePresetVoiceData(const QString& file) const
         out.cancelWriting();
         return false;
     }
-    return out.commit();
+    return NS_Platform::PlatformDurableFile::commit(out);
 }
 
 bool CVceMem::LoadPresetVoiceData(const QString& file)

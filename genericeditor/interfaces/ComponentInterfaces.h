@@ -43,6 +43,10 @@ enum _MPTIME_FORMAT : int32_t
 
 // Bit of the MPConnect flags word that the component keeps.
 constexpr uint32_t MPCONNECT_FLAG_KEPT = 0x40;
+// Bit the component sets in the flags it hands back when a stream given to
+// IPersistStream::Load before the connect (kept for it) could not be loaded: the
+// editor does not hold that document, so saving it would write over the project.
+constexpr uint32_t MPCONNECT_FLAG_KEPT_LOAD_FAILED = 0x100;
 
 struct ULARGE_INTEGER
 {
@@ -79,7 +83,8 @@ struct tagPROPPAGEINFO
 class VANTREL_HOST_ABI IMPInitialise : public IUnknown
 {
 public:
-    // Host thread. flags: in and out; only MPCONNECT_FLAG_KEPT is kept.
+    // Host thread. flags: in and out; only MPCONNECT_FLAG_KEPT is kept, and
+    // MPCONNECT_FLAG_KEPT_LOAD_FAILED comes back when a kept load failed.
     virtual int32_t MPConnect(IUnknown* host, IMPAsyncOutput* output, _MPINITIALISE_MODE mode,
                               uint32_t value, uint32_t* flags) = 0;
     virtual int32_t MPDisconnect() = 0;

@@ -220,6 +220,50 @@ TEST_F(ComponentLifecycle, ProjectLoadedBeforeConnectIsKeptAndAppliedByTheConnec
     EXPECT_EQ(stream.refs(), 0);
 }
 
+TEST_F(ComponentLifecycle, AKeptProjectThatCannotBeLoadedIsToldInTheConnectFlags)
+{
+    QByteArray payload;
+    {
+        QDataStream out(&payload, QIODevice::WriteOnly);
+        out << QStringLiteral("doc") << qint32(42);
+    }
+    struct Case
+    {
+        const char* what;
+        QByteArray bytes;
+        bool loads;
+    };
+    const Case cases[] = {
+        {"a whole document", framed(payload), true},
+        {"cut by one byte", framed(payload).chopped(1), false},
+        {"cut in its length", framed(payload).left(3), false},
+        {"a length beyond any document", QByteArray::fromHex("7fffffff") + payload, false},
+        {"a payload the memory API refuses", framed(QByteArray(payload).replace("d", "x")), false},
+        {"nothing at all", QByteArray(), false},
+    };
+    for (const Case& c : cases) {
+        if (!m_component) {
+            m_component = new CompIMPInitialise_VANTREL_KXE(nullptr, NS_HostIds::IID_IUnknown, false);
+            m_component->modules().add(std::make_unique<TAddOnDescriptor>(QDir(), nullptr, &m_addOn));
+        }
+        BytesStream stream;
+        stream.bytes = c.bytes;
+        // Kept for the connect: nothing can be told yet.
+        EXPECT_EQ(m_component->persistStream()->Load(&stream), NS_MPStatus::ok) << c.what;
+        uint32_t flags = MPCONNECT_FLAG_KEPT;
+        ASSERT_EQ(m_component->MPConnect(&m_host, &m_output, MPINITIALISE_DEFAULT, 0, &flags), NS_MPStatus::ok)
+            << c.what;
+        EXPECT_EQ(flags & MPCONNECT_FLAG_KEPT_LOAD_FAILED, c.loads ? 0u : MPCONNECT_FLAG_KEPT_LOAD_FAILED) << c.what;
+        EXPECT_EQ(flags & MPCONNECT_FLAG_KEPT, MPCONNECT_FLAG_KEPT) << c.what;
+        // A connect with nothing kept tells nothing.
+        flags = MPCONNECT_FLAG_KEPT;
+        ASSERT_EQ(m_component->MPConnect(&m_host, &m_output, MPINITIALISE_DEFAULT, 0, &flags), NS_MPStatus::ok);
+        EXPECT_EQ(flags, MPCONNECT_FLAG_KEPT) << c.what;
+        m_component->MPDisconnect();
+        release();
+    }
+}
+
 TEST_F(ComponentLifecycle, SaveFramesThePayloadAndLoadRefusesBadFrames)
 {
     ASSERT_EQ(connect(), NS_MPStatus::ok);

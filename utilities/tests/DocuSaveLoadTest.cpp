@@ -1,5 +1,6 @@
 #include "utilities/DocuPrompter.h"
 #include "utilities/DocuSaveLoad.h"
+#include "platform/testing/SyncProbe.h"
 
 #include <QDataStream>
 #include <QDir>
@@ -159,6 +160,24 @@ TEST(DocuSaveLoad, SaveAsWritesTheFileAndNamesTheDocument)
     doc.content = "second";
     EXPECT_EQ(doc.DSL_save(nullptr, 0), 0);
     EXPECT_EQ(readFile(dir.filePath("multi.m3e")), "second");
+}
+
+TEST(DocuSaveLoad, ASavedDocumentIsSyncedWithTheFolderItIsRenamedInto)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("documents");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    Document doc;
+    doc.prompter.fileName = folder + "/multi";
+    doc.prompter.filter = "D1( *.m3e)";
+    // A new file and one written over.
+    for (const char* content : {"first", "second"}) {
+        doc.content = content;
+        NS_Testing::forgetSyncs();
+        ASSERT_EQ(doc.DSL_save(nullptr, 0), 0) << content;
+        EXPECT_EQ(readFile(folder + "/multi.m3e"), QString::fromLatin1(content));
+        EXPECT_GE(NS_Testing::syncsOf(folder), 1) << content << ": the folder was not synced";
+    }
 }
 
 TEST(DocuSaveLoad, FailedSaveOntoAnExistingFileKeepsIt)
