@@ -94,8 +94,14 @@ void CForeignWindowWrapper_VANTREL_KXE::mySetParent(WId window, const QPoint* po
     if (host) {
         // The old inner window goes before the new one is made.
         deleteInnerWindow();
-        m_inner = new QMainWindow(host->contentWidget(), Qt::Widget);
+        m_inner = new QMainWindow(host->contentWidget());
+        // A main window always asks to be a window of its own; made on the host window
+        // it is that window's content instead, or the page would come up beside it.
+        m_inner->setWindowFlags(Qt::Widget);
         m_inner->setObjectName(QStringLiteral("ForeignWindowInner"));
+        // It is the host window: it keeps the content region's size.
+        QObject::connect(host, &PlatformWindow::resized, m_inner.data(),
+                         [inner = m_inner.data()](const QSize& size) { inner->resize(size); });
     }
 
     const QSize wanted = sizeOr0(size);

@@ -22,12 +22,38 @@ out=${1:-docs/pictures}
 list=tools/pictures.list
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_TESTS=OFF -DVANTREL_BENCH=OFF
-cmake --build "$build" -j "$jobs"
+cmake --build "$build" -j "$jobs" -t all vantrel_xpicture
 host="$PWD/$build/bin/vantrel_host"
+xpicture="$PWD/$build/bin/vantrel_xpicture"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export QT_QPA_PLATFORM=offscreen VANTREL_MIDI_BACKEND=virtual
+
+# The host window as an X server shows it (Xvfb on a display number of its own, Qt's xcb
+# platform, no window manager): one window, the page inside it. The host closes its
+# start-up prompt itself (--run-for); the picture's close request ends it.
+xserver_picture() {
+  local shot=$1 xvfb display
+  Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+  xvfb=$!
+  for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
+  display=":$(cat "$work/display")"
+  rm -rf "$work/config" "$work/data"
+  DISPLAY=$display QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
+    timeout -s KILL 300 "$host" --no-project --run-for 120000 >"$work/xserver.log" 2>&1 &
+  local status=0
+  "$xpicture" "$display" "TOVAR-VANTREL (Multi)" "$shot" || status=1
+  wait $! || status=1
+  kill "$xvfb"; wait "$xvfb" || true
+  if [ $status -ne 0 ]; then
+    cat "$work/xserver.log" >&2
+    echo "the host window could not be pictured on an X server" >&2
+    exit 1
+  fi
+}
+echo "picture of the host window on an X server"
+xserver_picture "$work/xserver.png"
 
 # The list without comments: picture window page caption.
 entries=$(grep -v '^[[:space:]]*\(#\|$\)' "$list")
@@ -41,7 +67,7 @@ host_name() {
 # Host runs: "start" draws the page as the editor opens, with nothing asked for; "-"
 # opens every other window without a page, each dialog in turn; then one run per
 # detail page.
-pages=$(awk '$2 != "page" {print $3}' <<<"$entries" | awk '!seen[$0]++')
+pages=$(awk '$2 != "page" && $2 != "xserver" {print $3}' <<<"$entries" | awk '!seen[$0]++')
 for page in start $pages; do
   run="$work/run-$page"
   args=(--no-project --screenshot-dir "$run/windows" --delay "$delay")
@@ -51,7 +77,7 @@ for page in start $pages; do
     args+=(--page "$page")
   fi
   while read -r picture window p _; do
-    [ "$p" = "$page" ] && [ "$window" != page ] && args+=(--open "$window")
+    [ "$p" = "$page" ] && [ "$window" != page ] && [ "$window" != xserver ] && args+=(--open "$window")
   done <<<"$entries"
   echo "pictures of run $page"
   # A fresh first start each time: no settings, no saved windows.
@@ -71,13 +97,16 @@ index="$out/README.md"
   echo "# Pictures of the editor"
   echo
   echo "Written by \`./tools/pictures.sh\` from the substitute host's screenshot mode (offscreen, on the"
-  echo "simulated instrument, first start). Dialogs that run a transfer are drawn as they end."
+  echo "simulated instrument, first start), but for the host window, taken from an X server (Xvfb)."
+  echo "Dialogs that run a transfer are drawn as they end."
   echo
 } >"$index"
 missing=0
 while read -r picture window page caption; do
   if [ "$window" = page ]; then
     from="$work/run-start/page.png"
+  elif [ "$window" = xserver ]; then
+    from="$work/xserver.png"
   else
     from="$work/run-$page/windows/$(host_name "$window")"
   fi
