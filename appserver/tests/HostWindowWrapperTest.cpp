@@ -191,3 +191,19 @@ TEST(HostWindowWrapper, APageInAHostWindowIsInsideThatWindowAndKeepsItsSize)
         EXPECT_EQ(window.innerWindow()->geometry(), QRect(0, 0, 900, 700)) << c.what;
     }
 }
+
+// A host may destroy its window with the page still in it: the page goes with it, once.
+TEST(HostWindowWrapper, AHostWindowDestroyedFirstTakesThePageWithIt)
+{
+    const int before = widgetCount();
+    auto* host = new PlatformWindow(QRect(0, 0, 640, 480));
+    host->show();
+    const QSize size(300, 200);
+    QPointer<CForeignWindowWrapper_VANTREL_KXE> window =
+        new CForeignWindowWrapper_VANTREL_KXE(host->handle(), nullptr, &size);
+    QPointer<QMainWindow> inner = window->innerWindow();
+    delete host;
+    EXPECT_TRUE(window.isNull());
+    EXPECT_TRUE(inner.isNull());
+    EXPECT_EQ(widgetCount(), before);
+}
