@@ -18,6 +18,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -174,8 +175,9 @@ std::optional<QPoint> find(const QImage& in, const QImage& what)
         return std::nullopt;
     // A sparse grid first, then every pixel.
     QList<QPoint> samples;
-    for (int y = b.height() / 16; y < b.height(); y += b.height() / 8)
-        for (int x = b.width() / 16; x < b.width(); x += b.width() / 8)
+    const int stepY = std::max(1, b.height() / 8), stepX = std::max(1, b.width() / 8);
+    for (int y = stepY / 2; y < b.height(); y += stepY)
+        for (int x = stepX / 2; x < b.width(); x += stepX)
             samples << QPoint(x, y);
     for (int y = 0; y + b.height() <= a.height(); ++y) {
         for (int x = 0; x + b.width() <= a.width(); ++x) {
