@@ -24,6 +24,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <csignal>
+#include <sys/prctl.h>
 #include <optional>
 
 namespace {
@@ -47,6 +49,12 @@ QPoint panKnobInMixer(int strip)
 QString hostProgram()
 {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel_host");
+}
+
+// The programs the test starts end with it, also when it is killed.
+void endWithTheTest(QProcess& process)
+{
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
 }
 
 bool xServerRequired()
@@ -92,6 +100,7 @@ public:
             *why = QStringLiteral("Xvfb is not installed (Debian package xvfb; tools/deps.sh installs it)");
             return false;
         }
+        endWithTheTest(m_process);
         m_process.start(program, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                                   QStringLiteral("0"), QStringLiteral("1920x1200x24"), QStringLiteral("-nolisten"),
                                   QStringLiteral("tcp"), QStringLiteral("-noreset")});
@@ -142,6 +151,7 @@ public:
         env.insert(QStringLiteral("ASAN_OPTIONS"), asan + (asan.isEmpty() ? "" : ":") + QStringLiteral("detect_leaks=0"));
         m_process.setProcessEnvironment(env);
         m_process.setProcessChannelMode(QProcess::MergedChannels);
+        endWithTheTest(m_process);
         m_process.start(hostProgram(), arguments);
     }
     ~HostOnX()
