@@ -4,6 +4,7 @@
 #include <QLoggingCategory>
 #include <QMutexLocker>
 #include <QScopeGuard>
+#include <functional>
 
 Q_LOGGING_CATEGORY(lcHostWindow, "tovar.appserver.window")
 
@@ -18,6 +19,18 @@ QSize sizeOr0(const QSize* s)
 {
     return s ? *s : QSize(0, 0);
 }
+
+// The inner window says when it goes: with the host window it goes before the page in
+// it, which must then not delete it a second time.
+class InnerWindow : public QMainWindow
+{
+public:
+    InnerWindow(QWidget* parent, std::function<void()> gone) : QMainWindow(parent), m_gone(std::move(gone)) {}
+    ~InnerWindow() override { m_gone(); }
+
+private:
+    std::function<void()> m_gone;
+};
 
 } // namespace
 
@@ -94,8 +107,14 @@ void CForeignWindowWrapper_VANTREL_KXE::mySetParent(WId window, const QPoint* po
     if (host) {
         // The old inner window goes before the new one is made.
         deleteInnerWindow();
-        m_inner = new QMainWindow(host->contentWidget(), Qt::Widget);
+        m_inner = new InnerWindow(host->contentWidget(), [this] { m_inner = nullptr; });
+        // A main window always asks to be a window of its own; made on the host window
+        // it is that window's content instead, or the page would come up beside it.
+        m_inner->setWindowFlags(Qt::Widget);
         m_inner->setObjectName(QStringLiteral("ForeignWindowInner"));
+        // It is the host window: it keeps the content region's size.
+        QObject::connect(host, &PlatformWindow::resized, m_inner.data(),
+                         [inner = m_inner.data()](const QSize& size) { inner->resize(size); });
     }
 
     const QSize wanted = sizeOr0(size);

@@ -496,6 +496,10 @@ void CUserInterfaceServer_VANTREL_KXE::editor_helper(bool show, unsigned int sub
                         frame->setAttribute(Qt::WA_DeleteOnClose, false);
                     if (window->minimumSize() == window->maximumSize())
                         frame->setWindowFlags(frame->windowFlags() & ~Qt::WindowMaximizeButtonHint);
+                    // The frame's own menu keys (its close is Ctrl+W) would compete with
+                    // the page's Windows menu for every key: the page's menus own them.
+                    for (QAction* action : frame->actions())
+                        action->setShortcuts({});
                     frame->move(0, 0);
                     window->show();
                     frame->show();

@@ -271,6 +271,12 @@ bool SubstituteHost::start()
 
     m_window = new PlatformWindow(QRect(80, 80, width, height), title);
     m_window->setCloseHandler([this] { m_windowClosed = true; NS_Platform::RunLoop::main()->quit(); });
+    // The page fills the window's content region whatever size it is given.
+    QObject::connect(m_window, &PlatformWindow::resized, [this](const QSize& size) {
+        const tagRECT area{0, 0, size.width(), size.height()};
+        if (m_page)
+            m_page->Move(&area);
+    });
     const tagRECT rect{0, 0, width, height};
     m_page->Activate(m_window->handle(), &rect, false);
     m_page->Show(1);

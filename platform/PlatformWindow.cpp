@@ -1,11 +1,9 @@
 #include "PlatformWindow.h"
 #include <QEvent>
-#include <QMainWindow>
 #include <QDebug>
 #include <QHash>
 #include <QCloseEvent>
 #include <QMoveEvent>
-#include <QPainter>
 #include <QPixmap>
 #include <QMutex>
 #include <QMutexLocker>
@@ -116,19 +114,10 @@ void PlatformWindow::setCloseHandler(std::function<void()> handler)
 
 bool PlatformWindow::saveContentImage(const QString& path) const
 {
-    QPixmap picture = m_widget->grab();
+    // The windows made on this one are its children and are drawn with it.
+    const QPixmap picture = m_widget->grab();
     if (picture.isNull())
         return false;
-    // A grab of the content leaves out the main windows hosted in it (they were
-    // windows of their own before they moved in): each is drawn over its place,
-    // outer ones first.
-    QPainter painter(&picture);
-    const QList<QMainWindow*> hosted = m_widget->findChildren<QMainWindow*>();
-    for (QMainWindow* child : hosted) {
-        if (child->isVisible() && !child->isWindow())
-            painter.drawPixmap(child->mapTo(m_widget, QPoint(0, 0)), child->grab());
-    }
-    painter.end();
     return picture.save(path);
 }
 

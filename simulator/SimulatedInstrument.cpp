@@ -366,6 +366,10 @@ SimulatedInstrument::Kind SimulatedInstrument::storeParameter(const Bytes& addre
     }
     if (!m_image.writeEdit(address, data))
         return Kind::ParameterRefused;
+    // What a program outside the process can watch the instrument take.
+    qCDebug(lcSim).noquote() << "parameter"
+                             << QByteArray(reinterpret_cast<const char*>(address.data()), qsizetype(address.size())).toHex(' ')
+                             << "=" << QByteArray(reinterpret_cast<const char*>(data.data()), qsizetype(data.size())).toHex(' ');
     const SimArpRuleDef& rule = m_map->arpRule;
     if (address.size() == 3 && address[0] == rule.element && address[1] < rule.parts
         && (address[2] == rule.switchParam || address[2] == rule.matchParam))

@@ -3,6 +3,8 @@
 # first free display) with Qt's xcb platform at each picture's density, from the
 # substitute host's screenshot mode, and writes them into the folder given. Prints the
 # index entries of the pictures written (./tools/pictures.sh adds them to its index).
+# The host window itself is taken from the X server by vantrel_xpicture, which sits
+# beside the host program.
 #   tools/pictures-x11.sh HOST [FOLDER]   HOST: the vantrel_host program;
 #                                         FOLDER: default docs/pictures
 #   VANTREL_DELAY_MS      wait before each picture (default 500, at least 300)
@@ -14,6 +16,7 @@ out=${2:-docs/pictures}
 delay=${VANTREL_DELAY_MS:-500}
 ((delay >= 300)) || delay=300
 list=tools/pictures-x11.list
+xpicture="$(dirname "$host")/vantrel_xpicture"
 command -v Xvfb >/dev/null || { echo "Xvfb is missing (Debian package xvfb)" >&2; exit 1; }
 
 work=$(mktemp -d)
@@ -42,8 +45,34 @@ host_name() {
   echo "$name-$id.png"
 }
 status=0
+# The host window as the X server shows it, with no window manager: one window, the page
+# inside it. The host closes its start-up prompt itself (--run-for); the picture's close
+# request ends it.
+xserver_picture() {
+  local run=$1 scale=$2 shot=$3 status=0
+  mkdir -p "$run"
+  DISPLAY="$display" QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR="$scale" VANTREL_MIDI_BACKEND=virtual \
+    XDG_CONFIG_HOME="$run/config" XDG_DATA_HOME="$run/data" timeout -s KILL 300 "$host" --no-project \
+    --run-for 120000 >"$run.log" 2>&1 &
+  local pid=$!
+  "$xpicture" "$display" "TOVAR-VANTREL (Multi)" "$shot" || status=1
+  wait "$pid" || status=1
+  return $status
+}
+
 while read -r picture scale window page caption; do
   run="$work/$picture"
+  if [ "$window" = xserver ]; then
+    if ! xserver_picture "$run" "$scale" "$out/$picture"; then
+      cat "$run.log" >&2
+      echo "the host window could not be pictured on $display for $picture" >&2
+      status=1
+      continue
+    fi
+    echo "$out/$picture" >&2
+    printf '## %s\n\n![%s](%s)\n\n' "$caption" "$caption" "$picture"
+    continue
+  fi
   args=(--no-project --open "$window" --screenshot-dir "$run/windows" --delay "$delay")
   [ "$page" != "-" ] && args+=(--page "$page")
   # A fresh first start each time: no settings, no saved windows.

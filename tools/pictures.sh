@@ -13,8 +13,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . ./tools/deps.sh
-# The X server of ./tools/pictures-x11.sh.
-vantrel_packages="$vantrel_packages xvfb"
 vantrel_install_deps
 
 build=${VANTREL_BUILD_DIR:-build}
@@ -25,7 +23,7 @@ out=${1:-docs/pictures}
 list=tools/pictures.list
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_TESTS=OFF -DVANTREL_BENCH=OFF
-cmake --build "$build" -j "$jobs"
+cmake --build "$build" -j "$jobs" -t all vantrel_xpicture
 host="$PWD/$build/bin/vantrel_host"
 
 work=$(mktemp -d)

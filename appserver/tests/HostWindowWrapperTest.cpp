@@ -145,3 +145,65 @@ TEST(HostWindowWrapper, KeysTravelOnAndHideIsAnnounced)
     EXPECT_EQ(hidden.count(), 1);
     EXPECT_FALSE(window.isVisible());
 }
+
+// A page in a host window is inside that window: shown, it is no window of its own and
+// the host window is the only one on the screen; the inner window keeps the host
+// window's size when the host window is resized.
+TEST(HostWindowWrapper, APageInAHostWindowIsInsideThatWindowAndKeepsItsSize)
+{
+    struct Case
+    {
+        const char* what;
+        bool showHostFirst;
+        bool moveToSecond;
+    };
+    const Case cases[] = {
+        {"made on a hidden host window", false, false},
+        {"made on a shown host window", true, false},
+        {"moved on to another host window", false, true},
+    };
+    const auto shownWindows = [] {
+        int n = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            n += w->isVisible() ? 1 : 0;
+        return n;
+    };
+    for (const Case& c : cases) {
+        PlatformWindow first(QRect(40, 40, 640, 480));
+        PlatformWindow second(QRect(60, 60, 640, 480));
+        PlatformWindow& host = c.moveToSecond ? second : first;
+        if (c.showHostFirst)
+            host.show();
+        const QSize size(640, 480);
+        CForeignWindowWrapper_VANTREL_KXE window(first.handle(), nullptr, &size);
+        window.setAttribute(Qt::WA_DeleteOnClose, false);
+        if (c.moveToSecond)
+            window.mySetParent(second.handle(), nullptr, &size, true);
+        window.show();
+        host.show();
+        ASSERT_NE(window.innerWindow(), nullptr) << c.what;
+        EXPECT_FALSE(window.innerWindow()->isWindow()) << c.what;
+        EXPECT_EQ(window.window(), host.contentWidget()) << c.what;
+        EXPECT_TRUE(window.isVisible()) << c.what;
+        EXPECT_EQ(shownWindows(), 1) << c.what;
+
+        host.setContentBounds(QRect(40, 40, 900, 700));
+        EXPECT_EQ(window.innerWindow()->geometry(), QRect(0, 0, 900, 700)) << c.what;
+    }
+}
+
+// A host may destroy its window with the page still in it: the page goes with it, once.
+TEST(HostWindowWrapper, AHostWindowDestroyedFirstTakesThePageWithIt)
+{
+    const int before = widgetCount();
+    auto* host = new PlatformWindow(QRect(0, 0, 640, 480));
+    host->show();
+    const QSize size(300, 200);
+    QPointer<CForeignWindowWrapper_VANTREL_KXE> window =
+        new CForeignWindowWrapper_VANTREL_KXE(host->handle(), nullptr, &size);
+    QPointer<QMainWindow> inner = window->innerWindow();
+    delete host;
+    EXPECT_TRUE(window.isNull());
+    EXPECT_TRUE(inner.isNull());
+    EXPECT_EQ(widgetCount(), before);
+}

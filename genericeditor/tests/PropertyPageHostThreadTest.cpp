@@ -69,7 +69,9 @@ TEST(PropertyPageHostThread, ActivationAndRemovalFromAHostThreadRunOnTheGuiThrea
     EXPECT_EQ(page->Help(nullptr), NS_MPStatus::ok);
     EXPECT_EQ(page->TranslateAccelerator(nullptr), NS_MPStatus::notImplemented);
 
+    // Shown, as a host shows the window it hands the page: the page is seen inside it.
     PlatformWindow window(QRect(10, 10, 640, 480));
+    window.show();
     const tagRECT rect{0, 0, 640, 480};
     int32_t activated = -1, withoutRect = -1;
     std::thread host([&] {

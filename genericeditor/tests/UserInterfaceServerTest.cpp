@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -330,6 +331,42 @@ TEST_F(UserInterfaceServer, DeletedWindowHoldsTheLockUntilItsHandlerAndReleasesI
     QWidget* found = nullptr;
     EXPECT_EQ(m_server->CS_isEditorOpened(ViewAddOn::kModule, 1, &found), 0);
     EXPECT_EQ(found, nullptr);
+}
+
+// The Windows menu's keys, pressed in an editor window of the page, do what its items
+// do: each key belongs to one action of the page, none to the windows' frames.
+TEST_F(UserInterfaceServer, WindowsMenuKeysPressedInAnEditorWindowCloseAsTheMenuDoes)
+{
+    struct Case
+    {
+        const char* what;
+        QKeyCombination key;
+        bool firstOpen, secondOpen;
+    };
+    const Case cases[] = {
+        {"Ctrl+W closes the active window only", Qt::CTRL | Qt::Key_W, true, false},
+        {"Ctrl+Alt+W closes every window", Qt::CTRL | Qt::ALT | Qt::Key_W, false, false},
+    };
+    const auto isOpen = [this](int id) {
+        QWidget* window = m_server->recordedEditor(CUserInterfaceServer_VANTREL_KXE::windowKey(id, ViewAddOn::kModule));
+        return window && window->isVisible();
+    };
+    m_main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_main));
+    for (const Case& c : cases) {
+        QWidget* first = open(1);
+        QWidget* second = open(2);
+        ASSERT_TRUE(first && second) << c.what;
+        m_area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(second->parentWidget()));
+        second->setFocus();
+        pump();
+        QTest::keyClick(second, c.key.key(), c.key.keyboardModifiers());
+        pump();
+        EXPECT_EQ(isOpen(1), c.firstOpen) << c.what;
+        EXPECT_EQ(isOpen(2), c.secondOpen) << c.what;
+        m_server->doCloseAllWindows();
+        pump();
+    }
 }
 
 TEST(UserInterfaceServerKey, MixerWindowKeyIsItsCreateIdAndItsIdentifierAsText)
