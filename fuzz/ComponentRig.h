@@ -224,11 +224,20 @@ struct Rig
         return bytes;
     }
 
-    // The state every input starts from: taken once, loaded again after an input
-    // that may have changed it.
+    // The memory image as the baseline's: the memory's own copy alike, or failing that
+    // its saved image alike.
+    bool imageIsBaseline() const
+    {
+        return api()->memory()->holdsSnapshot(baselineMemory) || imageBytes() == baselineImage;
+    }
+
+    // The state every input starts from: taken once; after an input only what it
+    // changed is put back.
     QByteArray baselinePrefs;
     QByteArray baselineImage;
+    QByteArray baselineUi;
     QByteArray baselinePayload;
+    CSynthMemory::Snapshot baselineMemory;
     void takeBaseline()
     {
         if (!baselinePayload.isEmpty())
@@ -238,29 +247,37 @@ struct Rig
         QDataStream out(&baselinePayload, QIODevice::WriteOnly);
         if (api()->MAPI_saveViaStream(out) != 0)
             fail("the baseline document was not written");
-        // What inputs are compared with must survive its own round trip.
+        // The payload is the preferences, the image and the user-interface state.
+        if (!baselinePayload.startsWith(baselinePrefs + baselineImage))
+            fail("the baseline document is not its parts");
+        baselineUi = baselinePayload.mid(baselinePrefs.size() + baselineImage.size());
+        {
+            QDataStream in(baselineImage);
+            api()->MAPI_lock(true);
+            const bool ok = api()->memory()->loadViaStream(in) && in.status() == QDataStream::Ok;
+            api()->MAPI_lock(false);
+            if (!ok)
+                fail("the baseline image did not load");
+        }
+        baselineMemory = api()->memory()->takeSnapshot();
         restore();
-        if (prefsBytes() != baselinePrefs || imageBytes() != baselineImage)
+        // What inputs are compared with must survive its own round trip.
+        if (prefsBytes() != baselinePrefs || imageBytes() != baselineImage
+            || !api()->memory()->holdsSnapshot(baselineMemory))
             fail("the baseline document does not load to itself");
     }
-    // The baseline's parts read as the memory API reads a payload, without the copy it
-    // keeps against a failing read (the baseline never fails). Without the image only
-    // the preferences and the user-interface state are read again.
+    // The baseline's preferences and user-interface state read again, and its memory put
+    // back when the memory is not the baseline's (never when image is false).
     void restore(bool image = true)
     {
-        QDataStream in(baselinePayload);
         api()->MAPI_lock(true);
-        bool ok = component->preferences()->readFromStream(in) == 0;
-        if (image) {
-            ok = ok && api()->memory()->loadViaStream(in) && server->CS_loadViaStream(in) == 0
-                 && in.status() == QDataStream::Ok;
-        } else {
-            QByteArray none;
-            QDataStream out(&none, QIODevice::WriteOnly);
-            out << QVariant() << QVariant() << QVariant() << QVariant();
-            QDataStream nothing(none);
-            ok = ok && server->CS_loadViaStream(nothing) == 0;
-        }
+        bool ok = true;
+        if (image && !api()->memory()->holdsSnapshot(baselineMemory))
+            ok = api()->memory()->putSnapshot(baselineMemory);
+        QDataStream prefs(baselinePrefs);
+        QDataStream ui(baselineUi);
+        ok = ok && component->preferences()->readFromStream(prefs) == 0 && server->CS_loadViaStream(ui) == 0
+             && ui.status() == QDataStream::Ok;
         api()->MAPI_setPortsFromPreferences();
         api()->MAPI_lock(false);
         if (!ok)

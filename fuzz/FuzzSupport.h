@@ -24,7 +24,7 @@ inline void quietLogs()
 
 inline QString repository()
 {
-    return QFileInfo(QString::fromLocal8Bit(__FILE__)).absolutePath() + QStringLiteral("/..");
+    return QString::fromLocal8Bit(VANTREL_FUZZ_SOURCE_DIR);
 }
 
 inline QString dataFolder()

@@ -5,7 +5,6 @@
 #include "console/model/PrmCtrl.h"
 
 #include <QByteArray>
-#include <QFileInfo>
 #include <QLoggingCategory>
 #include <cstddef>
 #include <cstdint>
@@ -15,7 +14,7 @@ namespace {
 
 QString dataFolder()
 {
-    return QFileInfo(QString::fromLocal8Bit(__FILE__)).absolutePath() + QStringLiteral("/../data/VEXMOOR/TOVAR-VANTREL/");
+    return QString::fromLocal8Bit(VANTREL_FUZZ_SOURCE_DIR) + QStringLiteral("/data/VEXMOOR/TOVAR-VANTREL/");
 }
 
 struct Maps

@@ -10,7 +10,6 @@
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLoggingCategory>
 #include <cstddef>
 #include <cstdint>
@@ -20,7 +19,7 @@ namespace {
 
 QString dataFolder()
 {
-    return QFileInfo(QString::fromLocal8Bit(__FILE__)).absolutePath() + QStringLiteral("/../data/VEXMOOR/TOVAR-VANTREL/");
+    return QString::fromLocal8Bit(VANTREL_FUZZ_SOURCE_DIR) + QStringLiteral("/data/VEXMOOR/TOVAR-VANTREL/");
 }
 
 struct Maps

@@ -9,7 +9,6 @@
 #include "utilities/interfaces/TMIDIProxyInOut.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QLoggingCategory>
 #include <cstddef>
 #include <cstdint>
@@ -18,7 +17,7 @@ namespace {
 
 QString dataFolder()
 {
-    return QFileInfo(QString::fromLocal8Bit(__FILE__)).absolutePath() + QStringLiteral("/../data/VEXMOOR/TOVAR-VANTREL");
+    return QString::fromLocal8Bit(VANTREL_FUZZ_SOURCE_DIR) + QStringLiteral("/data/VEXMOOR/TOVAR-VANTREL");
 }
 
 // A surface port that reads every byte it is given.

@@ -54,10 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int split = int(bytes.indexOf("\n%%\n"));
     const QByteArray tpr = split < 0 ? bytes : bytes.left(split + 1);
     const QByteArray parts = split < 0 ? QByteArray() : bytes.mid(split + 4);
+    // One parse for both, as the choice of a template and its read share it.
+    const auto image = CRemoteTemplate::Parse(tpr);
     CRemoteTemplate probe;
-    probe.Supports(tpr, QStringLiteral("R5T"));
+    probe.Supports(image, QStringLiteral("R5T"));
     CRemoteTemplate t;
-    t.ReadBytes(tpr, parts);
+    t.Read(image, parts);
     walk(t);
     return 0;
 }

@@ -21,6 +21,12 @@ namespace {
 
 const QByteArray kSeparator("\n#%#\n");
 
+bool write(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
 struct Maps
 {
     CPrmCtrl multi;
@@ -38,6 +44,12 @@ struct Maps
         multi.SetVoiceMap(&voice);
         folder = FuzzSupport::scratch() + QStringLiteral("/banks/");
         QDir().mkpath(folder);
+        // The table reader asks for a file by that name; what it reads is the image
+        // each input sets.
+        if (!write(folder + QStringLiteral("parts.ini"), QByteArray())) {
+            fprintf(stderr, "voice banks: scratch folder not writable\n");
+            std::abort();
+        }
     }
 };
 
@@ -51,12 +63,6 @@ void fail(const char* what, int a, int b)
 {
     fprintf(stderr, "voice banks: %s (%d, %d)\n", what, a, b);
     std::abort();
-}
-
-bool write(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 void lookUp(const CPrmCtrl& map, const QString& folder, int msb, int lsb, int program)
@@ -120,10 +126,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QList<QByteArray> parts = FuzzSupport::split(data, size, kSeparator);
     const QString partsIni = m.folder + QStringLiteral("parts.ini");
     const QString presetIni = m.folder + QStringLiteral("PresetBankInfo.ini");
-    if (!write(partsIni, parts.value(0)) || !write(presetIni, parts.value(1)))
-        return 0;
-    CIniFileJobCache::Forget(partsIni);
-    CIniFileJobCache::Forget(presetIni);
+    // Both files as their readers see them, without a trip through the disk.
+    CIniFileJobCache::Set(partsIni, parts.value(0));
+    CIniFileJobCache::Set(presetIni, parts.value(1));
 
     CVoiceBanks banks;
     banks.SetPresetNameMap(&m.multi);
@@ -154,7 +159,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray triples = parts.value(2);
     for (qsizetype i = 0; i + 3 <= triples.size() && i < 12; i += 3)
         lookUp(m.voice, m.folder, uchar(triples[i]), uchar(triples[i + 1]), uchar(triples[i + 2]));
-    CIniFileJobCache::Forget(partsIni);
-    CIniFileJobCache::Forget(presetIni);
     return 0;
 }

@@ -9,7 +9,6 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLoggingCategory>
 #include <cstddef>
 #include <cstdint>
@@ -19,8 +18,7 @@ namespace {
 
 QString fixtureFolder()
 {
-    return QFileInfo(QString::fromLocal8Bit(__FILE__)).absolutePath()
-        + QStringLiteral("/../console/model/tests/fixtures/voices/");
+    return QString::fromLocal8Bit(VANTREL_FUZZ_SOURCE_DIR) + QStringLiteral("/console/model/tests/fixtures/voices/");
 }
 
 struct VoiceMap

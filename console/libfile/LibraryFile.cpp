@@ -495,9 +495,22 @@ struct VoiceLayout
     std::vector<Block> blocks;
 };
 
+// Each block of a layout in the stored voices of one bank: its offset and size there,
+// or no offset when the voice does not list the block by its address.
+struct StoredPlan
+{
+    struct Block
+    {
+        int offset = -1;
+        int size = 0;
+    };
+    std::vector<Block> blocks;
+};
+
 struct CLibraryFile::LayoutCache
 {
     std::map<std::pair<int, int>, std::unique_ptr<VoiceLayout>> layouts;
+    std::map<std::pair<const VoiceLayout*, int>, StoredPlan> plans;
 };
 
 const VoiceLayout* CLibraryFile::Layout(int element, int voiceSize) const
@@ -543,23 +556,34 @@ bool walkVoice(const VoiceLayout* layout, Fn&& fn)
     return true;
 }
 
-// The stored voice's block with this address: its bytes and size.
-unsigned char* storedBlock(CVceMem* vce, int bank, int voice, const LIBVCEDATA_ADRS& a, int len, int& size)
+} // namespace
+
+const StoredPlan& CLibraryFile::Plan(const VoiceLayout& layout, int bank) const
 {
+    auto& plan = m_layouts->plans[{&layout, bank}];
+    if (plan.blocks.size() == layout.blocks.size())
+        return plan;
+    plan.blocks.assign(layout.blocks.size(), StoredPlan::Block());
+    CVceMem* vce = m_map ? m_map->VceMem() : nullptr;
     const VCEMEM_INFO* info = vce ? vce->GetCategory(bank) : nullptr;
-    int voiceSize = 0;
-    unsigned char* image = vce ? vce->GetVoiceMem(bank, voice, &voiceSize) : nullptr;
-    if (!info || !image)
-        return nullptr;
-    for (const VCEMEM_ADRS& b : info->blocks) {
-        if (std::memcmp(b.address, a.address, size_t(len)) == 0 && b.offset >= 0 && b.offset + b.size <= voiceSize) {
-            size = b.size;
-            return image + b.offset;
+    if (!info)
+        return plan;
+    for (size_t i = 0; i < layout.blocks.size(); ++i) {
+        const LIBVCEDATA_ADRS& a = layout.blocks[i].address;
+        const int len = m_map->MidiFormat().GetAdrLen(a.category);
+        if (len <= 0)
+            continue;
+        // The stored voice's block with this address.
+        for (const VCEMEM_ADRS& b : info->blocks) {
+            if (std::memcmp(b.address, a.address, size_t(len)) == 0 && b.offset >= 0
+                && b.offset + b.size <= info->voiceSize) {
+                plan.blocks[i] = {b.offset, b.size};
+                break;
+            }
         }
     }
-    return nullptr;
+    return plan;
 }
-} // namespace
 
 bool CLibraryFile::CopyVoiceDataToLibrary(int sourceBankIndex, int sourceNumber, int bank, int number, bool checkName)
 {
@@ -571,20 +595,24 @@ bool CLibraryFile::CopyVoiceDataToLibrary(int sourceBankIndex, int sourceNumber,
     if (!vce || !voice || !vce->GetCategory(bank))
         return false;
     const int voiceSize = m_voiceData.items[sourceBankIndex].voiceSize;
+    const VoiceLayout* layout = Layout(element, voiceSize);
     int stored = 0;
-    walkVoice(Layout(element, voiceSize), [&](const LIBVCEDATA_ADRS& a, int pos, int size) {
-        // The block's place in the stored voice, as the bulk store finds it; a block
-        // the voice does not list by its address goes through the bulk store.
-        const int len = m_map->MidiFormat().GetAdrLen(a.category);
-        int room = 0;
-        unsigned char* dst = len > 0 ? storedBlock(vce, bank, number, a, len, room) : nullptr;
-        if (dst && room == size)
-            std::memcpy(dst, voice + pos, size_t(size));
-        else if (!vce->SetBulk(bank, number, a.address, voice + pos, size))
-            return false;
-        ++stored;
-        return true;
-    });
+    if (layout) {
+        const StoredPlan& plan = Plan(*layout, bank);
+        unsigned char* image = vce->GetVoiceMem(bank, number, nullptr);
+        size_t i = 0;
+        walkVoice(layout, [&](const LIBVCEDATA_ADRS& a, int pos, int size) {
+            // The block's place in the stored voice, as the bulk store finds it; a block
+            // the voice does not list by its address goes through the bulk store.
+            const StoredPlan::Block& to = plan.blocks[i++];
+            if (image && to.offset >= 0 && to.size == size)
+                std::memcpy(image + to.offset, voice + pos, size_t(size));
+            else if (!vce->SetBulk(bank, number, a.address, voice + pos, size))
+                return false;
+            ++stored;
+            return true;
+        });
+    }
     if (checkName && stored > 0)
         CheckVoiceName(bank, number);
     return stored > 0;
@@ -637,13 +665,17 @@ bool CLibraryFile::CopyLibraryToVoiceData(int bankIndex, int number, int itemInd
     if (!vce || !voice)
         return false;
     const int voiceSize = m_voiceData.items[itemIndex].voiceSize;
-    return walkVoice(Layout(element, voiceSize), [&](const LIBVCEDATA_ADRS& a, int pos, int size) {
-        int stored = 0;
-        const int len = m_map->MidiFormat().GetAdrLen(a.category);
-        const unsigned char* src = len > 0 ? storedBlock(vce, bankIndex, number, a, len, stored) : nullptr;
-        if (!src)
+    const VoiceLayout* layout = Layout(element, voiceSize);
+    if (!layout)
+        return false;
+    const StoredPlan& plan = Plan(*layout, bankIndex);
+    const unsigned char* image = vce->GetVoiceMem(bankIndex, number, nullptr);
+    size_t i = 0;
+    return walkVoice(layout, [&](const LIBVCEDATA_ADRS&, int pos, int size) {
+        const StoredPlan::Block& from = plan.blocks[i++];
+        if (!image || from.offset < 0)
             return false;
-        std::memcpy(voice + pos, src, size_t(std::min(size, stored)));
+        std::memcpy(voice + pos, image + from.offset, size_t(std::min(size, from.size)));
         return true;
     });
 }

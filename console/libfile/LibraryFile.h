@@ -198,6 +198,9 @@ private:
     // The blocks of one voice of an element with their positions, looked up once per
     // file object; null when a block is missing or lies outside the voice.
     const struct VoiceLayout* Layout(int element, int voiceSize) const;
+    // Where each block of that layout lies in a stored voice of a bank, found once per
+    // file object: the same for every voice of the bank.
+    const struct StoredPlan& Plan(const VoiceLayout& layout, int bank) const;
 
     QByteArray m_image;
     QString m_libraryPath;

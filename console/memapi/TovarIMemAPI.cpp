@@ -1082,29 +1082,28 @@ int32_t TovarIMemAPI::MAPI_loadViaStream(QDataStream& stream)
     if (!m_prefs || !m_memory)
         return kUnexpected;
     // What a load overwrites is kept, so that a stream that fails part way leaves
-    // the preferences and the memory image as they were.
-    QByteArray savedPrefs, savedMemory;
+    // the preferences and the memory image as they were. The memory is kept once the
+    // preferences were read: nothing touches it before.
+    QByteArray savedPrefs;
     {
         QDataStream out(&savedPrefs, QIODevice::WriteOnly);
         m_prefs->writeToStream(out);
-        QDataStream image(&savedMemory, QIODevice::WriteOnly);
-        m_memory->saveViaStream(image);
     }
-    auto restore = [&] {
+    auto restorePrefs = [&] {
         QDataStream in(savedPrefs);
         m_prefs->readFromStream(in);
-        QDataStream image(savedMemory);
-        m_memory->loadViaStream(image);
     };
     const int32_t read = m_prefs->readFromStream(stream);
     const bool prefsOk = read == kOk && stream.status() == QDataStream::Ok;
     if (!prefsOk)
-        restore();
+        restorePrefs();
     MAPI_setPortsFromPreferences();
     if (!prefsOk)
         return read != kOk ? read : kFailure;
+    const CSynthMemory::Snapshot savedMemory = m_memory->takeSnapshot();
     if (!m_memory->loadViaStream(stream) || stream.status() != QDataStream::Ok) {
-        restore();
+        restorePrefs();
+        m_memory->putSnapshot(savedMemory);
         MAPI_setPortsFromPreferences();
         return kFailure;
     }

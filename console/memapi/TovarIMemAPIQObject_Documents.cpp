@@ -139,6 +139,9 @@ void Companion::fileOpen(const QString& name, const bool import)
         }
         return;
     }
+    // The prompt's No clears the mark before the load: a load that fails gives it back,
+    // or the edits still on screen would go at the next New without a question.
+    const bool wasModified = isDocDirty();
     promptSaveChanges(2);
     if (isDocDirty())
         return;
@@ -146,6 +149,8 @@ void Companion::fileOpen(const QString& name, const bool import)
     WaitCursor busy;
     if (!model->loadFile(name)) {
         busy.restore();
+        if (wasModified)
+            setDocDirty(true);
         NS_Utilities::TDocuPrompter fallback;
         IDocuPrompter* prompter = DSL_prompter() ? DSL_prompter() : &fallback;
         prompter->critical(topLevelWidget(), caption(), QCoreApplication::translate("@default", "Error opening file"));

@@ -9,6 +9,7 @@
 #include "console/bulk/MidiFormat.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -278,8 +279,10 @@ bool CCopyBlkInfo::GetBankData(const QString& folder, BANK_DATA& data) const
     if (!ini.Opened() || !m_map)
         return false;
     const int categories = m_map->GetLibCateNum();
+    char name[32];
     for (int c = 0; c < categories; ++c) {
-        if (!ini.GetSection(QStringLiteral("CategoryNo%1").arg(c).toLatin1().constData()))
+        std::snprintf(name, sizeof name, "CategoryNo%d", c);
+        if (!ini.GetSection(name))
             continue;
         int voices = 0;
         if (!ini.GetItem("VoiceNum", voices))
@@ -289,7 +292,8 @@ bool CCopyBlkInfo::GetBankData(const QString& folder, BANK_DATA& data) const
         voices = std::min(voices, int(m_map->GetLibCateInfo(c).voiceNum));
         for (int v = 0; v < voices; ++v) {
             QByteArray value;
-            if (!ini.GetItem(QStringLiteral("Voice%1").arg(v).toLatin1().constData(), value))
+            std::snprintf(name, sizeof name, "Voice%d", v);
+            if (!ini.GetItem(name, value))
                 continue;
             const std::vector<QByteArray> t = CCopyPrmInfo::SplitTokens(value);
             unsigned char b[3];

@@ -1,6 +1,7 @@
 #include "IniFileJob.h"
 #include "IniFileJobCache.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -30,6 +31,46 @@ void copySource(char* dst, int dstSize, const char* src)
         dst[--n] = 0;
 }
 
+// A stored name ("k" + prefix + text + suffix, without k when it is 0) composed in
+// place: the lookups of a template read run in the thousands, and none allocates
+// unless a name outgrows the buffer.
+class StoredName
+{
+public:
+    StoredName(int k, const QByteArray& prefix, const char* text, char open = 0, char close = 0)
+    {
+        char number[16];
+        const int digits = k > 0 ? std::snprintf(number, sizeof number, "%d", k) : 0;
+        const size_t length = std::strlen(text);
+        const qsizetype total = qsizetype(digits) + prefix.size() + (open ? 1 : 0) + qsizetype(length) + (close ? 1 : 0);
+        char* at = m_buffer;
+        if (total > qsizetype(sizeof m_buffer)) {
+            m_heap.resize(total);
+            at = m_heap.data();
+        }
+        m_text = QByteArray::fromRawData(at, total);
+        std::memcpy(at, number, size_t(digits));
+        at += digits;
+        if (!prefix.isEmpty())
+            std::memcpy(at, prefix.constData(), size_t(prefix.size()));
+        at += prefix.size();
+        if (open)
+            *at++ = open;
+        std::memcpy(at, text, length);
+        at += length;
+        if (close)
+            *at = close;
+    }
+    StoredName(const StoredName&) = delete;
+    StoredName& operator=(const StoredName&) = delete;
+    const QByteArray& text() const { return m_text; }
+
+private:
+    char m_buffer[256];
+    QByteArray m_heap;
+    QByteArray m_text;
+};
+
 } // namespace
 
 CIniFileJob::CIniFileJob(const QString& path)
@@ -49,18 +90,20 @@ int CIniFileJob::GetSection(const char* name, const char* after)
     m_section.clear();
     if (!m_image || !name)
         return 0;
-    const QByteArray plain = '[' + QByteArray(name) + ']';
+    const StoredName plain(0, QByteArray(), name, '[', ']');
     if (!after || !*after) {
-        if (!m_image->Contains(plain))
+        if (!m_image->Contains(plain.text()))
             return 0;
-        m_section = plain;
+        m_section = QByteArray(plain.text().constData(), plain.text().size());
         return 1;
     }
-    const CIniFileJobCache::ItemData* anchor = m_image->Find('[' + QByteArray(after) + ']');
+    const StoredName anchorName(0, QByteArray(), after, '[', ']');
+    const CIniFileJobCache::ItemData* anchor = m_image->Find(anchorName.text());
     if (!anchor || !anchor->value.isNull())
         return 0;
     const int endLine = anchor->line;
-    QByteArray stored = plain;
+    const QByteArray owned(plain.text().constData(), plain.text().size());
+    QByteArray stored = owned;
     for (int k = 1;; ++k) {
         const CIniFileJobCache::ItemData* end = m_image->Find(stored);
         if (!end)
@@ -69,7 +112,7 @@ int CIniFileJob::GetSection(const char* name, const char* after)
             m_section = stored;
             return 1;
         }
-        stored = '[' + QByteArray::number(k) + ']' + plain;
+        stored = '[' + QByteArray::number(k) + ']' + owned;
     }
 }
 
@@ -86,12 +129,13 @@ const void* CIniFileJob::FindItem(const char* key, int index) const
     if (!m_image || m_section.isEmpty() || !key || index < -1)
         return nullptr;
     const int k = index < 0 ? 0 : index;
-    const QByteArray base = m_section + QByteArray(key);
     for (int i = k; i >= 1; --i) {
-        if (const CIniFileJobCache::ItemData* item = m_image->Find(QByteArray::number(i) + base))
+        const StoredName numbered(i, m_section, key);
+        if (const CIniFileJobCache::ItemData* item = m_image->Find(numbered.text()))
             return item;
     }
-    return m_image->Find(base);
+    const StoredName base(0, m_section, key);
+    return m_image->Find(base.text());
 }
 
 int CIniFileJob::GetItem(const char* key, char* out, int index, int outSize)

@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <map>
 
 namespace {
@@ -32,65 +34,111 @@ void CIniFileJobCache::Store(const QByteArray& key, int line, const QByteArray& 
     m_items.insert(key, ItemData{line, value});
 }
 
+namespace {
+
+// First of the bytes [from, end) that is c, or end. memchr: the line scans stay cheap
+// also where every comparison of the program's own loops is traced (fuzzing builds).
+const char* findByte(const char* from, const char* end, char c)
+{
+    const void* at = from < end ? std::memchr(from, c, size_t(end - from)) : nullptr;
+    return at ? static_cast<const char*>(at) : end;
+}
+
+} // namespace
+
+// The lines of one parse: a line ends after its line feed or after kLineLimit - 1
+// bytes, as QIODevice::readLine cuts them. A name given again is stored numbered: a
+// section as "[k][name]", a key as "k[section]key", with the lowest k not yet taken;
+// names are never removed during a parse, so the search for k resumes where the last
+// search for the same name ended.
+class CIniFileJobCache::Parser
+{
+public:
+    explicit Parser(CIniFileJobCache& image) : m_image(image) { m_image.m_items.clear(); }
+
+    void Line(const char* begin, const char* end)
+    {
+        ++m_lineNo;
+        const char* lb = findByte(begin, end, '[');
+        const char* rb = findByte(begin, end, ']');
+        const char* sc = findByte(begin, end, ';');
+        if (lb != end && rb != end && rb > lb && !(sc != end && sc < rb)) {
+            if (!m_section.isEmpty())
+                m_image.Store(m_section, m_lineNo, QByteArray(), false);
+            const QByteArray name(lb, rb - lb + 1);
+            m_section = Unique(name, m_sectionNext, [&name](int k) {
+                return '[' + QByteArray::number(k) + ']' + name;
+            });
+            return;
+        }
+        if (m_section.isEmpty())
+            return;
+        const char* eq = findByte(begin, end, '=');
+        if (eq == end || (sc != end && sc < eq))
+            return;
+        const char* valueEnd = std::min({findByte(eq + 1, end, '\t'), sc, findByte(eq + 1, end, '\r')});
+        QByteArray base;
+        base.reserve(m_section.size() + (eq - begin));
+        base.append(m_section).append(begin, eq - begin);
+        // An empty value is stored empty, not null: null marks a section's end.
+        QByteArray value = valueEnd > eq + 1 ? QByteArray(eq + 1, valueEnd - eq - 1) : QByteArray("");
+        const QByteArray stored = Unique(base, m_keyNext, [&base](int k) { return QByteArray::number(k) + base; });
+        m_image.Store(stored, m_lineNo, value, false);
+    }
+
+    void Finish()
+    {
+        if (!m_section.isEmpty())
+            m_image.Store(m_section, m_lineNo, QByteArray(), false);
+    }
+
+private:
+    template <typename Numbered>
+    QByteArray Unique(const QByteArray& name, QHash<QByteArray, int>& next, Numbered numbered)
+    {
+        if (!m_image.m_items.contains(name))
+            return name;
+        int k = next.value(name, 1);
+        QByteArray stored = numbered(k);
+        while (m_image.m_items.contains(stored))
+            stored = numbered(++k);
+        next.insert(name, k + 1);
+        return stored;
+    }
+
+    CIniFileJobCache& m_image;
+    QByteArray m_section;  // current section's stored name, empty before the first head
+    int m_lineNo = 0;
+    QHash<QByteArray, int> m_sectionNext;
+    QHash<QByteArray, int> m_keyNext;
+};
+
 void CIniFileJobCache::Read(QIODevice* device)
 {
-    m_items.clear();
-    QByteArray section;  // current section's stored name, empty before the first head
-    int lineNo = 0;
+    Parser parser(*this);
     char buffer[kLineLimit];
     for (;;) {
         const qint64 n = device->readLine(buffer, kLineLimit);
         if (n <= 0)
             break;
-        ++lineNo;
-        const QByteArray line(buffer, int(n));
-        const int lb = line.indexOf('[');
-        const int rb = line.indexOf(']');
-        const int sc = line.indexOf(';');
-        if (lb >= 0 && rb > lb && !(sc >= 0 && sc < rb)) {
-            if (!section.isEmpty())
-                Store(section, lineNo, QByteArray(), false);
-            const QByteArray name = line.mid(lb, rb - lb + 1);
-            QByteArray stored = name;
-            // A repeated section name is kept as [1][name], [2][name], ...
-            for (int k = 1; m_items.contains(stored); ++k)
-                stored = '[' + QByteArray::number(k) + ']' + name;
-            section = stored;
-            continue;
-        }
-        if (section.isEmpty())
-            continue;
-        const int eq = line.indexOf('=');
-        if (eq < 0 || (sc >= 0 && sc < eq))
-            continue;
-        const QByteArray key = line.left(eq);
-        int end = int(line.size());
-        for (int i = eq + 1; i < line.size(); ++i) {
-            const char c = line.at(i);
-            if (c == '\t' || c == ';' || c == '\r') {
-                end = i;
-                break;
-            }
-        }
-        QByteArray value = line.mid(eq + 1, end - eq - 1);
-        if (value.isNull())
-            value = QByteArray("");
-        const QByteArray base = section + key;
-        QByteArray stored = base;
-        for (int k = 1; m_items.contains(stored); ++k)
-            stored = QByteArray::number(k) + base;
-        Store(stored, lineNo, value, false);
+        parser.Line(buffer, buffer + n);
     }
-    if (!section.isEmpty())
-        Store(section, lineNo, QByteArray(), false);
+    parser.Finish();
 }
 
 void CIniFileJobCache::ReadBytes(const QByteArray& bytes)
 {
-    QByteArray copy(bytes);
-    QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    Read(&buffer);
+    Parser parser(*this);
+    const char* at = bytes.constData();
+    const char* const end = at + bytes.size();
+    while (at < end) {
+        const char* limit = at + std::min<qsizetype>(end - at, kLineLimit - 1);
+        const char* feed = findByte(at, limit, '\n');
+        const char* next = feed == limit ? limit : feed + 1;
+        parser.Line(at, next);
+        at = next;
+    }
+    parser.Finish();
 }
 
 const CIniFileJobCache::ItemData* CIniFileJobCache::Find(const QByteArray& storedKey) const
@@ -123,6 +171,14 @@ void CIniFileJobCache::Forget(const QString& path)
 {
     QMutexLocker lock(&cacheMutex());
     cacheMap().erase(path);
+}
+
+void CIniFileJobCache::Set(const QString& path, const QByteArray& bytes)
+{
+    auto image = std::make_shared<CIniFileJobCache>();
+    image->ReadBytes(bytes);
+    QMutexLocker lock(&cacheMutex());
+    cacheMap()[path] = std::move(image);
 }
 
 int CIniFileJobCache::OpenCount()

@@ -35,6 +35,9 @@ public:
     static std::shared_ptr<const CIniFileJobCache> ForPath(const QString& path);
     // Drops a path's image so that the next reader parses the file again (tests, fuzzing).
     static void Forget(const QString& path);
+    // Makes bytes held in memory the image of a path, as if the file held them (tests,
+    // fuzzing): no file is read or written.
+    static void Set(const QString& path, const QByteArray& bytes);
     // Number of times a file was opened for parsing (tests).
     static int OpenCount();
 
@@ -42,6 +45,7 @@ public:
     static constexpr int kLineLimit = 512;
 
 private:
+    class Parser;
     void Store(const QByteArray& key, int line, const QByteArray& value, bool numberedSection);
 
     QHash<QByteArray, ItemData> m_items;

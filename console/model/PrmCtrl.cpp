@@ -13,6 +13,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
+#include <QStringList>
 #include <cstring>
 
 namespace {
@@ -179,9 +181,34 @@ QString CPrmCtrl::PresetCacheFile() const
     return DataFolder() + QLatin1Char('/') + QLatin1String(kPresetFile);
 }
 
+QString CPrmCtrl::UserPresetCacheFile() const
+{
+    if (!qEnvironmentVariable("VANTREL_PRESET_CACHE").isEmpty())
+        return QString();
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (base.isEmpty())
+        return QString();
+    return base + QLatin1String(kDataFolder) + QLatin1Char('/') + QLatin1String(kPresetFile);
+}
+
 bool CPrmCtrl::LoadPresetVoice()
 {
-    return LoadPresetVoice(PresetCacheFile());
+    const QFileInfo program(PresetCacheFile());
+    const QString user = UserPresetCacheFile();
+    QStringList order{program.filePath()};
+    // The user's copy stands in for a program folder that could not be written; once the
+    // program's copy is written again it is the newer one and the user's copy is stale.
+    if (!user.isEmpty() && QFileInfo::exists(user)) {
+        if (!program.exists() || QFileInfo(user).lastModified() > program.lastModified())
+            order.prepend(user);
+        else
+            order.append(user);
+    }
+    for (const QString& file : order) {
+        if (LoadPresetVoice(file))
+            return true;
+    }
+    return false;
 }
 
 bool CPrmCtrl::LoadPresetVoice(const QString& file)
@@ -191,14 +218,23 @@ bool CPrmCtrl::LoadPresetVoice(const QString& file)
 
 void CPrmCtrl::StorePresetVoice()
 {
-    StorePresetVoice(PresetCacheFile());
+    const QString program = PresetCacheFile();
+    if (StorePresetVoice(program))
+        return;
+    qCWarning(lcModel, "preset voice cache not written: %s", qPrintable(program));
+    const QString user = UserPresetCacheFile();
+    if (user.isEmpty())
+        return;
+    QDir().mkpath(QFileInfo(user).path());
+    if (!StorePresetVoice(user))
+        qCWarning(lcModel, "preset voice cache not written: %s", qPrintable(user));
 }
 
-void CPrmCtrl::StorePresetVoice(const QString& file)
+bool CPrmCtrl::StorePresetVoice(const QString& file)
 {
-    if (m_vceMem)
-        m_vceMem->StorePresetVoiceData(file);
+    const bool written = m_vceMem && m_vceMem->StorePresetVoiceData(file);
     m_presetVoiceLoaded = true;
+    return written;
 }
 
 // ------------------------------------------------------------------ ports

@@ -93,12 +93,15 @@ public:
 
     // ---- preset voices (voice map)
     // The preset voice cache: the data folder's "TOVAR-VANTPRESETS", or the file that
-    // VANTREL_PRESET_CACHE names (tests give each process its own).
+    // VANTREL_PRESET_CACHE names (tests give each process its own). When the data folder
+    // cannot be written (a read-only install) the cache goes to the same names under the
+    // user's data folder; a start reads the newer of the two copies first.
     QString PresetCacheFile() const;
+    QString UserPresetCacheFile() const;
     bool LoadPresetVoice();
     bool LoadPresetVoice(const QString& folder);
     void StorePresetVoice();
-    void StorePresetVoice(const QString& folder);
+    bool StorePresetVoice(const QString& folder);
     bool IsPresetVoiceLoaded() const { return m_presetVoiceLoaded; }
     // Temporary voice bytes of the synth memory.
     QByteArray& ByteBuffer() { return m_byteBuffer; }

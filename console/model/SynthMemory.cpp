@@ -995,6 +995,106 @@ bool CSynthMemory::saveViaStream(QDataStream& stream)
     return multi.LibrarySave(&stream) && stream.status() == QDataStream::Ok;
 }
 
+namespace {
+
+// Every stored voice of a map, category by category, handed to fn(bytes of the voice).
+template <typename Fn>
+void eachStoredVoice(CPrmCtrl* map, Fn fn)
+{
+    CVceMem* voices = map->VceMem();
+    if (!voices)
+        return;
+    for (int c = 0; c < voices->GetVoiceMemCategoryNum(); ++c) {
+        const int count = voices->GetCategory(c)->voiceNum;
+        for (int v = 0; v < count; ++v) {
+            int size = 0;
+            if (unsigned char* voice = voices->GetVoiceMem(c, v, &size))
+                fn(voice, size);
+        }
+    }
+}
+
+constexpr int kStatusParts = 16;
+
+} // namespace
+
+CSynthMemory::Snapshot CSynthMemory::takeSnapshot()
+{
+    Snapshot snapshot;
+    if (!m_multi || !m_voice)
+        return snapshot;
+    m_multi->CopyFromEditBuff(0, 0);
+    size_t total = 0;
+    for (CPrmCtrl* map : {m_voice, m_multi})
+        eachStoredVoice(map, [&](const unsigned char*, int size) {
+            snapshot.sizes.push_back(size);
+            total += size_t(size);
+        });
+    snapshot.voices.resize(total);
+    unsigned char* at = snapshot.voices.data();
+    for (CPrmCtrl* map : {m_voice, m_multi})
+        eachStoredVoice(map, [&at](const unsigned char* voice, int size) {
+            std::memcpy(at, voice, size_t(size));
+            at += size;
+        });
+    for (int part = 0; part < kStatusParts; ++part)
+        snapshot.partStatus.push_back(char((m_multi->IsMuteStatus(part) ? 1 : 0) | (m_multi->IsSoloStatus(part) ? 2 : 0)));
+    return snapshot;
+}
+
+bool CSynthMemory::FitsSnapshot(const Snapshot& snapshot) const
+{
+    if (!m_multi || !m_voice || snapshot.partStatus.size() != size_t(kStatusParts))
+        return false;
+    // Only the maps it was taken from: every voice where it was, of its size.
+    size_t count = 0;
+    size_t total = 0;
+    bool fits = true;
+    for (CPrmCtrl* map : {m_voice, m_multi})
+        eachStoredVoice(map, [&](const unsigned char*, int size) {
+            fits = fits && count < snapshot.sizes.size() && snapshot.sizes[count] == size;
+            ++count;
+            total += size_t(size);
+        });
+    return fits && count == snapshot.sizes.size() && total == snapshot.voices.size();
+}
+
+bool CSynthMemory::putSnapshot(const Snapshot& snapshot)
+{
+    if (!FitsSnapshot(snapshot))
+        return false;
+    const unsigned char* from = snapshot.voices.data();
+    for (CPrmCtrl* map : {m_voice, m_multi})
+        eachStoredVoice(map, [&from](unsigned char* voice, int size) {
+            std::memcpy(voice, from, size_t(size));
+            from += size;
+        });
+    for (int part = 0; part < kStatusParts; ++part) {
+        m_multi->SetMuteStatus(part, snapshot.partStatus[size_t(part)] & 1, false);
+        m_multi->SetSoloStatus(part, snapshot.partStatus[size_t(part)] & 2, false);
+    }
+    afterDocumentLoad(true);
+    return true;
+}
+
+bool CSynthMemory::holdsSnapshot(const Snapshot& snapshot)
+{
+    if (!FitsSnapshot(snapshot))
+        return false;
+    m_multi->CopyFromEditBuff(0, 0);
+    const unsigned char* from = snapshot.voices.data();
+    bool same = true;
+    for (CPrmCtrl* map : {m_voice, m_multi})
+        eachStoredVoice(map, [&](const unsigned char* voice, int size) {
+            same = same && std::memcmp(voice, from, size_t(size)) == 0;
+            from += size;
+        });
+    for (int part = 0; same && part < kStatusParts; ++part)
+        same = snapshot.partStatus[size_t(part)]
+               == char((m_multi->IsMuteStatus(part) ? 1 : 0) | (m_multi->IsSoloStatus(part) ? 2 : 0));
+    return same;
+}
+
 bool CSynthMemory::loadViaStream(QDataStream& stream)
 {
     if (!m_multi || !m_voice)

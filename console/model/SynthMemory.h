@@ -10,6 +10,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class CLibraryFile;
 class CPrmCtrl;
@@ -145,6 +146,27 @@ public:
     // ---- documents and files
     bool saveViaStream(QDataStream& stream);
     bool loadViaStream(QDataStream& stream);
+    // What a document load can change, copied aside: every stored voice of both maps
+    // (the edit buffer taken into the multi's first, as a save takes it) and the parts'
+    // mute and solo. Putting it back is a load of the image a save would have written
+    // then, without the library layout's walk over every voice; equal snapshots save to
+    // equal images.
+    struct Snapshot
+    {
+        std::vector<unsigned char> voices;  // the stored voices one after another
+        std::vector<int> sizes;             // the size of each
+        std::vector<char> partStatus;
+        bool operator==(const Snapshot& other) const
+        {
+            return voices == other.voices && sizes == other.sizes && partStatus == other.partStatus;
+        }
+        bool operator!=(const Snapshot& other) const { return !(*this == other); }
+    };
+    Snapshot takeSnapshot();
+    // False (and nothing changed) for a snapshot of other maps.
+    bool putSnapshot(const Snapshot& snapshot);
+    // Whether the memory holds what the snapshot holds, compared in place.
+    bool holdsSnapshot(const Snapshot& snapshot);
     // Raw images of the older document stream: reads exactly the voice image, then the
     // multi image, through read (0 or an error status; a short read is an error).
     using StreamRead = std::function<int32_t(void* data, uint32_t n)>;
@@ -162,6 +184,7 @@ private:
                                      unsigned int tag);
     void deleteMaps();
     void afterDocumentLoad(bool keepSoloMute);
+    bool FitsSnapshot(const Snapshot& snapshot) const;
     // The bank select whose names a part shows (see GetBankTableID).
     void PartBank(int part, int& msb, int& lsb) const;
     // Name and category text of a board bank's voice; false for any other table.

@@ -80,6 +80,7 @@ void CVceMem::DeleteList()
     m_templatePresent.clear();
     m_memInfo.clear();
     m_temp.clear();
+    m_nameOffsets.clear();
 }
 
 bool CVceMem::Fail(const QString& section, int line, const QString& what)
@@ -126,7 +127,34 @@ bool CVceMem::MakeList(const QString& path)
         return false;
     }
     SetInitVoiceData(false);
+    FindNameOffsets();
     return true;
+}
+
+void CVceMem::FindNameOffsets()
+{
+    m_nameOffsets.assign(m_categories.size(), -1);
+    for (size_t cat = 0; cat < m_categories.size(); ++cat) {
+        VCEMEM_INFO& c = m_categories[cat];
+        unsigned char* pos = nullptr;
+        int size = 0, byteCount = 0;
+        if (StoredVoice(int(cat), 0) && Locate(int(cat), 0, c.nameAdrs, -1, pos, size, byteCount))
+            m_nameOffsets[cat] = int(pos - c.voices[0].data());
+    }
+}
+
+unsigned char* CVceMem::NameField(int cat, int voice)
+{
+    const VCEMEM_INFO* c = GetCategory(cat);
+    if (!c || !StoredVoice(cat, voice))
+        return nullptr;
+    if (m_editorBlk && !m_editorBlk->PlugInBoards() && size_t(cat) < m_nameOffsets.size()) {
+        const int offset = m_nameOffsets[size_t(cat)];
+        return offset < 0 ? nullptr : m_categories[size_t(cat)].voices[size_t(voice)].data() + offset;
+    }
+    unsigned char* pos = nullptr;
+    int size = 0, byteCount = 0;
+    return GetData(cat, voice, c->nameAdrs, pos, byteCount, size, false) ? pos : nullptr;
 }
 
 bool CVceMem::ReadCategory(CIniFileJob& ini, const QByteArray& section)
@@ -862,10 +890,9 @@ bool CVceMem::CheckDuplicateAdrs(int addressCategory, unsigned char* adrs, int l
 
 QString CVceMem::GetVoiceName(int cat, int voice)
 {
-    unsigned char* pos = nullptr;
-    int size = 0, byteCount = 0;
     const VCEMEM_INFO* c = GetCategory(cat);
-    if (!c || !StoredVoice(cat, voice) || !GetData(cat, voice, c->nameAdrs, pos, byteCount, size, false))
+    unsigned char* pos = NameField(cat, voice);
+    if (!pos)
         return QString();
     const unsigned char* end = c->voices[size_t(voice)].data() + c->voiceSize;
     const int n = int(std::min<int64_t>(c->nameLength, end - pos));
@@ -877,10 +904,9 @@ QString CVceMem::GetVoiceName(int cat, int voice)
 
 bool CVceMem::SetVoiceName(int cat, int voice, const QString& name)
 {
-    unsigned char* pos = nullptr;
-    int size = 0, byteCount = 0;
     const VCEMEM_INFO* c = GetCategory(cat);
-    if (!c || !StoredVoice(cat, voice) || !GetData(cat, voice, c->nameAdrs, pos, byteCount, size, false))
+    unsigned char* pos = NameField(cat, voice);
+    if (!pos)
         return false;
     const unsigned char* end = c->voices[size_t(voice)].data() + c->voiceSize;
     const int field = int(std::min<int64_t>(c->nameLength, end - pos));

@@ -214,6 +214,8 @@ private:
                 int& byteCount, const unsigned char** slotEnd = nullptr);
     void MakeNameUnique(int cat, int voice);
     int CacheCategory() const;
+    void FindNameOffsets();
+    unsigned char* NameField(int cat, int voice);
 
     std::vector<VCEMEM_INFO> m_categories;
     std::vector<VCEMEM_INIT_INFO> m_init;
@@ -229,4 +231,8 @@ private:
     std::vector<unsigned char> m_temp;
     QByteArray m_cache;
     QString m_error;
+    // Where the name field lies in a stored voice of each category (-1: nowhere). Every
+    // voice of a category has it at the same place while the blocks never change (a map
+    // without plug-in boards), so a walk over all names finds it once.
+    std::vector<int> m_nameOffsets;
 };

@@ -192,11 +192,21 @@ bool CRemoteTemplate::Route(const QByteArray& section, int i, const QByteArray& 
 
 // ------------------------------------------------------------------ choosing the template
 
-bool CRemoteTemplate::Supports(const QByteArray& tpr, const QString& typeName)
+std::shared_ptr<const CIniFileJobCache> CRemoteTemplate::Parse(const QByteArray& tpr)
 {
     auto image = std::make_shared<CIniFileJobCache>();
     image->ReadBytes(tpr);
-    CIniFileJob ini{std::shared_ptr<const CIniFileJobCache>(image)};
+    return image;
+}
+
+bool CRemoteTemplate::Supports(const QByteArray& tpr, const QString& typeName)
+{
+    return Supports(Parse(tpr), typeName);
+}
+
+bool CRemoteTemplate::Supports(const std::shared_ptr<const CIniFileJobCache>& tpr, const QString& typeName)
+{
+    CIniFileJob ini{tpr};
     if (!ini.GetSection("Support")) {
         Report(text(kSupportSection).arg(QLatin1String("Support")));
         return false;
@@ -240,15 +250,15 @@ bool CRemoteTemplate::MakeList(const QString& folder, const QString& typeName)
         QFile file(entry.absoluteFilePath());
         if (!file.open(QIODevice::ReadOnly))
             continue;
-        const QByteArray bytes = file.readAll();
-        if (!Supports(bytes, typeName))
+        const std::shared_ptr<const CIniFileJobCache> image = Parse(file.readAll());
+        if (!Supports(image, typeName))
             continue;
         m_path = entry.absoluteFilePath();
         QByteArray parts;
         QFile partsFile(dir.absoluteFilePath(QStringLiteral("parts.ini")));
         if (partsFile.open(QIODevice::ReadOnly))
             parts = partsFile.readAll();
-        return ReadBytes(bytes, parts);
+        return Read(image, parts);
     }
     Report(typeName + QStringLiteral(": Not support"));
     return false;
@@ -256,11 +266,14 @@ bool CRemoteTemplate::MakeList(const QString& folder, const QString& typeName)
 
 bool CRemoteTemplate::ReadBytes(const QByteArray& tpr, const QByteArray& partsIni)
 {
-    auto image = std::make_shared<CIniFileJobCache>();
-    image->ReadBytes(tpr);
+    return Read(Parse(tpr), partsIni);
+}
+
+bool CRemoteTemplate::Read(const std::shared_ptr<const CIniFileJobCache>& tpr, const QByteArray& partsIni)
+{
     auto partsImage = std::make_shared<CIniFileJobCache>();
     partsImage->ReadBytes(partsIni);
-    CIniFileJob ini{std::shared_ptr<const CIniFileJobCache>(image)};
+    CIniFileJob ini{tpr};
     CIniFileJob parts{std::shared_ptr<const CIniFileJobCache>(partsImage)};
     return ReadAll(ini, parts);
 }

@@ -29,6 +29,11 @@ public:
     bool ReadBytes(const QByteArray& tpr, const QByteArray& partsIni);
     // Whether template text supports the type; reports what is missing when it cannot tell.
     bool Supports(const QByteArray& tpr, const QString& typeName);
+    // The same two over template text parsed once: choosing a template and reading it
+    // share one parse.
+    static std::shared_ptr<const CIniFileJobCache> Parse(const QByteArray& tpr);
+    bool Supports(const std::shared_ptr<const CIniFileJobCache>& tpr, const QString& typeName);
+    bool Read(const std::shared_ptr<const CIniFileJobCache>& tpr, const QByteArray& partsIni);
 
     // Every message in order: the titles of the warning boxes the readers would show
     // ("... Not support" for a type no template supports).

@@ -44,7 +44,8 @@ bool CM2EToM3EConverter::DataConv(const unsigned char* src, int srcLen, unsigned
     if (srcLen != kM2ESize && srcLen != kM2ESizeLong && srcLen != kM2ESizeTrailer)
         return false;
 
-    std::vector<unsigned char> out(kM3EBufferSize, 0);
+    std::vector<unsigned char>& out = NS_ConvertLayout::scratchImage<CM2EToM3EConverter>();
+    out.assign(size_t(kM3EBufferSize), 0);
     CTovarFileConverter* voices = nullptr;
     TConvertContext voiceContext;
     voiceContext.init = context.init;

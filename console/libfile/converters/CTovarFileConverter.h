@@ -25,7 +25,8 @@ public:
     virtual ~CTovarFileConverter();
 
     // True when this converter accepted src and filled dst. A declined source
-    // leaves dst untouched. Any thread; converters keep no state between calls.
+    // leaves dst untouched. Any thread; converters keep no state between calls (only
+    // the images they build aside, one per thread).
     virtual bool DataConv(const unsigned char* src, int srcLen, unsigned char* dst, int dstLen,
                           TConvertContext& context) = 0;
     bool DataConv(const unsigned char* src, int srcLen, unsigned char* dst, int dstLen);

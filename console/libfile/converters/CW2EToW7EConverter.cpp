@@ -133,7 +133,8 @@ bool CW2EToW7EConverter::DataConv(const unsigned char* src, int srcLen, unsigned
     if (std::memcmp(src, signature(), kSignatureSize) != 0)
         return false;
 
-    std::vector<unsigned char> out(dst, dst + kW7ESize);
+    std::vector<unsigned char>& out = NS_ConvertLayout::scratchImage<CW2EToW7EConverter>();
+    out.assign(dst, dst + kW7ESize);
     std::vector<unsigned char> init;
     const NS_VoiceReference::TReferenceTable refs = NS_VoiceReference::w2eTable();
 

@@ -107,7 +107,8 @@ bool CW6EToW7EConverter::DataConv(const unsigned char* src, int srcLen, unsigned
     if (std::memcmp(src, kSignature, sizeof(kSignature)) != 0)
         return false;
 
-    std::vector<unsigned char> out(dst, dst + kW7ESize);
+    std::vector<unsigned char>& out = NS_ConvertLayout::scratchImage<CW6EToW7EConverter>();
+    out.assign(dst, dst + kW7ESize);
     std::vector<unsigned char> init;
     const NS_VoiceReference::TReferenceTable refs = NS_VoiceReference::w6eTable();
     int dirEntry = 0;

@@ -69,7 +69,7 @@ bool CW7EToW9EConverter::DataConv(const unsigned char* src, int srcLen, unsigned
 {
     if (!src || !dst || dstLen != kW9ESize)
         return false;
-    std::vector<unsigned char> intermediate;
+    std::vector<unsigned char>& intermediate = NS_ConvertLayout::scratchImage<CW7EToW9EConverter, 0>();
     // Voices of each .w7e group that came from the file, as the older format's converter
     // says; a group it does not name (and every group of a .w7e source) came whole.
     std::vector<int> fromFile;
@@ -87,7 +87,8 @@ bool CW7EToW9EConverter::DataConv(const unsigned char* src, int srcLen, unsigned
     }
 
     // Built aside so that dst changes only once the whole image is made.
-    std::vector<unsigned char> out(kW9ESize, 0);
+    std::vector<unsigned char>& out = NS_ConvertLayout::scratchImage<CW7EToW9EConverter, 1>();
+    out.assign(size_t(kW9ESize), 0);
     static const int target[] = {0, 1, 3, 4, 5};
     std::vector<int> written(std::size(kW9EBanks), 0);
     for (int g = 0; g < 5; ++g) {

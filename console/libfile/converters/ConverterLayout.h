@@ -4,8 +4,19 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace NS_ConvertLayout {
+
+// A converter's image built aside, so that dst changes only once the image is whole.
+// Kept per thread and written over by every conversion, so that a conversion allocates
+// no image of its own; no converter runs inside itself, so one of each is enough.
+template <typename Converter, int Which = 0>
+std::vector<unsigned char>& scratchImage()
+{
+    thread_local std::vector<unsigned char> image;
+    return image;
+}
 
 // Image sizes, in bytes.
 constexpr int kM2ESize = 524672;          // .m2e document: .w7e voice image + 2048-byte multi

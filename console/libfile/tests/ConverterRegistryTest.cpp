@@ -194,3 +194,73 @@ TEST(ConverterRegistry, ConversionsOnSeveralThreadsDoNotShareState)
     for (int t = 0; t < 6; ++t)
         EXPECT_TRUE(results[t] == (t % 2 ? want2 : want6)) << t;
 }
+
+namespace {
+
+// A source image of a format with a pattern of its seed behind its signature.
+struct ConversionPath
+{
+    const char* name;
+    Bytes (*image)();
+    int signature;  // bytes kept from the image's own start
+    int target;
+};
+
+Bytes w7eImage() { return Bytes(522624, 0); }
+Bytes m2eImage() { return Bytes(524672, 0); }
+
+const ConversionPath kPaths[] = {
+    {"W2EToW7E", w2eImage, 128, 522624},
+    {"W6EToW7E", w6eImage, 16, 522624},
+    {"W2EToW9E", w2eImage, 128, 551424},
+    {"W6EToW9E", w6eImage, 16, 551424},
+    {"W7EToW9E", w7eImage, 0, 551424},
+    {"M2EToM3E", m2eImage, 0, 553476},
+};
+
+class ConversionPaths : public ::testing::TestWithParam<ConversionPath>
+{
+};
+
+std::string pathName(const ::testing::TestParamInfo<ConversionPath>& info)
+{
+    return info.param.name;
+}
+
+Bytes convert(const ConversionPath& path, int seed)
+{
+    Bytes src = path.image();
+    fillPattern(src.data() + path.signature, int(src.size()) - path.signature, seed);
+    Bytes dst(size_t(path.target), 0x34);
+    CTovarFileConverter* out = nullptr;
+    if (!CTovarFileConverter::ConvertFile(src.data(), int(src.size()), dst.data(), path.target, out))
+        return Bytes();
+    return dst;
+}
+
+} // namespace
+
+// Converters build their images aside in buffers they keep: what ran before, on this
+// thread or beside it on another, must not show in an image.
+TEST_P(ConversionPaths, AnImageIsTheSameWhateverRanBefore)
+{
+    const ConversionPath& path = GetParam();
+    const Bytes first = convert(path, 1);
+    ASSERT_FALSE(first.empty()) << "the source was not accepted";
+    const Bytes second = convert(path, 2);
+    ASSERT_FALSE(second.empty());
+    EXPECT_NE(first, second);
+    EXPECT_EQ(convert(path, 1), first);
+
+    Bytes beside;
+    std::thread other([&] {
+        for (int i = 0; i < 3; ++i)
+            beside = convert(path, 2);
+    });
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(convert(path, 1), first);
+    other.join();
+    EXPECT_EQ(beside, second);
+}
+
+INSTANTIATE_TEST_SUITE_P(ConverterRegistry, ConversionPaths, ::testing::ValuesIn(kPaths), pathName);

@@ -234,3 +234,66 @@ TEST_F(CommandsDocuments, CopyFromAnImportFileRestoresTheEditorsVoicesSilently)
     data->closeImportFile(handle);
     delete watch;
 }
+
+namespace {
+
+// An open that fails must leave the modified mark as the user had it, so that the next
+// command still asks before it throws the edits away.
+struct FailedOpen
+{
+    const char* name;
+    bool modified;    // the document's mark before the open
+    const char* file;  // written into the folder; null leaves it missing
+    int questions;     // asked by the open
+};
+
+class FailedOpenKeepsTheMark : public ::testing::TestWithParam<FailedOpen>
+{
+};
+
+std::string failedOpenName(const ::testing::TestParamInfo<FailedOpen>& info)
+{
+    return info.param.name;
+}
+
+const FailedOpen kFailedOpens[] = {
+    {"ModifiedMissingFile", true, nullptr, 1},
+    {"ModifiedFileOfOtherBytes", true, "not a document", 1},
+    {"ModifiedEmptyFile", true, "", 1},
+    {"UnmodifiedMissingFile", false, nullptr, 0},
+};
+
+} // namespace
+
+TEST_P(FailedOpenKeepsTheMark, AndTheNextNewAsks)
+{
+    const FailedOpen& c = GetParam();
+    SimRig rig;
+    TovarIMemAPIQObject_VANTREL_KXE* companion = rig.companion();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString name = dir.path() + QStringLiteral("/doc.m3e");
+    if (c.file) {
+        QFile f(name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(c.file);
+    }
+    rig.memory()->SetIndParamAndDirty(0x36, 0, 0, 0x45, 0);
+    companion->setDocDirty(c.modified);
+
+    rig.prompter.answer = NS_Utilities::IDocuPrompter::No;
+    companion->fileOpen(name, false);
+    ASSERT_EQ(rig.prompter.questions.size(), c.questions);
+    ASSERT_EQ(rig.prompter.messages.size(), 1) << "the open failed";
+    EXPECT_EQ(companion->isDocDirty(), c.modified);
+
+    QSignalSpy fresh(companion, &TovarIMemAPIQObject_VANTREL_KXE::newDoc);
+    rig.prompter.answer = NS_Utilities::IDocuPrompter::Cancel;
+    companion->fileNew();
+    EXPECT_EQ(rig.prompter.questions.size(), c.questions + (c.modified ? 1 : 0));
+    EXPECT_EQ(fresh.count(), c.modified ? 0 : 1) << "edits thrown away without a question";
+    if (c.modified)
+        EXPECT_EQ(rig.memory()->GetIndParam(0x36, 0, 0), 0x45);
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandsDocuments, FailedOpenKeepsTheMark, ::testing::ValuesIn(kFailedOpens), failedOpenName);

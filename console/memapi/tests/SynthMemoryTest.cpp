@@ -4,8 +4,11 @@
 #include "console/model/VceMem.h"
 #include "console/remote/RemoteCtrlMng.h"
 
+#include <QDataStream>
+#include <QIODevice>
 #include <QPointer>
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -184,4 +187,78 @@ TEST(SynthMemoryStartUp, MissingTemplatesAreReportedOnceAndLeaveNoVoiceMap)
     }
     ASSERT_EQ(StartupFailures::texts().size(), 1);
     EXPECT_TRUE(StartupFailures::texts().at(0).startsWith(QStringLiteral("Failed creating voice memory map!")));
+}
+
+namespace {
+
+// What a document load can change, one kind at a time.
+struct MemoryChange
+{
+    const char* name;
+    std::function<void(CSynthMemory&)> apply;
+};
+
+const MemoryChange kMemoryChanges[] = {
+    {"StoredVoice", [](CSynthMemory& m) { m.SetVoiceName(1, 7, QStringLiteral("Brackwater")); }},
+    {"MultiEditBuffer", [](CSynthMemory& m) {
+         m.SetIndParamAndDirty(55, 3, 14, m.GetIndParam(55, 3, 14) == 0x20 ? 0x21 : 0x20, 0);
+     }},
+    {"Mute", [](CSynthMemory& m) { m.MultiMap()->SetMuteStatus(5, true, false); }},
+    {"Solo", [](CSynthMemory& m) { m.MultiMap()->SetSoloStatus(6, true, false); }},
+};
+
+class SnapshotPutBack : public ::testing::TestWithParam<MemoryChange>
+{
+};
+
+std::string changeName(const ::testing::TestParamInfo<MemoryChange>& info)
+{
+    return info.param.name;
+}
+
+QByteArray savedImage(CSynthMemory& memory)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    EXPECT_TRUE(memory.saveViaStream(out));
+    return bytes;
+}
+
+} // namespace
+
+TEST_P(SnapshotPutBack, SavesTheImageOfBeforeTheChange)
+{
+    (void)StartupFailures::installed;
+    CSynthMemory memory(nullptr, shippedMultiTemplate(), shippedVoiceTemplate());
+    ASSERT_TRUE(memory.MultiMap() && memory.VoiceMap());
+    const CSynthMemory::Snapshot before = memory.takeSnapshot();
+    const QByteArray image = savedImage(memory);
+    const int pan = memory.GetIndParam(55, 3, 14);
+    ASSERT_TRUE(memory.holdsSnapshot(before));
+
+    GetParam().apply(memory);
+    EXPECT_FALSE(memory.holdsSnapshot(before));
+    EXPECT_NE(savedImage(memory), image);
+
+    ASSERT_TRUE(memory.putSnapshot(before));
+    EXPECT_TRUE(memory.holdsSnapshot(before));
+    EXPECT_EQ(savedImage(memory), image);
+    EXPECT_EQ(memory.GetIndParam(55, 3, 14), pan) << "the edit buffer is the snapshot's";
+}
+
+INSTANTIATE_TEST_SUITE_P(SynthMemory, SnapshotPutBack, ::testing::ValuesIn(kMemoryChanges), changeName);
+
+TEST_F(SynthMemory, ASnapshotOfOtherMapsIsRefused)
+{
+    CSynthMemory::Snapshot other = memory->takeSnapshot();
+    ASSERT_FALSE(other.sizes.empty());
+    other.sizes.back() += 1;
+    other.voices.push_back(0);
+    EXPECT_FALSE(memory->putSnapshot(other));
+    EXPECT_FALSE(memory->holdsSnapshot(other));
+    CSynthMemory::Snapshot fewer = memory->takeSnapshot();
+    fewer.voices.resize(fewer.voices.size() - size_t(fewer.sizes.back()));
+    fewer.sizes.pop_back();
+    EXPECT_FALSE(memory->putSnapshot(fewer));
+    EXPECT_FALSE(memory->putSnapshot(CSynthMemory::Snapshot()));
 }

@@ -1,7 +1,10 @@
 // The document stream in the host's project: frame, payload round trip, refusals.
 #include "MemApiTestSupport.h"
 #include "appserver/CAppServer.h"
+#include "console/model/PrmCtrl.h"
+#include "console/model/VceMem.h"
 
+#include <QIODevice>
 #include <QtEndian>
 #include <gtest/gtest.h>
 
@@ -168,4 +171,46 @@ TEST_F(DocumentStream, OlderFormNeedsPreferencesAndAFollowingImage)
     EXPECT_NE(load(olderStream(true, 0)), 0);
     api->MAPI_associate(&bridge, nullptr, 0, nullptr);
     EXPECT_EQ(load(olderStream(false, 0)), int32_t(0x8000FFFF));
+}
+
+TEST_F(DocumentStream, ALoadRefusedAfterTheVoicesWentInLeavesTheMemoryAsItWas)
+{
+    CSynthMemory* memory = api->memory();
+    ASSERT_NE(memory, nullptr);
+    memory->SetVoiceName(1, 7, QStringLiteral("Brackwater"));
+    setPan(2, 0x30);
+    memory->MultiMap()->SetMuteStatus(2, true, false);
+    const QByteArray good = saved();
+
+    memory->SetVoiceName(1, 7, QStringLiteral("Saltglass"));
+    setPan(2, 0x50);
+    memory->MultiMap()->SetMuteStatus(2, false, false);
+    memory->MultiMap()->SetSoloStatus(4, true, false);
+
+    // The multi image's first byte spoiled: the voice image, read before it, goes in
+    // first and must come out again.
+    QByteArray prefsBytes;
+    {
+        QDataStream out(&prefsBytes, QIODevice::WriteOnly);
+        prefs.writeToStream(out);
+    }
+    const qsizetype voices = 12 + prefsBytes.size();
+    ASSERT_LT(voices + 4, good.size());
+    const quint32 voiceSize = qFromBigEndian<quint32>(reinterpret_cast<const uchar*>(good.constData()) + voices);
+    const qsizetype multi = voices + 4 + qsizetype(voiceSize) + 4;
+    ASSERT_LT(multi, good.size());
+    QByteArray spoiled = good;
+    spoiled[multi] = char(~spoiled.at(multi));
+
+    EXPECT_NE(load(spoiled), 0);
+    EXPECT_TRUE(memory->VoiceMap()->VceMem()->GetVoiceName(1, 7).startsWith(QStringLiteral("Saltglass")));
+    EXPECT_EQ(pan(2), 0x50);
+    EXPECT_FALSE(memory->MultiMap()->IsMuteStatus(2));
+    EXPECT_TRUE(memory->MultiMap()->IsSoloStatus(4));
+
+    // The good document still loads over it.
+    ASSERT_EQ(load(good), 0);
+    EXPECT_TRUE(memory->VoiceMap()->VceMem()->GetVoiceName(1, 7).startsWith(QStringLiteral("Brackwater")));
+    EXPECT_EQ(pan(2), 0x30);
+    EXPECT_TRUE(memory->MultiMap()->IsMuteStatus(2));
 }

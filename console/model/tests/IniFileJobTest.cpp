@@ -194,3 +194,85 @@ TEST(IniFileJob, FixedWidthAndDottedFields)
     EXPECT_EQ(std::string(out, 4), "def-");
     EXPECT_EQ(ini.GetStrToken("ab", out, 1, 3), 0);
 }
+
+namespace {
+
+// Names given again are numbered in order (a head's name ends at its first ']'), and a
+// long name is found as a short one is.
+const char kRepeats[] =
+    "[x]\n"
+    "a=1\n"
+    "a=2\n"
+    "[1][x]\n"
+    "b=literal\n"
+    "[x]\n"
+    "a=3\n"
+    "[y]\n"
+    "a=4\n"
+    "a=5\n"
+    "a=6\n"
+    "[a-section-name-longer-than-any-buffer-a-reader-keeps-for-the-names-it-looks-up-"
+    "a-section-name-longer-than-any-buffer-a-reader-keeps-for-the-names-it-looks-up-"
+    "a-section-name-longer-than-any-buffer-a-reader-keeps-for-the-names-it-looks-up-"
+    "a-section-name-longer-than-any-buffer-a-reader-keeps]\n"
+    "k=long\n"
+    "k=longer\n";
+
+struct Lookup
+{
+    const char* section;
+    const char* after;
+    const char* key;
+    int index;
+    const char* value;
+};
+
+const Lookup kLookups[] = {
+    {"x", nullptr, "a", -1, "1"},
+    {"x", nullptr, "a", 1, "2"},
+    {"x", nullptr, "a", 4, "2"},
+    {"1", nullptr, "b", -1, "literal"},
+    {"1][x", nullptr, "a", -1, "3"},
+    {"x", "1", "a", -1, "3"},
+    {"x", "y", "a", -1, "<missing>"},
+    {"y", nullptr, "a", 2, "6"},
+    {"y", nullptr, "a", 9, "6"},
+    {"y", nullptr, "b", -1, "<missing>"},
+    {"a-section-name-longer-than-any-buffer-a-reader-keeps-for-the-names-it-looks-up-"
+     "a-section-name-longer-than-any-buffer-a-reader-keeps-for-the-names-it-looks-up-"
+     "a-section-name-longer-than-any-buffer-a-reader-keeps-for-the-names-it-looks-up-"
+     "a-section-name-longer-than-any-buffer-a-reader-keeps",
+     nullptr, "k", 1, "longer"},
+};
+
+} // namespace
+
+TEST(IniFileJob, RepeatedNamesReadTheSameFromAFileAndFromMemory)
+{
+    QTemporaryDir dir;
+    const QString file = dir.path() + QStringLiteral("/repeats.ini");
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(kRepeats);
+    }
+    // Never on disk: the image is set from memory.
+    const QString held = dir.path() + QStringLiteral("/no/such/folder/held.ini");
+    CIniFileJobCache::Set(held, QByteArray(kRepeats));
+    for (const QString& path : {file, held}) {
+        CIniFileJob ini(path);
+        ASSERT_TRUE(ini.Opened());
+        for (const Lookup& l : kLookups) {
+            SCOPED_TRACE(std::string(l.section) + "/" + l.key + "/" + std::to_string(l.index) + " in "
+                         + path.toStdString());
+            const int found = ini.GetSection(l.section, l.after);
+            EXPECT_EQ(item(ini, l.key, l.index), found ? QByteArray(l.value) : QByteArray("<missing>"));
+        }
+    }
+    CIniFileJobCache::Set(held, QByteArray("[x]\na=other\n"));
+    CIniFileJob again(held);
+    ASSERT_EQ(again.GetSection("x"), 1);
+    EXPECT_EQ(item(again, "a"), "other");
+    CIniFileJobCache::Forget(held);
+    EXPECT_FALSE(CIniFileJob(held).Opened());
+}
