@@ -3,6 +3,7 @@
 // the other end of the MIDI port: a part's window opened under its two ids, edits
 // typed on a page reaching the instrument, and a picture of every page written in the
 // host's screenshot mode with each of its controls drawn.
+#include "HostTestSupport.h"
 #include "host/HostEditorWindows.h"
 #include "host/HostGuid.h"
 #include "host/SubstituteHost.h"
@@ -28,6 +29,9 @@
 
 namespace {
 
+using NS_HostTest::pumpToolkit;
+using NS_HostTest::OwnSettings;
+
 using Kind = NS_Simulator::SimulatedInstrument::Kind;
 using Bytes = std::vector<uint8_t>;
 
@@ -35,34 +39,6 @@ const QUuid kMixer = NS_Host::toUuid(NS_AddOnIds::LayerAddOn);
 const QUuid kCommon = NS_Host::toUuid(NS_AddOnIds::CommonDetailAddOn);
 const QUuid kPart = NS_Host::toUuid(NS_AddOnIds::PartDetailAddOn);
 constexpr int kPart4Id = 4;
-
-void pumpToolkit()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-// The editor's settings store of this process only, in a folder of its own: the host
-// seeds the simulated instrument's ports there, and tests of other processes that
-// change their own settings at the same time do not move them.
-class OwnSettings
-{
-public:
-    OwnSettings()
-    {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
-    }
-    ~OwnSettings()
-    {
-        const QString standard = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, standard);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, standard);
-    }
-
-private:
-    QTemporaryDir m_dir;
-};
 
 // Where the pictures stay for people to look at: beside the host's build folder.
 QString pictureFolder()

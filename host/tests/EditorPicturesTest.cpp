@@ -4,6 +4,7 @@
 // when it is missing (the window could not be opened or drawn), has another size than
 // its window, is nearly one colour, or shows only the window's background where one of
 // its controls stands. All of them come from one start of the host.
+#include "HostTestSupport.h"
 #include "genericeditor/interfaces/GenericEditorPluginInterface.h"
 #include "host/HostEditorWindows.h"
 #include "host/HostGuid.h"
@@ -38,11 +39,8 @@
 
 namespace {
 
-void pumpToolkit()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using NS_HostTest::pumpToolkit;
+using NS_HostTest::OwnSettings;
 
 // One line of the list: the picture, the window (NAME:ID, or "page") and the detail
 // page shown (-1: none).
@@ -233,26 +231,6 @@ private:
     QString m_name;
     QPointer<QWidget> m_dialog;
     std::optional<Expected> m_expected;
-};
-
-// The settings store of this process only, as the program's runs have their own.
-class OwnSettings
-{
-public:
-    OwnSettings()
-    {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
-    }
-    ~OwnSettings()
-    {
-        const QString standard = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, standard);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, standard);
-    }
-
-private:
-    QTemporaryDir m_dir;
 };
 
 class EditorPictures : public ::testing::Test

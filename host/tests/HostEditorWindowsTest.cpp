@@ -1,6 +1,7 @@
 // Editor windows by command in the substitute host, with the component library loaded
 // as the host program loads it: requests by short name or module identifier, windows
 // opened through the component's user-interface server, and one picture per window.
+#include "HostTestSupport.h"
 #include "host/HostEditorWindows.h"
 #include "host/SubstituteHost.h"
 #include "genericeditor/interfaces/GenericEditorPluginInterface.h"
@@ -14,11 +15,7 @@
 
 namespace {
 
-void pumpToolkit()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using NS_HostTest::pumpToolkit;
 
 const QUuid kMixer = NS_Host::toUuid(NS_AddOnIds::LayerAddOn);
 const QUuid kCommon = NS_Host::toUuid(NS_AddOnIds::CommonDetailAddOn);

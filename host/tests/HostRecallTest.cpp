@@ -1,6 +1,7 @@
 // Total recall asked by the substitute host as a host asks for it: the multi goes to
 // the simulated instrument, the host's progress handler hears the steps and no failure,
 // and a recall before the component is there is refused.
+#include "HostTestSupport.h"
 #include "host/SubstituteHost.h"
 #include "simulator/SimulatedInstrument.h"
 
@@ -9,11 +10,7 @@
 
 namespace {
 
-void pumpToolkit()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using NS_HostTest::pumpToolkit;
 
 } // namespace
 

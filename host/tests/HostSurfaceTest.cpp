@@ -1,6 +1,7 @@
 // The simulated R5T surface as the substitute host offers it: the second port pair
 // beside the simulated instrument, followed by the editor loaded as the host program
 // loads it, and shown as text on request.
+#include "HostTestSupport.h"
 #include "host/HostMidiPorts.h"
 #include "host/HostSurface.h"
 #include "host/SubstituteHost.h"
@@ -16,11 +17,7 @@
 
 namespace {
 
-void pumpToolkit()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using NS_HostTest::pumpToolkit;
 
 const char kOrganization[] = "halvorsk.example";
 const char kApplication[] = "VANTREL_KXE Tovar Editor";

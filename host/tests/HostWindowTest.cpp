@@ -1,5 +1,6 @@
 // The host's window holds the page: the page's main windows are inside it, none a window
 // of its own, and they and the workspace fill the window at whatever size it is given.
+#include "HostTestSupport.h"
 #include "host/SubstituteHost.h"
 #include "platform/PlatformWindow.h"
 
@@ -11,11 +12,7 @@
 
 namespace {
 
-void pumpToolkit()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using NS_HostTest::pumpToolkit;
 
 } // namespace
 

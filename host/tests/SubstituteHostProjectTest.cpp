@@ -3,6 +3,7 @@
 // kept byte for byte, a save that cannot be written is reported, a save syncs the
 // folder it renames into, and what an interrupted save left beside the project is
 // removed at the next start, nothing else.
+#include "HostTestSupport.h"
 #include "host/SubstituteHost.h"
 #include "platform/testing/SyncProbe.h"
 
@@ -19,11 +20,7 @@
 
 namespace {
 
-void pumpToolkit()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using NS_HostTest::pumpToolkit;
 
 NS_Host::HostOptions projectOptions(const QString& name, const QString& projectPath)
 {

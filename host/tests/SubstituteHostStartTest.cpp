@@ -2,6 +2,7 @@
 // is no component, a project it cannot read, an editor it cannot open, a picture it
 // cannot write. Each ends with a message and nothing left running; a project whose
 // bytes the component refuses is reported, kept as it is, and the editor still starts.
+#include "HostTestSupport.h"
 #include "host/HostEditorWindows.h"
 #include "host/SubstituteHost.h"
 #include "genericeditor/interfaces/GenericEditorPluginInterface.h"
@@ -16,11 +17,7 @@
 
 namespace {
 
-void pumpToolkit()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using NS_HostTest::pumpToolkit;
 
 NS_Host::HostOptions baseOptions(const char* name)
 {

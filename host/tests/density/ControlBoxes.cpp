@@ -10,6 +10,7 @@
 //   page TAB control TAB address TAB x y w h TAB ratio TAB left top right bottom
 // the frame in the window's logical pixels (clipped to what its parents show), the box
 // in device pixels of the window's picture, right and bottom exclusive, or "none".
+#include "../HostTestSupport.h"
 #include "host/HostEditorWindows.h"
 #include "host/SubstituteHost.h"
 #include <QApplication>
@@ -27,11 +28,7 @@
 
 namespace {
 
-void pumpToolkit()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using NS_HostTest::pumpToolkit;
 
 // Swallows the paint events of the widgets it is installed on.
 class NoPaint : public QObject
