@@ -2,6 +2,7 @@
 // option, an option without its value, an editor name it does not know, a component it
 // cannot load, and a measured run that prints its figures. Each ends with its status
 // and a message that says what was wrong.
+#include "HostProgramRun.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,28 +13,15 @@
 
 namespace {
 
+using NS_HostTest::hostEnvironment;
+using NS_HostTest::hostProgram;
+
 struct HostRun
 {
     int status = -1;
     QString out;
     QString err;
 };
-
-QString hostProgram()
-{
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel_host");
-}
-
-// Offscreen, on the virtual MIDI bus, with settings and data in `home`.
-QProcessEnvironment hostEnvironment(const QTemporaryDir& home)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("VANTREL_MIDI_BACKEND"), QStringLiteral("virtual"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-    return env;
-}
 
 HostRun runHost(const QStringList& arguments, int timeoutMs = 60000)
 {

@@ -3,6 +3,7 @@
 // a run that draws dialogs, wherever the prompt itself stands among the windows asked
 // for; and SIGINT or SIGTERM end the program cleanly also while a modal dialog (or the
 // prompt over it) runs its own loop.
+#include "HostProgramRun.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,40 +19,18 @@
 
 namespace {
 
-QString hostProgram()
-{
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel_host");
-}
+using NS_HostTest::hostProgram;
+using NS_HostTest::startHost;
+using NS_HostTest::statusOf;
 
-// The program on a first start of its own: no settings, no data, no preset voices,
-// so the editor raises its start-up prompt.
-std::unique_ptr<QProcess> startHost(const QTemporaryDir& home, const QStringList& arguments)
+// The dialogs' log says when the start-up prompt is asked for.
+QProcessEnvironment dialogLog()
 {
-    auto process = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("VANTREL_MIDI_BACKEND"), QStringLiteral("virtual"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-    env.insert(QStringLiteral("VANTREL_PRESET_CACHE"), home.filePath(QStringLiteral("presets")));
-    // The dialogs' log says when the start-up prompt is asked for.
+    QProcessEnvironment env;
     env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("tovar.dialogs.debug=true"));
-    process->setProcessEnvironment(env);
-    process->start(hostProgram(), arguments);
-    return process;
+    return env;
 }
 
-// The status of a program that ended by itself; -1 when it is still running (it is
-// then killed), -2 when a signal ended it.
-int statusOf(QProcess& process, int timeoutMs)
-{
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished(10000);
-        return -1;
-    }
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-}
 
 } // namespace
 
@@ -74,7 +53,7 @@ TEST(HostProgramEnds, TheStartUpPromptNeverHoldsARunThatDrawsDialogs)
                               QStringLiteral("400")};
         for (const QString& window : order)
             arguments << QStringLiteral("--open") << window;
-        const std::unique_ptr<QProcess> host = startHost(home, arguments);
+        const std::unique_ptr<QProcess> host = startHost(home, arguments, dialogLog());
         const int status = statusOf(*host, 180000);
         const QString err = QString::fromLocal8Bit(host->readAllStandardError());
         ASSERT_NE(status, -1) << what << ": the host did not end\n" << err.toStdString();
@@ -123,7 +102,7 @@ TEST(HostProgramEnds, ASignalEndsTheProgramAlsoInsideAModalDialog)
         QStringList arguments;
         for (const QString& a : c.arguments)
             arguments << (a.endsWith(QLatin1String(".tvproj")) || a == QLatin1String("shots") ? home.filePath(a) : a);
-        const std::unique_ptr<QProcess> host = startHost(home, arguments);
+        const std::unique_ptr<QProcess> host = startHost(home, arguments, dialogLog());
         QByteArray err;
         // The prompt is asked for from within the dialog's loop: the host runs modally.
         const bool prompted = QTest::qWaitFor(

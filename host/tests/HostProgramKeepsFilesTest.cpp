@@ -4,6 +4,7 @@
 // broken or missing surface template, whose warning box comes during the start-up,
 // never holds a run with nobody at it, and a signal ends a person's run while the box
 // stands.
+#include "HostProgramRun.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -24,38 +25,16 @@
 
 namespace {
 
-QString hostProgram()
-{
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel_host");
-}
+using NS_HostTest::hostProgram;
+using NS_HostTest::startHost;
+using NS_HostTest::statusOf;
 
-std::unique_ptr<QProcess> startHost(const QTemporaryDir& home, const QStringList& arguments,
-                                    const QString& bundle = QString())
+// The editor's bundle folder, made by the test.
+QProcessEnvironment bundleAt(const QString& folder)
 {
-    auto process = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("VANTREL_MIDI_BACKEND"), QStringLiteral("virtual"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-    env.insert(QStringLiteral("VANTREL_PRESET_CACHE"), home.filePath(QStringLiteral("presets")));
-    if (!bundle.isEmpty())
-        env.insert(QStringLiteral("VANTREL_BUNDLE_DIR"), bundle);
-    process->setProcessEnvironment(env);
-    process->start(hostProgram(), arguments);
-    return process;
-}
-
-// The status of a program that ended by itself; -1 when it is still running (it is
-// then killed), -2 when a signal ended it.
-int statusOf(QProcess& process, int timeoutMs)
-{
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished(10000);
-        return -1;
-    }
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("VANTREL_BUNDLE_DIR"), folder);
+    return env;
 }
 
 QByteArray readBytes(const QString& path)
@@ -232,7 +211,7 @@ TEST(HostProgramKeepsFiles, ABrokenSurfaceTemplateNeverHoldsARunWithNobodyAtIt)
         ASSERT_TRUE(f.apply(bundle)) << f.what;
         const std::unique_ptr<QProcess> host =
             startHost(home, {QStringLiteral("--no-project"), QStringLiteral("--run-for"), QStringLiteral("200")},
-                      bundle.path());
+                      bundleAt(bundle.path()));
         const int status = statusOf(*host, 120000);
         const QString err = QString::fromLocal8Bit(host->readAllStandardError());
         ASSERT_NE(status, -1) << f.what << ": the run did not end\n" << err.toStdString();
@@ -251,7 +230,7 @@ TEST(HostProgramKeepsFiles, ASignalEndsAPersonsRunWhileTheTemplateWarningStands)
     ASSERT_TRUE(makeBundle(bundle));
     ASSERT_TRUE(editTemplate(bundle, "[KeyIDList]\nSize=61", "[KeyIDList]\nSize=60"));
     const QString project = home.filePath(QStringLiteral("p.tvproj"));
-    const std::unique_ptr<QProcess> host = startHost(home, {QStringLiteral("--project"), project}, bundle.path());
+    const std::unique_ptr<QProcess> host = startHost(home, {QStringLiteral("--project"), project}, bundleAt(bundle.path()));
     QByteArray err;
     const bool warned = QTest::qWaitFor(
         [&] {
