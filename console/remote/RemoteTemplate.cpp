@@ -647,7 +647,7 @@ bool CRemoteTemplate::ReadItemLine(const QByteArrayView* t, qsizetype n, uint16_
     const int fieldCount = int(fields.size());
     return flag(t[1], item.reserved) && flag(t[8], item.fixedLabel) && address(t[4], item.address)
            && item.knob >= -1 && item.knob < kEncoderCount && item.field >= 0 && item.width >= 1
-           && item.field + item.width <= fieldCount && item.bitMask >= -1 && item.dispStyle >= -1;
+           && item.width <= fieldCount - item.field && item.bitMask >= -1 && item.dispStyle >= -1;
 }
 
 bool CRemoteTemplate::ReadLayout(CIniFileJob& ini, const QByteArray& window, const char* sub, uint16_t format,
