@@ -92,16 +92,23 @@ inline QList<QByteArray> split(const uint8_t* data, size_t size, const QByteArra
     }
 }
 
-// Applies (3-byte offset, value) edits to an image; the offset wraps at its size.
-inline void patch(QByteArray& image, const QByteArray& edits)
+// Applies (3-byte offset, value) edits to the size bytes of an image; the offset wraps
+// at its size.
+inline void patch(char* image, qsizetype size, const QByteArray& edits)
 {
-    if (image.isEmpty())
+    if (size <= 0)
         return;
     for (qsizetype i = 0; i + 4 <= edits.size(); i += 4) {
         const auto* e = reinterpret_cast<const uint8_t*>(edits.constData() + i);
-        const qsizetype at = qsizetype(uint32_t(e[0]) << 16 | uint32_t(e[1]) << 8 | e[2]) % image.size();
+        const qsizetype at = qsizetype(uint32_t(e[0]) << 16 | uint32_t(e[1]) << 8 | e[2]) % size;
         image[at] = char(e[3]);
     }
+}
+
+inline void patch(QByteArray& image, const QByteArray& edits)
+{
+    if (!image.isEmpty())
+        patch(image.data(), image.size(), edits);
 }
 
 // Where the seeds of one target go when the run was asked to write them; empty

@@ -86,17 +86,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     QByteArray record;
     if (form >= 2) {
-        record = QByteArray(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
+        record = QByteArray::fromRawData(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
     } else {
+        // The record is laid out in storage kept from input to input.
+        static QByteArray* buffer = new QByteArray;
         const QList<QByteArray> parts = FuzzSupport::split(data + 1, size - 1, kSeparator);
-        QByteArray payload = parts.value(0);
-        if (!(mode & 4)) {
-            QByteArray image = r.baselineImage;
-            FuzzSupport::patch(image, parts.value(2));
-            payload += image;
+        const QByteArray& prefs = parts.at(0);
+        const QByteArray ui = parts.value(1);
+        const qsizetype image = mode & 4 ? 0 : r.baselineImage.size();
+        buffer->resize(0);
+        if (form == 0)
+            buffer->append("KXQR2000");
+        buffer->append(be32(uint32_t(prefs.size() + image + ui.size()))).append(prefs);
+        if (image) {
+            const qsizetype at = buffer->size();
+            buffer->append(r.baselineImage);
+            FuzzSupport::patch(buffer->data() + at, image, parts.value(2));
         }
-        payload += parts.value(1);
-        record = (form == 0 ? QByteArray("KXQR2000") : QByteArray()) + be32(uint32_t(payload.size())) + payload;
+        buffer->append(ui);
+        record = QByteArray::fromRawData(buffer->constData(), buffer->size());
     }
     // Only the older form of the memory API's own record changes the preferences
     // before it has read everything.

@@ -17,6 +17,8 @@
 #include "console/model/SynthMemory.h"
 
 #include <QtEndian>
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -97,20 +99,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         rest = rest.mid(1);
     }
 
-    QByteArray body = image();
+    // The record is laid out in storage kept from input to input.
+    static QByteArray* buffer = new QByteArray;
+    buffer->resize(0);
+    buffer->append(header).append(image());
+    char* const body = buffer->data() + kHeader;
+    const qsizetype bodySize = image().size();
     if (mode & 2) {
         if (rest.size() >= 3) {
             const auto* o = reinterpret_cast<const uint8_t*>(rest.constData());
-            const qsizetype at = qsizetype(uint32_t(o[0]) << 16 | uint32_t(o[1]) << 8 | o[2]) % body.size();
-            const QByteArray over = rest.mid(3, body.size() - at);
-            body.replace(at, over.size(), over);
+            const qsizetype at = qsizetype(uint32_t(o[0]) << 16 | uint32_t(o[1]) << 8 | o[2]) % bodySize;
+            const qsizetype n = std::min(rest.size() - 3, bodySize - at);
+            std::memcpy(body + at, rest.constData() + 3, size_t(n));
         }
     } else {
-        FuzzSupport::patch(body, rest);
+        FuzzSupport::patch(body, bodySize, rest);
     }
-    QByteArray record = header + body;
+    qsizetype length = buffer->size();
     if ((mode & 4) && size > 1)
-        record.truncate(qsizetype(record.size()) * data[size - 1] / 256);
+        length = length * data[size - 1] / 256;
+    const QByteArray record = QByteArray::fromRawData(buffer->constData(), length);
 
     const int32_t result = r.load(record, true);
     if (record.size() >= kHeader) {

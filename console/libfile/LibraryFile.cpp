@@ -25,6 +25,7 @@
 #include <climits>
 #include <cstring>
 #include <map>
+#include <utility>
 #include <vector>
 
 const char CLibraryFile::kMuteSoloTag[] = "mutesolo:A7C5FEA3-5949-49e4-A822-822B7F0AC2BF|";
@@ -474,6 +475,16 @@ unsigned char* CLibraryFile::GetVoiceAddress(int bankIndex, int number, int* ele
     return reinterpret_cast<unsigned char*>(m_image.data()) + pos;
 }
 
+const unsigned char* CLibraryFile::VoiceBytes(int bankIndex, int number, int* element) const
+{
+    const qint64 pos = VoicePos(bankIndex, number);
+    if (pos < 0)
+        return nullptr;
+    if (element)
+        *element = m_voiceData.items[bankIndex].element;
+    return reinterpret_cast<const unsigned char*>(m_image.constData()) + pos;
+}
+
 LIBVCEDATA_ADRS CLibraryFile::GetVceDataFileBlk(int element, int index) const
 {
     if (!m_map) {
@@ -591,7 +602,7 @@ bool CLibraryFile::CopyVoiceDataToLibrary(int sourceBankIndex, int sourceNumber,
         return m_zutl->CopyVoiceDataToLibrary(sourceBankIndex, sourceNumber, bank, number);
     CVceMem* vce = m_map ? m_map->VceMem() : nullptr;
     int element = 0;
-    const unsigned char* voice = GetVoiceAddress(sourceBankIndex, sourceNumber, &element);
+    const unsigned char* voice = VoiceBytes(sourceBankIndex, sourceNumber, &element);
     if (!vce || !voice || !vce->GetCategory(bank))
         return false;
     const int voiceSize = m_voiceData.items[sourceBankIndex].voiceSize;
@@ -861,7 +872,8 @@ bool CLibraryFile::LibraryLoad(QDataStream* stream, QByteArray* out)
         qCWarning(lcLibFile) << "stream block of" << length << "bytes refused; the image has" << m_common.fileSize;
         return false;
     }
-    NewTempBuff();
+    // Every byte is read over: nothing to clear first.
+    m_image = QByteArray(m_common.fileSize, Qt::Uninitialized);
     if (stream->readRawData(m_image.data(), m_common.fileSize) != m_common.fileSize) {
         stream->setStatus(QDataStream::ReadPastEnd);
         DelTempBuff();
@@ -897,7 +909,10 @@ bool CLibraryFile::LibraryLoad(const unsigned char* image, qint64 length)
         return m_zutl->LibraryLoad(image, length);
     if (!image || m_common.fileSize <= 0 || length < m_common.fileSize)
         return false;
-    m_image = QByteArray(reinterpret_cast<const char*>(image), m_common.fileSize);
+    // Read in place: the load only reads the image, and drops it before it returns
+    // (what the file held before stays until then, should the bytes be its own).
+    const QByteArray held = std::exchange(m_image, QByteArray::fromRawData(reinterpret_cast<const char*>(image),
+                                                                           m_common.fileSize));
     bool ok = CheckFileHeader();
     if (ok)
         ok = CopyAllBankToLibrary();

@@ -193,6 +193,8 @@ private:
     bool WriteDirectory();
     bool WriteVoiceData();
     qint64 VoicePos(int bankIndex, int number) const;
+    // GetVoiceAddress for reading: an image held in place stays where it is.
+    const unsigned char* VoiceBytes(int bankIndex, int number, int* element) const;
     bool ReadOwnImage(QIODevice* device);
     struct LayoutCache;
     // The blocks of one voice of an element with their positions, looked up once per

@@ -1100,7 +1100,9 @@ int32_t TovarIMemAPI::MAPI_loadViaStream(QDataStream& stream)
     MAPI_setPortsFromPreferences();
     if (!prefsOk)
         return read != kOk ? read : kFailure;
-    const CSynthMemory::Snapshot savedMemory = m_memory->takeSnapshot();
+    // Kept in storage each thread uses again: an image's worth of bytes per load.
+    thread_local CSynthMemory::Snapshot savedMemory;
+    m_memory->takeSnapshot(savedMemory);
     if (!m_memory->loadViaStream(stream) || stream.status() != QDataStream::Ok) {
         restorePrefs();
         m_memory->putSnapshot(savedMemory);

@@ -9,7 +9,7 @@
 #include "console/bulk/MidiFormat.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <cstring>
 
 namespace {
@@ -273,6 +273,19 @@ bool CCopyBlkInfo::SetMemorySize(int rule, int, int size)
     return m_map->EditorBlk().SetData(0, adrs, midi, linked, LINK_OFF, MIDI_OFF, false, 0);
 }
 
+namespace {
+
+// The key prefix followed by the number, in a buffer of 32 bytes; composed without
+// the formatting functions (a lookup names every voice of every category).
+void numberedKey(char* key, const char* prefix, int n)
+{
+    const size_t length = std::strlen(prefix);
+    std::memcpy(key, prefix, length);
+    *std::to_chars(key + length, key + 31, n).ptr = 0;
+}
+
+} // namespace
+
 bool CCopyBlkInfo::GetBankData(const QString& folder, BANK_DATA& data) const
 {
     CIniFileJob ini(folder + QStringLiteral("PresetBankInfo.ini"));
@@ -281,7 +294,7 @@ bool CCopyBlkInfo::GetBankData(const QString& folder, BANK_DATA& data) const
     const int categories = m_map->GetLibCateNum();
     char name[32];
     for (int c = 0; c < categories; ++c) {
-        std::snprintf(name, sizeof name, "CategoryNo%d", c);
+        numberedKey(name, "CategoryNo", c);
         if (!ini.GetSection(name))
             continue;
         int voices = 0;
@@ -292,13 +305,11 @@ bool CCopyBlkInfo::GetBankData(const QString& folder, BANK_DATA& data) const
         voices = std::min(voices, int(m_map->GetLibCateInfo(c).voiceNum));
         for (int v = 0; v < voices; ++v) {
             QByteArray value;
-            std::snprintf(name, sizeof name, "Voice%d", v);
+            numberedKey(name, "Voice", v);
             if (!ini.GetItem(name, value))
                 continue;
-            const std::vector<QByteArray> t = CCopyPrmInfo::SplitTokens(value);
             unsigned char b[3];
-            if (t.size() < 3 || !CCopyPrmInfo::ParseHexByte(t[0], b[0]) || !CCopyPrmInfo::ParseHexByte(t[1], b[1])
-                || !CCopyPrmInfo::ParseHexByte(t[2], b[2]))
+            if (!CCopyPrmInfo::LeadingHexBytes(value, b, 3))
                 continue;
             if (b[0] == data.msb && b[1] == data.lsb && b[2] == data.program) {
                 data.category = c;

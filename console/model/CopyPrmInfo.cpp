@@ -36,22 +36,45 @@ void CCopyPrmInfo::DropRules()
     m_sets.clear();
 }
 
+namespace {
+
+// fn(token) for each field of value between TABs and commas, trimmed, the empty ones
+// left out, until fn answers false.
+template <typename Fn>
+void eachToken(QByteArrayView value, Fn fn)
+{
+    qsizetype from = 0;
+    for (qsizetype i = 0; i <= value.size(); ++i) {
+        if (i < value.size() && value[i] != '\t' && value[i] != ',')
+            continue;
+        const QByteArrayView token = value.sliced(from, i - from).trimmed();
+        from = i + 1;
+        if (!token.isEmpty() && !fn(token))
+            return;
+    }
+}
+
+} // namespace
+
 std::vector<QByteArray> CCopyPrmInfo::SplitTokens(const QByteArray& value)
 {
     std::vector<QByteArray> out;
-    QByteArray cur;
-    for (char c : value) {
-        if (c == '\t' || c == ',') {
-            if (!cur.trimmed().isEmpty())
-                out.push_back(cur.trimmed());
-            cur.clear();
-        } else {
-            cur.append(c);
-        }
-    }
-    if (!cur.trimmed().isEmpty())
-        out.push_back(cur.trimmed());
+    eachToken(value, [&out](QByteArrayView token) {
+        out.emplace_back(token.data(), token.size());
+        return true;
+    });
     return out;
+}
+
+bool CCopyPrmInfo::LeadingHexBytes(const QByteArray& value, unsigned char* out, int count)
+{
+    int parsed = 0;
+    bool ok = true;
+    eachToken(value, [&](QByteArrayView token) {
+        ok = ParseHexByte(token, out[parsed++]);
+        return ok && parsed < count;
+    });
+    return ok && parsed == count;
 }
 
 bool CCopyPrmInfo::ParseAddress(const QByteArray& token, int len, QByteArray& out)
@@ -74,7 +97,7 @@ bool CCopyPrmInfo::ParseDecimal(const QByteArray& token, int& out)
     return ok;
 }
 
-bool CCopyPrmInfo::ParseHexByte(const QByteArray& token, unsigned char& out)
+bool CCopyPrmInfo::ParseHexByte(QByteArrayView token, unsigned char& out)
 {
     bool ok = false;
     const uint v = token.trimmed().toUInt(&ok, 16);

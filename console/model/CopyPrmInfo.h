@@ -89,7 +89,10 @@ public:
     static std::vector<QByteArray> SplitTokens(const QByteArray& value);
     static bool ParseAddress(const QByteArray& token, int len, QByteArray& out);
     static bool ParseDecimal(const QByteArray& token, int& out);
-    static bool ParseHexByte(const QByteArray& token, unsigned char& out);
+    static bool ParseHexByte(QByteArrayView token, unsigned char& out);
+    // Whether the first count tokens of value are hex bytes, put into out; nothing is
+    // allocated (a preset list is scanned voice by voice).
+    static bool LeadingHexBytes(const QByteArray& value, unsigned char* out, int count);
 
 private:
     void DropRules();

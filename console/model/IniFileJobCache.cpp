@@ -34,6 +34,30 @@ void CIniFileJobCache::Store(const QByteArray& key, int line, const QByteArray& 
     m_items.insert(key, ItemData{line, value});
 }
 
+QByteArray CIniFileJobCache::KeepName(const QByteArray& name)
+{
+    constexpr qsizetype kBlock = 16 * 1024;
+    const qsizetype need = name.size() + 1;
+    if (need > m_nameLeft) {
+        const qsizetype size = std::max(need, kBlock);
+        m_nameBlocks.push_back(std::make_unique<char[]>(size_t(size)));
+        m_nameFree = m_nameBlocks.back().get();
+        m_nameLeft = size;
+    }
+    char* const at = m_nameFree;
+    std::memcpy(at, name.constData(), size_t(name.size()));
+    at[name.size()] = '\0';
+    m_nameFree += need;
+    m_nameLeft -= need;
+    return QByteArray::fromRawData(at, name.size());
+}
+
+void CIniFileJobCache::DropLastName(const QByteArray& name)
+{
+    m_nameFree -= name.size() + 1;
+    m_nameLeft += name.size() + 1;
+}
+
 namespace {
 
 // First of the bytes [from, end) that is c, or end. memchr: the line scans stay cheap
@@ -54,7 +78,13 @@ const char* findByte(const char* from, const char* end, char c)
 class CIniFileJobCache::Parser
 {
 public:
-    explicit Parser(CIniFileJobCache& image) : m_image(image) { m_image.m_items.clear(); }
+    explicit Parser(CIniFileJobCache& image) : m_image(image)
+    {
+        m_image.m_items.clear();
+        m_image.m_nameBlocks.clear();
+        m_image.m_nameFree = nullptr;
+        m_image.m_nameLeft = 0;
+    }
 
     void Line(const char* begin, const char* end)
     {
@@ -65,9 +95,9 @@ public:
         if (lb != end && rb != end && rb > lb && !(sc != end && sc < rb)) {
             if (!m_section.isEmpty())
                 m_image.Store(m_section, m_lineNo, QByteArray(), false);
-            const QByteArray name(lb, rb - lb + 1);
-            m_section = Unique(name, m_sectionNext, [&name](int k) {
-                return '[' + QByteArray::number(k) + ']' + name;
+            Compose(QByteArray(), lb, rb - lb + 1);
+            m_section = Unique(m_name, m_sectionNext, [this](int k) {
+                return '[' + QByteArray::number(k) + ']' + m_name;
             });
             return;
         }
@@ -77,12 +107,20 @@ public:
         if (eq == end || (sc != end && sc < eq))
             return;
         const char* valueEnd = std::min({findByte(eq + 1, end, '\t'), sc, findByte(eq + 1, end, '\r')});
-        QByteArray base;
-        base.reserve(m_section.size() + (eq - begin));
-        base.append(m_section).append(begin, eq - begin);
+        Compose(m_section, begin, eq - begin);
         // An empty value is stored empty, not null: null marks a section's end.
         QByteArray value = valueEnd > eq + 1 ? QByteArray(eq + 1, valueEnd - eq - 1) : QByteArray("");
-        const QByteArray stored = Unique(base, m_keyNext, [&base](int k) { return QByteArray::number(k) + base; });
+        // A name not taken yet is stored with one lookup; a taken one is numbered.
+        auto& items = m_image.m_items;
+        const qsizetype count = items.size();
+        const QByteArray kept = m_image.KeepName(m_name);
+        ItemData& slot = items[kept];
+        if (items.size() != count) {
+            slot = ItemData{m_lineNo, value};
+            return;
+        }
+        m_image.DropLastName(kept);
+        const QByteArray stored = Unique(m_name, m_keyNext, [this](int k) { return QByteArray::number(k) + m_name; });
         m_image.Store(stored, m_lineNo, value, false);
     }
 
@@ -93,21 +131,33 @@ public:
     }
 
 private:
+    // m_name = prefix + text, in the parse's one buffer.
+    void Compose(const QByteArray& prefix, const char* text, qsizetype length)
+    {
+        m_name.resize(prefix.size() + length);
+        char* at = m_name.data();
+        if (!prefix.isEmpty())
+            std::memcpy(at, prefix.constData(), size_t(prefix.size()));
+        std::memcpy(at + prefix.size(), text, size_t(length));
+    }
+
+    // The name as stored: itself, or numbered when it was stored before.
     template <typename Numbered>
     QByteArray Unique(const QByteArray& name, QHash<QByteArray, int>& next, Numbered numbered)
     {
         if (!m_image.m_items.contains(name))
-            return name;
+            return m_image.KeepName(name);
         int k = next.value(name, 1);
         QByteArray stored = numbered(k);
         while (m_image.m_items.contains(stored))
             stored = numbered(++k);
-        next.insert(name, k + 1);
-        return stored;
+        next.insert(QByteArray(name.constData(), name.size()), k + 1);
+        return m_image.KeepName(stored);
     }
 
     CIniFileJobCache& m_image;
     QByteArray m_section;  // current section's stored name, empty before the first head
+    QByteArray m_name;     // the name of the line being parsed
     int m_lineNo = 0;
     QHash<QByteArray, int> m_sectionNext;
     QHash<QByteArray, int> m_keyNext;
@@ -131,6 +181,14 @@ void CIniFileJobCache::ReadBytes(const QByteArray& bytes)
     Parser parser(*this);
     const char* at = bytes.constData();
     const char* const end = at + bytes.size();
+    // Every entry comes from a line with a '[' or a '=': room for that many, so that
+    // the table does not grow during the parse.
+    qsizetype entries = 1;
+    for (char c : {'[', '='}) {
+        for (const char* hit = findByte(at, end, c); hit != end; hit = findByte(hit + 1, end, c))
+            ++entries;
+    }
+    m_items.reserve(entries);
     while (at < end) {
         const char* limit = at + std::min<qsizetype>(end - at, kLineLimit - 1);
         const char* feed = findByte(at, limit, '\n');

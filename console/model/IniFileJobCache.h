@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 #include <memory>
+#include <vector>
 
 class QIODevice;
 
@@ -19,6 +20,9 @@ public:
 
     CIniFileJobCache() = default;
     virtual ~CIniFileJobCache() = default;
+    // The stored names point into the image's own blocks.
+    CIniFileJobCache(const CIniFileJobCache&) = delete;
+    CIniFileJobCache& operator=(const CIniFileJobCache&) = delete;
 
     // Parses a whole device; always succeeds (an empty device gives an empty image).
     void Read(QIODevice* device);
@@ -47,6 +51,15 @@ public:
 private:
     class Parser;
     void Store(const QByteArray& key, int line, const QByteArray& value, bool numberedSection);
+    // A stored name copied into the image's blocks, zero-terminated: a template's
+    // thousands of names cost a few allocations, not one each. Names never leave the
+    // image (lookups take the caller's own), so they live as long as it.
+    QByteArray KeepName(const QByteArray& name);
+    // Gives back the room of the name kept last.
+    void DropLastName(const QByteArray& name);
 
+    std::vector<std::unique_ptr<char[]>> m_nameBlocks;
+    char* m_nameFree = nullptr;
+    qsizetype m_nameLeft = 0;
     QHash<QByteArray, ItemData> m_items;
 };

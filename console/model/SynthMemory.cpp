@@ -1021,8 +1021,20 @@ constexpr int kStatusParts = 16;
 CSynthMemory::Snapshot CSynthMemory::takeSnapshot()
 {
     Snapshot snapshot;
-    if (!m_multi || !m_voice)
-        return snapshot;
+    takeSnapshot(snapshot);
+    return snapshot;
+}
+
+void CSynthMemory::takeSnapshot(Snapshot& snapshot)
+{
+    // The voices' bytes are all written below: their storage keeps its old bytes until
+    // then rather than being cleared first.
+    snapshot.sizes.clear();
+    snapshot.partStatus.clear();
+    if (!m_multi || !m_voice) {
+        snapshot.voices.clear();
+        return;
+    }
     m_multi->CopyFromEditBuff(0, 0);
     size_t total = 0;
     for (CPrmCtrl* map : {m_voice, m_multi})
@@ -1039,7 +1051,6 @@ CSynthMemory::Snapshot CSynthMemory::takeSnapshot()
         });
     for (int part = 0; part < kStatusParts; ++part)
         snapshot.partStatus.push_back(char((m_multi->IsMuteStatus(part) ? 1 : 0) | (m_multi->IsSoloStatus(part) ? 2 : 0)));
-    return snapshot;
 }
 
 bool CSynthMemory::FitsSnapshot(const Snapshot& snapshot) const

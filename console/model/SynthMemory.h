@@ -163,6 +163,9 @@ public:
         bool operator!=(const Snapshot& other) const { return !(*this == other); }
     };
     Snapshot takeSnapshot();
+    // The same into a snapshot whose storage is used again (an image's worth of bytes
+    // not allocated anew for every load).
+    void takeSnapshot(Snapshot& into);
     // False (and nothing changed) for a snapshot of other maps.
     bool putSnapshot(const Snapshot& snapshot);
     // Whether the memory holds what the snapshot holds, compared in place.

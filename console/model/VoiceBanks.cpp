@@ -122,7 +122,8 @@ int CVoiceBanks::GetNumVoices(int msb, int lsb) const
             ++count;
         return count;
     }
-    return mem->GetVoiceMemCategoryInfo(b->table).voiceNum;
+    const VCEMEM_INFO* category = mem->GetCategory(b->table);
+    return category ? category->voiceNum : 0;
 }
 
 bool CVoiceBanks::IsVoiceCategory(int table) const
@@ -154,10 +155,10 @@ bool CVoiceBanks::GetVoiceNameShort(int msb, int lsb, int voice, QString& name) 
     const CVceMem* mem = m_voiceMap ? m_voiceMap->VceMem() : nullptr;
     if (!b || !mem || b->table < 0 || b->table >= mem->GetVoiceMemCategoryNum())
         return false;
-    const VCEMEM_CATEGORYINFO info = mem->GetVoiceMemCategoryInfo(b->table);
-    if (voice < 0 || voice >= info.voiceNum)
+    const VCEMEM_INFO* info = mem->GetCategory(b->table);
+    if (voice < 0 || voice >= info->voiceNum)
         return false;
-    name = m_voiceMap->GetLibItemName(info.templateNo, short(b->table), 0, voice);
+    name = m_voiceMap->GetLibItemName(info->templateNo, short(b->table), 0, voice);
     return true;
 }
 
@@ -176,8 +177,7 @@ QString CVoiceBanks::PresetName(int table, int voice) const
 bool CVoiceBanks::PastLastPreset(const BankInfo& b, int voice) const
 {
     if (IsVoiceCategory(b.table)) {
-        const CVceMem* mem = m_voiceMap->VceMem();
-        return voice >= mem->GetVoiceMemCategoryInfo(b.table).voiceNum;
+        return voice >= m_voiceMap->VceMem()->GetCategory(b.table)->voiceNum;
     }
     // A board bank holds the programs its table names. A table that names none at
     // all (a map without the name tables) bounds nothing: its programs are shown by
@@ -201,10 +201,10 @@ bool CVoiceBanks::GetVoiceName(int msb, int lsb, int voice, QString& text) const
     const CVceMem* mem = m_voiceMap ? m_voiceMap->VceMem() : nullptr;
     if (!mem || b->table < 0 || b->table >= mem->GetVoiceMemCategoryNum())
         return false;
-    const VCEMEM_CATEGORYINFO info = mem->GetVoiceMemCategoryInfo(b->table);
-    if (voice >= info.voiceNum)
+    const VCEMEM_INFO* info = mem->GetCategory(b->table);
+    if (voice >= info->voiceNum)
         return false;
     for (int column : {1, 2, 0})
-        text += m_voiceMap->GetLibItemName(info.templateNo, short(b->table), column, voice) + QLatin1Char(' ');
+        text += m_voiceMap->GetLibItemName(info->templateNo, short(b->table), column, voice) + QLatin1Char(' ');
     return true;
 }

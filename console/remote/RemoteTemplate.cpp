@@ -6,8 +6,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QList>
+#include <QVarLengthArray>
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
+#include <cstring>
 
 using namespace NS_Remote;
 
@@ -55,68 +58,93 @@ QString name(const QByteArray& section)
 
 // The value's tokens: split at any of the delimiters, the line end dropped, empty
 // tokens dropped.
-QList<QByteArray> tokens(QByteArray value, const char* delims)
+// Views into the value: a template's thousands of lines are split without a copy of
+// each token, so the value must outlive them.
+using Tokens = QVarLengthArray<QByteArrayView, 16>;
+Tokens tokens(const QByteArray& value, const char* delims)
 {
-    while (!value.isEmpty() && (value.endsWith('\n') || value.endsWith('\r')))
-        value.chop(1);
-    QList<QByteArray> out;
-    QByteArray cur;
-    for (char c : value) {
-        if (std::strchr(delims, c) && c != 0) {
-            if (!cur.isEmpty())
-                out.append(cur);
-            cur.clear();
-        } else {
-            cur.append(c);
+    const char* const data = value.constData();
+    qsizetype end = value.size();
+    while (end > 0 && (data[end - 1] == '\n' || data[end - 1] == '\r'))
+        --end;
+    Tokens out;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i <= end; ++i) {
+        if (i == end || (data[i] != 0 && std::strchr(delims, data[i]))) {
+            if (i > from)
+                out.append(QByteArrayView(data + from, i - from));
+            from = i + 1;
         }
     }
-    if (!cur.isEmpty())
-        out.append(cur);
     return out;
 }
+Tokens tokens(QByteArray&& value, const char* delims) = delete;
 
 QByteArray firstToken(const QByteArray& value)
 {
-    const QList<QByteArray> t = tokens(value, " ,\t\n");
-    return t.isEmpty() ? QByteArray() : t.first();
+    const Tokens t = tokens(value, " ,\t\n");
+    return t.isEmpty() ? QByteArray() : t.first().toByteArray();
 }
 
-// Decimal and hexadecimal conversions: a malformed number is 0, as the readers take it.
-int dec(const QByteArray& t)
+// At most n bytes of a token.
+QByteArray cut(QByteArrayView t, qsizetype n)
 {
-    const QByteArray s = t.trimmed();
+    return QByteArray(t.data(), std::min(t.size(), n));
+}
+
+// A list index as a key, composed without allocating.
+class IndexKey
+{
+public:
+    explicit IndexKey(int i) { *std::to_chars(m_text, m_text + sizeof m_text - 1, i).ptr = 0; }
+    operator const char*() const { return m_text; }
+
+private:
+    char m_text[16];
+};
+
+// Decimal and hexadecimal conversions: a malformed number is 0, as the readers take it.
+// The number is read from a terminated copy of the trimmed token.
+template <typename Convert>
+auto number(QByteArrayView t, Convert convert)
+{
+    t = t.trimmed();
+    QVarLengthArray<char, 32> s(t.size() + 1);
+    if (!t.isEmpty())
+        std::memcpy(s.data(), t.data(), size_t(t.size()));
+    s[t.size()] = 0;
     char* end = nullptr;
-    const long v = std::strtol(s.constData(), &end, 10);
-    if (end == s.constData())
-        return 0;
+    const auto v = convert(s.data(), &end);
+    return end == s.data() ? 0 : v;
+}
+
+int dec(QByteArrayView t)
+{
+    const long v = number(t, [](const char* s, char** end) { return std::strtol(s, end, 10); });
     return int(std::clamp<long>(v, -0x7FFFFFFFL, 0x7FFFFFFFL));
 }
 
-uint32_t hex(const QByteArray& t)
+uint32_t hex(QByteArrayView t)
 {
-    const QByteArray s = t.trimmed();
-    char* end = nullptr;
-    const unsigned long v = std::strtoul(s.constData(), &end, 16);
-    if (end == s.constData())
-        return 0;
+    const unsigned long v = number(t, [](const char* s, char** end) { return std::strtoul(s, end, 16); });
     return uint32_t(std::min<unsigned long>(v, 0xFFFFFFFFUL));
 }
 
 // An address written as hexadecimal digit pairs: exactly three bytes.
-bool address(const QByteArray& t, QByteArray& out)
+bool address(QByteArrayView t, QByteArray& out)
 {
-    const QByteArray s = t.trimmed();
+    const QByteArrayView s = t.trimmed();
     if (s.size() != 6)
         return false;
     for (char c : s) {
         if (!std::isxdigit(uchar(c)))
             return false;
     }
-    out = QByteArray::fromHex(s);
+    out = QByteArray::fromHex(s.toByteArray());
     return out.size() == 3;
 }
 
-bool flag(const QByteArray& t, bool& out)
+bool flag(QByteArrayView t, bool& out)
 {
     const int v = dec(t);
     out = v != 0;
@@ -149,7 +177,7 @@ bool CRemoteTemplate::Number(CIniFileJob& ini, const QByteArray& section, const 
 bool CRemoteTemplate::Item(CIniFileJob& ini, const QByteArray& section, const char* sizeKey, int i,
                            QByteArray& out, int occurrence)
 {
-    if (ini.GetItem(QByteArray::number(i).constData(), out, occurrence))
+    if (ini.GetItem(IndexKey(i), out, occurrence))
         return true;
     Report(text(kNumberMissing).arg(name(section), QLatin1String(sizeKey)).arg(i));
     return false;
@@ -219,7 +247,7 @@ bool CRemoteTemplate::Supports(const std::shared_ptr<const CIniFileJobCache>& tp
     const QByteArray type = typeName.toLatin1();
     for (int i = 0; i < std::min(n, kMaxListSize); ++i) {
         QByteArray v;
-        if (!ini.GetItem(QByteArray::number(i).constData(), v)) {
+        if (!ini.GetItem(IndexKey(i), v)) {
             Report(text(kSupportNumber).arg(QLatin1String("Support"), QLatin1String("Size")).arg(i));
             return false;
         }
@@ -412,7 +440,7 @@ bool CRemoteTemplate::ReadLcdAddr(CIniFileJob& ini)
         return false;
     std::vector<LCD_ADDR_LIST> read;
     const bool entriesRead = EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
-        const QList<QByteArray> t = tokens(v, ",\n");
+        const Tokens t = tokens(v, ",\n");
         LCD_ADDR_LIST f;
         if (t.size() >= 2) {
             f.upper = uint8_t(std::min<uint32_t>(hex(t[0]), 0xFF));
@@ -487,17 +515,18 @@ bool CRemoteTemplate::ReadWindowList(CIniFileJob& ini)
     if (!Section(ini, section) || !ListSize(ini, section, "Size", 0, kMaxListSize, n))
         return false;
     return EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
-        const QList<QByteArray> t = tokens(v, " ,\t\n");
+        const Tokens t = tokens(v, " ,\t\n");
         const int format = t.size() >= 2 ? dec(t[0]) : -1;
+        const QString windowName = t.size() >= 2 ? QString::fromLatin1(t[1]) : QString();
         const bool duplicate = t.size() >= 2 && std::any_of(windows.begin(), windows.end(), [&](const WINDOW_INFO& w) {
-            return w.name == QString::fromLatin1(t[1]);
+            return w.name == windowName;
         });
         if (format < 0 || format >= int(formats.size()) || duplicate) {
             Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(format));
             return false;
         }
         WINDOW_INFO w;
-        w.name = QString::fromLatin1(t[1]);
+        w.name = windowName;
         w.form = formats[size_t(format)].form;
         windows.push_back(std::move(w));
         return true;
@@ -530,7 +559,7 @@ bool CRemoteTemplate::ReadTreeNode(CIniFileJob& ini, const QByteArray& nodeName,
         QList<QByteArray> childNames;
         for (int i = 0; i < size; ++i) {
             QByteArray v;
-            if (!ini.GetItem(QByteArray::number(i).constData(), v)) {
+            if (!ini.GetItem(IndexKey(i), v)) {
                 Report(text(kTreeNumberMissing).arg(name(nodeName), QStringLiteral("Size")).arg(i));
                 return false;
             }
@@ -565,15 +594,15 @@ bool CRemoteTemplate::ReadWindowTree(CIniFileJob& ini)
     // Route byte 0 indexes the top entries; 255 is the end mark.
     if (!Section(ini, section) || !ListSize(ini, section, "Size", 0, kRouteEnd - 1, n))
         return false;
-    QList<QList<QByteArray>> lines;
+    QList<QByteArray> lines;
     const bool entriesRead = EachItem(ini, section, "Size", n, [&](int, const QByteArray& v) {
-        lines.append(tokens(v, " ,\t\n"));
+        lines.append(v);
         return true;
     });
     if (!entriesRead)
         return false;
     for (int i = 0; i < n; ++i) {
-        const QList<QByteArray>& t = lines[i];
+        const Tokens t = tokens(lines[i], " ,\t\n");
         TOP_WINDOW_TREE top;
         bool ok = t.size() >= 6;
         if (ok) {
@@ -592,7 +621,7 @@ bool CRemoteTemplate::ReadWindowTree(CIniFileJob& ini)
             return false;
         }
         m_treeNodes = 0;
-        if (!ReadTreeNode(ini, t[1], 1, top.node))
+        if (!ReadTreeNode(ini, t[1].toByteArray(), 1, top.node))
             return false;
         tops.push_back(std::move(top));
     }
@@ -601,10 +630,10 @@ bool CRemoteTemplate::ReadWindowTree(CIniFileJob& ini)
 
 // ------------------------------------------------------------------ reader 10: window sections
 
-bool CRemoteTemplate::ReadItemLine(const QList<QByteArray>& t, uint16_t format, PARAM_STR_INFO& item)
+bool CRemoteTemplate::ReadItemLine(const QByteArrayView* t, qsizetype n, uint16_t format, PARAM_STR_INFO& item)
 {
     // knob, reserved, field, width, address, kind, bit mask, display style, fixed label[, label]
-    if (t.size() < 9)
+    if (n < 9)
         return false;
     item.knob = dec(t[0]);
     item.field = dec(t[2]);
@@ -613,12 +642,12 @@ bool CRemoteTemplate::ReadItemLine(const QList<QByteArray>& t, uint16_t format, 
     item.kind = hex(t[5]);
     item.bitMask = dec(t[6]);
     item.dispStyle = dec(t[7]);
-    if (t.size() >= 10)
-        item.label = t[9].left(kLineLength);
+    if (n >= 10)
+        item.label = cut(t[9], kLineLength);
     const int fieldCount = int(fields.size());
     return flag(t[1], item.reserved) && flag(t[8], item.fixedLabel) && address(t[4], item.address)
            && item.knob >= -1 && item.knob < kEncoderCount && item.field >= 0 && item.width >= 1
-           && item.field + item.width <= fieldCount && item.bitMask >= -1 && item.dispStyle >= -1;
+           && item.width <= fieldCount - item.field && item.bitMask >= -1 && item.dispStyle >= -1;
 }
 
 bool CRemoteTemplate::ReadLayout(CIniFileJob& ini, const QByteArray& window, const char* sub, uint16_t format,
@@ -636,16 +665,16 @@ bool CRemoteTemplate::ReadLayout(CIniFileJob& ini, const QByteArray& window, con
     }
     n = dec(v);
     for (int i = 0; i < std::min(n, kMaxListSize); ++i) {
-        if (!ini.GetItem(QByteArray::number(i).constData(), v, 0)) {
+        if (!ini.GetItem(IndexKey(i), v, 0)) {
             Report(text(kSubNumberMissing).arg(name(window), QLatin1String(sub), QStringLiteral("ConstantSize")).arg(i));
             return false;
         }
-        const QList<QByteArray> t = tokens(v, ",\n");
+        const Tokens t = tokens(v, ",\n");
         CONST_STR_INFO c;
         if (t.size() >= 3) {
             c.bank = dec(t[0]);
             c.field = dec(t[1]);
-            c.text = t[2].left(kLineLength);
+            c.text = cut(t[2], kLineLength);
         }
         if (t.size() < 3 || c.bank < -1 || c.field < 0 || c.field >= int(fields.size())) {
             Report(text(kConstLine));
@@ -659,13 +688,13 @@ bool CRemoteTemplate::ReadLayout(CIniFileJob& ini, const QByteArray& window, con
     }
     n = dec(v);
     for (int i = 0; i < std::min(n, kMaxListSize); ++i) {
-        if (!ini.GetItem(QByteArray::number(i).constData(), v, 1)) {
+        if (!ini.GetItem(IndexKey(i), v, 1)) {
             Report(text(kSubNumberMissing).arg(name(window), QLatin1String(sub), QStringLiteral("VariableSize")).arg(i));
             return false;
         }
-        const QList<QByteArray> t = tokens(v, ",\n");
+        const Tokens t = tokens(v, ",\n");
         VARIA_STR_INFO item;
-        if (t.size() < 10 || !ReadItemLine(t.mid(1), format, item) || dec(t[0]) < -1) {
+        if (t.size() < 10 || !ReadItemLine(t.constData() + 1, t.size() - 1, format, item) || dec(t[0]) < -1) {
             Report(text(kVariaLine));
             return false;
         }
@@ -701,9 +730,9 @@ bool CRemoteTemplate::ReadMultiEdit(CIniFileJob& ini, const QByteArray& window, 
         Report(text(kKeywordMissing).arg(QLatin1String("ConstantStr"), name(window)));
         return false;
     }
-    const QList<QByteArray> c = tokens(v, ",\n");
+    const Tokens c = tokens(v, ",\n");
     form.constField = c.size() >= 2 ? dec(c[0]) : -1;
-    form.constText = c.size() >= 2 ? c[1].left(kLineLength) : QByteArray();
+    form.constText = c.size() >= 2 ? cut(c[1], kLineLength) : QByteArray();
     if (form.constField < 0 || form.constField >= int(fields.size())) {
         Report(text(kConstLine));
         return false;
@@ -715,7 +744,8 @@ bool CRemoteTemplate::ReadMultiEdit(CIniFileJob& ini, const QByteArray& window, 
         if (!Item(ini, window, "ParamSize", i, v, 0))
             return false;
         PARAM_STR_INFO item;
-        if (!ReadItemLine(tokens(v, ",\n"), form.format, item)) {
+        const Tokens t = tokens(v, ",\n");
+        if (!ReadItemLine(t.constData(), t.size(), form.format, item)) {
             Report(text(kParamLine));
             return false;
         }
@@ -773,7 +803,7 @@ bool CRemoteTemplate::ReadFaderLines(CIniFileJob& ini)
     }
     faderCategory = uint16_t(format);
     return EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
-        const QList<QByteArray> t = tokens(v, " ,\t\n");
+        const Tokens t = tokens(v, " ,\t\n");
         FADER_ADDR_INFO line;
         const bool ok = !t.isEmpty() && address(t[0], line.first) && (t.size() < 2 || address(t[1], line.second));
         if (!ok) {
@@ -807,7 +837,7 @@ bool CRemoteTemplate::ReadKeyOnJump(CIniFileJob& ini)
     if (!Section(ini, section) || !ListSize(ini, section, "Size", 0, kMaxListSize, n))
         return false;
     return EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
-        const QList<QByteArray> t = tokens(v, ",\n");
+        const Tokens t = tokens(v, ",\n");
         KEY_ON_JUMP_INFO j;
         uint8_t route[kRouteBytes];
         if (t.size() < 4) {
@@ -821,7 +851,7 @@ bool CRemoteTemplate::ReadKeyOnJump(CIniFileJob& ini)
             Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(j.key));
             return false;
         }
-        if (!Route(section, i, t[3], route))
+        if (!Route(section, i, t[3].toByteArray(), route))
             return false;
         j.route = QByteArray(reinterpret_cast<const char*>(route), NS_RemotePageTree::routeLength(route) + 1);
         jumps.push_back(j);
@@ -836,7 +866,7 @@ bool CRemoteTemplate::ReadKnobs(CIniFileJob& ini)
     if (!Section(ini, section) || !ListSize(ini, section, "Size", 0, kEncoderCount, n))
         return false;
     return EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
-        const QList<QByteArray> t = tokens(v, ",\n");
+        const Tokens t = tokens(v, ",\n");
         KNOB_COMB_INFO k;
         if (t.size() >= 2) {
             k.pushKey = dec(t[0]);
@@ -865,9 +895,9 @@ bool CRemoteTemplate::ReadInvalidChar(CIniFileJob& ini)
     QByteArray v;
     if (!Item(ini, section, "Size", 0, v))
         return false;
-    const QList<QByteArray> t = tokens(v, ",\n");
+    const Tokens t = tokens(v, ",\n");
     const int type = t.isEmpty() ? -1 : dec(t[0]);
-    const QByteArray value = t.size() >= 2 ? t[1] : QByteArray();
+    const QByteArray value = t.size() >= 2 ? t[1].toByteArray() : QByteArray();
     if (type == 0) {
         if (value.size() != 1) {
             Report(text(kOneCharacter).arg(name(section)));
@@ -897,7 +927,7 @@ bool CRemoteTemplate::ReadDefaultRoute(CIniFileJob& ini)
         return false;
     }
     QByteArray v;
-    return Item(ini, section, "Size", 0, v) && Route(section, 0, tokens(v, ",\n").value(0), defaultRoute);
+    return Item(ini, section, "Size", 0, v) && Route(section, 0, tokens(v, ",\n").value(0).toByteArray(), defaultRoute);
 }
 
 bool CRemoteTemplate::ReadStyle(CIniFileJob& ini, DISP_STYLE_INFO& style)
@@ -914,12 +944,12 @@ bool CRemoteTemplate::ReadStyle(CIniFileJob& ini, DISP_STYLE_INFO& style)
         return false;
     style.paramSize = size;
     return EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
-        const QList<QByteArray> t = tokens(v, ",\n");
+        const Tokens t = tokens(v, ",\n");
         if (t.size() < 2) {
             Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(i));
             return false;
         }
-        style.entries.push_back(DISP_STYLE{t[0].trimmed(), t[1].left(kLineLength)});
+        style.entries.push_back(DISP_STYLE{t[0].trimmed().toByteArray(), cut(t[1], kLineLength)});
         return true;
     });
 }
@@ -956,10 +986,10 @@ bool CRemoteTemplate::ReadMasks(CIniFileJob& ini)
     if (!Section(ini, section) || !ListSize(ini, section, "Size", 0, kMaxListSize, n))
         return false;
     return EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
-        const QList<QByteArray> t = tokens(v, ",\n");
+        const Tokens t = tokens(v, ",\n");
         BIT_MASK m;
         m.count = t.size() >= 2 ? dec(t[0]) : 0;
-        const QByteArray digits = t.size() >= 2 ? t[1].trimmed() : QByteArray();
+        const QByteArray digits = t.size() >= 2 ? t[1].trimmed().toByteArray() : QByteArray();
         const bool hexOnly = std::all_of(digits.begin(), digits.end(), [](char c) { return std::isxdigit(uchar(c)); });
         if (m.count < 1 || m.count > 4 || digits.size() != 2 * m.count || !hexOnly) {
             Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(m.count));
@@ -988,14 +1018,14 @@ void CRemoteTemplate::ReadSelectLists(CIniFileJob& parts)
         std::vector<PARAM_SELECT_CATEGORY_DATA> list;
         for (int i = 1; i <= count; ++i) {
             QByteArray v;
-            if (!parts.GetItem(QByteArray::number(i).constData(), v))
+            if (!parts.GetItem(IndexKey(i), v))
                 break;
-            const QList<QByteArray> t = tokens(v, ",\n");
+            const Tokens t = tokens(v, ",\n");
             if (t.size() < 5)
                 break;
             PARAM_SELECT_CATEGORY_DATA c;
-            c.name = t[0].left(50);
-            c.shortName = t[1].left(30);
+            c.name = cut(t[0], 50);
+            c.shortName = cut(t[1], 30);
             c.minimum = dec(t[2]);
             c.maximum = dec(t[3]);
             c.table = dec(t[4]);

@@ -88,7 +88,8 @@ private:
     bool ReadMultiEdit(CIniFileJob& ini, const QByteArray& name, FORM_MULTI_EDIT& form);
     bool ReadMessages(CIniFileJob& ini, const QByteArray& section, const char* sizeKey, int occurrence,
                       CStrArray& out);
-    bool ReadItemLine(const QList<QByteArray>& t, uint16_t format, PARAM_STR_INFO& item);
+    // The n tokens of an item line.
+    bool ReadItemLine(const QByteArrayView* t, qsizetype n, uint16_t format, PARAM_STR_INFO& item);
     bool ReadFaderLines(CIniFileJob& ini);
     bool ReadDisplayTime(CIniFileJob& ini);
     bool ReadKeyOnJump(CIniFileJob& ini);

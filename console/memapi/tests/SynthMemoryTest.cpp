@@ -8,6 +8,7 @@
 #include <QIODevice>
 #include <QPointer>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -244,6 +245,29 @@ TEST_P(SnapshotPutBack, SavesTheImageOfBeforeTheChange)
     EXPECT_TRUE(memory.holdsSnapshot(before));
     EXPECT_EQ(savedImage(memory), image);
     EXPECT_EQ(memory.GetIndParam(55, 3, 14), pan) << "the edit buffer is the snapshot's";
+}
+
+// A snapshot taken into storage that held another one holds only the memory of now.
+TEST_P(SnapshotPutBack, ASnapshotTakenAgainIntoUsedStorageIsTheMemoryOfNow)
+{
+    (void)StartupFailures::installed;
+    CSynthMemory memory(nullptr, shippedMultiTemplate(), shippedVoiceTemplate());
+    ASSERT_TRUE(memory.MultiMap() && memory.VoiceMap());
+    CSynthMemory::Snapshot kept = memory.takeSnapshot();
+    const CSynthMemory::Snapshot before = kept;
+    // Storage of another size, and bytes that are no voice's.
+    kept.voices.push_back(0x55);
+    kept.sizes.push_back(1);
+    std::fill(kept.voices.begin(), kept.voices.end(), 0x55);
+
+    GetParam().apply(memory);
+    memory.takeSnapshot(kept);
+    EXPECT_TRUE(kept == memory.takeSnapshot());
+    EXPECT_TRUE(memory.holdsSnapshot(kept));
+    EXPECT_TRUE(kept != before);
+    ASSERT_TRUE(memory.putSnapshot(before));
+    memory.takeSnapshot(kept);
+    EXPECT_TRUE(kept == before);
 }
 
 INSTANTIATE_TEST_SUITE_P(SynthMemory, SnapshotPutBack, ::testing::ValuesIn(kMemoryChanges), changeName);

@@ -213,4 +213,11 @@ TEST_F(DocumentStream, ALoadRefusedAfterTheVoicesWentInLeavesTheMemoryAsItWas)
     EXPECT_TRUE(memory->VoiceMap()->VceMem()->GetVoiceName(1, 7).startsWith(QStringLiteral("Brackwater")));
     EXPECT_EQ(pan(2), 0x30);
     EXPECT_TRUE(memory->MultiMap()->IsMuteStatus(2));
+
+    // Refused again, it leaves the memory of just before it, not that of the first refusal.
+    EXPECT_NE(load(spoiled), 0);
+    EXPECT_TRUE(memory->VoiceMap()->VceMem()->GetVoiceName(1, 7).startsWith(QStringLiteral("Brackwater")));
+    EXPECT_EQ(pan(2), 0x30);
+    EXPECT_TRUE(memory->MultiMap()->IsMuteStatus(2));
+    EXPECT_FALSE(memory->MultiMap()->IsSoloStatus(4));
 }

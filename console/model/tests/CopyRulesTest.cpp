@@ -20,7 +20,45 @@ QByteArray withLine(const QByteArray& text, const QByteArray& from, const QByteA
     return t.replace(from, to);
 }
 
+// A preset line's leading hex bytes, as the bank lookup reads them: tokens between
+// TABs and commas, trimmed, empty ones dropped.
+struct HexLine
+{
+    const char* value;
+    bool read;
+    unsigned char bytes[3];
+};
+
+const HexLine kHexLines[] = {
+    {"3F,00,7F", true, {0x3F, 0x00, 0x7F}},
+    {" 3f , 0 ,\t7f\t", true, {0x3F, 0x00, 0x7F}},
+    {"3F,,00,,,7F", true, {0x3F, 0x00, 0x7F}},
+    {"3F\t00\t7F", true, {0x3F, 0x00, 0x7F}},
+    {"3F,00,7F,not a byte", true, {0x3F, 0x00, 0x7F}},
+    {"3F,00", false, {}},
+    {"", false, {}},
+    {",,\t, ,", false, {}},
+    {"3F,00,100", false, {}},
+    {"3F,00,7G", false, {}},
+    {"3F,not a byte,7F", false, {}},
+    {"3F 00,01,02", false, {}},
+};
+
 } // namespace
+
+TEST(CopyRules, PresetLinesReadTheirLeadingHexBytes)
+{
+    for (const HexLine& line : kHexLines) {
+        SCOPED_TRACE(line.value);
+        unsigned char b[3] = {0xAA, 0xAA, 0xAA};
+        ASSERT_EQ(CCopyPrmInfo::LeadingHexBytes(QByteArray(line.value), b, 3), line.read);
+        if (line.read) {
+            EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(b), 3), QByteArray(reinterpret_cast<const char*>(line.bytes), 3));
+        }
+    }
+    const std::vector<QByteArray> t = CCopyPrmInfo::SplitTokens(" a b ,\t,c,, d\t");
+    EXPECT_EQ(t, (std::vector<QByteArray>{"a b", "c", "d"}));
+}
 
 TEST(CopyRules, AddressStepsAddPerPartWithCarry)
 {

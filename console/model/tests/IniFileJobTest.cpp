@@ -276,3 +276,41 @@ TEST(IniFileJob, RepeatedNamesReadTheSameFromAFileAndFromMemory)
     CIniFileJobCache::Forget(held);
     EXPECT_FALSE(CIniFileJob(held).Opened());
 }
+
+// Many long names, most of them given again, fill several of the blocks an image keeps
+// its names in: a name stored, or tried and numbered, at the end of one block and the
+// start of the next is found as any other.
+TEST(IniFileJob, NamesBeyondOneBlockAreAllFound)
+{
+    constexpr int kSections = 60;
+    constexpr int kRepeatsPerKey = 12;
+    auto sectionName = [](int s) { return QByteArray::number(s) + QByteArray(300 + s, 'n'); };
+    QByteArray text;
+    for (int s = 0; s < kSections; ++s) {
+        text += '[' + sectionName(s) + "]\n";
+        for (int r = 0; r < kRepeatsPerKey; ++r)
+            text += "key=" + QByteArray::number(s) + '.' + QByteArray::number(r) + '\n';
+        text += "single=" + QByteArray::number(s) + '\n';
+    }
+    QTemporaryDir dir;
+    const QString file = dir.path() + QStringLiteral("/blocks.ini");
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+    const QString held = dir.path() + QStringLiteral("/held.ini");
+    CIniFileJobCache::Set(held, text);
+    for (const QString& path : {file, held}) {
+        CIniFileJob ini(path);
+        for (int s = 0; s < kSections; ++s) {
+            SCOPED_TRACE(s);
+            ASSERT_EQ(ini.GetSection(sectionName(s).constData()), 1);
+            EXPECT_EQ(item(ini, "single"), QByteArray::number(s));
+            for (int r = 0; r < kRepeatsPerKey; ++r)
+                EXPECT_EQ(item(ini, "key", r), QByteArray::number(s) + '.' + QByteArray::number(r));
+            EXPECT_EQ(item(ini, "key", kRepeatsPerKey), QByteArray::number(s) + '.' + QByteArray::number(kRepeatsPerKey - 1));
+        }
+    }
+    CIniFileJobCache::Forget(held);
+}

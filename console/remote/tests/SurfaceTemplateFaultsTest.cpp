@@ -107,7 +107,9 @@ INSTANTIATE_TEST_SUITE_P(
         SectionFault{"ShiftBeyondTheChildren", "MIXER", "DispShiftNum=4", "DispShiftNum=8",
                      "A value is not right...\n SECTION [MIXER] - ITEM [DispShiftNum] - NUMBER [8]"},
         SectionFault{"TreeNodeMissingAChild", "MIXER", "Size=8", "Size=9",
-                     "This number was not found...\n SECTION [MIXER] - ITEM [Size] - NUMBER [8]"}),
+                     "This number was not found...\n SECTION [MIXER] - ITEM [Size] - NUMBER [8]"},
+        SectionFault{"ItemWiderThanAnyDisplay", "DispModeValue", "1=0,1,0,1,1,37010E", "1=0,1,0,1,2147483647,37010E",
+                     "Function \"ReadVariaLine\" gave back an error."}),
     [](const ::testing::TestParamInfo<SectionFault>& info) { return std::string(info.param.name); });
 
 TEST(SurfaceTemplateSupport, ATemplateThatDoesNotDeclareItsTypesProperlyIsPassedOver)
