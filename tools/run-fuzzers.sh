@@ -38,7 +38,7 @@ failed=0
 for entry in "${pids[@]}"; do
   pid=${entry%%:*}; name=${entry#*:}
   if wait "$pid"; then
-    echo "fuzz $name: clean ($(grep -Eo '#[0-9]+' "build-fuzz/run/$name/log" | tail -1) runs)"
+    echo "fuzz $name: clean ($(grep -Eo '^Done [0-9]+ runs' "build-fuzz/run/$name/log" | tail -1 | cut -d" " -f2) runs)"
   else
     echo "fuzz $name: FAILED"; tail -40 "build-fuzz/run/$name/log"; failed=1
   fi
