@@ -134,10 +134,7 @@ Expected expectationOf(QWidget* window, const QString& name)
     for (QWidget* w : window->findChildren<QWidget*>()) {
         if (!drawsItself(w, window))
             continue;
-        QRect rect(w->mapTo(window, QPoint(0, 0)), w->size());
-        for (QWidget* p = w->parentWidget(); p && p != window; p = p->parentWidget())
-            rect &= QRect(p->mapTo(window, QPoint(0, 0)), p->size());
-        rect &= window->rect();
+        const QRect rect = NS_HostTest::visibleFrame(w, window);
         if (rect.isEmpty())
             continue;
         const QString what = QString::fromLatin1(w->metaObject()->className())

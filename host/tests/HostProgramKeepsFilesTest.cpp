@@ -5,6 +5,7 @@
 // never holds a run with nobody at it, and a signal ends a person's run while the box
 // stands.
 #include "HostProgramRun.h"
+#include "HostTestSupport.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -28,6 +29,8 @@ namespace {
 using NS_HostTest::hostProgram;
 using NS_HostTest::startHost;
 using NS_HostTest::statusOf;
+using NS_HostTest::readBytes;
+using NS_HostTest::writeBytes;
 
 // The editor's bundle folder, made by the test.
 QProcessEnvironment bundleAt(const QString& folder)
@@ -35,18 +38,6 @@ QProcessEnvironment bundleAt(const QString& folder)
     QProcessEnvironment env;
     env.insert(QStringLiteral("VANTREL_BUNDLE_DIR"), folder);
     return env;
-}
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
 // What stands at a path, to tell that nothing was put in its place.

@@ -2,6 +2,7 @@
 // gets, not by the size the file reports; a save through a link replaces the link's
 // target with the target's permissions, leaves no temporary file and syncs the file
 // and the folder it was renamed into.
+#include "HostTestSupport.h"
 #include "host/HostProjectFile.h"
 #include "platform/testing/SyncProbe.h"
 
@@ -13,21 +14,10 @@
 #include <sys/stat.h>
 
 using NS_Host::ProjectFileRead;
+using NS_HostTest::readBytes;
+using NS_HostTest::writeBytes;
 
 namespace {
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << qPrintable(path);
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -42,7 +32,7 @@ TEST(HostProjectFile, TheReadIsBoundedByTheBytesItGetsNotByTheSizeReported)
     };
     QTemporaryDir dir;
     const QString exact = dir.filePath(QStringLiteral("exact.tvproj"));
-    writeBytes(exact, QByteArray(4096, 'x'));
+    ASSERT_TRUE(writeBytes(exact, QByteArray(4096, 'x')));
     // A file of the kernel's reports a size of 0 and gives its bytes all the same.
     const QString reported = QStringLiteral("/proc/self/maps");
     ASSERT_EQ(QFileInfo(reported).size(), 0);
@@ -63,7 +53,7 @@ TEST(HostProjectFile, ASaveSyncsTheFileAndTheFolderItIsRenamedInto)
     QTemporaryDir dir;
     const QString real = dir.filePath(QStringLiteral("real"));
     ASSERT_TRUE(QDir().mkpath(real));
-    writeBytes(real + QStringLiteral("/p.tvproj"), "old");
+    ASSERT_TRUE(writeBytes(real + QStringLiteral("/p.tvproj"), "old"));
     ASSERT_TRUE(QFile::link(real + QStringLiteral("/p.tvproj"), dir.filePath(QStringLiteral("p.tvproj"))));
     const QByteArray target = QFile::encodeName(real + QStringLiteral("/p.tvproj"));
     ASSERT_EQ(::chmod(target.constData(), 0640), 0);

@@ -1,8 +1,11 @@
 #pragma once
-// What the host's in-process tests share: running the toolkit a step, and a settings
-// store of the test's own.
+// What the host's tests share: running the toolkit a step, a settings store of the
+// test's own, the part of a widget its window shows, and a file's whole bytes.
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFile>
+#include <QRect>
+#include <QWidget>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -40,5 +43,28 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// The part of a widget its window shows, in the window's coordinates: clipped to each
+// of its parents and to the window.
+inline QRect visibleFrame(const QWidget* w, const QWidget* window)
+{
+    QRect frame(w->mapTo(window, QPoint(0, 0)), w->size());
+    for (const QWidget* p = w->parentWidget(); p && p != window; p = p->parentWidget())
+        frame &= QRect(p->mapTo(window, QPoint(0, 0)), p->size());
+    return frame & window->rect();
+}
+
+// A file's bytes, or none when it cannot be read.
+inline QByteArray readBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
 
 } // namespace NS_HostTest

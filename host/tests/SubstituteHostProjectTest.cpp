@@ -21,6 +21,8 @@
 namespace {
 
 using NS_HostTest::pumpToolkit;
+using NS_HostTest::readBytes;
+using NS_HostTest::writeBytes;
 
 NS_Host::HostOptions projectOptions(const QString& name, const QString& projectPath)
 {
@@ -32,19 +34,6 @@ NS_Host::HostOptions projectOptions(const QString& name, const QString& projectP
     options.surfaceName = options.simulatorName + QStringLiteral(" surface");
     options.settleMs = 100;
     return options;
-}
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << qPrintable(path);
-    ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
 // One project as the editor writes it, made once.
@@ -108,7 +97,7 @@ TEST_P(SubstituteHostDamagedProject, IsReportedAndKeptByteForByte)
     const QByteArray damaged = GetParam().apply(savedProject());
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("damaged.tvproj"));
-    writeBytes(path, damaged);
+    ASSERT_TRUE(writeBytes(path, damaged));
 
     NS_Host::SubstituteHost host(projectOptions(QString::fromLatin1(GetParam().name), path));
     host.setIdleHook(&pumpToolkit);
@@ -132,7 +121,7 @@ TEST(SubstituteHostProject, AWholeProjectLoadsAndIsSavedIntoASyncedFolder)
     const QString folder = dir.filePath(QStringLiteral("projects"));
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString path = folder + QStringLiteral("/whole.tvproj");
-    writeBytes(path, savedProject());
+    ASSERT_TRUE(writeBytes(path, savedProject()));
 
     NS_Host::SubstituteHost host(projectOptions(QStringLiteral("whole"), path));
     host.setIdleHook(&pumpToolkit);
@@ -158,8 +147,8 @@ TEST(SubstituteHostProject, ASaveThatCannotBeWrittenIsReported)
     std::vector<Case> cases = {
         {"the project's folder is a file",
          [](const QDir& d) {
-             writeBytes(d.filePath(QStringLiteral("file")), "x");
-             return d.filePath(QStringLiteral("file/p.tvproj"));
+             return writeBytes(d.filePath(QStringLiteral("file")), "x") ? d.filePath(QStringLiteral("file/p.tvproj"))
+                                                                         : QString();
          }},
         {"a folder that takes no new files",
          [](const QDir&) { return QStringLiteral("/proc/self/vantrel-unsaved.tvproj"); }},
@@ -207,9 +196,9 @@ TEST(SubstituteHostProject, TheStartRemovesWhatAnInterruptedSaveLeftAndNothingEl
     QTemporaryDir dir;
     const QDir folder(dir.path());
     const QString path = folder.filePath(QStringLiteral("p.tvproj"));
-    writeBytes(path, savedProject());
+    ASSERT_TRUE(writeBytes(path, savedProject()));
     ASSERT_TRUE(folder.mkpath(QStringLiteral("elsewhere")));
-    writeBytes(folder.filePath(QStringLiteral("elsewhere/target")), "mine");
+    ASSERT_TRUE(writeBytes(folder.filePath(QStringLiteral("elsewhere/target")), "mine"));
     struct Entry
     {
         const char* name;
@@ -233,7 +222,7 @@ TEST(SubstituteHostProject, TheStartRemovesWhatAnInterruptedSaveLeftAndNothingEl
     for (const Entry& e : entries) {
         const QString name = folder.filePath(QString::fromUtf8(e.name));
         if (e.kind == Entry::File)
-            writeBytes(name, "left");
+            ASSERT_TRUE(writeBytes(name, "left"));
         else if (e.kind == Entry::Folder)
             ASSERT_TRUE(folder.mkpath(name));
         else

@@ -145,7 +145,7 @@ TEST(SurfaceRefresh, TheTimerWorksUnderTheMemoryApiLock)
         {"ticks", [](SurfaceRig& rig) { rig.ticks(10); }},
         {"at once", [](SurfaceRig& rig) { rig.mng().OnTimer(); }},
         {"the toolkit's timer",
-         [](SurfaceRig& rig) { QTest::qWaitFor([&] { return rig.mng().pendingRefresh() == 0; }, 5000); }},
+         [](SurfaceRig& rig) { (void)QTest::qWaitFor([&] { return rig.mng().pendingRefresh() == 0; }, 5000); }},
     };
     for (const auto& c : cases) {
         SurfaceRig rig;

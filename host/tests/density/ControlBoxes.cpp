@@ -87,10 +87,7 @@ void printBoxes(QWidget* window, int page, const QString& pictures, const QStrin
     for (QWidget* w : window->findChildren<QWidget*>()) {
         if (!isControl(w, window))
             continue;
-        QRect frame(w->mapTo(window, QPoint(0, 0)), w->size());
-        for (QWidget* p = w->parentWidget(); p && p != window; p = p->parentWidget())
-            frame &= QRect(p->mapTo(window, QPoint(0, 0)), p->size());
-        frame &= window->rect();
+        const QRect frame = NS_HostTest::visibleFrame(w, window);
         if (frame.isEmpty())
             continue;
         const QString address = w->property("namedAddress").toString();
