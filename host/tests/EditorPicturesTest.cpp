@@ -82,13 +82,8 @@ std::vector<Entry> readList(QString* error)
 // frames hold other widgets and are seen through them.
 bool drawsItself(QWidget* widget, QWidget* window)
 {
-    if (widget->width() <= 0 || widget->height() <= 0 || !widget->isVisibleTo(window))
+    if (!NS_HostTest::isShownLeaf(widget, window))
         return false;
-    for (QObject* child : widget->children()) {
-        if (child->isWidgetType() && static_cast<QWidget*>(child)->isVisibleTo(window)
-            && !static_cast<QWidget*>(child)->isWindow())
-            return false;
-    }
     if (auto* label = qobject_cast<QLabel*>(widget))
         return !label->text().trimmed().isEmpty() || !label->pixmap().isNull();
     if (auto* view = qobject_cast<QAbstractItemView*>(widget->parentWidget()); view && view->viewport() == widget)

@@ -1,6 +1,7 @@
 #pragma once
 // What the host's tests share: running the toolkit a step, a settings store of the
-// test's own, the part of a widget its window shows, and a file's whole bytes.
+// test's own, the shown leaves of a window and how much of each it shows, and a file's
+// whole bytes.
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
@@ -43,6 +44,19 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// A shown widget of the window that holds no shown widget of its own.
+inline bool isShownLeaf(const QWidget* widget, const QWidget* window)
+{
+    if (widget->width() <= 0 || widget->height() <= 0 || !widget->isVisibleTo(window))
+        return false;
+    for (const QObject* child : widget->children()) {
+        if (child->isWidgetType() && static_cast<const QWidget*>(child)->isVisibleTo(window)
+            && !static_cast<const QWidget*>(child)->isWindow())
+            return false;
+    }
+    return true;
+}
 
 // The part of a widget its window shows, in the window's coordinates: clipped to each
 // of its parents and to the window.

@@ -42,6 +42,17 @@ std::unique_ptr<CFader_VANTREL_KXE> fader(int lo, int hi, int travel, bool flip)
     return f;
 }
 
+// A fader in a window, 137 pixels long with a 10-pixel thumb: values 0 to 127.
+CFader_VANTREL_KXE* drawnFader(QWidget* top)
+{
+    auto* f = new CFader_VANTREL_KXE(top);
+    f->setThumbImage(NS_Utilities::ImageRegistry::pixmap(testStrip("tovar_test_thumb.png", {20, 10}, 2)));
+    f->setnSubImages(2);
+    f->setGeometry(0, 0, 20, 137);
+    f->setRange(0, 127);
+    return f;
+}
+
 } // namespace
 
 struct MappingCase
@@ -262,11 +273,7 @@ TEST(FaderDrawing, ThumbRowFollowsValueAndEnabledState)
 {
     QWidget top;
     top.resize(40, 160);
-    auto* f = new CFader_VANTREL_KXE(&top);
-    f->setThumbImage(NS_Utilities::ImageRegistry::pixmap(testStrip("tovar_test_thumb.png", {20, 10}, 2)));
-    f->setnSubImages(2);
-    f->setGeometry(0, 0, 20, 137);
-    f->setRange(0, 127);
+    auto* f = drawnFader(&top);
     f->setFlipValues(true);
     f->setValue(100);
     top.show();
@@ -305,11 +312,7 @@ TEST(FaderDrawing, TheFocusColourMarksTheThumbOnlyWhileTheFaderHasTheFocus)
         SCOPED_TRACE(c.name);
         QWidget top;
         top.resize(40, 160);
-        auto* f = new CFader_VANTREL_KXE(&top);
-        f->setThumbImage(NS_Utilities::ImageRegistry::pixmap(testStrip("tovar_test_thumb.png", {20, 10}, 2)));
-        f->setnSubImages(2);
-        f->setGeometry(0, 0, 20, 137);
-        f->setRange(0, 127);
+        auto* f = drawnFader(&top);
         f->setValue(60);
         f->setFocusColor(c.colour);
         top.show();
@@ -787,11 +790,7 @@ TEST(BoundFaderCurve, TheNumberTipShowsTheValueWhileTheMouseIsOver)
 TEST(FaderDrawing, TheBackgroundImageShowsBesideTheThumbAndADoubleClickChangesNothing)
 {
     QWidget top;
-    auto* f = new CFader_VANTREL_KXE(&top);
-    f->setThumbImage(NS_Utilities::ImageRegistry::pixmap(testStrip("tovar_test_thumb.png", {20, 10}, 2)));
-    f->setnSubImages(2);
-    f->setGeometry(0, 0, 20, 137);
-    f->setRange(0, 127);
+    auto* f = drawnFader(&top);
     // Two columns of 10 pixels: the right one has a colour of its own.
     const QPixmap back = NS_Utilities::ImageRegistry::pixmap(testStrip("tovar_test_fader_back.png", {10, 137}, 1, 2));
     ASSERT_TRUE(f->setProperty("pixmap", back));

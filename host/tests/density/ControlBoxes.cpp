@@ -37,19 +37,6 @@ protected:
     bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Paint; }
 };
 
-// A control: a shown widget of the window that holds no shown widget of its own.
-bool isControl(QWidget* widget, QWidget* window)
-{
-    if (widget->width() <= 0 || widget->height() <= 0 || !widget->isVisibleTo(window))
-        return false;
-    for (QObject* child : widget->children()) {
-        if (child->isWidgetType() && static_cast<QWidget*>(child)->isVisibleTo(window)
-            && !static_cast<QWidget*>(child)->isWindow())
-            return false;
-    }
-    return true;
-}
-
 // Class, object name and place among its parent's widgets, from the window down: the
 // same control in runs at other densities.
 QString pathOf(QWidget* widget, QWidget* window)
@@ -80,12 +67,13 @@ struct Control
     QRect frame; // in the window, clipped to its parents
 };
 
-// One line per control of the window as it is drawn now.
+// One line per control of the window as it is drawn now: every shown widget that holds
+// no shown widget of its own.
 void printBoxes(QWidget* window, int page, const QString& pictures, const QString& name)
 {
     std::vector<Control> controls;
     for (QWidget* w : window->findChildren<QWidget*>()) {
-        if (!isControl(w, window))
+        if (!NS_HostTest::isShownLeaf(w, window))
             continue;
         const QRect frame = NS_HostTest::visibleFrame(w, window);
         if (frame.isEmpty())
