@@ -32,6 +32,8 @@ struct Maps
     CPrmCtrl multi;
     CPrmCtrl voice;
     QString folder;
+    QString partsIni;
+    QString presetIni;
     Maps()
     {
         FuzzSupport::quietLogs();
@@ -43,10 +45,12 @@ struct Maps
         voice.SetMaster(&multi);
         multi.SetVoiceMap(&voice);
         folder = FuzzSupport::scratch() + QStringLiteral("/banks/");
+        partsIni = folder + QStringLiteral("parts.ini");
+        presetIni = folder + QStringLiteral("PresetBankInfo.ini");
         QDir().mkpath(folder);
         // The table reader asks for a file by that name; what it reads is the image
         // each input sets.
-        if (!write(folder + QStringLiteral("parts.ini"), QByteArray())) {
+        if (!write(partsIni, QByteArray())) {
             fprintf(stderr, "voice banks: scratch folder not writable\n");
             std::abort();
         }
@@ -57,6 +61,23 @@ Maps& maps()
 {
     static Maps* m = new Maps;
     return *m;
+}
+
+// The input's parts as views of its bytes: the readers copy what they keep.
+QList<QByteArray> split(const uint8_t* data, size_t size)
+{
+    const char* const begin = reinterpret_cast<const char*>(data);
+    const QByteArrayView all(begin, qsizetype(size));
+    QList<QByteArray> parts;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype at = all.indexOf(kSeparator, from);
+        const qsizetype end = at < 0 ? all.size() : at;
+        parts.append(QByteArray::fromRawData(begin + from, end - from));
+        if (at < 0)
+            return parts;
+        from = at + kSeparator.size();
+    }
 }
 
 void fail(const char* what, int a, int b)
@@ -123,16 +144,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size > 65536)
         return 0;
     Maps& m = maps();
-    const QList<QByteArray> parts = FuzzSupport::split(data, size, kSeparator);
-    const QString partsIni = m.folder + QStringLiteral("parts.ini");
-    const QString presetIni = m.folder + QStringLiteral("PresetBankInfo.ini");
+    const QList<QByteArray> parts = split(data, size);
     // Both files as their readers see them, without a trip through the disk.
-    CIniFileJobCache::Set(partsIni, parts.value(0));
-    CIniFileJobCache::Set(presetIni, parts.value(1));
+    CIniFileJobCache::Set(m.partsIni, parts.value(0));
+    CIniFileJobCache::Set(m.presetIni, parts.value(1));
 
     CVoiceBanks banks;
     banks.SetPresetNameMap(&m.multi);
-    if (banks.InitSettings(&m.voice, partsIni)) {
+    if (banks.InitSettings(&m.voice, m.partsIni)) {
         int lookups = 0;
         for (int i = 0; i <= banks.GetBankCount(); ++i) {
             int kind = 0, msb = 0, lsb = 0, table = 0;

@@ -29,6 +29,8 @@ bool CVoiceBanks::InitSettings(CPrmCtrl* voiceMap, const QString& partsIni)
     if (!ini.GetItem("CategoryNum", count))
         return false;
     m_banks.clear();
+    m_firstBank.clear();
+    m_presetTables.clear();
     if (count < 0 || count > kMaxBanks) {
         qCWarning(lcModel).noquote() << "voice banks:" << partsIni << "CategoryNum" << count << "out of range";
         return false;
@@ -53,6 +55,11 @@ bool CVoiceBanks::InitSettings(CPrmCtrl* voiceMap, const QString& partsIni)
         b.table = number(fields[3]);
         b.msb = number(fields[4]);
         b.lsb = number(fields[5]);
+        const quint64 key = BankKey(b.msb, b.lsb);
+        if (!m_firstBank.contains(key))
+            m_firstBank.insert(key, int(m_banks.size()));
+        if (b.kind != 1)
+            m_presetTables.insert(b.table);
         m_banks.append(b);
     }
     return true;
@@ -60,11 +67,8 @@ bool CVoiceBanks::InitSettings(CPrmCtrl* voiceMap, const QString& partsIni)
 
 const CVoiceBanks::BankInfo* CVoiceBanks::Find(int msb, int lsb) const
 {
-    for (const BankInfo& b : m_banks) {
-        if (b.msb == msb && b.lsb == lsb)
-            return &b;
-    }
-    return nullptr;
+    const auto it = m_firstBank.constFind(BankKey(msb, lsb));
+    return it == m_firstBank.constEnd() ? nullptr : &m_banks.at(*it);
 }
 
 bool CVoiceBanks::GetBankTableID(int msb, int lsb, int& table) const
@@ -96,15 +100,14 @@ bool CVoiceBanks::GetBankByID(int index, int& kind, int& msb, int& lsb, QString&
 bool CVoiceBanks::GetBankNameID(int msb, int lsb, QString& name, int& index) const
 {
     name.clear();
-    for (int i = 0; i < m_banks.size(); ++i) {
-        if (m_banks.at(i).msb == msb && m_banks.at(i).lsb == lsb) {
-            name = m_banks.at(i).name;
-            index = i;
-            return true;
-        }
+    const auto it = m_firstBank.constFind(BankKey(msb, lsb));
+    if (it == m_firstBank.constEnd()) {
+        index = int(m_banks.size());
+        return false;
     }
-    index = int(m_banks.size());
-    return false;
+    index = *it;
+    name = m_banks.at(index).name;
+    return true;
 }
 
 int CVoiceBanks::GetNumVoices(int msb, int lsb) const
@@ -137,13 +140,10 @@ bool CVoiceBanks::GetTableVoiceName(int table, int voice, QString& name) const
     name.clear();
     if (table < 0 || voice < 0 || voice >= CPlugInBoardBlk::kProgramCount || IsVoiceCategory(table))
         return false;
-    for (const BankInfo& b : m_banks) {
-        if (b.kind != 1 && b.table == table) {
-            name = PresetName(table, voice);
-            return !name.isEmpty();
-        }
-    }
-    return false;
+    if (!m_presetTables.contains(table))
+        return false;
+    name = PresetName(table, voice);
+    return !name.isEmpty();
 }
 
 bool CVoiceBanks::GetVoiceNameShort(int msb, int lsb, int voice, QString& name) const
