@@ -305,6 +305,7 @@ void CCopyBlkInfo::IndexPresets(const std::shared_ptr<const CIniFileJobCache>& i
     m_presets.first.clear();
     CIniFileJob ini(image);
     char name[32];
+    QByteArray value;
     for (int c = 0; c < int(voices.size()); ++c) {
         numberedKey(name, "CategoryNo", c);
         if (!ini.GetSection(name))
@@ -316,7 +317,6 @@ void CCopyBlkInfo::IndexPresets(const std::shared_ptr<const CIniFileJobCache>& i
         // the file would only scan (up to 2^31) entries that cannot be there.
         listed = std::min(listed, voices[size_t(c)]);
         for (int v = 0; v < listed; ++v) {
-            QByteArray value;
             numberedKey(name, "Voice", v);
             if (!ini.GetItem(name, value))
                 continue;
