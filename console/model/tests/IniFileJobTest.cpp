@@ -320,19 +320,20 @@ TEST(IniFileJob, NamesBeyondOneBlockAreAllFound)
 // goes, and reading into a buffer changes no copy made of that buffer before.
 TEST(IniFileJob, ValuesReadOutLiveOnWithoutTheImage)
 {
-    QByteArray text = "[s]\nempty=\nshort=ab\nspaced= a b \n";
+    // A value read to the end of its line keeps the line feed.
+    QByteArray text = "[s]\nempty=\t\nshort=ab\nspaced= a b \n";
     const QByteArray longValue(CIniFileJobCache::kLineLimit - 8, 'v');
     text += "long=" + longValue + '\n';
     // Past the first of the blocks an image keeps its text in.
     for (int i = 0; i < 80; ++i)
         text += "filler" + QByteArray::number(i) + '=' + QByteArray(300, 'f') + '\n';
-    text += "last=end\n";
+    text += "last=end";
     struct Read
     {
         const char* key;
         QByteArray value;
     };
-    const Read reads[] = {{"empty", ""}, {"short", "ab"}, {"spaced", " a b "}, {"long", longValue}, {"last", "end"}};
+    const Read reads[] = {{"empty", ""}, {"short", "ab\n"}, {"spaced", " a b \n"}, {"long", longValue + '\n'}, {"last", "end"}};
     QTemporaryDir dir;
     const QString held = dir.path() + QStringLiteral("/held.ini");
     for (bool reuse : {false, true}) {
