@@ -16,6 +16,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -32,6 +33,12 @@ struct Maps
     CPrmCtrl multi;
     CPrmCtrl voice;
     QString folder;
+    QString partsIni;
+    QString presetIni;
+    // The bytes each file's image was last made from.
+    QByteArray partsBytes;
+    QByteArray presetBytes;
+    bool imagesSet = false;
     Maps()
     {
         FuzzSupport::quietLogs();
@@ -43,10 +50,12 @@ struct Maps
         voice.SetMaster(&multi);
         multi.SetVoiceMap(&voice);
         folder = FuzzSupport::scratch() + QStringLiteral("/banks/");
+        partsIni = folder + QStringLiteral("parts.ini");
+        presetIni = folder + QStringLiteral("PresetBankInfo.ini");
         QDir().mkpath(folder);
         // The table reader asks for a file by that name; what it reads is the image
         // each input sets.
-        if (!write(folder + QStringLiteral("parts.ini"), QByteArray())) {
+        if (!write(partsIni, QByteArray())) {
             fprintf(stderr, "voice banks: scratch folder not writable\n");
             std::abort();
         }
@@ -57,6 +66,35 @@ Maps& maps()
 {
     static Maps* m = new Maps;
     return *m;
+}
+
+// The input's parts as views of its bytes: the readers copy what they keep.
+QList<QByteArray> split(const uint8_t* data, size_t size)
+{
+    const char* const begin = reinterpret_cast<const char*>(data);
+    const QByteArrayView all(begin, qsizetype(size));
+    QList<QByteArray> parts;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype at = all.indexOf(kSeparator, from);
+        const qsizetype end = at < 0 ? all.size() : at;
+        parts.append(QByteArray::fromRawData(begin + from, end - from));
+        if (at < 0)
+            return parts;
+        from = at + kSeparator.size();
+    }
+}
+
+// Makes bytes the image of a path unless the image already is theirs: a mutation
+// mostly changes one of the files, and a parse of the same bytes gives the same image.
+void setImage(const QString& path, const QByteArray& bytes, QByteArray& last, bool known)
+{
+    if (known && last == bytes)
+        return;
+    CIniFileJobCache::Set(path, bytes);
+    last.resize(bytes.size());
+    if (!bytes.isEmpty())
+        std::memcpy(last.data(), bytes.constData(), size_t(bytes.size()));
 }
 
 void fail(const char* what, int a, int b)
@@ -123,16 +161,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size > 65536)
         return 0;
     Maps& m = maps();
-    const QList<QByteArray> parts = FuzzSupport::split(data, size, kSeparator);
-    const QString partsIni = m.folder + QStringLiteral("parts.ini");
-    const QString presetIni = m.folder + QStringLiteral("PresetBankInfo.ini");
+    const QList<QByteArray> parts = split(data, size);
     // Both files as their readers see them, without a trip through the disk.
-    CIniFileJobCache::Set(partsIni, parts.value(0));
-    CIniFileJobCache::Set(presetIni, parts.value(1));
+    setImage(m.partsIni, parts.value(0), m.partsBytes, m.imagesSet);
+    setImage(m.presetIni, parts.value(1), m.presetBytes, m.imagesSet);
+    m.imagesSet = true;
 
     CVoiceBanks banks;
     banks.SetPresetNameMap(&m.multi);
-    if (banks.InitSettings(&m.voice, partsIni)) {
+    if (banks.InitSettings(&m.voice, m.partsIni)) {
         int lookups = 0;
         for (int i = 0; i <= banks.GetBankCount(); ++i) {
             int kind = 0, msb = 0, lsb = 0, table = 0;

@@ -2,6 +2,7 @@
 #include "CopyPrmInfo.h"
 #include "EditorBlk.h"
 #include "IniFileJob.h"
+#include "IniFileJobCache.h"
 #include "Mem.h"
 #include "ModelLogging.h"
 #include "PrmCtrl.h"
@@ -286,37 +287,67 @@ void numberedKey(char* key, const char* prefix, int n)
 
 } // namespace
 
-bool CCopyBlkInfo::GetBankData(const QString& folder, BANK_DATA& data) const
+std::vector<int> CCopyBlkInfo::CategoryVoices() const
 {
-    CIniFileJob ini(folder + QStringLiteral("PresetBankInfo.ini"));
-    if (!ini.Opened() || !m_map)
-        return false;
-    const int categories = m_map->GetLibCateNum();
-    char name[32];
+    std::vector<int> voices;
+    const CVceMem* mem = m_map ? m_map->VceMem() : nullptr;
+    const int categories = m_map ? m_map->GetLibCateNum() : 0;
+    voices.reserve(size_t(std::max(categories, 0)));
     for (int c = 0; c < categories; ++c) {
+        const VCEMEM_INFO* info = mem ? mem->GetCategory(c) : nullptr;
+        voices.push_back(info ? int(info->voiceNum) : 0);
+    }
+    return voices;
+}
+
+void CCopyBlkInfo::IndexPresets(const std::shared_ptr<const CIniFileJobCache>& image, std::vector<int> voices) const
+{
+    m_presets.first.clear();
+    CIniFileJob ini(image);
+    char name[32];
+    QByteArray value;
+    for (int c = 0; c < int(voices.size()); ++c) {
         numberedKey(name, "CategoryNo", c);
         if (!ini.GetSection(name))
             continue;
-        int voices = 0;
-        if (!ini.GetItem("VoiceNum", voices))
+        int listed = 0;
+        if (!ini.GetItem("VoiceNum", listed))
             continue;
         // No entry past the category's own voices can be copied: a larger count from
         // the file would only scan (up to 2^31) entries that cannot be there.
-        voices = std::min(voices, int(m_map->GetLibCateInfo(c).voiceNum));
-        for (int v = 0; v < voices; ++v) {
-            QByteArray value;
+        listed = std::min(listed, voices[size_t(c)]);
+        for (int v = 0; v < listed; ++v) {
             numberedKey(name, "Voice", v);
             if (!ini.GetItem(name, value))
                 continue;
             unsigned char b[3];
             if (!CCopyPrmInfo::LeadingHexBytes(value, b, 3))
                 continue;
-            if (b[0] == data.msb && b[1] == data.lsb && b[2] == data.program) {
-                data.category = c;
-                data.voice = v;
-                return true;
-            }
+            const VOICE_BANK_DATA key = VOICE_BANK_DATA(b[0]) | VOICE_BANK_DATA(b[1]) << 8 | VOICE_BANK_DATA(b[2]) << 16;
+            if (!m_presets.first.contains(key))
+                m_presets.first.insert(key, {c, v});
         }
     }
-    return false;
+    m_presets.image = image;
+    m_presets.voices = std::move(voices);
+}
+
+bool CCopyBlkInfo::GetBankData(const QString& folder, BANK_DATA& data) const
+{
+    const std::shared_ptr<const CIniFileJobCache> image =
+        CIniFileJobCache::ForPath(folder + QStringLiteral("PresetBankInfo.ini"));
+    if (!image || !m_map)
+        return false;
+    std::vector<int> voices = CategoryVoices();
+    QMutexLocker lock(&m_presetMutex);
+    if (m_presets.image.lock() != image || m_presets.voices != voices)
+        IndexPresets(image, std::move(voices));
+    const VOICE_BANK_DATA key = VOICE_BANK_DATA(data.msb) | VOICE_BANK_DATA(data.lsb) << 8
+        | VOICE_BANK_DATA(data.program) << 16;
+    const auto it = m_presets.first.constFind(key);
+    if (it == m_presets.first.constEnd())
+        return false;
+    data.category = it->first;
+    data.voice = it->second;
+    return true;
 }

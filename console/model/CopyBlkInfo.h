@@ -6,10 +6,15 @@
 #include "MemMapTypes.h"
 #include "vantrel_kxe21_console_export.h"
 #include <QByteArray>
+#include <QHash>
+#include <QMutex>
 #include <QString>
 #include <cstdint>
+#include <memory>
+#include <utility>
 #include <vector>
 
+class CIniFileJobCache;
 class CMidiFormat;
 class CPrmCtrl;
 
@@ -104,9 +109,26 @@ private:
     bool ReadRange(CIniFileJob& ini, const char* key, COPY_BLKADRINFO& out, bool& present) const;
     // Number of instances of a range's parameter from its low to its high address.
     static int InstanceCount(const COPY_BLKADRINFO& r);
+    // The voices each category of the map holds, in category order.
+    std::vector<int> CategoryVoices() const;
+    // Fills m_presets from a PresetBankInfo.ini image, as far as each category holds voices.
+    void IndexPresets(const std::shared_ptr<const CIniFileJobCache>& image, std::vector<int> voices) const;
 
     const CMidiFormat* m_formats = nullptr;
     CPrmCtrl* m_map = nullptr;
     QString m_path;
     std::vector<COPY_BLK_INFO> m_rules;
+
+    // The preset voices of the file read last: a lookup asks for one voice, but a miss
+    // reads every voice of every category. Kept until the file's image or the
+    // categories change; lookups may come from any thread.
+    struct PresetIndex
+    {
+        std::weak_ptr<const CIniFileJobCache> image;
+        std::vector<int> voices;
+        // Bank select and program (VOICE_BANK_DATA) -> first category and voice listing them.
+        QHash<VOICE_BANK_DATA, std::pair<int, int>> first;
+    };
+    mutable QMutex m_presetMutex;
+    mutable PresetIndex m_presets;
 };

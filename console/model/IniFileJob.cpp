@@ -161,7 +161,15 @@ int CIniFileJob::GetItem(const char* key, QByteArray& out, int index)
     auto item = static_cast<const CIniFileJobCache::ItemData*>(FindItem(key, index));
     if (!item || item->value.isNull())
         return 0;
-    out = item->value;
+    // The image's text is copied: it goes when the image goes. Into out's own
+    // storage when it has room (readers of many values reuse one buffer).
+    const QByteArray& value = item->value;
+    if (value.isEmpty()) {
+        out = QByteArray("");
+        return 1;
+    }
+    out.resize(value.size());
+    std::memcpy(out.data(), value.constData(), size_t(value.size()));
     return 1;
 }
 

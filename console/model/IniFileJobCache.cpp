@@ -34,10 +34,10 @@ void CIniFileJobCache::Store(const QByteArray& key, int line, const QByteArray& 
     m_items.insert(key, ItemData{line, value});
 }
 
-QByteArray CIniFileJobCache::KeepName(const QByteArray& name)
+QByteArray CIniFileJobCache::KeepText(const char* text, qsizetype size)
 {
     constexpr qsizetype kBlock = 16 * 1024;
-    const qsizetype need = name.size() + 1;
+    const qsizetype need = size + 1;
     if (need > m_nameLeft) {
         const qsizetype size = std::max(need, kBlock);
         m_nameBlocks.push_back(std::make_unique<char[]>(size_t(size)));
@@ -45,11 +45,12 @@ QByteArray CIniFileJobCache::KeepName(const QByteArray& name)
         m_nameLeft = size;
     }
     char* const at = m_nameFree;
-    std::memcpy(at, name.constData(), size_t(name.size()));
-    at[name.size()] = '\0';
+    if (size > 0)
+        std::memcpy(at, text, size_t(size));
+    at[size] = '\0';
     m_nameFree += need;
     m_nameLeft -= need;
-    return QByteArray::fromRawData(at, name.size());
+    return QByteArray::fromRawData(at, size);
 }
 
 void CIniFileJobCache::DropLastName(const QByteArray& name)
@@ -108,8 +109,9 @@ public:
             return;
         const char* valueEnd = std::min({findByte(eq + 1, end, '\t'), sc, findByte(eq + 1, end, '\r')});
         Compose(m_section, begin, eq - begin);
-        // An empty value is stored empty, not null: null marks a section's end.
-        QByteArray value = valueEnd > eq + 1 ? QByteArray(eq + 1, valueEnd - eq - 1) : QByteArray("");
+        // An empty value is stored empty, not null: null marks a section's end. Kept
+        // before the name: the name's room may be given back.
+        const QByteArray value = m_image.KeepText(eq + 1, valueEnd > eq + 1 ? valueEnd - eq - 1 : 0);
         // A name not taken yet is stored with one lookup; a taken one is numbered.
         auto& items = m_image.m_items;
         const qsizetype count = items.size();

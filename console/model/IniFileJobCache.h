@@ -15,7 +15,9 @@ public:
     struct ItemData
     {
         int line = 0;      // 1-based line that produced the entry
-        QByteArray value;  // Latin-1 value text; null for a section's end entry
+        // Latin-1 value text in the image's blocks, zero-terminated; null for a
+        // section's end entry. Readers copy it out: it lives as long as the image.
+        QByteArray value;
     };
 
     CIniFileJobCache() = default;
@@ -54,7 +56,9 @@ private:
     // A stored name copied into the image's blocks, zero-terminated: a template's
     // thousands of names cost a few allocations, not one each. Names never leave the
     // image (lookups take the caller's own), so they live as long as it.
-    QByteArray KeepName(const QByteArray& name);
+    QByteArray KeepName(const QByteArray& name) { return KeepText(name.constData(), name.size()); }
+    // Text copied into the blocks as a name is; never null, also when empty.
+    QByteArray KeepText(const char* text, qsizetype size);
     // Gives back the room of the name kept last.
     void DropLastName(const QByteArray& name);
 

@@ -367,7 +367,16 @@ QString CPrmCtrl::GetStrTblKeyData(unsigned table, unsigned value) const
     unsigned char b[4];
     CAsgnStyle::IntToByte(value, b, 4);
     const int n = t->keyLength ? t->keyLength : 1;
-    return styles.TableText(int(table), CMem::GetByteToStr(b + 4 - (n > 4 ? 4 : n), n > 4 ? 4 : n, false));
+    const int m = n > 4 ? 4 : n;
+    // The key as CMem::GetByteToStr spells it, in place: voice lists ask for every name.
+    static const char digits[] = "0123456789ABCDEF";
+    QChar key[8];
+    for (int i = 0; i < m; ++i) {
+        const unsigned char byte = b[4 - m + i];
+        key[2 * i] = QLatin1Char(digits[byte >> 4]);
+        key[2 * i + 1] = QLatin1Char(digits[byte & 0x0F]);
+    }
+    return styles.TableText(int(table), QString::fromRawData(key, 2 * m));
 }
 
 // ------------------------------------------------------------------ block queries

@@ -5,6 +5,8 @@
 #include "VceMem.h"
 
 #include <QFileInfo>
+#include <charconv>
+#include <cstdio>
 
 namespace {
 constexpr int kMaxBanks = 4096;
@@ -29,23 +31,36 @@ bool CVoiceBanks::InitSettings(CPrmCtrl* voiceMap, const QString& partsIni)
     if (!ini.GetItem("CategoryNum", count))
         return false;
     m_banks.clear();
+    m_firstBank.clear();
+    m_presetTables.clear();
     if (count < 0 || count > kMaxBanks) {
         qCWarning(lcModel).noquote() << "voice banks:" << partsIni << "CategoryNum" << count << "out of range";
         return false;
     }
+    auto number = [](QByteArrayView f) {
+        bool ok = false;
+        const int v = f.trimmed().toInt(&ok);
+        return ok ? v : 0;
+    };
+    QByteArray line;
     for (int i = 1; i <= count; ++i) {
-        QByteArray line;
-        if (!ini.GetItem(QByteArray::number(i).constData(), line))
+        char key[16];
+        *std::to_chars(key, key + sizeof key - 1, i).ptr = 0;
+        if (!ini.GetItem(key, line))
             continue;
-        QList<QByteArray> fields = line.split(',');
-        fields.removeAll(QByteArray());
-        if (fields.size() < 6)
+        // The first six fields between commas; empty ones do not count.
+        QByteArrayView fields[6];
+        int found = 0;
+        for (qsizetype from = 0; from <= line.size() && found < 6;) {
+            qsizetype comma = line.indexOf(',', from);
+            if (comma < 0)
+                comma = line.size();
+            if (comma > from)
+                fields[found++] = QByteArrayView(line.constData() + from, comma - from);
+            from = comma + 1;
+        }
+        if (found < 6)
             continue;
-        auto number = [](const QByteArray& f) {
-            bool ok = false;
-            const int v = f.trimmed().toInt(&ok);
-            return ok ? v : 0;
-        };
         BankInfo b;
         b.kind = number(fields[0]);
         b.secondName = QString::fromLatin1(fields[1]);
@@ -53,6 +68,11 @@ bool CVoiceBanks::InitSettings(CPrmCtrl* voiceMap, const QString& partsIni)
         b.table = number(fields[3]);
         b.msb = number(fields[4]);
         b.lsb = number(fields[5]);
+        const quint64 bank = BankKey(b.msb, b.lsb);
+        if (!m_firstBank.contains(bank))
+            m_firstBank.insert(bank, int(m_banks.size()));
+        if (b.kind != 1)
+            m_presetTables.insert(b.table);
         m_banks.append(b);
     }
     return true;
@@ -60,11 +80,8 @@ bool CVoiceBanks::InitSettings(CPrmCtrl* voiceMap, const QString& partsIni)
 
 const CVoiceBanks::BankInfo* CVoiceBanks::Find(int msb, int lsb) const
 {
-    for (const BankInfo& b : m_banks) {
-        if (b.msb == msb && b.lsb == lsb)
-            return &b;
-    }
-    return nullptr;
+    const auto it = m_firstBank.constFind(BankKey(msb, lsb));
+    return it == m_firstBank.constEnd() ? nullptr : &m_banks.at(*it);
 }
 
 bool CVoiceBanks::GetBankTableID(int msb, int lsb, int& table) const
@@ -96,15 +113,14 @@ bool CVoiceBanks::GetBankByID(int index, int& kind, int& msb, int& lsb, QString&
 bool CVoiceBanks::GetBankNameID(int msb, int lsb, QString& name, int& index) const
 {
     name.clear();
-    for (int i = 0; i < m_banks.size(); ++i) {
-        if (m_banks.at(i).msb == msb && m_banks.at(i).lsb == lsb) {
-            name = m_banks.at(i).name;
-            index = i;
-            return true;
-        }
+    const auto it = m_firstBank.constFind(BankKey(msb, lsb));
+    if (it == m_firstBank.constEnd()) {
+        index = int(m_banks.size());
+        return false;
     }
-    index = int(m_banks.size());
-    return false;
+    index = *it;
+    name = m_banks.at(index).name;
+    return true;
 }
 
 int CVoiceBanks::GetNumVoices(int msb, int lsb) const
@@ -137,13 +153,10 @@ bool CVoiceBanks::GetTableVoiceName(int table, int voice, QString& name) const
     name.clear();
     if (table < 0 || voice < 0 || voice >= CPlugInBoardBlk::kProgramCount || IsVoiceCategory(table))
         return false;
-    for (const BankInfo& b : m_banks) {
-        if (b.kind != 1 && b.table == table) {
-            name = PresetName(table, voice);
-            return !name.isEmpty();
-        }
-    }
-    return false;
+    if (!m_presetTables.contains(table))
+        return false;
+    name = PresetName(table, voice);
+    return !name.isEmpty();
 }
 
 bool CVoiceBanks::GetVoiceNameShort(int msb, int lsb, int voice, QString& name) const
@@ -168,8 +181,10 @@ QString CVoiceBanks::PresetName(int table, int voice) const
     if (m_voiceMap)
         text = m_voiceMap->GetStrTblKeyData(unsigned(table), unsigned(voice));
     // The voice map keeps no display tables of its own: without a master that has
-    // them, the preset names come from the multi map's tables.
-    if (text.isEmpty() && m_presetNames && m_presetNames != m_voiceMap)
+    // them, the preset names come from the multi map's tables. Maps with one master
+    // read the same tables.
+    if (text.isEmpty() && m_presetNames && m_presetNames != m_voiceMap
+        && (!m_voiceMap || m_presetNames->Master() != m_voiceMap->Master()))
         text = m_presetNames->GetStrTblKeyData(unsigned(table), unsigned(voice));
     return text;
 }
@@ -195,7 +210,11 @@ bool CVoiceBanks::GetVoiceName(int msb, int lsb, int voice, QString& text) const
     if (b->kind != 1) {
         if (b->table < 0 || PastLastPreset(*b, voice))
             return false;
-        text = QString::asprintf("%3d ", voice + 1) + PresetName(b->table, voice);
+        const QString name = PresetName(b->table, voice);
+        char number[16];
+        const int length = std::snprintf(number, sizeof number, "%3d ", voice + 1);
+        text.reserve(length + name.size());
+        text.append(QLatin1String(number, length)).append(name);
         return true;
     }
     const CVceMem* mem = m_voiceMap ? m_voiceMap->VceMem() : nullptr;

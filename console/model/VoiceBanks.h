@@ -4,7 +4,9 @@
 // memory; each selected by a bank-select MSB/LSB pair. Read from parts.ini. Used
 // under the memory-API lock; no lock of its own.
 #include "vantrel_kxe21_console_export.h"
+#include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <cstdint>
 
@@ -55,7 +57,13 @@ private:
     // or past the names of a board bank's table).
     bool PastLastPreset(const BankInfo& b, int voice) const;
 
+    static quint64 BankKey(int msb, int lsb) { return quint64(uint32_t(msb)) << 32 | uint32_t(lsb); }
+
     QList<BankInfo> m_banks;
+    // Asked for every voice of every bank: the first bank of each bank select, and
+    // the tables of the preset and board banks, without a walk through the banks.
+    QHash<quint64, int> m_firstBank;
+    QSet<int> m_presetTables;
     CPrmCtrl* m_voiceMap = nullptr;
     CPrmCtrl* m_presetNames = nullptr;
 };

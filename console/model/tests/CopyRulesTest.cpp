@@ -2,6 +2,7 @@
 #include "PrmCtrlTestSupport.h"
 #include "console/model/CopyBlkInfo.h"
 #include "console/model/CopyPrmInfo.h"
+#include "console/model/IniFileJobCache.h"
 #include "console/model/VceMem.h"
 
 #include <gtest/gtest.h>
@@ -239,4 +240,51 @@ TEST(CopyRules, PresetBankFileIsReadOnlyAsFarAsTheCategoryHoldsVoices)
             EXPECT_EQ(d.voice, 0);
         }
     }
+}
+
+// Lookups answer from the file as it reads now: the preset voices read for one file
+// are not kept past a change of that file or a lookup in another folder.
+TEST(CopyRules, PresetLookupsFollowTheFileAsItReadsNow)
+{
+    RuleMaps maps(readAll(shippedMultiTemplate()));
+    ASSERT_TRUE(maps.voiceOk);
+    ASSERT_GE(maps.voice->GetLibCateNum(), 9);
+    ASSERT_GE(maps.voice->GetLibCateInfo(6).voiceNum, 4);
+    const QString folders[2] = {maps.dir.path() + QStringLiteral("/first/"),
+                                maps.dir.path() + QStringLiteral("/second/")};
+    struct Step
+    {
+        int folder;
+        const char* text;  // null: the file as the step before left it
+        unsigned char program;
+        int category;  // -1: not found
+        int voice;
+    };
+    const Step steps[] = {
+        {0, "[CategoryNo6]\nVoiceNum=4\nVoice0=00,00,01\nVoice1=00,00,02\n", 0x02, 6, 1},
+        {0, nullptr, 0x01, 6, 0},
+        {0, "[CategoryNo7]\nVoiceNum=4\nVoice3=00,00,02\n", 0x02, 7, 3},
+        {0, nullptr, 0x01, -1, -1},
+        {1, "[CategoryNo8]\nVoiceNum=4\nVoice0=00,00,01\n", 0x02, -1, -1},
+        {0, nullptr, 0x02, 7, 3},
+        {1, nullptr, 0x01, 8, 0},
+        // Listed twice: the lower category answers, wherever the file puts it.
+        {0, "[CategoryNo8]\nVoiceNum=4\nVoice2=00,00,02\n[CategoryNo6]\nVoiceNum=4\nVoice3=00,00,02\n", 0x02, 6, 3},
+        {0, "[CategoryNo6]\nVoiceNum=1\nVoice3=00,00,02\n", 0x02, -1, -1},
+        {0, "", 0x02, -1, -1},
+    };
+    int n = 0;
+    for (const Step& s : steps) {
+        SCOPED_TRACE(n++);
+        const QString path = folders[s.folder] + QStringLiteral("PresetBankInfo.ini");
+        if (s.text)
+            CIniFileJobCache::Set(path, QByteArray(s.text));
+        BANK_DATA d;
+        d.msb = 0x00, d.lsb = 0x00, d.program = s.program;
+        EXPECT_EQ(maps.voice->CopyBlkInfo().GetBankData(folders[s.folder], d), s.category >= 0);
+        EXPECT_EQ(d.category, s.category);
+        EXPECT_EQ(d.voice, s.voice);
+    }
+    for (const QString& folder : folders)
+        CIniFileJobCache::Forget(folder + QStringLiteral("PresetBankInfo.ini"));
 }

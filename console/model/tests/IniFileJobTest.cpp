@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -313,4 +314,54 @@ TEST(IniFileJob, NamesBeyondOneBlockAreAllFound)
         }
     }
     CIniFileJobCache::Forget(held);
+}
+
+// A value read out of an image is the reader's own: it stays as read when the image
+// goes, and reading into a buffer changes no copy made of that buffer before.
+TEST(IniFileJob, ValuesReadOutLiveOnWithoutTheImage)
+{
+    // A value read to the end of its line keeps the line feed.
+    QByteArray text = "[s]\nempty=\t\nshort=ab\nspaced= a b \n";
+    const QByteArray longValue(CIniFileJobCache::kLineLimit - 8, 'v');
+    text += "long=" + longValue + '\n';
+    // Past the first of the blocks an image keeps its text in.
+    for (int i = 0; i < 80; ++i)
+        text += "filler" + QByteArray::number(i) + '=' + QByteArray(300, 'f') + '\n';
+    text += "last=end";
+    struct Read
+    {
+        const char* key;
+        QByteArray value;
+    };
+    const Read reads[] = {{"empty", ""}, {"short", "ab\n"}, {"spaced", " a b \n"}, {"long", longValue + '\n'}, {"last", "end"}};
+    QTemporaryDir dir;
+    const QString held = dir.path() + QStringLiteral("/held.ini");
+    for (bool reuse : {false, true}) {
+        CIniFileJobCache::Set(held, text);
+        std::vector<QByteArray> values, copies;
+        QByteArray buffer = "an earlier value that is longer than most of the values read into it";
+        {
+            CIniFileJob ini(held);
+            ASSERT_EQ(ini.GetSection("s"), 1);
+            for (const Read& r : reads) {
+                SCOPED_TRACE(r.key);
+                QByteArray fresh;
+                QByteArray& out = reuse ? buffer : fresh;
+                copies.push_back(out);
+                ASSERT_EQ(ini.GetItem(r.key, out), 1);
+                EXPECT_FALSE(out.isNull());
+                values.push_back(out);
+            }
+        }
+        CIniFileJobCache::Set(held, QByteArray("[s]\nshort=other\n"));
+        CIniFileJobCache::Forget(held);
+        for (size_t i = 0; i < values.size(); ++i) {
+            SCOPED_TRACE(reads[i].key);
+            EXPECT_EQ(values[i], reads[i].value);
+            if (reuse && i > 0)
+                EXPECT_EQ(copies[i], reads[i - 1].value);
+        }
+        if (reuse)
+            EXPECT_EQ(copies[0], QByteArray("an earlier value that is longer than most of the values read into it"));
+    }
 }

@@ -5,6 +5,8 @@
 #include "console/model/Wait.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -126,6 +128,58 @@ TEST(VoiceBanks, UserBanksCountAndNameTheVoiceMemoryVoices)
     EXPECT_FALSE(banks.GetVoiceName(63, 0, count, text));
     EXPECT_TRUE(text.isEmpty());
     EXPECT_FALSE(banks.GetVoiceName(63, 32, 0, text));
+}
+
+// A table read again answers for its own banks only: no bank select or board table of
+// the table read before it still answers.
+TEST(VoiceBanks, ATableReadAgainAnswersForItsOwnBanksOnly)
+{
+    CPrmCtrl multi, voice;
+    ASSERT_TRUE(multi.CreatePrmCtrl(0, fixturePath("memmap.tpm"))) << multi.ErrorText().toStdString();
+    ASSERT_TRUE(voice.CreatePrmCtrl(1, fixturePath("memmap.tpm"))) << voice.ErrorText().toStdString();
+    QTemporaryDir dir;
+    const QString other = dir.filePath(QStringLiteral("parts.ini"));
+    QFile file(other);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    // Table 1 is a user bank's here, a board bank's in the fixture.
+    file.write("[VoiceSelectType0]\nCategoryNum=3\n1=1,User,OTHER,0,10,20\n2=1,Usr,SECOND,1,0,0\n"
+               "3=0,Pre,LAST,0,10,20\n");
+    file.close();
+    CVoiceBanks banks;
+    banks.SetPresetNameMap(&multi);
+    struct Ask
+    {
+        int file;  // 0 the fixture, 1 the other table
+        int msb, lsb;
+        int index;  // of the first bank with that pair; -1 none
+        const char* name;
+        int table;
+        const char* boardVoice;  // the table's voice 2 as a board bank names it; null none
+    };
+    const Ask asks[] = {
+        {0, 63, 0, 0, "USER 1", 0, nullptr},
+        {0, 0, 0, 1, "PRESET A", 1, "Room"},
+        {0, 10, 20, -1, "", 0, nullptr},
+        {1, 63, 0, -1, "", 1, nullptr},
+        {1, 0, 0, 1, "SECOND", 1, nullptr},
+        {1, 10, 20, 0, "OTHER", 0, nullptr},
+        {0, 10, 20, -1, "", 1, "Room"},
+        {0, 63, 32, 4, "DRUM USER", 1, "Room"},
+    };
+    int n = 0;
+    for (const Ask& a : asks) {
+        SCOPED_TRACE(n++);
+        ASSERT_TRUE(banks.InitSettings(&voice, a.file == 0 ? partsIni() : other));
+        QString name;
+        int index = -1, table = -1;
+        EXPECT_EQ(banks.GetBankNameID(a.msb, a.lsb, name, index), a.index >= 0);
+        EXPECT_EQ(index, a.index >= 0 ? a.index : banks.GetBankCount());
+        EXPECT_EQ(name, QLatin1String(a.name));
+        EXPECT_EQ(banks.GetBankTableID(a.msb, a.lsb, table), a.index >= 0);
+        QString voiceName;
+        EXPECT_EQ(banks.GetTableVoiceName(a.table, 2, voiceName), a.boardVoice != nullptr);
+        EXPECT_EQ(voiceName, QLatin1String(a.boardVoice ? a.boardVoice : ""));
+    }
 }
 
 TEST(Wait, SimulateModeOnlyRecordsAndARealWaitUsesTheSteadyClock)
