@@ -4,6 +4,7 @@
 #include "console/remote/RemoteDisplay.h"
 #include "console/remote/RemotePageTree.h"
 #include "console/remote/RemoteTemplate.h"
+#include "console/model/IniFileJobCache.h"
 
 #include <QByteArray>
 #include <QLoggingCategory>
@@ -50,16 +51,20 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArray bytes(reinterpret_cast<const char*>(data), int(size));
-    const int split = int(bytes.indexOf("\n%%\n"));
-    const QByteArray tpr = split < 0 ? bytes : bytes.left(split + 1);
-    const QByteArray parts = split < 0 ? QByteArray() : bytes.mid(split + 4);
+    // The two parsed images are kept between runs: each input is parsed into their room
+    // (nothing the run before left in them is read), and no reader outlives a run.
+    static const auto image = std::make_shared<CIniFileJobCache>();
+    static const auto partsImage = std::make_shared<CIniFileJobCache>();
+    const char* const text = reinterpret_cast<const char*>(data);
+    const QByteArray bytes = QByteArray::fromRawData(text, qsizetype(size));
+    const qsizetype split = bytes.indexOf("\n%%\n");
     // One parse for both, as the choice of a template and its read share it.
-    const auto image = CRemoteTemplate::Parse(tpr);
+    image->ReadBytes(split < 0 ? bytes : QByteArray::fromRawData(text, split + 1));
+    partsImage->ReadBytes(split < 0 ? QByteArray() : QByteArray::fromRawData(text + split + 4, bytes.size() - split - 4));
     CRemoteTemplate probe;
     probe.Supports(image, QStringLiteral("R5T"));
     CRemoteTemplate t;
-    t.Read(image, parts);
+    t.Read(image, partsImage);
     walk(t);
     return 0;
 }

@@ -99,7 +99,7 @@ int CIniFileJob::GetSection(const char* name, const char* after)
     }
     const StoredName anchorName(0, QByteArray(), after, '[', ']');
     const CIniFileJobCache::ItemData* anchor = m_image->Find(anchorName.text());
-    if (!anchor || !anchor->value.isNull())
+    if (!anchor || !anchor->IsEnd())
         return 0;
     const int endLine = anchor->line;
     const QByteArray owned(plain.text().constData(), plain.text().size());
@@ -141,16 +141,16 @@ const void* CIniFileJob::FindItem(const char* key, int index) const
 int CIniFileJob::GetItem(const char* key, char* out, int index, int outSize)
 {
     auto item = static_cast<const CIniFileJobCache::ItemData*>(FindItem(key, index));
-    if (!item || item->value.isNull())
+    if (!item || item->IsEnd())
         return 0;
-    copyBounded(out, outSize, item->value.constData(), int(item->value.size()));
+    copyBounded(out, outSize, item->value, item->size);
     return 1;
 }
 
 int CIniFileJob::GetItem(const char* key, int& out, int index)
 {
     auto item = static_cast<const CIniFileJobCache::ItemData*>(FindItem(key, index));
-    if (!item || item->value.isNull())
+    if (!item || item->IsEnd())
         return 0;
     out = ParseDec(item->value);
     return 1;
@@ -159,17 +159,25 @@ int CIniFileJob::GetItem(const char* key, int& out, int index)
 int CIniFileJob::GetItem(const char* key, QByteArray& out, int index)
 {
     auto item = static_cast<const CIniFileJobCache::ItemData*>(FindItem(key, index));
-    if (!item || item->value.isNull())
+    if (!item || item->IsEnd())
         return 0;
-    // The image's text is copied: it goes when the image goes. Into out's own
-    // storage when it has room (readers of many values reuse one buffer).
-    const QByteArray& value = item->value;
-    if (value.isEmpty()) {
+    // The image's text is copied: it goes when the image goes. Into out's own storage
+    // when it has room (readers of many values reuse one buffer); never null.
+    if (item->size == 0) {
         out = QByteArray("");
         return 1;
     }
-    out.resize(value.size());
-    std::memcpy(out.data(), value.constData(), size_t(value.size()));
+    out.resize(item->size);
+    std::memcpy(out.data(), item->value, size_t(item->size));
+    return 1;
+}
+
+int CIniFileJob::GetItem(const char* key, QByteArrayView& out, int index)
+{
+    auto item = static_cast<const CIniFileJobCache::ItemData*>(FindItem(key, index));
+    if (!item || item->IsEnd())
+        return 0;
+    out = item->View();
     return 1;
 }
 
@@ -181,11 +189,16 @@ int CIniFileJob::GetItemLine(const char* key, int index) const
 
 int CIniFileJob::ParseDec(const QByteArray& text)
 {
-    // Leading and trailing white space allowed; a value that is not a number gives 0.
-    const QByteArray t = text.trimmed();
+    return ParseDec(text.trimmed().constData());
+}
+
+int CIniFileJob::ParseDec(const char* terminated)
+{
+    // Leading and trailing white space allowed (strtol passes over the leading and stops
+    // at the trailing); a value that is not a number gives 0.
     char* end = nullptr;
-    const long v = std::strtol(t.constData(), &end, 10);
-    if (end == t.constData())
+    const long v = std::strtol(terminated, &end, 10);
+    if (end == terminated)
         return 0;
     if (v > 0x7FFFFFFFL)
         return 0x7FFFFFFF;

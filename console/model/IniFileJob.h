@@ -4,6 +4,7 @@
 // image behind it is shared and immutable.
 #include "vantrel_kxe21_console_export.h"
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <cstdio>
 #include <memory>
@@ -22,7 +23,7 @@ public:
     explicit CIniFileJob(const QString& path);
     // A reader over an image parsed elsewhere (tests, fuzzing); null reads nothing.
     explicit CIniFileJob(std::shared_ptr<const CIniFileJobCache> image);
-    virtual ~CIniFileJob();
+    ~CIniFileJob();
 
     bool Opened() const { return m_image != nullptr; }
     const QString& Path() const { return m_path; }
@@ -39,6 +40,9 @@ public:
     int GetItem(const char* key, char* out, int index = -1, int outSize = kItemSize);
     int GetItem(const char* key, int& out, int index = -1);
     int GetItem(const char* key, QByteArray& out, int index = -1);
+    // The value in the image itself, zero-terminated after its end: valid as long as the
+    // reader (or another holder of its image) is.
+    int GetItem(const char* key, QByteArrayView& out, int index = -1);
     // Line number of the entry that answers GetItem(key, index); 0 when not found.
     int GetItemLine(const char* key, int index = -1) const;
 
@@ -69,6 +73,7 @@ public:
 private:
     bool NextToken(QByteArray& token);
     static int ParseDec(const QByteArray& text);
+    static int ParseDec(const char* terminated);
     static int ParseHex(const QByteArray& text);
     const void* FindItem(const char* key, int index) const;
 

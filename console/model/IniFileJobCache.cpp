@@ -3,10 +3,12 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QHashFunctions>
 #include <QMutex>
 #include <QMutexLocker>
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <cstring>
 #include <map>
 
@@ -29,37 +31,16 @@ std::atomic<int> g_openCount{0};
 
 } // namespace
 
-void CIniFileJobCache::Store(const QByteArray& key, int line, const QByteArray& value, bool)
-{
-    m_items.insert(key, ItemData{line, value});
-}
-
-QByteArray CIniFileJobCache::KeepText(const char* text, qsizetype size)
-{
-    constexpr qsizetype kBlock = 16 * 1024;
-    const qsizetype need = size + 1;
-    if (need > m_nameLeft) {
-        const qsizetype size = std::max(need, kBlock);
-        m_nameBlocks.push_back(std::make_unique<char[]>(size_t(size)));
-        m_nameFree = m_nameBlocks.back().get();
-        m_nameLeft = size;
-    }
-    char* const at = m_nameFree;
-    if (size > 0)
-        std::memcpy(at, text, size_t(size));
-    at[size] = '\0';
-    m_nameFree += need;
-    m_nameLeft -= need;
-    return QByteArray::fromRawData(at, size);
-}
-
-void CIniFileJobCache::DropLastName(const QByteArray& name)
-{
-    m_nameFree -= name.size() + 1;
-    m_nameLeft += name.size() + 1;
-}
-
 namespace {
+
+// Room for names and values: a name is at most a section's and a key's line with a
+// number before it, so any one fits in a block.
+constexpr qsizetype kBlock = 32 * 1024;
+
+uint32_t hashOf(QByteArrayView name)
+{
+    return uint32_t(qHashBits(name.data(), size_t(name.size()), 0));
+}
 
 // First of the bytes [from, end) that is c, or end. memchr: the line scans stay cheap
 // also where every comparison of the program's own loops is traced (fuzzing builds).
@@ -71,35 +52,129 @@ const char* findByte(const char* from, const char* end, char c)
 
 } // namespace
 
+void CIniFileJobCache::Reset(qsizetype entries)
+{
+    size_t capacity = 16;
+    while (qsizetype(capacity) * 3 < entries * 4)
+        capacity *= 2;
+    if (m_slots.size() < capacity)
+        m_slots.resize(capacity);
+    // Zero bytes are free slots; one call, not a traced loop over the slots.
+    std::memset(static_cast<void*>(m_slots.data()), 0, capacity * sizeof(Slot));
+    m_mask = capacity - 1;
+    m_count = 0;
+    m_block = 0;
+    m_free = m_blocks.empty() ? nullptr : m_blocks.front().get();
+    m_left = m_blocks.empty() ? 0 : kBlock;
+}
+
+const char* CIniFileJobCache::Keep(const char* text, qsizetype size)
+{
+    const qsizetype need = size + 1;
+    Q_ASSERT(need <= kBlock);
+    if (need > m_left) {
+        const size_t next = m_free ? m_block + 1 : 0;
+        if (next >= m_blocks.size())
+            m_blocks.push_back(std::unique_ptr<char[]>(new char[size_t(kBlock)]));
+        m_block = next;
+        m_free = m_blocks[next].get();
+        m_left = kBlock;
+    }
+    char* const at = m_free;
+    if (size > 0)
+        std::memcpy(at, text, size_t(size));
+    at[size] = '\0';
+    m_free += need;
+    m_left -= need;
+    return at;
+}
+
+CIniFileJobCache::Slot* CIniFileJobCache::Probe(QByteArrayView name, uint32_t hash) const
+{
+    for (size_t i = hash & m_mask;; i = (i + 1) & m_mask) {
+        const Slot& slot = m_slots[i];
+        if (!slot.name
+            || (slot.hash == hash && slot.size == uint32_t(name.size())
+                && std::memcmp(slot.name, name.data(), size_t(name.size())) == 0))
+            return const_cast<Slot*>(&slot);
+    }
+}
+
+CIniFileJobCache::Slot* CIniFileJobCache::Lookup(QByteArrayView name, uint32_t hash) const
+{
+    if (m_slots.empty())
+        return nullptr;
+    Slot* const slot = Probe(name, hash);
+    return slot->name ? slot : nullptr;
+}
+
+void CIniFileJobCache::Grow()
+{
+    const std::vector<Slot> used(m_slots.begin(), m_slots.begin() + qsizetype(m_mask + 1));
+    const size_t capacity = 2 * (m_mask + 1);
+    if (m_slots.size() < capacity)
+        m_slots.resize(capacity);
+    std::memset(static_cast<void*>(m_slots.data()), 0, capacity * sizeof(Slot));
+    m_mask = capacity - 1;
+    for (const Slot& slot : used) {
+        if (!slot.name)
+            continue;
+        size_t i = slot.hash & m_mask;
+        while (m_slots[i].name)
+            i = (i + 1) & m_mask;
+        m_slots[i] = slot;
+    }
+}
+
+void CIniFileJobCache::Store(Slot* slot, QByteArrayView name, uint32_t hash, bool nameKept, int line,
+                             const char* value, qsizetype size)
+{
+    if (slot->name) {
+        slot->item = ItemData{line, int(size), value ? Keep(value, size) : nullptr};
+        return;
+    }
+    const ItemData item{line, int(size), value ? Keep(value, size) : nullptr};
+    if (size_t(m_count + 1) * 4 > (m_mask + 1) * 3) {
+        Grow();
+        slot = Probe(name, hash);
+    }
+    slot->name = nameKept ? name.data() : Keep(name.data(), name.size());
+    slot->size = uint32_t(name.size());
+    slot->hash = hash;
+    slot->item = item;
+    slot->next = 1;
+    ++m_count;
+}
+
 // The lines of one parse: a line ends after its line feed or after kLineLimit - 1
 // bytes, as QIODevice::readLine cuts them. A name given again is stored numbered: a
 // section as "[k][name]", a key as "k[section]key", with the lowest k not yet taken;
 // names are never removed during a parse, so the search for k resumes where the last
-// search for the same name ended.
+// search for the same name ended (kept in the entry of the name itself).
 class CIniFileJobCache::Parser
 {
 public:
-    explicit Parser(CIniFileJobCache& image) : m_image(image)
-    {
-        m_image.m_items.clear();
-        m_image.m_nameBlocks.clear();
-        m_image.m_nameFree = nullptr;
-        m_image.m_nameLeft = 0;
-    }
+    Parser(CIniFileJobCache& image, qsizetype entries) : m_image(image) { m_image.Reset(entries); }
 
     void Line(const char* begin, const char* end)
     {
         ++m_lineNo;
         const char* lb = findByte(begin, end, '[');
-        const char* rb = findByte(begin, end, ']');
+        const char* rb = lb != end ? findByte(lb + 1, end, ']') : end;
         const char* sc = findByte(begin, end, ';');
-        if (lb != end && rb != end && rb > lb && !(sc != end && sc < rb)) {
-            if (!m_section.isEmpty())
-                m_image.Store(m_section, m_lineNo, QByteArray(), false);
-            Compose(QByteArray(), lb, rb - lb + 1);
-            m_section = Unique(m_name, m_sectionNext, [this](int k) {
-                return '[' + QByteArray::number(k) + ']' + m_name;
-            });
+        // A ']' before the first '[' makes no section: the first ']' after it closes one.
+        if (rb != end && findByte(begin, lb, ']') != lb)
+            rb = end;
+        if (rb != end && !(sc != end && sc < rb)) {
+            EndSection();
+            const QByteArrayView name(lb, rb - lb + 1);
+            Slot* const taken = m_image.Lookup(name, hashOf(name));
+            if (!taken) {
+                m_section = QByteArrayView(m_image.Keep(name.data(), name.size()), name.size());
+                return;
+            }
+            const QByteArrayView stored = Numbered(*taken, name, '[', "]");
+            m_section = QByteArrayView(m_image.Keep(stored.data(), stored.size()), stored.size());
             return;
         }
         if (m_section.isEmpty())
@@ -107,67 +182,68 @@ public:
         const char* eq = findByte(begin, end, '=');
         if (eq == end || (sc != end && sc < eq))
             return;
-        const char* valueEnd = std::min({findByte(eq + 1, end, '\t'), sc, findByte(eq + 1, end, '\r')});
-        Compose(m_section, begin, eq - begin);
-        // An empty value is stored empty, not null: null marks a section's end. Kept
-        // before the name: the name's room may be given back.
-        const QByteArray value = m_image.KeepText(eq + 1, valueEnd > eq + 1 ? valueEnd - eq - 1 : 0);
-        // A name not taken yet is stored with one lookup; a taken one is numbered.
-        auto& items = m_image.m_items;
-        const qsizetype count = items.size();
-        const QByteArray kept = m_image.KeepName(m_name);
-        ItemData& slot = items[kept];
-        if (items.size() != count) {
-            slot = ItemData{m_lineNo, value};
+        const char* valueEnd = std::min(std::min(findByte(eq + 1, end, '\t'), sc), findByte(eq + 1, end, '\r'));
+        // An empty value is stored empty, not null: null marks a section's end.
+        const char* value = valueEnd > eq + 1 ? eq + 1 : "";
+        const qsizetype size = valueEnd > eq + 1 ? valueEnd - eq - 1 : 0;
+        const qsizetype length = m_section.size() + (eq - begin);
+        std::memcpy(m_name, m_section.data(), size_t(m_section.size()));
+        std::memcpy(m_name + m_section.size(), begin, size_t(eq - begin));
+        const QByteArrayView name(m_name, length);
+        const uint32_t hash = hashOf(name);
+        Slot* const slot = m_image.Probe(name, hash);
+        if (!slot->name) {
+            m_image.Store(slot, name, hash, false, m_lineNo, value, size);
             return;
         }
-        m_image.DropLastName(kept);
-        const QByteArray stored = Unique(m_name, m_keyNext, [this](int k) { return QByteArray::number(k) + m_name; });
-        m_image.Store(stored, m_lineNo, value, false);
+        const QByteArrayView stored = Numbered(*slot, name, 0, "");
+        const uint32_t storedHash = hashOf(stored);
+        m_image.Store(m_image.Probe(stored, storedHash), stored, storedHash, false, m_lineNo, value, size);
     }
 
-    void Finish()
-    {
-        if (!m_section.isEmpty())
-            m_image.Store(m_section, m_lineNo, QByteArray(), false);
-    }
+    void Finish() { EndSection(); }
 
 private:
-    // m_name = prefix + text, in the parse's one buffer.
-    void Compose(const QByteArray& prefix, const char* text, qsizetype length)
+    void EndSection()
     {
-        m_name.resize(prefix.size() + length);
-        char* at = m_name.data();
-        if (!prefix.isEmpty())
-            std::memcpy(at, prefix.constData(), size_t(prefix.size()));
-        std::memcpy(at + prefix.size(), text, size_t(length));
+        if (m_section.isEmpty())
+            return;
+        const uint32_t hash = hashOf(m_section);
+        m_image.Store(m_image.Probe(m_section, hash), m_section, hash, true, m_lineNo, nullptr, 0);
     }
 
-    // The name as stored: itself, or numbered when it was stored before.
-    template <typename Numbered>
-    QByteArray Unique(const QByteArray& name, QHash<QByteArray, int>& next, Numbered numbered)
+    // The lowest free numbered form of a name that is taken: open + k + close + name.
+    QByteArrayView Numbered(Slot& taken, QByteArrayView name, char open, const char* close)
     {
-        if (!m_image.m_items.contains(name))
-            return m_image.KeepName(name);
-        int k = next.value(name, 1);
-        QByteArray stored = numbered(k);
-        while (m_image.m_items.contains(stored))
-            stored = numbered(++k);
-        next.insert(QByteArray(name.constData(), name.size()), k + 1);
-        return m_image.KeepName(stored);
+        const size_t closeSize = std::strlen(close);
+        for (int k = taken.next;; ++k) {
+            char* at = m_numbered;
+            if (open)
+                *at++ = open;
+            at = std::to_chars(at, m_numbered + 32, k).ptr;
+            std::memcpy(at, close, closeSize);
+            at += closeSize;
+            std::memcpy(at, name.data(), size_t(name.size()));
+            const QByteArrayView stored(m_numbered, at + name.size() - m_numbered);
+            if (!m_image.Lookup(stored, hashOf(stored))) {
+                taken.next = k + 1;
+                return stored;
+            }
+        }
     }
 
     CIniFileJobCache& m_image;
-    QByteArray m_section;  // current section's stored name, empty before the first head
-    QByteArray m_name;     // the name of the line being parsed
+    QByteArrayView m_section;  // current section's stored name, empty before the first head
     int m_lineNo = 0;
-    QHash<QByteArray, int> m_sectionNext;
-    QHash<QByteArray, int> m_keyNext;
+    // A key's name: its section's stored name (a line, and a number) and its own text
+    // (a line); with a number before it when it was given before.
+    char m_name[3 * kLineLimit];
+    char m_numbered[3 * kLineLimit + 32];
 };
 
 void CIniFileJobCache::Read(QIODevice* device)
 {
-    Parser parser(*this);
+    Parser parser(*this, 0);
     char buffer[kLineLimit];
     for (;;) {
         const qint64 n = device->readLine(buffer, kLineLimit);
@@ -180,17 +256,12 @@ void CIniFileJobCache::Read(QIODevice* device)
 
 void CIniFileJobCache::ReadBytes(const QByteArray& bytes)
 {
-    Parser parser(*this);
     const char* at = bytes.constData();
     const char* const end = at + bytes.size();
-    // Every entry comes from a line with a '[' or a '=': room for that many, so that
-    // the table does not grow during the parse.
-    qsizetype entries = 1;
-    for (char c : {'[', '='}) {
-        for (const char* hit = findByte(at, end, c); hit != end; hit = findByte(hit + 1, end, c))
-            ++entries;
-    }
-    m_items.reserve(entries);
+    // Room for a line of 16 bytes an entry (template lines are longer); the table grows
+    // where they are shorter. Counting the entries first would trace a comparison for
+    // each of them in fuzzing builds.
+    Parser parser(*this, bytes.size() / 16);
     while (at < end) {
         const char* limit = at + std::min<qsizetype>(end - at, kLineLimit - 1);
         const char* feed = findByte(at, limit, '\n');
@@ -201,10 +272,10 @@ void CIniFileJobCache::ReadBytes(const QByteArray& bytes)
     parser.Finish();
 }
 
-const CIniFileJobCache::ItemData* CIniFileJobCache::Find(const QByteArray& storedKey) const
+const CIniFileJobCache::ItemData* CIniFileJobCache::Find(QByteArrayView storedKey) const
 {
-    auto it = m_items.constFind(storedKey);
-    return it == m_items.constEnd() ? nullptr : &it.value();
+    const Slot* slot = Lookup(storedKey, hashOf(storedKey));
+    return slot ? &slot->item : nullptr;
 }
 
 std::shared_ptr<const CIniFileJobCache> CIniFileJobCache::ForPath(const QString& path)

@@ -1,6 +1,7 @@
 #include "RemoteMessages.h"
 #include <QList>
 #include <algorithm>
+#include <cstring>
 
 namespace NS_RemoteMsg {
 
@@ -82,16 +83,14 @@ int hexDigit(char c)
 // Length of the complete message that starts at `at`, or 0 when none starts there:
 // a data byte, a message cut off by the end or by another status byte, a byte of 80
 // or above inside F0 .. F7, or a status byte this surface has no message for.
-int messageAt(const QByteArray& bytes, int at)
+int messageAt(const uint8_t* bytes, int n, int at)
 {
-    const int n = int(bytes.size());
-    const auto byte = [&](int i) { return uint8_t(bytes[i]); };
-    const uint8_t status = byte(at);
+    const uint8_t status = bytes[at];
     if (status == 0xF0) {
         for (int i = at + 1; i < n; ++i) {
-            if (byte(i) == 0xF7)
+            if (bytes[i] == 0xF7)
                 return i - at + 1;
-            if (byte(i) >= 0x80)
+            if (bytes[i] >= 0x80)
                 return 0;
         }
         return 0;
@@ -102,26 +101,49 @@ int messageAt(const QByteArray& bytes, int at)
     if (at + data >= n)
         return 0;
     for (int i = at + 1; i <= at + data; ++i) {
-        if (byte(i) >= 0x80)
+        if (bytes[i] >= 0x80)
             return 0;
     }
     return data + 1;
 }
 
-} // namespace
-
-bool parseMessageString(const QByteArray& text, QList<QByteArray>& out)
+// The first two tokens of the text split at ',' and line feeds, each trimmed, empty
+// ones dropped; how many of the two there are. Found with memchr: a template checks
+// hundreds of these strings.
+int firstTokens(QByteArrayView text, QByteArrayView* tokens)
 {
-    out.clear();
-    QList<QByteArray> tokens;
-    for (const QByteArray& t : text.split(',')) {
-        for (const QByteArray& u : t.split('\n')) {
-            const QByteArray v = u.trimmed();
-            if (!v.isEmpty())
-                tokens.append(v);
-        }
+    const char* const data = text.data();
+    const qsizetype size = text.size();
+    const auto find = [&](qsizetype from, char c) {
+        const void* at = from < size ? std::memchr(data + from, c, size_t(size - from)) : nullptr;
+        return at ? qsizetype(static_cast<const char*>(at) - data) : size;
+    };
+    qsizetype comma = find(0, ','), feed = find(0, '\n');
+    int found = 0;
+    for (qsizetype from = 0; found < 2;) {
+        const qsizetype cut = std::min(comma, feed);
+        const QByteArrayView t = text.sliced(from, cut - from).trimmed();
+        if (!t.isEmpty())
+            tokens[found++] = t;
+        if (cut == size)
+            break;
+        from = cut + 1;
+        if (comma < from)
+            comma = find(from, ',');
+        if (feed < from)
+            feed = find(from, '\n');
     }
-    if (tokens.isEmpty())
+    return found;
+}
+
+// Checks a message string and, when out is given, hands its messages out.
+bool readMessageString(QByteArrayView text, QList<QByteArray>* out)
+{
+    if (out)
+        out->clear();
+    QByteArrayView tokens[2];
+    const int found = firstTokens(text, tokens);
+    if (found == 0)
         return false;
     bool ok = false;
     const int count = tokens[0].toInt(&ok);
@@ -130,36 +152,50 @@ bool parseMessageString(const QByteArray& text, QList<QByteArray>& out)
     if (count < 3)
         return true;
     // More than a display message ever needs is no message of this surface.
-    if (count > 256 || tokens.size() < 2)
+    if (count > 256 || found < 2)
         return false;
-    const QByteArray& digits = tokens[1];
+    const QByteArrayView digits = tokens[1];
     if (digits.size() < 2 * count)
         return false;
-    QByteArray bytes(count, 0);
+    uint8_t bytes[256];
     for (int i = 0; i < count; ++i) {
         const int hi = hexDigit(digits[2 * i]), lo = hexDigit(digits[2 * i + 1]);
         if (hi < 0 || lo < 0)
             return false;
-        bytes[i] = char(hi << 4 | lo);
+        bytes[i] = uint8_t(hi << 4 | lo);
     }
     QList<QByteArray> messages;
     if (count == 3) {
         // Three bytes are status, data1 and data2 of one channel message.
-        const auto at = [&](int i) { return uint8_t(bytes[i]); };
-        if (at(0) < 0x80 || at(0) >= 0xF0 || at(1) >= 0x80 || at(2) >= 0x80)
+        if (bytes[0] < 0x80 || bytes[0] >= 0xF0 || bytes[1] >= 0x80 || bytes[2] >= 0x80)
             return false;
-        messages.append(bytes);
+        if (out)
+            messages.append(QByteArray(reinterpret_cast<const char*>(bytes), 3));
     } else {
         for (int at = 0; at < count;) {
-            const int length = messageAt(bytes, at);
+            const int length = messageAt(bytes, count, at);
             if (length == 0)
                 return false;
-            messages.append(bytes.mid(at, length));
+            if (out)
+                messages.append(QByteArray(reinterpret_cast<const char*>(bytes + at), length));
             at += length;
         }
     }
-    out = messages;
+    if (out)
+        *out = messages;
     return true;
+}
+
+} // namespace
+
+bool parseMessageString(const QByteArray& text, QList<QByteArray>& out)
+{
+    return readMessageString(text, &out);
+}
+
+bool isMessageString(QByteArrayView text)
+{
+    return readMessageString(text, nullptr);
 }
 
 } // namespace NS_RemoteMsg

@@ -5,6 +5,7 @@
 // below 0x80, display text 7-bit printable).
 #include "vantrel_kxe21_console_export.h"
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <cstdint>
@@ -41,5 +42,7 @@ VANTREL_CONSOLE_EXPORT QByteArray display(uint8_t address, bool leadingSpace, co
 // few or not hexadecimal, or the bytes start with a data byte, cut a message off or
 // hold any other byte.
 VANTREL_CONSOLE_EXPORT bool parseMessageString(const QByteArray& text, QList<QByteArray>& out);
+// Whether parseMessageString would accept the text, without handing messages out.
+VANTREL_CONSOLE_EXPORT bool isMessageString(QByteArrayView text);
 
 } // namespace NS_RemoteMsg

@@ -60,30 +60,72 @@ QString name(const QByteArray& section)
 // tokens dropped.
 // Views into the value: a template's thousands of lines are split without a copy of
 // each token, so the value must outlive them.
-using Tokens = QVarLengthArray<QByteArrayView, 16>;
-Tokens tokens(const QByteArray& value, const char* delims)
+// No reader looks past a line's first eleven tokens: the first sixteen are kept and
+// the rest only counted.
+class Tokens
+{
+public:
+    static constexpr qsizetype kKept = 16;
+    void append(QByteArrayView t)
+    {
+        if (m_size < kKept)
+            m_kept[m_size] = t;
+        ++m_size;
+    }
+    qsizetype size() const { return m_size; }
+    bool isEmpty() const { return m_size == 0; }
+    QByteArrayView operator[](qsizetype i) const
+    {
+        Q_ASSERT(i < std::min(m_size, kKept));
+        return m_kept[i];
+    }
+    QByteArrayView value(qsizetype i) const { return i < std::min(m_size, kKept) ? m_kept[i] : QByteArrayView(); }
+    // The kept tokens, in a row.
+    const QByteArrayView* constData() const { return m_kept; }
+
+private:
+    QByteArrayView m_kept[kKept];
+    qsizetype m_size = 0;
+};
+// The delimiters are found with memchr, each searched again only once passed: the
+// thousands of lines of a template are not walked byte by byte.
+Tokens tokens(QByteArrayView value, const char* delims)
 {
     const char* const data = value.constData();
-    qsizetype end = value.size();
-    while (end > 0 && (data[end - 1] == '\n' || data[end - 1] == '\r'))
+    const char* end = data + value.size();
+    while (end > data && (end[-1] == '\n' || end[-1] == '\r'))
         --end;
+    const auto find = [end](const char* from, char c) {
+        const void* at = from < end ? std::memchr(from, c, size_t(end - from)) : nullptr;
+        return at ? static_cast<const char*>(at) : end;
+    };
+    constexpr int kMaxDelims = 8;
+    const int count = int(strnlen(delims, kMaxDelims));
+    const char* next[kMaxDelims];
+    for (int d = 0; d < count; ++d)
+        next[d] = find(data, delims[d]);
     Tokens out;
-    qsizetype from = 0;
-    for (qsizetype i = 0; i <= end; ++i) {
-        if (i == end || (data[i] != 0 && std::strchr(delims, data[i]))) {
-            if (i > from)
-                out.append(QByteArrayView(data + from, i - from));
-            from = i + 1;
+    for (const char* from = data;;) {
+        const char* cut = end;
+        for (int d = 0; d < count; ++d)
+            cut = std::min(cut, next[d]);
+        if (cut > from)
+            out.append(QByteArrayView(from, cut - from));
+        if (cut == end)
+            return out;
+        from = cut + 1;
+        for (int d = 0; d < count; ++d) {
+            if (next[d] < from)
+                next[d] = find(from, delims[d]);
         }
     }
-    return out;
 }
 Tokens tokens(QByteArray&& value, const char* delims) = delete;
 
-QByteArray firstToken(const QByteArray& value)
+QByteArrayView firstToken(QByteArrayView value)
 {
     const Tokens t = tokens(value, " ,\t\n");
-    return t.isEmpty() ? QByteArray() : t.first().toByteArray();
+    return t.value(0);
 }
 
 // At most n bytes of a token.
@@ -130,18 +172,32 @@ uint32_t hex(QByteArrayView t)
     return uint32_t(std::min<unsigned long>(v, 0xFFFFFFFFUL));
 }
 
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 // An address written as hexadecimal digit pairs: exactly three bytes.
 bool address(QByteArrayView t, QByteArray& out)
 {
     const QByteArrayView s = t.trimmed();
     if (s.size() != 6)
         return false;
-    for (char c : s) {
-        if (!std::isxdigit(uchar(c)))
+    char bytes[3];
+    for (int i = 0; i < 3; ++i) {
+        const int hi = hexDigit(s[2 * i]), lo = hexDigit(s[2 * i + 1]);
+        if (hi < 0 || lo < 0)
             return false;
+        bytes[i] = char(hi << 4 | lo);
     }
-    out = QByteArray::fromHex(s.toByteArray());
-    return out.size() == 3;
+    out = QByteArray(bytes, 3);
+    return true;
 }
 
 bool flag(QByteArrayView t, bool& out)
@@ -165,7 +221,7 @@ bool CRemoteTemplate::Section(CIniFileJob& ini, const QByteArray& section)
 
 bool CRemoteTemplate::Number(CIniFileJob& ini, const QByteArray& section, const char* key, int& out)
 {
-    QByteArray v;
+    QByteArrayView v;
     if (!ini.GetItem(key, v)) {
         Report(text(kKeywordMissing).arg(QLatin1String(key), name(section)));
         return false;
@@ -175,7 +231,7 @@ bool CRemoteTemplate::Number(CIniFileJob& ini, const QByteArray& section, const 
 }
 
 bool CRemoteTemplate::Item(CIniFileJob& ini, const QByteArray& section, const char* sizeKey, int i,
-                           QByteArray& out, int occurrence)
+                           QByteArrayView& out, int occurrence)
 {
     if (ini.GetItem(IndexKey(i), out, occurrence))
         return true;
@@ -195,22 +251,23 @@ bool CRemoteTemplate::ListSize(CIniFileJob& ini, const QByteArray& section, cons
     return true;
 }
 
+template <typename Take>
 bool CRemoteTemplate::EachItem(CIniFileJob& ini, const QByteArray& section, const char* sizeKey, int n,
-                               const std::function<bool(int, const QByteArray&)>& take, int occurrence)
+                               const Take& take, int occurrence)
 {
     for (int i = 0; i < n; ++i) {
-        QByteArray v;
+        QByteArrayView v;
         if (!Item(ini, section, sizeKey, i, v, occurrence) || !take(i, v))
             return false;
     }
     return true;
 }
 
-bool CRemoteTemplate::Route(const QByteArray& section, int i, const QByteArray& value, uint8_t* route)
+bool CRemoteTemplate::Route(const QByteArray& section, int i, QByteArrayView value, uint8_t* route)
 {
     uint8_t r[kRouteBytes];
     // A route must name a page of the tree read before it.
-    if (!NS_RemotePageTree::parse(value.trimmed(), r) || NS_RemotePageTree::windowOf(tops, r) < 0) {
+    if (!NS_RemotePageTree::parse(value.trimmed().toByteArray(), r) || NS_RemotePageTree::windowOf(tops, r) < 0) {
         Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(i));
         return false;
     }
@@ -246,13 +303,13 @@ bool CRemoteTemplate::Supports(const std::shared_ptr<const CIniFileJobCache>& tp
     }
     const QByteArray type = typeName.toLatin1();
     for (int i = 0; i < std::min(n, kMaxListSize); ++i) {
-        QByteArray v;
+        QByteArrayView v;
         if (!ini.GetItem(IndexKey(i), v)) {
             Report(text(kSupportNumber).arg(QLatin1String("Support"), QLatin1String("Size")).arg(i));
             return false;
         }
         // The item names the beginning of the type's name; an empty item names nothing.
-        const QByteArray item = firstToken(v);
+        const QByteArrayView item = firstToken(v);
         if (!item.isEmpty() && type.startsWith(item))
             return true;
     }
@@ -299,10 +356,14 @@ bool CRemoteTemplate::ReadBytes(const QByteArray& tpr, const QByteArray& partsIn
 
 bool CRemoteTemplate::Read(const std::shared_ptr<const CIniFileJobCache>& tpr, const QByteArray& partsIni)
 {
-    auto partsImage = std::make_shared<CIniFileJobCache>();
-    partsImage->ReadBytes(partsIni);
+    return Read(tpr, Parse(partsIni));
+}
+
+bool CRemoteTemplate::Read(const std::shared_ptr<const CIniFileJobCache>& tpr,
+                           const std::shared_ptr<const CIniFileJobCache>& partsIni)
+{
     CIniFileJob ini{tpr};
-    CIniFileJob parts{std::shared_ptr<const CIniFileJobCache>(partsImage)};
+    CIniFileJob parts{partsIni};
     return ReadAll(ini, parts);
 }
 
@@ -362,11 +423,10 @@ bool CRemoteTemplate::ReadMessages(CIniFileJob& ini, const QByteArray& section, 
     int n = 0;
     if (!Section(ini, section) || !ListSize(ini, section, sizeKey, 0, kMaxMessages, n))
         return false;
-    return EachItem(ini, section, sizeKey, n, [&](int i, const QByteArray& item) {
-        const QByteArray v = item.trimmed();
-        QList<QByteArray> messages;
+    return EachItem(ini, section, sizeKey, n, [&](int i, QByteArrayView item) {
+        const QByteArrayView v = item.trimmed();
         // A message string with too few digits would send a cut message.
-        if (!NS_RemoteMsg::parseMessageString(v, messages)) {
+        if (!NS_RemoteMsg::isMessageString(v)) {
             Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(i));
             return false;
         }
@@ -380,15 +440,15 @@ bool CRemoteTemplate::ReadInitItem(CIniFileJob& ini)
     const QByteArray section("InitItem");
     if (!Section(ini, section))
         return false;
-    QByteArray standalone, plugIn;
+    QByteArrayView standalone, plugIn;
     if (!ini.GetItem("Standalone", standalone)) {
         Report(text(kKeywordMissing).arg(QLatin1String("Standalone"), name(section)));
         return false;
     }
     hasPlugInMessages = ini.GetItem("Plugin", plugIn) != 0;
-    if (!ReadMessages(ini, firstToken(standalone), "Size", -1, standaloneMessages))
+    if (!ReadMessages(ini, firstToken(standalone).toByteArray(), "Size", -1, standaloneMessages))
         return false;
-    return !hasPlugInMessages || ReadMessages(ini, firstToken(plugIn), "Size", -1, plugInMessages);
+    return !hasPlugInMessages || ReadMessages(ini, firstToken(plugIn).toByteArray(), "Size", -1, plugInMessages);
 }
 
 bool CRemoteTemplate::ReadIdList(CIniFileJob& ini, const char* sectionName, int count, const char* what,
@@ -405,7 +465,7 @@ bool CRemoteTemplate::ReadIdList(CIniFileJob& ini, const char* sectionName, int 
         return false;
     }
     std::vector<uint8_t> read;
-    const bool entriesRead = EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
+    const bool entriesRead = EachItem(ini, section, "Size", n, [&](int i, QByteArrayView v) {
         const uint32_t id = hex(firstToken(v));
         if (id > uint32_t(maxId)) {
             Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(id));
@@ -439,7 +499,7 @@ bool CRemoteTemplate::ReadLcdAddr(CIniFileJob& ini)
     if (!Section(ini, section) || !ListSize(ini, section, "Size", 1, kLineLength / kFieldCells + 1, n))
         return false;
     std::vector<LCD_ADDR_LIST> read;
-    const bool entriesRead = EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
+    const bool entriesRead = EachItem(ini, section, "Size", n, [&](int i, QByteArrayView v) {
         const Tokens t = tokens(v, ",\n");
         LCD_ADDR_LIST f;
         if (t.size() >= 2) {
@@ -475,7 +535,7 @@ bool CRemoteTemplate::ReadWindowFormat(CIniFileJob& ini)
     int n = 0;
     if (!Section(ini, section) || !ListSize(ini, section, "Size", 0, kMaxListSize, n))
         return false;
-    return EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
+    return EachItem(ini, section, "Size", n, [&](int i, QByteArrayView v) {
         WIND_FORM_INFO f;
         f.form = dec(v);
         if (f.form != WINDOW_INFO::PartMixer && f.form != WINDOW_INFO::MultiEdit) {
@@ -497,7 +557,7 @@ bool CRemoteTemplate::ReadMasterFader(CIniFileJob& ini)
         Report(text(kMustBeOne).arg(QLatin1String("Size")).arg(n).arg(name(section)));
         return false;
     }
-    QByteArray v;
+    QByteArrayView v;
     if (!Item(ini, section, "Size", 0, v))
         return false;
     if (format < 0 || format > 0xFFFF || !address(firstToken(v), masterAddress)) {
@@ -514,13 +574,14 @@ bool CRemoteTemplate::ReadWindowList(CIniFileJob& ini)
     int n = 0;
     if (!Section(ini, section) || !ListSize(ini, section, "Size", 0, kMaxListSize, n))
         return false;
-    return EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
+    // Room for the windows a list of real size names; a larger count still reads.
+    windows.reserve(windows.size() + size_t(std::min(n, 512)));
+    m_windowIndex.reserve(m_windowIndex.size() + std::min(n, 512));
+    return EachItem(ini, section, "Size", n, [&](int i, QByteArrayView v) {
         const Tokens t = tokens(v, " ,\t\n");
         const int format = t.size() >= 2 ? dec(t[0]) : -1;
         const QString windowName = t.size() >= 2 ? QString::fromLatin1(t[1]) : QString();
-        const bool duplicate = t.size() >= 2 && std::any_of(windows.begin(), windows.end(), [&](const WINDOW_INFO& w) {
-            return w.name == windowName;
-        });
+        const bool duplicate = t.size() >= 2 && m_windowIndex.contains(windowName);
         if (format < 0 || format >= int(formats.size()) || duplicate) {
             Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(format));
             return false;
@@ -528,6 +589,7 @@ bool CRemoteTemplate::ReadWindowList(CIniFileJob& ini)
         WINDOW_INFO w;
         w.name = windowName;
         w.form = formats[size_t(format)].form;
+        m_windowIndex.insert(windowName, int32_t(windows.size()));
         windows.push_back(std::move(w));
         return true;
     });
@@ -558,12 +620,12 @@ bool CRemoteTemplate::ReadTreeNode(CIniFileJob& ini, const QByteArray& nodeName,
         }
         QList<QByteArray> childNames;
         for (int i = 0; i < size; ++i) {
-            QByteArray v;
+            QByteArrayView v;
             if (!ini.GetItem(IndexKey(i), v)) {
                 Report(text(kTreeNumberMissing).arg(name(nodeName), QStringLiteral("Size")).arg(i));
                 return false;
             }
-            childNames.append(firstToken(v));
+            childNames.append(firstToken(v).toByteArray());
         }
         node.inner = true;
         node.shift = shift;
@@ -577,11 +639,10 @@ bool CRemoteTemplate::ReadTreeNode(CIniFileJob& ini, const QByteArray& nodeName,
         return true;
     }
     const QString wanted = name(nodeName);
-    for (size_t w = 0; w < windows.size(); ++w) {
-        if (windows[w].name == wanted) {
-            node.window = int32_t(w);
-            return true;
-        }
+    const auto w = m_windowIndex.constFind(wanted);
+    if (w != m_windowIndex.constEnd()) {
+        node.window = w.value();
+        return true;
     }
     Report(text(kNotAWindow).arg(wanted));
     return false;
@@ -594,8 +655,8 @@ bool CRemoteTemplate::ReadWindowTree(CIniFileJob& ini)
     // Route byte 0 indexes the top entries; 255 is the end mark.
     if (!Section(ini, section) || !ListSize(ini, section, "Size", 0, kRouteEnd - 1, n))
         return false;
-    QList<QByteArray> lines;
-    const bool entriesRead = EachItem(ini, section, "Size", n, [&](int, const QByteArray& v) {
+    QList<QByteArrayView> lines;
+    const bool entriesRead = EachItem(ini, section, "Size", n, [&](int, QByteArrayView v) {
         lines.append(v);
         return true;
     });
@@ -658,7 +719,7 @@ bool CRemoteTemplate::ReadLayout(CIniFileJob& ini, const QByteArray& window, con
         return false;
     }
     int n = 0;
-    QByteArray v;
+    QByteArrayView v;
     if (!ini.GetItem("ConstantSize", v)) {
         Report(text(kSubKeywordMissing).arg(QLatin1String("ConstantSize"), name(window), QLatin1String(sub)));
         return false;
@@ -680,7 +741,7 @@ bool CRemoteTemplate::ReadLayout(CIniFileJob& ini, const QByteArray& window, con
             Report(text(kConstLine));
             return false;
         }
-        layout.upper.push_back(c);
+        layout.upper.push_back(std::move(c));
     }
     if (!ini.GetItem("VariableSize", v)) {
         Report(text(kSubKeywordMissing).arg(QLatin1String("VariableSize"), name(window), QLatin1String(sub)));
@@ -699,7 +760,7 @@ bool CRemoteTemplate::ReadLayout(CIniFileJob& ini, const QByteArray& window, con
             return false;
         }
         item.bank = dec(t[0]);
-        layout.lower.push_back(item);
+        layout.lower.push_back(std::move(item));
     }
     return true;
 }
@@ -725,7 +786,7 @@ bool CRemoteTemplate::ReadMultiEdit(CIniFileJob& ini, const QByteArray& window, 
     if (!ReadMessages(ini, window, "SendMsg1Size", 0, form.entry)
         || !ReadMessages(ini, window, "SendMsg2Size", 1, form.exit) || !Section(ini, window))
         return false;
-    QByteArray v;
+    QByteArrayView v;
     if (!ini.GetItem("ConstantStr", v)) {
         Report(text(kKeywordMissing).arg(QLatin1String("ConstantStr"), name(window)));
         return false;
@@ -749,7 +810,7 @@ bool CRemoteTemplate::ReadMultiEdit(CIniFileJob& ini, const QByteArray& window, 
             Report(text(kParamLine));
             return false;
         }
-        form.items.push_back(item);
+        form.items.push_back(std::move(item));
     }
     return true;
 }
@@ -802,7 +863,7 @@ bool CRemoteTemplate::ReadFaderLines(CIniFileJob& ini)
         return false;
     }
     faderCategory = uint16_t(format);
-    return EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
+    return EachItem(ini, section, "Size", n, [&](int i, QByteArrayView v) {
         const Tokens t = tokens(v, " ,\t\n");
         FADER_ADDR_INFO line;
         const bool ok = !t.isEmpty() && address(t[0], line.first) && (t.size() < 2 || address(t[1], line.second));
@@ -836,7 +897,7 @@ bool CRemoteTemplate::ReadKeyOnJump(CIniFileJob& ini)
     int n = 0;
     if (!Section(ini, section) || !ListSize(ini, section, "Size", 0, kMaxListSize, n))
         return false;
-    return EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
+    return EachItem(ini, section, "Size", n, [&](int i, QByteArrayView v) {
         const Tokens t = tokens(v, ",\n");
         KEY_ON_JUMP_INFO j;
         uint8_t route[kRouteBytes];
@@ -851,7 +912,7 @@ bool CRemoteTemplate::ReadKeyOnJump(CIniFileJob& ini)
             Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(j.key));
             return false;
         }
-        if (!Route(section, i, t[3].toByteArray(), route))
+        if (!Route(section, i, t[3], route))
             return false;
         j.route = QByteArray(reinterpret_cast<const char*>(route), NS_RemotePageTree::routeLength(route) + 1);
         jumps.push_back(j);
@@ -865,7 +926,7 @@ bool CRemoteTemplate::ReadKnobs(CIniFileJob& ini)
     int n = 0;
     if (!Section(ini, section) || !ListSize(ini, section, "Size", 0, kEncoderCount, n))
         return false;
-    return EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
+    return EachItem(ini, section, "Size", n, [&](int i, QByteArrayView v) {
         const Tokens t = tokens(v, ",\n");
         KNOB_COMB_INFO k;
         if (t.size() >= 2) {
@@ -892,7 +953,7 @@ bool CRemoteTemplate::ReadInvalidChar(CIniFileJob& ini)
         Report(text(kMustBeOne).arg(QLatin1String("Size")).arg(n).arg(name(section)));
         return false;
     }
-    QByteArray v;
+    QByteArrayView v;
     if (!Item(ini, section, "Size", 0, v))
         return false;
     const Tokens t = tokens(v, ",\n");
@@ -926,8 +987,8 @@ bool CRemoteTemplate::ReadDefaultRoute(CIniFileJob& ini)
         Report(text(kMustBeOne).arg(QLatin1String("Size")).arg(n).arg(name(section)));
         return false;
     }
-    QByteArray v;
-    return Item(ini, section, "Size", 0, v) && Route(section, 0, tokens(v, ",\n").value(0).toByteArray(), defaultRoute);
+    QByteArrayView v;
+    return Item(ini, section, "Size", 0, v) && Route(section, 0, tokens(v, ",\n").value(0), defaultRoute);
 }
 
 bool CRemoteTemplate::ReadStyle(CIniFileJob& ini, DISP_STYLE_INFO& style)
@@ -943,7 +1004,7 @@ bool CRemoteTemplate::ReadStyle(CIniFileJob& ini, DISP_STYLE_INFO& style)
     if (!ListSize(ini, section, "Size", 0, kMaxListSize, n))
         return false;
     style.paramSize = size;
-    return EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
+    return EachItem(ini, section, "Size", n, [&](int i, QByteArrayView v) {
         const Tokens t = tokens(v, ",\n");
         if (t.size() < 2) {
             Report(text(kValueWrong).arg(name(section), QString::number(i)).arg(i));
@@ -960,15 +1021,15 @@ bool CRemoteTemplate::ReadStyles(CIniFileJob& ini)
     int n = 0;
     if (!Section(ini, section) || !ListSize(ini, section, "Size", 0, kMaxListSize, n))
         return false;
-    QList<QByteArray> names;
-    const bool entriesRead = EachItem(ini, section, "Size", n, [&](int, const QByteArray& v) {
+    QList<QByteArrayView> names;
+    const bool entriesRead = EachItem(ini, section, "Size", n, [&](int, QByteArrayView v) {
         names.append(firstToken(v));
         return true;
     });
     if (!entriesRead)
         return false;
     // A style whose section fails stays in the list, empty; the list still succeeds.
-    for (const QByteArray& styleName : names) {
+    for (QByteArrayView styleName : names) {
         DISP_STYLE_INFO style;
         style.name = QString::fromLatin1(styleName);
         style.loaded = ReadStyle(ini, style);
@@ -985,7 +1046,7 @@ bool CRemoteTemplate::ReadMasks(CIniFileJob& ini)
     int n = 0;
     if (!Section(ini, section) || !ListSize(ini, section, "Size", 0, kMaxListSize, n))
         return false;
-    return EachItem(ini, section, "Size", n, [&](int i, const QByteArray& v) {
+    return EachItem(ini, section, "Size", n, [&](int i, QByteArrayView v) {
         const Tokens t = tokens(v, ",\n");
         BIT_MASK m;
         m.count = t.size() >= 2 ? dec(t[0]) : 0;
@@ -1017,7 +1078,7 @@ void CRemoteTemplate::ReadSelectLists(CIniFileJob& parts)
             continue;
         std::vector<PARAM_SELECT_CATEGORY_DATA> list;
         for (int i = 1; i <= count; ++i) {
-            QByteArray v;
+            QByteArrayView v;
             if (!parts.GetItem(IndexKey(i), v))
                 break;
             const Tokens t = tokens(v, ",\n");

@@ -7,6 +7,8 @@
 #include "RemoteCtrlTypes.h"
 #include "vantrel_kxe21_console_export.h"
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -34,6 +36,7 @@ public:
     static std::shared_ptr<const CIniFileJobCache> Parse(const QByteArray& tpr);
     bool Supports(const std::shared_ptr<const CIniFileJobCache>& tpr, const QString& typeName);
     bool Read(const std::shared_ptr<const CIniFileJobCache>& tpr, const QByteArray& partsIni);
+    bool Read(const std::shared_ptr<const CIniFileJobCache>& tpr, const std::shared_ptr<const CIniFileJobCache>& partsIni);
 
     // Every message in order: the titles of the warning boxes the readers would show
     // ("... Not support" for a type no template supports).
@@ -105,18 +108,22 @@ private:
     // Helpers that report what they miss.
     bool Section(CIniFileJob& ini, const QByteArray& name);
     bool Number(CIniFileJob& ini, const QByteArray& section, const char* key, int& out);
-    bool Item(CIniFileJob& ini, const QByteArray& section, const char* sizeKey, int i, QByteArray& out,
+    bool Item(CIniFileJob& ini, const QByteArray& section, const char* sizeKey, int i, QByteArrayView& out,
               int occurrence = -1);
     // The count under `sizeKey`, reported unless it lies in lo..hi.
     bool ListSize(CIniFileJob& ini, const QByteArray& section, const char* sizeKey, int lo, int hi, int& n);
-    // Hands the entries 0..n-1 to `take` in turn; false at the first missing or refused.
-    bool EachItem(CIniFileJob& ini, const QByteArray& section, const char* sizeKey, int n,
-                  const std::function<bool(int, const QByteArray&)>& take, int occurrence = -1);
-    bool Route(const QByteArray& section, int i, const QByteArray& text, uint8_t* route);
+    // Hands the entries 0..n-1 to `take` (int, QByteArrayView) in turn; false at the first
+    // missing or refused.
+    template <typename Take>
+    bool EachItem(CIniFileJob& ini, const QByteArray& section, const char* sizeKey, int n, const Take& take,
+                  int occurrence = -1);
+    bool Route(const QByteArray& section, int i, QByteArrayView text, uint8_t* route);
     void Report(const QString& text) { m_reports.append(text); }
 
     QString m_path;
     QStringList m_reports;
     std::vector<int> m_failed;
     int m_treeNodes = 0;  // nodes of the top entry being read
+    // The windows read by name: a template's tree names hundreds of pages.
+    QHash<QString, int32_t> m_windowIndex;
 };

@@ -365,3 +365,61 @@ TEST(IniFileJob, ValuesReadOutLiveOnWithoutTheImage)
             EXPECT_EQ(copies[0], QByteArray("an earlier value that is longer than most of the values read into it"));
     }
 }
+
+namespace {
+
+// One image parsed twice: what the second text answers, and nothing of the first.
+struct Reparse
+{
+    const char* section;
+    const char* key;
+    int index;
+    const char* value;  // "<missing>" when the second text has no such entry
+};
+
+const char kFirstText[] =
+    "[a]\nonlyFirst=1\nboth=first\ndup=1\ndup=2\ndup=3\n"
+    "[a]\nboth=first again\n"
+    "[gone]\nk=v\n";
+// Lines much shorter than a template's, so that the table grows while it is read; a
+// line whose ']' comes before its '[' is a key, not a section.
+const char kSecondText[] =
+    "[a]\nboth=second\ndup=x\ndup=y\n]k[ey]=odd\n"
+    "[s]\n0=a\n1=b\n2=c\n3=d\n4=e\n5=f\n6=g\n7=h\n8=i\n9=j\nA=k\nB=l\nC=m\nD=n\nE=o\nF=p\n"
+    "G=q\nH=r\nI=s\nJ=t\nK=u\nL=v\nM=w\nN=x\nO=y\nP=z\n";
+
+const Reparse kReparses[] = {
+    {"a", "onlyFirst", -1, "<missing>"},
+    {"a", "both", -1, "second"},
+    {"a", "dup", 0, "x"},
+    {"a", "dup", 1, "y"},
+    {"a", "dup", 2, "y"},
+    {"a", "]k[ey]", -1, "odd"},
+    {"gone", "k", -1, "<missing>"},
+    {"s", "0", -1, "a"},
+    {"s", "P", -1, "z"},
+    {"s", "G", -1, "q"},
+};
+
+} // namespace
+
+TEST(IniFileJob, AnImageParsedAgainAnswersOnlyFromTheNewText)
+{
+    auto image = std::make_shared<CIniFileJobCache>();
+    image->ReadBytes(QByteArray(kFirstText));
+    ASSERT_EQ(CIniFileJob(image).GetSection("gone"), 1);
+    image->ReadBytes(QByteArray(kSecondText));
+    EXPECT_EQ(image->Count(), 2 + 4 + 26);
+    CIniFileJob ini(image);
+    // The section given twice before is there once now.
+    EXPECT_EQ(ini.GetSection("a", "s"), 0);
+    for (const Reparse& r : kReparses) {
+        SCOPED_TRACE(std::string(r.section) + "/" + r.key + "/" + std::to_string(r.index));
+        const int found = ini.GetSection(r.section);
+        EXPECT_EQ(found ? item(ini, r.key, r.index) : QByteArray("<missing>"), QByteArray(r.value));
+        // The value in place: as the copy, line feed and all.
+        QByteArrayView view;
+        if (found && ini.GetItem(r.key, view, r.index))
+            EXPECT_EQ(view.toByteArray(), QByteArray(r.value) + '\n');
+    }
+}

@@ -87,6 +87,8 @@ TEST(RemoteMessages, TemplateMessageStrings)
     for (const auto& c : cases) {
         QList<QByteArray> out{"stale"};
         EXPECT_EQ(NS_RemoteMsg::parseMessageString(c.text, out), c.ok) << c.text;
+        // The template's check of a string answers as the parse.
+        EXPECT_EQ(NS_RemoteMsg::isMessageString(QByteArray(c.text)), c.ok) << c.text;
         QList<QByteArray> expected;
         for (const char* m : c.messages)
             expected.append(hexBytes(m));

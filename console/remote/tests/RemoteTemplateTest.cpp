@@ -148,6 +148,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "Number of \"Size\" is not right...(0)\nSECTION [BankGroup]"},
         BrokenCase{"MessageWithTooFewDigits", "InitStandalone", "1=3,90497F", "1=3,9049", {0},
                    "A value is not right...\n SECTION [InitStandalone] - ITEM [1] - NUMBER [1]"},
+        BrokenCase{"WindowNamedTwice", "WindowList", "1=0,MixRevSend", "1=0,MixPan", {8, 9, 13, 16},
+                   "A value is not right...\n SECTION [WindowList] - ITEM [1] - NUMBER [0]"},
         BrokenCase{"TwoMasterAddresses", "FaderMasterValueDisplay", "Size=1", "Size=2", {7},
                    "A value of \"Size\" must be 1, but becomes 2...\nSECTION [FaderMasterValueDisplay]"},
         BrokenCase{"PageNotAWindow", "MIXER", "0=MixPan", "0=NoSuchPage", {9, 13, 16},
