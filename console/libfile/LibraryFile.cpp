@@ -860,6 +860,8 @@ bool CLibraryFile::LibraryLoad(QDataStream* stream, QByteArray* out)
         return m_zutl->LibraryLoad(stream, out);
     if (!stream || m_common.fileSize <= 0)
         return false;
+    // A file kept for several loads answers for the last one only.
+    m_muteSoloApplied = false;
     quint32 length = 0;
     *stream >> length;
     if (stream->status() != QDataStream::Ok)
@@ -872,13 +874,17 @@ bool CLibraryFile::LibraryLoad(QDataStream* stream, QByteArray* out)
         qCWarning(lcLibFile) << "stream block of" << length << "bytes refused; the image has" << m_common.fileSize;
         return false;
     }
-    // Every byte is read over: nothing to clear first.
-    m_image = QByteArray(m_common.fileSize, Qt::Uninitialized);
-    if (stream->readRawData(m_image.data(), m_common.fileSize) != m_common.fileSize) {
+    // Every byte is read over: nothing to clear first. The image is read straight into
+    // out, whose storage the caller may keep from load to load.
+    QByteArray own;
+    QByteArray& target = out ? *out : own;
+    target.resize(m_common.fileSize);
+    if (stream->readRawData(target.data(), m_common.fileSize) != m_common.fileSize) {
         stream->setStatus(QDataStream::ReadPastEnd);
         DelTempBuff();
         return false;
     }
+    m_image = QByteArray::fromRawData(target.constData(), target.size());
     if (LinkedMap()) {
         ClearMuteSoloStatus();
         // The trailer block is taken only when it is there: another block is left in
@@ -897,8 +903,6 @@ bool CLibraryFile::LibraryLoad(QDataStream* stream, QByteArray* out)
         }
     }
     const bool ok = CheckFileHeader();
-    if (out)
-        *out = m_image;
     DelTempBuff();
     return ok;
 }

@@ -64,11 +64,11 @@ int32_t readFrame(const ReadFn& read, Form& form, QByteArray& payload, OlderHead
             return r;
         if (length > kMaxPayload)
             return kFailure;
-        QByteArray bytes(int(length), Qt::Uninitialized);
+        // Read in place: storage the caller keeps is used again.
+        payload.resize(qsizetype(length));
         if (length)
-            if (int32_t r = read(bytes.data(), length))
+            if (int32_t r = read(payload.data(), length))
                 return r;
-        payload = bytes;
         return 0;
     }
 

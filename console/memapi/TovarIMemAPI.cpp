@@ -1119,7 +1119,9 @@ int32_t TovarIMemAPI::MAPI_saveIStream(IStream* stream)
 {
     if (!stream)
         return kFailure;
-    QByteArray payload;
+    // The payload is written into storage each thread keeps from save to save.
+    thread_local QByteArray payload;
+    payload.resize(0);
     {
         QDataStream out(&payload, QIODevice::WriteOnly);
         if (int32_t r = MAPI_saveViaStream(out))
@@ -1151,7 +1153,8 @@ int32_t TovarIMemAPI::MAPI_loadIStream(IStream* stream)
         return done == n ? kOk : kFailure;
     };
     NS_DocumentStream::Form form = NS_DocumentStream::Form::Current;
-    QByteArray payload;
+    // Read into storage each thread keeps from load to load.
+    thread_local QByteArray payload;
     NS_DocumentStream::OlderHeader older;
     if (int32_t r = NS_DocumentStream::readFrame(read, form, payload, older))
         return r;
