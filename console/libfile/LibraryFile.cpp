@@ -260,7 +260,19 @@ CPrmCtrl* CLibraryFile::LinkedMap() const
 
 void CLibraryFile::NewTempBuff()
 {
-    m_image = QByteArray(m_common.fileSize, '\0');
+    m_image.swap(m_spare);
+    m_spare.clear();
+    m_image.fill('\0', m_common.fileSize);
+}
+
+void CLibraryFile::DelTempBuff()
+{
+    // Bytes held in place or shared are not this file's to keep.
+    if (m_image.isDetached() && m_image.capacity() > 0) {
+        m_spare.swap(m_image);
+        m_spare.resize(0);
+    }
+    m_image.clear();
 }
 
 // ---------------------------------------------------------------- header

@@ -1060,14 +1060,8 @@ void eachStoredVoice(CPrmCtrl* map, Fn fn)
     CVceMem* voices = map->VceMem();
     if (!voices)
         return;
-    for (int c = 0; c < voices->GetVoiceMemCategoryNum(); ++c) {
-        const int count = voices->GetCategory(c)->voiceNum;
-        for (int v = 0; v < count; ++v) {
-            int size = 0;
-            if (unsigned char* voice = voices->GetVoiceMem(c, v, &size))
-                fn(voice, size);
-        }
-    }
+    for (int c = 0; c < voices->GetVoiceMemCategoryNum(); ++c)
+        voices->ForEachStoredVoice(c, fn);
 }
 
 constexpr int kStatusParts = 16;

@@ -9,6 +9,7 @@
 #include "vantrel_kxe21_console_export.h"
 #include <QByteArray>
 #include <QString>
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -133,6 +134,21 @@ public:
     QString GetVoiceMemTemplateName(int n) const { return m_templateNames.at(n); }
     const PARAM_INFO* GetWriteParamInfo(int n) const;
     unsigned char* GetVoiceMem(int cat, int voice, int* size);
+    // Every voice of a category that GetVoiceMem hands out, in order, without a lookup
+    // per voice: fn(bytes, voice size).
+    template <typename Fn>
+    void ForEachStoredVoice(int cat, Fn&& fn)
+    {
+        if (cat < 0 || cat >= GetVoiceMemCategoryNum())
+            return;
+        VCEMEM_INFO& c = m_categories[size_t(cat)];
+        if (c.current)
+            return;
+        const size_t count = std::min(size_t(c.voiceNum), c.voices.size());
+        for (size_t v = 0; v < count; ++v)
+            if (unsigned char* bytes = c.voices[v].data())
+                fn(bytes, int(c.voiceSize));
+    }
     const unsigned char* GetInitVoiceData(int cat) const;
 
     // ---- copy and move
