@@ -150,6 +150,8 @@ private:
     };
     bool Locate(short cat, const unsigned char* adrs, Loc& loc, bool boardCheck = true) const;
     int FindBlock(short cat, const unsigned char* adrs, unsigned char* base) const;
+    // Locate's search over the blocks, without the memo.
+    bool LocateByWalk(short cat, const unsigned char* adrs, int len, int& blockIndex, int& prm, int& instance) const;
     bool Fail(const QString& section, int line, const QString& what);
     bool ReadCommon(CIniFileJob& ini);
     bool ReadBlocks(CIniFileJob& ini);
@@ -193,4 +195,8 @@ private:
     std::vector<QByteArray> m_volumes;
     std::vector<std::unique_ptr<Block>> m_blocks;
     CinitLink m_links;
+    // What Locate found for each address asked, forgotten whenever the blocks change.
+    struct LocateMemo;
+    std::unique_ptr<LocateMemo> m_locateMemo;
+    void ForgetLocations();
 };
