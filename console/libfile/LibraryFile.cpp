@@ -528,6 +528,16 @@ struct StoredPlan
         int size = 0;
     };
     std::vector<Block> blocks;
+    // When every block has its place, of its size: the blocks merged where they follow
+    // one another both in the image's voice and in the stored voice.
+    struct Run
+    {
+        int pos = 0;
+        int offset = 0;
+        int size = 0;
+    };
+    bool whole = false;
+    std::vector<Run> runs;
 };
 
 struct CLibraryFile::LayoutCache
@@ -605,6 +615,21 @@ const StoredPlan& CLibraryFile::Plan(const VoiceLayout& layout, int bank) const
             }
         }
     }
+    plan.whole = true;
+    for (size_t i = 0; i < layout.blocks.size() && plan.whole; ++i) {
+        const VoiceLayout::Block& from = layout.blocks[i];
+        const StoredPlan::Block& to = plan.blocks[i];
+        plan.whole = to.offset >= 0 && to.size == from.size;
+        if (!plan.whole)
+            break;
+        StoredPlan::Run* last = plan.runs.empty() ? nullptr : &plan.runs.back();
+        if (last && last->pos + last->size == from.pos && last->offset + last->size == to.offset)
+            last->size += from.size;
+        else
+            plan.runs.push_back({from.pos, to.offset, from.size});
+    }
+    if (!plan.whole)
+        plan.runs.clear();
     return plan;
 }
 
@@ -624,17 +649,23 @@ bool CLibraryFile::CopyVoiceDataToLibrary(int sourceBankIndex, int sourceNumber,
         const StoredPlan& plan = Plan(*layout, bank);
         unsigned char* image = vce->GetVoiceMem(bank, number, nullptr);
         size_t i = 0;
-        walkVoice(layout, [&](const LIBVCEDATA_ADRS& a, int pos, int size) {
-            // The block's place in the stored voice, as the bulk store finds it; a block
-            // the voice does not list by its address goes through the bulk store.
-            const StoredPlan::Block& to = plan.blocks[i++];
-            if (image && to.offset >= 0 && to.size == size)
-                std::memcpy(image + to.offset, voice + pos, size_t(size));
-            else if (!vce->SetBulk(bank, number, a.address, voice + pos, size))
-                return false;
-            ++stored;
-            return true;
-        });
+        if (image && plan.whole) {
+            for (const StoredPlan::Run& run : plan.runs)
+                std::memcpy(image + run.offset, voice + run.pos, size_t(run.size));
+            stored = int(layout->blocks.size());
+        } else {
+            walkVoice(layout, [&](const LIBVCEDATA_ADRS& a, int pos, int size) {
+                // The block's place in the stored voice, as the bulk store finds it; a
+                // block the voice does not list by its address goes through the bulk store.
+                const StoredPlan::Block& to = plan.blocks[i++];
+                if (image && to.offset >= 0 && to.size == size)
+                    std::memcpy(image + to.offset, voice + pos, size_t(size));
+                else if (!vce->SetBulk(bank, number, a.address, voice + pos, size))
+                    return false;
+                ++stored;
+                return true;
+            });
+        }
     }
     if (checkName && stored > 0)
         CheckVoiceName(bank, number);
@@ -693,6 +724,11 @@ bool CLibraryFile::CopyLibraryToVoiceData(int bankIndex, int number, int itemInd
         return false;
     const StoredPlan& plan = Plan(*layout, bankIndex);
     const unsigned char* image = vce->GetVoiceMem(bankIndex, number, nullptr);
+    if (image && plan.whole) {
+        for (const StoredPlan::Run& run : plan.runs)
+            std::memcpy(voice + run.pos, image + run.offset, size_t(run.size));
+        return true;
+    }
     size_t i = 0;
     return walkVoice(layout, [&](const LIBVCEDATA_ADRS&, int pos, int size) {
         const StoredPlan::Block& from = plan.blocks[i++];

@@ -36,6 +36,7 @@
 #include <QWidget>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 using namespace NS_MemAPI;
 using Companion = TovarIMemAPIQObject_VANTREL_KXE;
@@ -962,23 +963,29 @@ int32_t TovarIMemAPI::MAPI_setPortsFromPreferences()
     IPrefsQuery_VANTREL_KXE* prefs = MAPI_prefs();
     if (!prefs)
         return kOk;
-    QSettings settings(settingsOrganization(), settingsApplication());
+    // The stored settings are opened only for a preference that is not set.
+    std::optional<QSettings> opened;
+    auto settings = [&]() -> QSettings& {
+        if (!opened)
+            opened.emplace(settingsOrganization(), settingsApplication());
+        return *opened;
+    };
     const std::pair<int, const char*> guids[] = {
         {kPrefInGuid, kKeyInGuid}, {kPrefOutGuid, kKeyOutGuid},
         {kPrefRemoteInGuid, kKeyInRGuid}, {kPrefRemoteOutGuid, kKeyOutRGuid}};
     for (const auto& [property, key] : guids) {
         if (QUuid::fromString(prefs->getProperty(property).toString()).isNull()) {
-            const QUuid stored = QUuid::fromString(settings.value(QLatin1String(key)).toString());
+            const QUuid stored = QUuid::fromString(settings().value(QLatin1String(key)).toString());
             prefs->setProperty(property, uuidText(stored));
         }
     }
     int device = prefs->getProperty(kPrefDeviceNumber).toInt();
     if (device == 0) {
-        device = settings.value(QLatin1String(kKeyConsoleID), 0).toInt();
+        device = settings().value(QLatin1String(kKeyConsoleID), 0).toInt();
         prefs->setProperty(kPrefDeviceNumber, device);
     }
     if (prefs->getProperty(kPrefDumpInterval).toInt() == 0)
-        prefs->setProperty(kPrefDumpInterval, settings.value(QLatin1String(kKeyDumpTransmitInterval), 0).toInt());
+        prefs->setProperty(kPrefDumpInterval, settings().value(QLatin1String(kKeyDumpTransmitInterval), 0).toInt());
     applyPortPreferences(MAPI_ioProxy(0), kPrefInGuid, kPrefOutGuid, kPrefInName, kPrefOutName, 0);
     applyPortPreferences(MAPI_ioProxy(1), kPrefRemoteInGuid, kPrefRemoteOutGuid, kPrefRemoteInName,
                          kPrefRemoteOutName, 1);
