@@ -354,17 +354,21 @@ bool CLibraryFile::WriteDirectory()
         if (!info)
             continue;
         const int count = std::min<int>(d.count, info->voiceNum);
+        // Each entry: the name padded with spaces to its length, then zeros.
+        const int named = std::min<int>(info->nameLength, entry);
         for (int v = 0; v < count; ++v) {
-            QByteArray name = vce->GetVoiceName(d.bank, v).toLatin1().left(info->nameLength);
-            name = name.leftJustified(info->nameLength, ' ');
-            QByteArray bytes(entry, '\0');
-            bytes.replace(0, std::min<int>(name.size(), entry), name.left(entry));
             const qint64 pos = qint64(m_directory.mem_offset) + d.offset + qint64(v) * entry;
             if (entry <= 0 || pos < 0 || pos + entry > m_image.size()) {
                 ok = false;
                 continue;
             }
-            SetVoiceDirectory(i, v, reinterpret_cast<const unsigned char*>(bytes.constData()));
+            const unsigned char* name = nullptr;
+            const int length = std::min(vce->VoiceNameBytes(d.bank, v, name), named);
+            char* to = m_image.data() + pos;
+            if (length > 0)
+                std::memcpy(to, name, size_t(length));
+            std::memset(to + length, ' ', size_t(named - length));
+            std::memset(to + named, 0, size_t(entry - named));
         }
     }
     return ok;

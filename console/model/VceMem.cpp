@@ -890,16 +890,26 @@ bool CVceMem::CheckDuplicateAdrs(int addressCategory, unsigned char* adrs, int l
 
 QString CVceMem::GetVoiceName(int cat, int voice)
 {
+    const unsigned char* bytes = nullptr;
+    const int n = VoiceNameBytes(cat, voice, bytes);
+    return bytes ? QString::fromLatin1(reinterpret_cast<const char*>(bytes), n) : QString();
+}
+
+int CVceMem::VoiceNameBytes(int cat, int voice, const unsigned char*& bytes)
+{
     const VCEMEM_INFO* c = GetCategory(cat);
     unsigned char* pos = NameField(cat, voice);
+    bytes = pos;
     if (!pos)
-        return QString();
+        return 0;
     const unsigned char* end = c->voices[size_t(voice)].data() + c->voiceSize;
-    const int n = int(std::min<int64_t>(c->nameLength, end - pos));
-    QByteArray text(reinterpret_cast<const char*>(pos), qstrnlen(reinterpret_cast<const char*>(pos), uint(n)));
-    if (m_editorBlk && m_editorBlk->GetVoiceNameTerminator() == 32)
-        trimRight(text);
-    return QString::fromLatin1(text);
+    const int field = int(std::min<int64_t>(c->nameLength, end - pos));
+    int n = int(qstrnlen(reinterpret_cast<const char*>(pos), uint(std::max(field, 0))));
+    if (m_editorBlk && m_editorBlk->GetVoiceNameTerminator() == 32) {
+        while (n > 0 && (pos[n - 1] == ' ' || pos[n - 1] == '\t' || pos[n - 1] == '\r' || pos[n - 1] == '\n'))
+            --n;
+    }
+    return n;
 }
 
 bool CVceMem::SetVoiceName(int cat, int voice, const QString& name)

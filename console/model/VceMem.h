@@ -196,6 +196,9 @@ public:
 
     // ---- names
     QString GetVoiceName(int cat, int voice);
+    // The bytes of that name (its Latin-1 text) where the voice holds them; their count,
+    // 0 when there is none.
+    int VoiceNameBytes(int cat, int voice, const unsigned char*& bytes);
     bool SetVoiceName(int cat, int voice, const QString& name);
     bool FindVoiceName(int cat, const QString& name, int exceptVoice);
     // Gives up (false, name unchanged) when no candidate up to 999 is free.
