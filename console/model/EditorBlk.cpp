@@ -763,6 +763,18 @@ bool CEditorBlk::GetBlkPrm(short cat, const unsigned char* adrs, BLK& blk, BLKPR
     return true;
 }
 
+bool CEditorBlk::GetBlkPrmOffset(short cat, const unsigned char* adrs, BLK& blk, int& offset) const
+{
+    Loc loc;
+    if (!Locate(cat, adrs, loc))
+        return false;
+    blk = loc.block->view;
+    if (m_boards)
+        m_boards->CheckPlugInBoardBlk(blk);
+    offset = loc.block->params[size_t(loc.prm)].offset;
+    return true;
+}
+
 bool CEditorBlk::GetBlkPrmAndOffset(short cat, const unsigned char* adrs, BLK& blk, BLKPRM& prm, int& index) const
 {
     Loc loc;

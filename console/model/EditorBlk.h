@@ -127,6 +127,8 @@ public:
     bool GetBlk(const BLK& key, BLK& blk) const;
     int GetBlkNumber(short cat, const unsigned char* adrs) const;
     bool GetBlkPrm(short cat, const unsigned char* adrs, BLK& blk, BLKPRM& prm) const;
+    // The same block, and of the parameter only its offset in it (no copy of its tables).
+    bool GetBlkPrmOffset(short cat, const unsigned char* adrs, BLK& blk, int& offset) const;
     bool GetBlkPrmAndOffset(short cat, const unsigned char* adrs, BLK& blk, BLKPRM& prm, int& index) const;
     static int GetRepeatCount(const unsigned char* adrs, short len, const BLKADRINFO& range);
     static int GetRepeatCount(const unsigned char* adrs, short len, const unsigned char* low,

@@ -463,11 +463,11 @@ const unsigned char* CVceMem::GetInitVoiceData(int cat) const
 
 // ------------------------------------------------------------------ copies
 
-bool CVceMem::BlockImage(const VCEMEM_ADRS& b, BLK& blk, BLKPRM& prm) const
+bool CVceMem::BlockImage(const VCEMEM_ADRS& b, BLK& blk, int& offset) const
 {
-    if (!m_editorBlk || !m_editorBlk->GetBlkPrm(b.category, b.address, blk, prm))
+    if (!m_editorBlk || !m_editorBlk->GetBlkPrmOffset(b.category, b.address, blk, offset))
         return false;
-    return blk.curImage && prm.offset < blk.memSize;
+    return blk.curImage && offset < blk.memSize;
 }
 
 bool CVceMem::CopyVoiceMem(int srcCat, int srcVoice, int dstCat, int dstVoice)
@@ -532,15 +532,15 @@ bool CVceMem::CopyToEditBuff(int cat, int voice, bool all)
     const unsigned char* src = c.voices[size_t(voice)].data();
     for (const VCEMEM_ADRS& b : c.blocks) {
         BLK blk;
-        BLKPRM prm;
-        if (!BlockImage(b, blk, prm))
+        int offset = 0;
+        if (!BlockImage(b, blk, offset))
             continue;
         // A substituted board block may be smaller than the voice's slot.
-        const size_t n = size_t(std::min<int>(b.size, blk.memSize - prm.offset));
-        std::memcpy(blk.curImage + prm.offset, src + b.offset, n);
+        const size_t n = size_t(std::min<int>(b.size, blk.memSize - offset));
+        std::memcpy(blk.curImage + offset, src + b.offset, n);
         if (all) {
-            std::memcpy(blk.defImage + prm.offset, src + b.offset, n);
-            std::memcpy(blk.refImage + prm.offset, src + b.offset, n);
+            std::memcpy(blk.defImage + offset, src + b.offset, n);
+            std::memcpy(blk.refImage + offset, src + b.offset, n);
         }
     }
     CheckDuplicateBlk(true);
@@ -555,11 +555,11 @@ bool CVceMem::CopyFromEditBuff(int cat, int voice)
     unsigned char* dst = c.voices[size_t(voice)].data();
     for (const VCEMEM_ADRS& b : c.blocks) {
         BLK blk;
-        BLKPRM prm;
-        if (!BlockImage(b, blk, prm))
+        int offset = 0;
+        if (!BlockImage(b, blk, offset))
             continue;
-        const size_t n = size_t(std::min<int>(b.size, blk.memSize - prm.offset));
-        std::memcpy(dst + b.offset, blk.curImage + prm.offset, n);
+        const size_t n = size_t(std::min<int>(b.size, blk.memSize - offset));
+        std::memcpy(dst + b.offset, blk.curImage + offset, n);
     }
     return true;
 }
@@ -572,11 +572,11 @@ bool CVceMem::CopyToTempBuff(int cat, const QByteArray* buffer)
     const auto* src = reinterpret_cast<const unsigned char*>(buffer->constData());
     for (const VCEMEM_ADRS& b : c->blocks) {
         BLK blk;
-        BLKPRM prm;
-        if (!BlockImage(b, blk, prm))
+        int offset = 0;
+        if (!BlockImage(b, blk, offset))
             continue;
-        const size_t n = size_t(std::min<int>(b.size, blk.memSize - prm.offset));
-        std::memcpy(blk.curImage + prm.offset, src + b.offset, n);
+        const size_t n = size_t(std::min<int>(b.size, blk.memSize - offset));
+        std::memcpy(blk.curImage + offset, src + b.offset, n);
     }
     return true;
 }
@@ -590,11 +590,11 @@ bool CVceMem::CopyTempBuff(int cat, QByteArray* buffer)
     auto* dst = reinterpret_cast<unsigned char*>(buffer->data());
     for (const VCEMEM_ADRS& b : c->blocks) {
         BLK blk;
-        BLKPRM prm;
-        if (!BlockImage(b, blk, prm))
+        int offset = 0;
+        if (!BlockImage(b, blk, offset))
             continue;
-        const size_t n = size_t(std::min<int>(b.size, blk.memSize - prm.offset));
-        std::memcpy(dst + b.offset, blk.curImage + prm.offset, n);
+        const size_t n = size_t(std::min<int>(b.size, blk.memSize - offset));
+        std::memcpy(dst + b.offset, blk.curImage + offset, n);
     }
     return true;
 }
@@ -668,11 +668,11 @@ bool CVceMem::restoreEditBuffer(int cat, QByteArray* buffer, bool board)
     const auto* src = reinterpret_cast<const unsigned char*>(in->constData());
     for (const VCEMEM_ADRS& b : c->blocks) {
         BLK blk;
-        BLKPRM prm;
-        if (!BlockImage(b, blk, prm))
+        int offset = 0;
+        if (!BlockImage(b, blk, offset))
             continue;
-        const size_t n = size_t(std::min<int>(b.size, blk.memSize - prm.offset));
-        std::memcpy(blk.curImage + prm.offset, src + b.offset, n);
+        const size_t n = size_t(std::min<int>(b.size, blk.memSize - offset));
+        std::memcpy(blk.curImage + offset, src + b.offset, n);
     }
     if (board && m_map && boardTotal > 0) {
         const QByteArray tail = in->mid(c->voiceSize);

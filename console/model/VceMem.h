@@ -228,7 +228,7 @@ private:
     int AdrLen(int category) const;
     bool ValidVoice(int cat, int voice) const;
     bool StoredVoice(int cat, int voice) const;
-    bool BlockImage(const VCEMEM_ADRS& b, BLK& blk, BLKPRM& prm) const;
+    bool BlockImage(const VCEMEM_ADRS& b, BLK& blk, int& offset) const;
     bool Locate(int cat, int voice, const unsigned char* adrs, int instance, unsigned char*& pos, int& size,
                 int& byteCount, const unsigned char** slotEnd = nullptr);
     void MakeNameUnique(int cat, int voice);
