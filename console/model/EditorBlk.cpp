@@ -87,6 +87,7 @@ CEditorBlk::CEditorBlk() : m_locateMemo(std::make_unique<LocateMemo>()) {}
 
 void CEditorBlk::ForgetLocations()
 {
+    m_linkedKnown = false;
     std::lock_guard<std::mutex> lock(m_locateMemo->mutex);
     m_locateMemo->hits.clear();
 }
@@ -1173,36 +1174,42 @@ bool CEditorBlk::ResetLink(short cat, const unsigned char* adrs, const unsigned 
 
 void CEditorBlk::ResetLink()
 {
-    for (const auto& blk : m_blocks) {
+    // Which parameters have a link is fixed once the blocks are read.
+    if (!m_linkedKnown) {
+        m_linked.clear();
+        for (size_t bi = 0; bi < m_blocks.size(); ++bi)
+            for (size_t pi = 0; pi < m_blocks[bi]->params.size(); ++pi)
+                if (m_blocks[bi]->params[pi].link != kNoValue16)
+                    m_linked.emplace_back(bi, pi);
+        m_linkedKnown = true;
+    }
+    for (const auto& [bi, pi] : m_linked) {
+        const Block* blk = m_blocks[bi].get();
         const int len = AdrLen(blk->view.category);
-        for (size_t pi = 0; pi < blk->params.size(); ++pi) {
-            const BLKPRM& p = blk->params[pi];
-            if (p.link == kNoValue16)
+        const BLKPRM& p = blk->params[pi];
+        const BLKADRINFO& r = blk->ranges[p.rangeIndex];
+        unsigned char a[kMaxAdrLen] = {};
+        std::memcpy(a, p.address, size_t(len));
+        const uint16_t link = p.link;
+        auto reset = [&]() {
+            unsigned char cur[kMaxParamSize] = {};
+            const short n = GetData(blk->view.category, a, cur);
+            if (n > 0)
+                ResetLink(blk->view.category, a, cur, (unsigned char)n, short(link));
+        };
+        bool repeats = false;
+        for (int b = 0; b < len; ++b)
+            repeats = repeats || r.repeatLow[b] != r.repeatHigh[b];
+        if (!repeats) {
+            reset();
+            continue;
+        }
+        for (int b = len - 1; b >= 0; --b) {
+            if (r.repeatLow[b] == r.repeatHigh[b])
                 continue;
-            const BLKADRINFO& r = blk->ranges[p.rangeIndex];
-            unsigned char a[kMaxAdrLen] = {};
-            std::memcpy(a, p.address, size_t(len));
-            const uint16_t link = p.link;
-            auto reset = [&]() {
-                unsigned char cur[kMaxParamSize] = {};
-                const short n = GetData(blk->view.category, a, cur);
-                if (n > 0)
-                    ResetLink(blk->view.category, a, cur, (unsigned char)n, short(link));
-            };
-            bool repeats = false;
-            for (int b = 0; b < len; ++b)
-                repeats = repeats || r.repeatLow[b] != r.repeatHigh[b];
-            if (!repeats) {
+            for (int v = r.repeatLow[b]; v <= r.repeatHigh[b]; ++v) {
+                a[b] = (unsigned char)(r.low[b] + (v - r.repeatLow[b]));
                 reset();
-                continue;
-            }
-            for (int b = len - 1; b >= 0; --b) {
-                if (r.repeatLow[b] == r.repeatHigh[b])
-                    continue;
-                for (int v = r.repeatLow[b]; v <= r.repeatHigh[b]; ++v) {
-                    a[b] = (unsigned char)(r.low[b] + (v - r.repeatLow[b]));
-                    reset();
-                }
             }
         }
     }

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QString>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class CIniFileJob;
@@ -201,4 +202,7 @@ private:
     struct LocateMemo;
     std::unique_ptr<LocateMemo> m_locateMemo;
     void ForgetLocations();
+    // The parameters with a link, by block and parameter index.
+    std::vector<std::pair<size_t, size_t>> m_linked;
+    bool m_linkedKnown = false;
 };
