@@ -927,6 +927,21 @@ QVariant TovarIMemAPI::FindPortDescriptor(const QUuid& identifier, bool output, 
     auto* accessor = dynamic_cast<IMIDIPortAccessor*>(bridge);
     if (!accessor)
         return QVariant(QString());
+    // When the port list would hold every port of the accessor's map, the name is read
+    // from the map as the list has it (the second field of the port's text), without
+    // the list.
+    const int count = accessor->numberOfPlugs(output);
+    const TSystemMIDIMap& plugs = accessor->plugs(output);
+    if (count >= plugs.size()) {
+        const auto port = plugs.constFind(identifier);
+        if (port == plugs.constEnd())
+            return QVariant(QString());
+        QString name = port.value().split(QLatin1Char(';'), Qt::SkipEmptyParts).value(1);
+        const qsizetype end = name.indexOf(QChar(0));
+        if (end >= 0)
+            name.truncate(end);
+        return QVariant(name);
+    }
     tagMPPORTDATA list{0, nullptr};
     TMIDITransport::MIDIPorts(accessor, output, &list);
     QString name;
