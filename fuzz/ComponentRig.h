@@ -25,6 +25,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -39,6 +40,27 @@ inline void reportStartupFailures()
         fprintf(stderr, "start-up: %s: %s\n", qPrintable(title), qPrintable(text));
     });
 }
+
+// The toolkit's style, with its standard icons read once: the style reads them from
+// their image files for every sub-window the rig's inputs open, the same few each time.
+class KeptIconStyle : public QProxyStyle
+{
+public:
+    QIcon standardIcon(StandardPixmap icon, const QStyleOption* option, const QWidget* widget) const override
+    {
+        if (option)
+            return QProxyStyle::standardIcon(icon, option, widget);
+        const bool rightToLeft = widget ? widget->isRightToLeft() : QGuiApplication::isRightToLeft();
+        const int key = int(icon) * 2 + (rightToLeft ? 1 : 0);
+        auto kept = icons.constFind(key);
+        if (kept == icons.constEnd())
+            kept = icons.insert(key, QProxyStyle::standardIcon(icon, option, widget));
+        return *kept;
+    }
+
+private:
+    mutable QHash<int, QIcon> icons;
+};
 
 // The editor's memory-API object; it can be told to leave the framing of the host's
 // stream to the component, as a memory API without a record of its own does.
@@ -133,6 +155,7 @@ struct Rig
     Rig()
     {
         FuzzSupport::startToolkit();
+        QApplication::setStyle(new KeptIconStyle);
         reportStartupFailures();
         CAppServer::Instance();
         TInputOutput_VANTREL_KXE::setPortListDelayMs(0);

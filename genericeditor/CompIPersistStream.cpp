@@ -128,7 +128,9 @@ int32_t CompIPersistStream::Load(IStream* stream)
         qCWarning(lcPersist) << "document record of" << length << "bytes refused";
         return NS_MPStatus::failure;
     }
-    QByteArray payload(int(length), Qt::Uninitialized);
+    // Read into storage each thread keeps from load to load.
+    thread_local QByteArray payload;
+    payload.resize(qsizetype(length));
     if (length > 0) {
         const int32_t p = readAll(stream, payload.data(), length);
         if (p != 0)

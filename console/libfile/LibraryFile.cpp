@@ -260,7 +260,19 @@ CPrmCtrl* CLibraryFile::LinkedMap() const
 
 void CLibraryFile::NewTempBuff()
 {
-    m_image = QByteArray(m_common.fileSize, '\0');
+    m_image.swap(m_spare);
+    m_spare.clear();
+    m_image.fill('\0', m_common.fileSize);
+}
+
+void CLibraryFile::DelTempBuff()
+{
+    // Bytes held in place or shared are not this file's to keep.
+    if (m_image.isDetached() && m_image.capacity() > 0) {
+        m_spare.swap(m_image);
+        m_spare.resize(0);
+    }
+    m_image.clear();
 }
 
 // ---------------------------------------------------------------- header
@@ -342,17 +354,21 @@ bool CLibraryFile::WriteDirectory()
         if (!info)
             continue;
         const int count = std::min<int>(d.count, info->voiceNum);
+        // Each entry: the name padded with spaces to its length, then zeros.
+        const int named = std::min<int>(info->nameLength, entry);
         for (int v = 0; v < count; ++v) {
-            QByteArray name = vce->GetVoiceName(d.bank, v).toLatin1().left(info->nameLength);
-            name = name.leftJustified(info->nameLength, ' ');
-            QByteArray bytes(entry, '\0');
-            bytes.replace(0, std::min<int>(name.size(), entry), name.left(entry));
             const qint64 pos = qint64(m_directory.mem_offset) + d.offset + qint64(v) * entry;
             if (entry <= 0 || pos < 0 || pos + entry > m_image.size()) {
                 ok = false;
                 continue;
             }
-            SetVoiceDirectory(i, v, reinterpret_cast<const unsigned char*>(bytes.constData()));
+            const unsigned char* name = nullptr;
+            const int length = std::min(vce->VoiceNameBytes(d.bank, v, name), named);
+            char* to = m_image.data() + pos;
+            if (length > 0)
+                std::memcpy(to, name, size_t(length));
+            std::memset(to + length, ' ', size_t(named - length));
+            std::memset(to + named, 0, size_t(entry - named));
         }
     }
     return ok;
@@ -516,6 +532,16 @@ struct StoredPlan
         int size = 0;
     };
     std::vector<Block> blocks;
+    // When every block has its place, of its size: the blocks merged where they follow
+    // one another both in the image's voice and in the stored voice.
+    struct Run
+    {
+        int pos = 0;
+        int offset = 0;
+        int size = 0;
+    };
+    bool whole = false;
+    std::vector<Run> runs;
 };
 
 struct CLibraryFile::LayoutCache
@@ -593,6 +619,21 @@ const StoredPlan& CLibraryFile::Plan(const VoiceLayout& layout, int bank) const
             }
         }
     }
+    plan.whole = true;
+    for (size_t i = 0; i < layout.blocks.size() && plan.whole; ++i) {
+        const VoiceLayout::Block& from = layout.blocks[i];
+        const StoredPlan::Block& to = plan.blocks[i];
+        plan.whole = to.offset >= 0 && to.size == from.size;
+        if (!plan.whole)
+            break;
+        StoredPlan::Run* last = plan.runs.empty() ? nullptr : &plan.runs.back();
+        if (last && last->pos + last->size == from.pos && last->offset + last->size == to.offset)
+            last->size += from.size;
+        else
+            plan.runs.push_back({from.pos, to.offset, from.size});
+    }
+    if (!plan.whole)
+        plan.runs.clear();
     return plan;
 }
 
@@ -612,17 +653,23 @@ bool CLibraryFile::CopyVoiceDataToLibrary(int sourceBankIndex, int sourceNumber,
         const StoredPlan& plan = Plan(*layout, bank);
         unsigned char* image = vce->GetVoiceMem(bank, number, nullptr);
         size_t i = 0;
-        walkVoice(layout, [&](const LIBVCEDATA_ADRS& a, int pos, int size) {
-            // The block's place in the stored voice, as the bulk store finds it; a block
-            // the voice does not list by its address goes through the bulk store.
-            const StoredPlan::Block& to = plan.blocks[i++];
-            if (image && to.offset >= 0 && to.size == size)
-                std::memcpy(image + to.offset, voice + pos, size_t(size));
-            else if (!vce->SetBulk(bank, number, a.address, voice + pos, size))
-                return false;
-            ++stored;
-            return true;
-        });
+        if (image && plan.whole) {
+            for (const StoredPlan::Run& run : plan.runs)
+                std::memcpy(image + run.offset, voice + run.pos, size_t(run.size));
+            stored = int(layout->blocks.size());
+        } else {
+            walkVoice(layout, [&](const LIBVCEDATA_ADRS& a, int pos, int size) {
+                // The block's place in the stored voice, as the bulk store finds it; a
+                // block the voice does not list by its address goes through the bulk store.
+                const StoredPlan::Block& to = plan.blocks[i++];
+                if (image && to.offset >= 0 && to.size == size)
+                    std::memcpy(image + to.offset, voice + pos, size_t(size));
+                else if (!vce->SetBulk(bank, number, a.address, voice + pos, size))
+                    return false;
+                ++stored;
+                return true;
+            });
+        }
     }
     if (checkName && stored > 0)
         CheckVoiceName(bank, number);
@@ -681,6 +728,11 @@ bool CLibraryFile::CopyLibraryToVoiceData(int bankIndex, int number, int itemInd
         return false;
     const StoredPlan& plan = Plan(*layout, bankIndex);
     const unsigned char* image = vce->GetVoiceMem(bankIndex, number, nullptr);
+    if (image && plan.whole) {
+        for (const StoredPlan::Run& run : plan.runs)
+            std::memcpy(voice + run.pos, image + run.offset, size_t(run.size));
+        return true;
+    }
     size_t i = 0;
     return walkVoice(layout, [&](const LIBVCEDATA_ADRS&, int pos, int size) {
         const StoredPlan::Block& from = plan.blocks[i++];
@@ -860,6 +912,8 @@ bool CLibraryFile::LibraryLoad(QDataStream* stream, QByteArray* out)
         return m_zutl->LibraryLoad(stream, out);
     if (!stream || m_common.fileSize <= 0)
         return false;
+    // A file kept for several loads answers for the last one only.
+    m_muteSoloApplied = false;
     quint32 length = 0;
     *stream >> length;
     if (stream->status() != QDataStream::Ok)
@@ -872,13 +926,17 @@ bool CLibraryFile::LibraryLoad(QDataStream* stream, QByteArray* out)
         qCWarning(lcLibFile) << "stream block of" << length << "bytes refused; the image has" << m_common.fileSize;
         return false;
     }
-    // Every byte is read over: nothing to clear first.
-    m_image = QByteArray(m_common.fileSize, Qt::Uninitialized);
-    if (stream->readRawData(m_image.data(), m_common.fileSize) != m_common.fileSize) {
+    // Every byte is read over: nothing to clear first. The image is read straight into
+    // out, whose storage the caller may keep from load to load.
+    QByteArray own;
+    QByteArray& target = out ? *out : own;
+    target.resize(m_common.fileSize);
+    if (stream->readRawData(target.data(), m_common.fileSize) != m_common.fileSize) {
         stream->setStatus(QDataStream::ReadPastEnd);
         DelTempBuff();
         return false;
     }
+    m_image = QByteArray::fromRawData(target.constData(), target.size());
     if (LinkedMap()) {
         ClearMuteSoloStatus();
         // The trailer block is taken only when it is there: another block is left in
@@ -897,8 +955,6 @@ bool CLibraryFile::LibraryLoad(QDataStream* stream, QByteArray* out)
         }
     }
     const bool ok = CheckFileHeader();
-    if (out)
-        *out = m_image;
     DelTempBuff();
     return ok;
 }

@@ -185,7 +185,8 @@ private:
     bool Fault(CIniFileJob& ini, const char* section, const char* key, const QString& what);
     CPrmCtrl* LinkedMap() const;
     void NewTempBuff();
-    void DelTempBuff() { m_image.clear(); }
+    // Drops the image; storage of its own is kept for the next one.
+    void DelTempBuff();
     // A fresh image from the map; false when something the layout names could not be
     // written (a save then writes nothing).
     bool Fill();
@@ -205,6 +206,7 @@ private:
     const struct StoredPlan& Plan(const VoiceLayout& layout, int bank) const;
 
     QByteArray m_image;
+    QByteArray m_spare; // storage of an earlier image, empty
     QString m_libraryPath;
     QString m_templatePath;
     QString m_fileName;

@@ -64,11 +64,14 @@ int32_t readFrame(const ReadFn& read, Form& form, QByteArray& payload, OlderHead
             return r;
         if (length > kMaxPayload)
             return kFailure;
-        QByteArray bytes(int(length), Qt::Uninitialized);
+        // Read aside into storage each thread keeps, and handed over only when whole;
+        // the caller's earlier storage is kept in its place for the next frame.
+        thread_local QByteArray bytes;
+        bytes.resize(qsizetype(length));
         if (length)
             if (int32_t r = read(bytes.data(), length))
                 return r;
-        payload = bytes;
+        payload.swap(bytes);
         return 0;
     }
 

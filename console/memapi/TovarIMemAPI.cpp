@@ -36,6 +36,7 @@
 #include <QWidget>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 using namespace NS_MemAPI;
 using Companion = TovarIMemAPIQObject_VANTREL_KXE;
@@ -926,6 +927,21 @@ QVariant TovarIMemAPI::FindPortDescriptor(const QUuid& identifier, bool output, 
     auto* accessor = dynamic_cast<IMIDIPortAccessor*>(bridge);
     if (!accessor)
         return QVariant(QString());
+    // When the port list would hold every port of the accessor's map, the name is read
+    // from the map as the list has it (the second field of the port's text), without
+    // the list.
+    const int count = accessor->numberOfPlugs(output);
+    const TSystemMIDIMap& plugs = accessor->plugs(output);
+    if (count >= plugs.size()) {
+        const auto port = plugs.constFind(identifier);
+        if (port == plugs.constEnd())
+            return QVariant(QString());
+        QString name = port.value().split(QLatin1Char(';'), Qt::SkipEmptyParts).value(1);
+        const qsizetype end = name.indexOf(QChar(0));
+        if (end >= 0)
+            name.truncate(end);
+        return QVariant(name);
+    }
     tagMPPORTDATA list{0, nullptr};
     TMIDITransport::MIDIPorts(accessor, output, &list);
     QString name;
@@ -962,23 +978,29 @@ int32_t TovarIMemAPI::MAPI_setPortsFromPreferences()
     IPrefsQuery_VANTREL_KXE* prefs = MAPI_prefs();
     if (!prefs)
         return kOk;
-    QSettings settings(settingsOrganization(), settingsApplication());
+    // The stored settings are opened only for a preference that is not set.
+    std::optional<QSettings> opened;
+    auto settings = [&]() -> QSettings& {
+        if (!opened)
+            opened.emplace(settingsOrganization(), settingsApplication());
+        return *opened;
+    };
     const std::pair<int, const char*> guids[] = {
         {kPrefInGuid, kKeyInGuid}, {kPrefOutGuid, kKeyOutGuid},
         {kPrefRemoteInGuid, kKeyInRGuid}, {kPrefRemoteOutGuid, kKeyOutRGuid}};
     for (const auto& [property, key] : guids) {
         if (QUuid::fromString(prefs->getProperty(property).toString()).isNull()) {
-            const QUuid stored = QUuid::fromString(settings.value(QLatin1String(key)).toString());
+            const QUuid stored = QUuid::fromString(settings().value(QLatin1String(key)).toString());
             prefs->setProperty(property, uuidText(stored));
         }
     }
     int device = prefs->getProperty(kPrefDeviceNumber).toInt();
     if (device == 0) {
-        device = settings.value(QLatin1String(kKeyConsoleID), 0).toInt();
+        device = settings().value(QLatin1String(kKeyConsoleID), 0).toInt();
         prefs->setProperty(kPrefDeviceNumber, device);
     }
     if (prefs->getProperty(kPrefDumpInterval).toInt() == 0)
-        prefs->setProperty(kPrefDumpInterval, settings.value(QLatin1String(kKeyDumpTransmitInterval), 0).toInt());
+        prefs->setProperty(kPrefDumpInterval, settings().value(QLatin1String(kKeyDumpTransmitInterval), 0).toInt());
     applyPortPreferences(MAPI_ioProxy(0), kPrefInGuid, kPrefOutGuid, kPrefInName, kPrefOutName, 0);
     applyPortPreferences(MAPI_ioProxy(1), kPrefRemoteInGuid, kPrefRemoteOutGuid, kPrefRemoteInName,
                          kPrefRemoteOutName, 1);
@@ -1119,7 +1141,9 @@ int32_t TovarIMemAPI::MAPI_saveIStream(IStream* stream)
 {
     if (!stream)
         return kFailure;
-    QByteArray payload;
+    // The payload is written into storage each thread keeps from save to save.
+    thread_local QByteArray payload;
+    payload.resize(0);
     {
         QDataStream out(&payload, QIODevice::WriteOnly);
         if (int32_t r = MAPI_saveViaStream(out))
@@ -1151,7 +1175,8 @@ int32_t TovarIMemAPI::MAPI_loadIStream(IStream* stream)
         return done == n ? kOk : kFailure;
     };
     NS_DocumentStream::Form form = NS_DocumentStream::Form::Current;
-    QByteArray payload;
+    // Read into storage each thread keeps from load to load.
+    thread_local QByteArray payload;
     NS_DocumentStream::OlderHeader older;
     if (int32_t r = NS_DocumentStream::readFrame(read, form, payload, older))
         return r;

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
+#include <unordered_map>
 
 namespace {
 const char kDelims[] = "\t,";
@@ -47,7 +49,48 @@ struct CEditorBlk::Block : BLOCK_SECTION
     }
 };
 
-CEditorBlk::CEditorBlk() = default;
+// Locate's answers by category, address length and address. An address names one
+// parameter instance for as long as the blocks stay as read; the walk over every
+// block's ranges and parameters is made once per address. Several threads may ask.
+struct CEditorBlk::LocateMemo
+{
+    struct Key
+    {
+        uint64_t address = 0;
+        uint32_t categoryAndLength = 0;
+        bool operator==(const Key& o) const
+        {
+            return address == o.address && categoryAndLength == o.categoryAndLength;
+        }
+    };
+    struct KeyHash
+    {
+        size_t operator()(const Key& k) const
+        {
+            return std::hash<uint64_t>()(k.address ^ (uint64_t(k.categoryAndLength) * 0x9E3779B97F4A7C15ull));
+        }
+    };
+    // blockIndex -1: the address names nothing.
+    struct Hit
+    {
+        int blockIndex = -1;
+        int prm = -1;
+        int instance = 0;
+    };
+    // Addresses a stream can name are many: the memo starts again past this many.
+    static constexpr size_t kMaxEntries = size_t(1) << 16;
+    std::mutex mutex;
+    std::unordered_map<Key, Hit, KeyHash> hits;
+};
+
+CEditorBlk::CEditorBlk() : m_locateMemo(std::make_unique<LocateMemo>()) {}
+
+void CEditorBlk::ForgetLocations()
+{
+    m_linkedKnown = false;
+    std::lock_guard<std::mutex> lock(m_locateMemo->mutex);
+    m_locateMemo->hits.clear();
+}
 
 CEditorBlk::~CEditorBlk()
 {
@@ -56,12 +99,14 @@ CEditorBlk::~CEditorBlk()
 
 void CEditorBlk::InitSet(CPrmCtrl* map, const CMidiFormat* formats)
 {
+    ForgetLocations();
     m_map = map;
     m_formats = formats;
 }
 
 void CEditorBlk::DeleteList()
 {
+    ForgetLocations();
     m_blocks.clear();
     m_rules.clear();
     m_partAssign.clear();
@@ -457,6 +502,7 @@ bool CEditorBlk::ReadBlock(CIniFileJob& ini, const QByteArray& section)
     if (!ReadBlockSection(ini, section, *block, m_com.editMode ? &block->names : nullptr, at, why))
         return Fail(QString::fromLatin1(section), at, why);
     block->Sync();
+    ForgetLocations();
     m_blocks.push_back(std::move(block));
     return true;
 }
@@ -580,27 +626,70 @@ bool CEditorBlk::Locate(short cat, const unsigned char* adrs, Loc& loc, bool) co
     const int len = AdrLen(cat);
     if (len <= 0 || !adrs)
         return false;
+    LocateMemo::Key key;
+    const bool memo = len <= int(sizeof key.address);
+    if (memo) {
+        std::memcpy(&key.address, adrs, size_t(len));
+        key.categoryAndLength = uint32_t(uint16_t(cat)) << 8 | uint32_t(len);
+        std::lock_guard<std::mutex> lock(m_locateMemo->mutex);
+        const auto found = m_locateMemo->hits.find(key);
+        if (found != m_locateMemo->hits.end()) {
+            const LocateMemo::Hit& hit = found->second;
+            if (hit.blockIndex < 0)
+                return false;
+            Block* blk = m_blocks[size_t(hit.blockIndex)].get();
+            const BLKPRM& prm = blk->params[size_t(hit.prm)];
+            loc.block = blk;
+            loc.blockIndex = hit.blockIndex;
+            loc.prm = hit.prm;
+            loc.instance = hit.instance;
+            loc.pos = prm.offset + hit.instance * blk->ranges[prm.rangeIndex].stride;
+            loc.len = len;
+            return true;
+        }
+    }
+    LocateMemo::Hit hit;
+    const bool found = LocateByWalk(cat, adrs, len, hit.blockIndex, hit.prm, hit.instance);
+    if (memo) {
+        std::lock_guard<std::mutex> lock(m_locateMemo->mutex);
+        if (m_locateMemo->hits.size() >= LocateMemo::kMaxEntries)
+            m_locateMemo->hits.clear();
+        m_locateMemo->hits.emplace(key, hit);
+    }
+    if (!found)
+        return false;
+    Block* blk = m_blocks[size_t(hit.blockIndex)].get();
+    const BLKPRM& prm = blk->params[size_t(hit.prm)];
+    loc.block = blk;
+    loc.blockIndex = hit.blockIndex;
+    loc.prm = hit.prm;
+    loc.instance = hit.instance;
+    loc.pos = prm.offset + hit.instance * blk->ranges[prm.rangeIndex].stride;
+    loc.len = len;
+    return true;
+}
+
+bool CEditorBlk::LocateByWalk(short cat, const unsigned char* adrs, int len, int& blockIndex, int& prm,
+                              int& instance) const
+{
     unsigned char base[kMaxAdrLen] = {};
     const int bi = FindBlock(cat, adrs, base);
     if (bi < 0)
         return false;
     Block* blk = m_blocks[size_t(bi)].get();
     for (size_t p = 0; p < blk->params.size(); ++p) {
-        const BLKPRM& prm = blk->params[p];
-        if (std::memcmp(prm.address, base, size_t(len)) != 0)
+        const BLKPRM& param = blk->params[p];
+        if (std::memcmp(param.address, base, size_t(len)) != 0)
             continue;
-        const BLKADRINFO& r = blk->ranges[prm.rangeIndex];
+        const BLKADRINFO& r = blk->ranges[param.rangeIndex];
         const int k = GetRepeatCount(r.repeatLow, r.repeatHigh, short(len));
-        const int instance = GetRepeatCount(adrs, short(len), r);
+        const int n = GetRepeatCount(adrs, short(len), r);
         // An address outside the parameter's own instances names nothing.
-        if (instance < 0 || instance >= k)
+        if (n < 0 || n >= k)
             return false;
-        loc.block = blk;
-        loc.blockIndex = bi;
-        loc.prm = int(p);
-        loc.instance = instance;
-        loc.pos = prm.offset + instance * r.stride;
-        loc.len = len;
+        blockIndex = bi;
+        prm = int(p);
+        instance = n;
         return true;
     }
     return false;
@@ -672,6 +761,18 @@ bool CEditorBlk::GetBlkPrm(short cat, const unsigned char* adrs, BLK& blk, BLKPR
     if (m_boards)
         m_boards->CheckPlugInBoardBlk(blk);
     prm = loc.block->params[size_t(loc.prm)];
+    return true;
+}
+
+bool CEditorBlk::GetBlkPrmOffset(short cat, const unsigned char* adrs, BLK& blk, int& offset) const
+{
+    Loc loc;
+    if (!Locate(cat, adrs, loc))
+        return false;
+    blk = loc.block->view;
+    if (m_boards)
+        m_boards->CheckPlugInBoardBlk(blk);
+    offset = loc.block->params[size_t(loc.prm)].offset;
     return true;
 }
 
@@ -1073,36 +1174,42 @@ bool CEditorBlk::ResetLink(short cat, const unsigned char* adrs, const unsigned 
 
 void CEditorBlk::ResetLink()
 {
-    for (const auto& blk : m_blocks) {
+    // Which parameters have a link is fixed once the blocks are read.
+    if (!m_linkedKnown) {
+        m_linked.clear();
+        for (size_t bi = 0; bi < m_blocks.size(); ++bi)
+            for (size_t pi = 0; pi < m_blocks[bi]->params.size(); ++pi)
+                if (m_blocks[bi]->params[pi].link != kNoValue16)
+                    m_linked.emplace_back(bi, pi);
+        m_linkedKnown = true;
+    }
+    for (const auto& [bi, pi] : m_linked) {
+        const Block* blk = m_blocks[bi].get();
         const int len = AdrLen(blk->view.category);
-        for (size_t pi = 0; pi < blk->params.size(); ++pi) {
-            const BLKPRM& p = blk->params[pi];
-            if (p.link == kNoValue16)
+        const BLKPRM& p = blk->params[pi];
+        const BLKADRINFO& r = blk->ranges[p.rangeIndex];
+        unsigned char a[kMaxAdrLen] = {};
+        std::memcpy(a, p.address, size_t(len));
+        const uint16_t link = p.link;
+        auto reset = [&]() {
+            unsigned char cur[kMaxParamSize] = {};
+            const short n = GetData(blk->view.category, a, cur);
+            if (n > 0)
+                ResetLink(blk->view.category, a, cur, (unsigned char)n, short(link));
+        };
+        bool repeats = false;
+        for (int b = 0; b < len; ++b)
+            repeats = repeats || r.repeatLow[b] != r.repeatHigh[b];
+        if (!repeats) {
+            reset();
+            continue;
+        }
+        for (int b = len - 1; b >= 0; --b) {
+            if (r.repeatLow[b] == r.repeatHigh[b])
                 continue;
-            const BLKADRINFO& r = blk->ranges[p.rangeIndex];
-            unsigned char a[kMaxAdrLen] = {};
-            std::memcpy(a, p.address, size_t(len));
-            const uint16_t link = p.link;
-            auto reset = [&]() {
-                unsigned char cur[kMaxParamSize] = {};
-                const short n = GetData(blk->view.category, a, cur);
-                if (n > 0)
-                    ResetLink(blk->view.category, a, cur, (unsigned char)n, short(link));
-            };
-            bool repeats = false;
-            for (int b = 0; b < len; ++b)
-                repeats = repeats || r.repeatLow[b] != r.repeatHigh[b];
-            if (!repeats) {
+            for (int v = r.repeatLow[b]; v <= r.repeatHigh[b]; ++v) {
+                a[b] = (unsigned char)(r.low[b] + (v - r.repeatLow[b]));
                 reset();
-                continue;
-            }
-            for (int b = len - 1; b >= 0; --b) {
-                if (r.repeatLow[b] == r.repeatHigh[b])
-                    continue;
-                for (int v = r.repeatLow[b]; v <= r.repeatHigh[b]; ++v) {
-                    a[b] = (unsigned char)(r.low[b] + (v - r.repeatLow[b]));
-                    reset();
-                }
             }
         }
     }

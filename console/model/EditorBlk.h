@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QString>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class CIniFileJob;
@@ -127,6 +128,8 @@ public:
     bool GetBlk(const BLK& key, BLK& blk) const;
     int GetBlkNumber(short cat, const unsigned char* adrs) const;
     bool GetBlkPrm(short cat, const unsigned char* adrs, BLK& blk, BLKPRM& prm) const;
+    // The same block, and of the parameter only its offset in it (no copy of its tables).
+    bool GetBlkPrmOffset(short cat, const unsigned char* adrs, BLK& blk, int& offset) const;
     bool GetBlkPrmAndOffset(short cat, const unsigned char* adrs, BLK& blk, BLKPRM& prm, int& index) const;
     static int GetRepeatCount(const unsigned char* adrs, short len, const BLKADRINFO& range);
     static int GetRepeatCount(const unsigned char* adrs, short len, const unsigned char* low,
@@ -150,6 +153,8 @@ private:
     };
     bool Locate(short cat, const unsigned char* adrs, Loc& loc, bool boardCheck = true) const;
     int FindBlock(short cat, const unsigned char* adrs, unsigned char* base) const;
+    // Locate's search over the blocks, without the memo.
+    bool LocateByWalk(short cat, const unsigned char* adrs, int len, int& blockIndex, int& prm, int& instance) const;
     bool Fail(const QString& section, int line, const QString& what);
     bool ReadCommon(CIniFileJob& ini);
     bool ReadBlocks(CIniFileJob& ini);
@@ -193,4 +198,11 @@ private:
     std::vector<QByteArray> m_volumes;
     std::vector<std::unique_ptr<Block>> m_blocks;
     CinitLink m_links;
+    // What Locate found for each address asked, forgotten whenever the blocks change.
+    struct LocateMemo;
+    std::unique_ptr<LocateMemo> m_locateMemo;
+    void ForgetLocations();
+    // The parameters with a link, by block and parameter index.
+    std::vector<std::pair<size_t, size_t>> m_linked;
+    bool m_linkedKnown = false;
 };

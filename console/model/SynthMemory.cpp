@@ -13,6 +13,7 @@
 #include <QMetaObject>
 #include <QThread>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -142,6 +143,7 @@ void CSynthMemory::reportStartupWarning(const QString& title, const QString& tex
 
 void CSynthMemory::deleteMaps()
 {
+    m_streamFiles.reset();
     delete m_multi;
     m_multi = nullptr;
     delete m_voice;
@@ -974,6 +976,61 @@ bool CSynthMemory::connectRemoteNotifier(QObject* receiver, const char* slot)
 
 // ---- documents and files
 
+struct CSynthMemory::StreamFiles
+{
+    std::mutex use;
+    std::unique_ptr<CLibraryFile> voice;
+    std::unique_ptr<CLibraryFile> multi;
+};
+
+// The voice map's and the multi map's library files for one stream operation: the
+// memory's kept pair, whose templates and voice layouts were read on first use, or a
+// pair of its own while another operation holds the kept one (or for a chunked
+// container, whose files keep state of their own).
+class StreamFilesUse
+{
+public:
+    StreamFilesUse(CSynthMemory& memory, const QString& path)
+    {
+        if (!memory.m_streamFiles)
+            memory.m_streamFiles = std::make_unique<CSynthMemory::StreamFiles>();
+        CSynthMemory::StreamFiles& kept = *memory.m_streamFiles;
+        if (kept.use.try_lock()) {
+            m_kept = &kept;
+            if (!kept.voice)
+                kept.voice = std::make_unique<CLibraryFile>(memory.m_voice, QStringLiteral("saveViaStream"));
+            if (!kept.multi)
+                kept.multi = std::make_unique<CLibraryFile>(memory.m_multi, QStringLiteral("saveViaStream"));
+            if (!kept.voice->IsZUTLFormat() && !kept.multi->IsZUTLFormat()) {
+                voice = kept.voice.get();
+                multi = kept.multi.get();
+                return;
+            }
+            kept.use.unlock();
+            m_kept = nullptr;
+        }
+        m_ownVoice = std::make_unique<CLibraryFile>(memory.m_voice, path);
+        m_ownMulti = std::make_unique<CLibraryFile>(memory.m_multi, path);
+        voice = m_ownVoice.get();
+        multi = m_ownMulti.get();
+    }
+    ~StreamFilesUse()
+    {
+        if (m_kept)
+            m_kept->use.unlock();
+    }
+    StreamFilesUse(const StreamFilesUse&) = delete;
+    StreamFilesUse& operator=(const StreamFilesUse&) = delete;
+
+    CLibraryFile* voice = nullptr;
+    CLibraryFile* multi = nullptr;
+
+private:
+    CSynthMemory::StreamFiles* m_kept = nullptr;
+    std::unique_ptr<CLibraryFile> m_ownVoice;
+    std::unique_ptr<CLibraryFile> m_ownMulti;
+};
+
 void CSynthMemory::afterDocumentLoad(bool keepSoloMute)
 {
     m_multi->CopyToEditBuff(0, 0, false);
@@ -988,11 +1045,10 @@ bool CSynthMemory::saveViaStream(QDataStream& stream)
     if (!m_multi || !m_voice)
         return false;
     m_multi->CopyFromEditBuff(0, 0);
-    CLibraryFile voice(m_voice, QStringLiteral("saveViaStream"));
-    if (!voice.LibrarySave(&stream))
+    StreamFilesUse files(*this, QStringLiteral("saveViaStream"));
+    if (!files.voice->LibrarySave(&stream))
         return false;
-    CLibraryFile multi(m_multi, QStringLiteral("saveViaStream"));
-    return multi.LibrarySave(&stream) && stream.status() == QDataStream::Ok;
+    return files.multi->LibrarySave(&stream) && stream.status() == QDataStream::Ok;
 }
 
 namespace {
@@ -1004,14 +1060,8 @@ void eachStoredVoice(CPrmCtrl* map, Fn fn)
     CVceMem* voices = map->VceMem();
     if (!voices)
         return;
-    for (int c = 0; c < voices->GetVoiceMemCategoryNum(); ++c) {
-        const int count = voices->GetCategory(c)->voiceNum;
-        for (int v = 0; v < count; ++v) {
-            int size = 0;
-            if (unsigned char* voice = voices->GetVoiceMem(c, v, &size))
-                fn(voice, size);
-        }
-    }
+    for (int c = 0; c < voices->GetVoiceMemCategoryNum(); ++c)
+        voices->ForEachStoredVoice(c, fn);
 }
 
 constexpr int kStatusParts = 16;
@@ -1112,17 +1162,24 @@ bool CSynthMemory::loadViaStream(QDataStream& stream)
         return false;
     // Both images are read and checked before either is applied, so a stream that
     // fails part way leaves the banks and the multi as they were.
-    CLibraryFile voice(m_voice, QStringLiteral("saveViaStream"));
-    QByteArray voiceImage;
-    bool ok = voice.LibraryLoad(&stream, &voiceImage) && stream.status() == QDataStream::Ok;
-    CLibraryFile multi(m_multi, QStringLiteral("saveViaStream"));
-    QByteArray multiImage;
-    ok = ok && multi.LibraryLoad(&stream, &multiImage) && stream.status() == QDataStream::Ok;
-    if (ok) {
-        ok = voice.LibraryLoad(reinterpret_cast<const unsigned char*>(voiceImage.constData()), voiceImage.size())
-             && multi.LibraryLoad(reinterpret_cast<const unsigned char*>(multiImage.constData()), multiImage.size());
+    // The images are read into storage each thread keeps from load to load.
+    thread_local QByteArray voiceImage;
+    thread_local QByteArray multiImage;
+    bool ok = false;
+    bool muteSolo = false;
+    {
+        StreamFilesUse files(*this, QStringLiteral("saveViaStream"));
+        ok = files.voice->LibraryLoad(&stream, &voiceImage) && stream.status() == QDataStream::Ok;
+        ok = ok && files.multi->LibraryLoad(&stream, &multiImage) && stream.status() == QDataStream::Ok;
+        if (ok) {
+            ok = files.voice->LibraryLoad(reinterpret_cast<const unsigned char*>(voiceImage.constData()),
+                                          voiceImage.size())
+                 && files.multi->LibraryLoad(reinterpret_cast<const unsigned char*>(multiImage.constData()),
+                                             multiImage.size());
+        }
+        muteSolo = ok && files.multi->IsMuteSoloApplied();
     }
-    afterDocumentLoad(ok && multi.IsMuteSoloApplied());
+    afterDocumentLoad(muteSolo);
     return ok;
 }
 
@@ -1130,20 +1187,26 @@ bool CSynthMemory::loadIStream(const StreamRead& read)
 {
     if (!m_multi || !m_voice || !read)
         return false;
-    CLibraryFile voice(m_voice, QStringLiteral("loadIStream"));
-    CLibraryFile multi(m_multi, QStringLiteral("loadIStream"));
-    const int voiceSize = voice.GetFileSize();
-    const int multiSize = multi.GetFileSize();
-    bool ok = voiceSize > 0 && multiSize > 0;
-    QByteArray voiceImage, multiImage;
-    if (ok) {
-        voiceImage.resize(voiceSize);
-        multiImage.resize(multiSize);
-        ok = read(voiceImage.data(), uint32_t(voiceSize)) == 0 && read(multiImage.data(), uint32_t(multiSize)) == 0;
+    bool ok = false;
+    {
+        StreamFilesUse files(*this, QStringLiteral("loadIStream"));
+        const int voiceSize = files.voice->GetFileSize();
+        const int multiSize = files.multi->GetFileSize();
+        ok = voiceSize > 0 && multiSize > 0;
+        // Read into storage each thread keeps from load to load.
+        thread_local QByteArray voiceImage;
+        thread_local QByteArray multiImage;
+        if (ok) {
+            voiceImage.resize(voiceSize);
+            multiImage.resize(multiSize);
+            ok = read(voiceImage.data(), uint32_t(voiceSize)) == 0
+                 && read(multiImage.data(), uint32_t(multiSize)) == 0;
+        }
+        if (ok)
+            ok = files.voice->LibraryLoad(reinterpret_cast<const unsigned char*>(voiceImage.constData()), voiceSize)
+                 && files.multi->LibraryLoad(reinterpret_cast<const unsigned char*>(multiImage.constData()),
+                                             multiSize);
     }
-    if (ok)
-        ok = voice.LibraryLoad(reinterpret_cast<const unsigned char*>(voiceImage.constData()), voiceSize)
-             && multi.LibraryLoad(reinterpret_cast<const unsigned char*>(multiImage.constData()), multiSize);
     afterDocumentLoad(false);
     return ok;
 }

@@ -10,6 +10,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class CLibraryFile;
@@ -193,7 +194,12 @@ private:
     // Name and category text of a board bank's voice; false for any other table.
     bool BoardVoiceName(int table, int voice, QString& name, QString& kind) const;
     static void reportFailure(const QString& text);
+    // The library files of both maps for the document stream, their layouts read once
+    // per pair of maps (see StreamFilesUse).
+    struct StreamFiles;
+    friend class StreamFilesUse;
 
+    std::unique_ptr<StreamFiles> m_streamFiles;
     CPrmCtrl* m_multi = nullptr;
     CPrmCtrl* m_voice = nullptr;
     CPrmCtrl* m_sending = nullptr;

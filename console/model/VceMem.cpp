@@ -463,11 +463,11 @@ const unsigned char* CVceMem::GetInitVoiceData(int cat) const
 
 // ------------------------------------------------------------------ copies
 
-bool CVceMem::BlockImage(const VCEMEM_ADRS& b, BLK& blk, BLKPRM& prm) const
+bool CVceMem::BlockImage(const VCEMEM_ADRS& b, BLK& blk, int& offset) const
 {
-    if (!m_editorBlk || !m_editorBlk->GetBlkPrm(b.category, b.address, blk, prm))
+    if (!m_editorBlk || !m_editorBlk->GetBlkPrmOffset(b.category, b.address, blk, offset))
         return false;
-    return blk.curImage && prm.offset < blk.memSize;
+    return blk.curImage && offset < blk.memSize;
 }
 
 bool CVceMem::CopyVoiceMem(int srcCat, int srcVoice, int dstCat, int dstVoice)
@@ -532,15 +532,15 @@ bool CVceMem::CopyToEditBuff(int cat, int voice, bool all)
     const unsigned char* src = c.voices[size_t(voice)].data();
     for (const VCEMEM_ADRS& b : c.blocks) {
         BLK blk;
-        BLKPRM prm;
-        if (!BlockImage(b, blk, prm))
+        int offset = 0;
+        if (!BlockImage(b, blk, offset))
             continue;
         // A substituted board block may be smaller than the voice's slot.
-        const size_t n = size_t(std::min<int>(b.size, blk.memSize - prm.offset));
-        std::memcpy(blk.curImage + prm.offset, src + b.offset, n);
+        const size_t n = size_t(std::min<int>(b.size, blk.memSize - offset));
+        std::memcpy(blk.curImage + offset, src + b.offset, n);
         if (all) {
-            std::memcpy(blk.defImage + prm.offset, src + b.offset, n);
-            std::memcpy(blk.refImage + prm.offset, src + b.offset, n);
+            std::memcpy(blk.defImage + offset, src + b.offset, n);
+            std::memcpy(blk.refImage + offset, src + b.offset, n);
         }
     }
     CheckDuplicateBlk(true);
@@ -555,11 +555,11 @@ bool CVceMem::CopyFromEditBuff(int cat, int voice)
     unsigned char* dst = c.voices[size_t(voice)].data();
     for (const VCEMEM_ADRS& b : c.blocks) {
         BLK blk;
-        BLKPRM prm;
-        if (!BlockImage(b, blk, prm))
+        int offset = 0;
+        if (!BlockImage(b, blk, offset))
             continue;
-        const size_t n = size_t(std::min<int>(b.size, blk.memSize - prm.offset));
-        std::memcpy(dst + b.offset, blk.curImage + prm.offset, n);
+        const size_t n = size_t(std::min<int>(b.size, blk.memSize - offset));
+        std::memcpy(dst + b.offset, blk.curImage + offset, n);
     }
     return true;
 }
@@ -572,11 +572,11 @@ bool CVceMem::CopyToTempBuff(int cat, const QByteArray* buffer)
     const auto* src = reinterpret_cast<const unsigned char*>(buffer->constData());
     for (const VCEMEM_ADRS& b : c->blocks) {
         BLK blk;
-        BLKPRM prm;
-        if (!BlockImage(b, blk, prm))
+        int offset = 0;
+        if (!BlockImage(b, blk, offset))
             continue;
-        const size_t n = size_t(std::min<int>(b.size, blk.memSize - prm.offset));
-        std::memcpy(blk.curImage + prm.offset, src + b.offset, n);
+        const size_t n = size_t(std::min<int>(b.size, blk.memSize - offset));
+        std::memcpy(blk.curImage + offset, src + b.offset, n);
     }
     return true;
 }
@@ -590,11 +590,11 @@ bool CVceMem::CopyTempBuff(int cat, QByteArray* buffer)
     auto* dst = reinterpret_cast<unsigned char*>(buffer->data());
     for (const VCEMEM_ADRS& b : c->blocks) {
         BLK blk;
-        BLKPRM prm;
-        if (!BlockImage(b, blk, prm))
+        int offset = 0;
+        if (!BlockImage(b, blk, offset))
             continue;
-        const size_t n = size_t(std::min<int>(b.size, blk.memSize - prm.offset));
-        std::memcpy(dst + b.offset, blk.curImage + prm.offset, n);
+        const size_t n = size_t(std::min<int>(b.size, blk.memSize - offset));
+        std::memcpy(dst + b.offset, blk.curImage + offset, n);
     }
     return true;
 }
@@ -668,11 +668,11 @@ bool CVceMem::restoreEditBuffer(int cat, QByteArray* buffer, bool board)
     const auto* src = reinterpret_cast<const unsigned char*>(in->constData());
     for (const VCEMEM_ADRS& b : c->blocks) {
         BLK blk;
-        BLKPRM prm;
-        if (!BlockImage(b, blk, prm))
+        int offset = 0;
+        if (!BlockImage(b, blk, offset))
             continue;
-        const size_t n = size_t(std::min<int>(b.size, blk.memSize - prm.offset));
-        std::memcpy(blk.curImage + prm.offset, src + b.offset, n);
+        const size_t n = size_t(std::min<int>(b.size, blk.memSize - offset));
+        std::memcpy(blk.curImage + offset, src + b.offset, n);
     }
     if (board && m_map && boardTotal > 0) {
         const QByteArray tail = in->mid(c->voiceSize);
@@ -890,16 +890,26 @@ bool CVceMem::CheckDuplicateAdrs(int addressCategory, unsigned char* adrs, int l
 
 QString CVceMem::GetVoiceName(int cat, int voice)
 {
+    const unsigned char* bytes = nullptr;
+    const int n = VoiceNameBytes(cat, voice, bytes);
+    return bytes ? QString::fromLatin1(reinterpret_cast<const char*>(bytes), n) : QString();
+}
+
+int CVceMem::VoiceNameBytes(int cat, int voice, const unsigned char*& bytes)
+{
     const VCEMEM_INFO* c = GetCategory(cat);
     unsigned char* pos = NameField(cat, voice);
+    bytes = pos;
     if (!pos)
-        return QString();
+        return 0;
     const unsigned char* end = c->voices[size_t(voice)].data() + c->voiceSize;
-    const int n = int(std::min<int64_t>(c->nameLength, end - pos));
-    QByteArray text(reinterpret_cast<const char*>(pos), qstrnlen(reinterpret_cast<const char*>(pos), uint(n)));
-    if (m_editorBlk && m_editorBlk->GetVoiceNameTerminator() == 32)
-        trimRight(text);
-    return QString::fromLatin1(text);
+    const int field = int(std::min<int64_t>(c->nameLength, end - pos));
+    int n = int(qstrnlen(reinterpret_cast<const char*>(pos), uint(std::max(field, 0))));
+    if (m_editorBlk && m_editorBlk->GetVoiceNameTerminator() == 32) {
+        while (n > 0 && (pos[n - 1] == ' ' || pos[n - 1] == '\t' || pos[n - 1] == '\r' || pos[n - 1] == '\n'))
+            --n;
+    }
+    return n;
 }
 
 bool CVceMem::SetVoiceName(int cat, int voice, const QString& name)

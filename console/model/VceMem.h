@@ -9,6 +9,7 @@
 #include "vantrel_kxe21_console_export.h"
 #include <QByteArray>
 #include <QString>
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -133,6 +134,21 @@ public:
     QString GetVoiceMemTemplateName(int n) const { return m_templateNames.at(n); }
     const PARAM_INFO* GetWriteParamInfo(int n) const;
     unsigned char* GetVoiceMem(int cat, int voice, int* size);
+    // Every voice of a category that GetVoiceMem hands out, in order, without a lookup
+    // per voice: fn(bytes, voice size).
+    template <typename Fn>
+    void ForEachStoredVoice(int cat, Fn&& fn)
+    {
+        if (cat < 0 || cat >= GetVoiceMemCategoryNum())
+            return;
+        VCEMEM_INFO& c = m_categories[size_t(cat)];
+        if (c.current)
+            return;
+        const size_t count = std::min(size_t(c.voiceNum), c.voices.size());
+        for (size_t v = 0; v < count; ++v)
+            if (unsigned char* bytes = c.voices[v].data())
+                fn(bytes, int(c.voiceSize));
+    }
     const unsigned char* GetInitVoiceData(int cat) const;
 
     // ---- copy and move
@@ -180,6 +196,9 @@ public:
 
     // ---- names
     QString GetVoiceName(int cat, int voice);
+    // The bytes of that name (its Latin-1 text) where the voice holds them; their count,
+    // 0 when there is none.
+    int VoiceNameBytes(int cat, int voice, const unsigned char*& bytes);
     bool SetVoiceName(int cat, int voice, const QString& name);
     bool FindVoiceName(int cat, const QString& name, int exceptVoice);
     // Gives up (false, name unchanged) when no candidate up to 999 is free.
@@ -209,7 +228,7 @@ private:
     int AdrLen(int category) const;
     bool ValidVoice(int cat, int voice) const;
     bool StoredVoice(int cat, int voice) const;
-    bool BlockImage(const VCEMEM_ADRS& b, BLK& blk, BLKPRM& prm) const;
+    bool BlockImage(const VCEMEM_ADRS& b, BLK& blk, int& offset) const;
     bool Locate(int cat, int voice, const unsigned char* adrs, int instance, unsigned char*& pos, int& size,
                 int& byteCount, const unsigned char** slotEnd = nullptr);
     void MakeNameUnique(int cat, int voice);

@@ -269,9 +269,17 @@ void CRemoteCtrlMng::Send(const QByteArray& bytes)
 
 void CRemoteCtrlMng::SendMessageString(const QString& text)
 {
-    QList<QByteArray> messages;
-    if (!NS_RemoteMsg::parseMessageString(text.toLatin1(), messages))
-        return;
+    // The same few strings are sent on every refresh: each is parsed once.
+    auto parsed = m_parsedMessages.constFind(text);
+    if (parsed == m_parsedMessages.constEnd()) {
+        QList<QByteArray> messages;
+        if (!NS_RemoteMsg::parseMessageString(text.toLatin1(), messages))
+            messages.clear();
+        if (m_parsedMessages.size() >= 4096)
+            m_parsedMessages.clear();
+        parsed = m_parsedMessages.insert(text, messages);
+    }
+    const QList<QByteArray> messages = *parsed;
     // The port takes one message per write.
     for (const QByteArray& bytes : messages) {
         // A lamp sent by a message string is a lamp the manager knows about.

@@ -13,6 +13,8 @@
 #include "RemoteDisplay.h"
 #include "vantrel_kxe21_console_export.h"
 #include <QByteArray>
+#include <QHash>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -196,4 +198,7 @@ private:
     uint32_t m_pending = 0;
     int m_timerId = 0;
     int32_t m_countdown = -1;
+    // The template's message strings as parsed, by their text; a string that does not
+    // parse is kept as nothing to send.
+    QHash<QString, QList<QByteArray>> m_parsedMessages;
 };

@@ -45,10 +45,16 @@ int valueToFader(int value)
 
 QByteArray printable(const QByteArray& text)
 {
-    QByteArray out = text;
-    for (char& c : out) {
+    const auto unprintable = [](char c) {
         const auto u = uint8_t(c);
-        if (u < 0x20 || u > 0x7E)
+        return u < 0x20 || u > 0x7E;
+    };
+    // Text that is all printable is handed back without a copy.
+    QByteArray out = text;
+    if (std::none_of(text.cbegin(), text.cend(), unprintable))
+        return out;
+    for (char& c : out) {
+        if (unprintable(c))
             c = '?';
     }
     return out;

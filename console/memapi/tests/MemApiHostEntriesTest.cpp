@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -199,3 +200,68 @@ TEST_F(MemApiHostEntries, InsertAndPartSwitchesSetThroughTheApiReadBack)
         EXPECT_EQ(api->MAPI_getIndParam(c.element, c.parameter, c.channel, false, nullptr), before);
     }
 }
+
+namespace {
+
+// A bridge whose count of ports falls one short of its map, as an accessor may.
+class ShortCountBridge : public FakeBridge
+{
+public:
+    int numberOfPlugs(bool out) override { return FakeBridge::numberOfPlugs(out) - 1; }
+};
+
+const QUuid kPortA = QUuid::createUuidV5(QUuid(), QStringLiteral("port a"));
+const QUuid kPortB = QUuid::createUuidV5(QUuid(), QStringLiteral("port b"));
+
+// Ports of a bridge (texts as the host lists them), the port asked for and the name
+// the preferences get for it.
+struct PortNameCase
+{
+    const char* name;
+    QList<std::pair<QUuid, QString>> inputs;
+    QList<std::pair<QUuid, QString>> outputs;
+    bool shortCount;
+    QUuid asked;
+    bool output;
+    QString expected;
+};
+
+const PortNameCase kPortNameCases[] = {
+    {"Named", {{kPortA, QStringLiteral("3;Keys")}}, {}, false, kPortA, false, QStringLiteral("Keys")},
+    {"EmptyFieldsSkipped", {{kPortA, QStringLiteral(";4;;Pads;x")}}, {}, false, kPortA, false, QStringLiteral("Pads")},
+    {"NumberOnly", {{kPortA, QStringLiteral("7")}}, {}, false, kPortA, false, QString()},
+    {"Unknown", {{kPortA, QStringLiteral("3;Keys")}}, {}, false, kPortB, false, QString()},
+    {"OutputsOnly", {}, {{kPortA, QStringLiteral("2;Synth")}}, false, kPortA, true, QStringLiteral("Synth")},
+    {"NotAnInput", {}, {{kPortA, QStringLiteral("2;Synth")}}, false, kPortA, false, QString()},
+    {"NameEndsAtNul", {{kPortA, QStringLiteral("3;Ke") + QChar(0) + QStringLiteral("ys")}}, {}, false, kPortA, false,
+     QStringLiteral("Ke")},
+    // The list holds the ports first in text order, as many as the count says.
+    {"ShortCountKeepsTheFirst", {{kPortA, QStringLiteral("1;Alpha")}, {kPortB, QStringLiteral("2;Beta")}}, {}, true,
+     kPortA, false, QStringLiteral("Alpha")},
+    {"ShortCountLosesTheLast", {{kPortA, QStringLiteral("1;Alpha")}, {kPortB, QStringLiteral("2;Beta")}}, {}, true,
+     kPortB, false, QString()},
+};
+
+class PortName : public ::testing::TestWithParam<PortNameCase>
+{
+};
+
+std::string portNameCase(const ::testing::TestParamInfo<PortNameCase>& info)
+{
+    return info.param.name;
+}
+
+} // namespace
+
+TEST_P(PortName, IsTheSecondFieldOfThePortsText)
+{
+    const PortNameCase& c = GetParam();
+    std::unique_ptr<FakeBridge> bridge(c.shortCount ? new ShortCountBridge : new FakeBridge);
+    for (const auto& [id, text] : c.inputs)
+        bridge->ins.insert(id, text);
+    for (const auto& [id, text] : c.outputs)
+        bridge->outs.insert(id, text);
+    EXPECT_EQ(TovarIMemAPI::FindPortDescriptor(c.asked, c.output, bridge.get()).toString(), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(MemApiHostEntries, PortName, ::testing::ValuesIn(kPortNameCases), portNameCase);

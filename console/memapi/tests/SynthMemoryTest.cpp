@@ -286,3 +286,64 @@ TEST_F(SynthMemory, ASnapshotOfOtherMapsIsRefused)
     EXPECT_FALSE(memory->putSnapshot(fewer));
     EXPECT_FALSE(memory->putSnapshot(CSynthMemory::Snapshot()));
 }
+
+namespace {
+
+// A document stream operation run after start-up built the maps again; true when it
+// did what it does on a memory that was never started twice.
+struct StreamOperation
+{
+    const char* name;
+    std::function<bool(CSynthMemory&, const QByteArray& image)> run;
+};
+
+const StreamOperation kStreamOperations[] = {
+    {"Save", [](CSynthMemory& m, const QByteArray& image) { return savedImage(m) == image; }},
+    {"Load", [](CSynthMemory& m, const QByteArray& image) {
+         QDataStream in(image);
+         return m.loadViaStream(in) && savedImage(m) == image;
+     }},
+    {"LoadEditedVoice", [](CSynthMemory& m, const QByteArray& image) {
+         m.SetVoiceName(1, 7, QStringLiteral("Brackwater"));
+         const QByteArray edited = savedImage(m);
+         QDataStream in(image);
+         if (edited == image || !m.loadViaStream(in) || savedImage(m) != image)
+             return false;
+         QDataStream again(edited);
+         return m.loadViaStream(again) && savedImage(m) == edited;
+     }},
+    {"RefuseCutImage", [](CSynthMemory& m, const QByteArray& image) {
+         QDataStream in(image.left(image.size() / 2));
+         return !m.loadViaStream(in) && savedImage(m) == image;
+     }},
+};
+
+class StreamAfterStartUpAgain : public ::testing::TestWithParam<StreamOperation>
+{
+};
+
+std::string operationName(const ::testing::TestParamInfo<StreamOperation>& info)
+{
+    return info.param.name;
+}
+
+} // namespace
+
+// The library files a memory keeps for its stream belong to the maps of their time: a
+// start-up that builds the maps again leaves none that reads the old ones.
+TEST_P(StreamAfterStartUpAgain, WorksOnTheNewMaps)
+{
+    (void)StartupFailures::installed;
+    CSynthMemory memory(nullptr, shippedMultiTemplate(), shippedVoiceTemplate());
+    ASSERT_TRUE(memory.MultiMap() && memory.VoiceMap());
+    const QByteArray image = savedImage(memory);
+    {
+        QDataStream in(image);
+        ASSERT_TRUE(memory.loadViaStream(in));
+    }
+    memory.InitDefaultSettings();
+    ASSERT_TRUE(memory.MultiMap() && memory.VoiceMap());
+    EXPECT_TRUE(GetParam().run(memory, image));
+}
+
+INSTANTIATE_TEST_SUITE_P(SynthMemory, StreamAfterStartUpAgain, ::testing::ValuesIn(kStreamOperations), operationName);

@@ -407,3 +407,72 @@ TEST_F(EditorBlkTest, AddressOfTheNthParameterOfTheBlock)
         }
     }
 }
+
+namespace {
+
+// A template whose blocks lie otherwise, and an address that the fixture answers with
+// `before` and the changed template with `after` (empty: no such parameter).
+struct ReReadCase
+{
+    const char* name;
+    const char* from;
+    const char* to;
+    const char* address;
+    const char* before;
+    const char* after;
+};
+
+const ReReadCase kReReadCases[] = {
+    {"ReorderedParameters", "0=000000,0,0,1,00,7F,7F,0,0,2,Master Volume\n1=000001,0,1,1,00,7F,40,0,8,65535,Master Tune",
+     "0=000001,0,1,1,00,7F,40,0,8,65535,Master Tune\n1=000000,0,0,1,00,7F,7F,0,0,2,Master Volume", "000001", "40",
+     "40"},
+    {"NarrowedRange", "info0=370000,370F0F,000000,000F00,16", "info0=370000,37070F,000000,000700,16", "370800",
+     "64", ""},
+    {"MovedParameter", "2=360102,0,2,2,00,7F,00,4,0,65535,Param\n3=360102",
+     "2=360103,0,2,2,00,7F,00,4,0,65535,Param\n3=360103", "360103", "", "0000"},
+};
+
+class BlocksReadAgain : public ::testing::TestWithParam<ReReadCase>
+{
+};
+
+std::string reReadName(const ::testing::TestParamInfo<ReReadCase>& info)
+{
+    return info.param.name;
+}
+
+QByteArray dataAt(CPrmCtrl& map, const char* adrs)
+{
+    const QByteArray a = hexBytes(adrs);
+    unsigned char out[16];
+    const short n = map.EditorBlk().GetData(0, reinterpret_cast<const unsigned char*>(a.constData()), out);
+    return QByteArray(reinterpret_cast<const char*>(out), n > 0 ? n : 0);
+}
+
+} // namespace
+
+// A map made again from another template answers every address from its new blocks,
+// whatever the earlier blocks answered for it.
+TEST_P(BlocksReadAgain, AnswerFromTheNewBlocks)
+{
+    const ReReadCase& c = GetParam();
+    QFile in(fixturePath("memmap.tpm"));
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    QByteArray text = in.readAll();
+    ASSERT_TRUE(text.contains(c.from)) << c.from;
+    text.replace(c.from, c.to);
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/memmap.tpm");
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(text);
+    out.close();
+
+    CPrmCtrl map;
+    ASSERT_TRUE(map.CreatePrmCtrl(0, fixturePath("memmap.tpm"))) << map.ErrorText().toStdString();
+    EXPECT_EQ(dataAt(map, c.address), hexBytes(c.before));
+    ASSERT_TRUE(map.CreatePrmCtrl(0, path)) << map.ErrorText().toStdString();
+    EXPECT_EQ(dataAt(map, c.address), hexBytes(c.after));
+}
+
+INSTANTIATE_TEST_SUITE_P(EditorBlk, BlocksReadAgain, ::testing::ValuesIn(kReReadCases), reReadName);
