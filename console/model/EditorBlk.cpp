@@ -635,17 +635,7 @@ bool CEditorBlk::Locate(short cat, const unsigned char* adrs, Loc& loc, bool) co
         const auto found = m_locateMemo->hits.find(key);
         if (found != m_locateMemo->hits.end()) {
             const LocateMemo::Hit& hit = found->second;
-            if (hit.blockIndex < 0)
-                return false;
-            Block* blk = m_blocks[size_t(hit.blockIndex)].get();
-            const BLKPRM& prm = blk->params[size_t(hit.prm)];
-            loc.block = blk;
-            loc.blockIndex = hit.blockIndex;
-            loc.prm = hit.prm;
-            loc.instance = hit.instance;
-            loc.pos = prm.offset + hit.instance * blk->ranges[prm.rangeIndex].stride;
-            loc.len = len;
-            return true;
+            return hit.blockIndex >= 0 && FillLoc(hit.blockIndex, hit.prm, hit.instance, len, loc);
         }
     }
     LocateMemo::Hit hit;
@@ -656,15 +646,18 @@ bool CEditorBlk::Locate(short cat, const unsigned char* adrs, Loc& loc, bool) co
             m_locateMemo->hits.clear();
         m_locateMemo->hits.emplace(key, hit);
     }
-    if (!found)
-        return false;
-    Block* blk = m_blocks[size_t(hit.blockIndex)].get();
-    const BLKPRM& prm = blk->params[size_t(hit.prm)];
+    return found && FillLoc(hit.blockIndex, hit.prm, hit.instance, len, loc);
+}
+
+bool CEditorBlk::FillLoc(int blockIndex, int prmIndex, int instance, int len, Loc& loc) const
+{
+    Block* blk = m_blocks[size_t(blockIndex)].get();
+    const BLKPRM& prm = blk->params[size_t(prmIndex)];
     loc.block = blk;
-    loc.blockIndex = hit.blockIndex;
-    loc.prm = hit.prm;
-    loc.instance = hit.instance;
-    loc.pos = prm.offset + hit.instance * blk->ranges[prm.rangeIndex].stride;
+    loc.blockIndex = blockIndex;
+    loc.prm = prmIndex;
+    loc.instance = instance;
+    loc.pos = prm.offset + instance * blk->ranges[prm.rangeIndex].stride;
     loc.len = len;
     return true;
 }

@@ -155,6 +155,8 @@ private:
     int FindBlock(short cat, const unsigned char* adrs, unsigned char* base) const;
     // Locate's search over the blocks, without the memo.
     bool LocateByWalk(short cat, const unsigned char* adrs, int len, int& blockIndex, int& prm, int& instance) const;
+    // Where a found parameter instance lies in its block's image; always true.
+    bool FillLoc(int blockIndex, int prmIndex, int instance, int len, Loc& loc) const;
     bool Fail(const QString& section, int line, const QString& what);
     bool ReadCommon(CIniFileJob& ini);
     bool ReadBlocks(CIniFileJob& ini);

@@ -51,7 +51,7 @@ void CMem::DeleteBytePtr(unsigned char** p)
     delete[] p;
 }
 
-static int hexDigit(char c)
+int CMem::HexDigit(char c)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -80,13 +80,13 @@ int CMem::SetByte(const char* hex, unsigned char* out, int n)
         const char c1 = hex[2 * i + 1];
         if (!c1) {
             ended = true;  // a lone last digit reads as one-digit hex
-            const int d = hexDigit(c0);
+            const int d = HexDigit(c0);
             out[i] = d < 0 ? 0 : (unsigned char)d;
             ++read;
             continue;
         }
-        const int h = hexDigit(c0);
-        const int l = hexDigit(c1);
+        const int h = HexDigit(c0);
+        const int l = HexDigit(c1);
         if (h >= 0 && l >= 0)
             out[i] = (unsigned char)(h * 16 + l);
         else if (h >= 0)

@@ -13,6 +13,8 @@ public:
     static void DeleteByte(unsigned char* p);
     static void DeleteChar(char* p);
     static void DeleteBytePtr(unsigned char** p);
+    // The value of one hex digit of either case, or -1.
+    static int HexDigit(char c);
     // n bytes from 2n hex digits, pair by pair; bytes past the end of the text, or
     // from a pair that is not hex, are 0. Returns the number of bytes read from text.
     static int SetByte(const char* hex, unsigned char* out, int n);

@@ -1,4 +1,5 @@
 #include "RemoteMessages.h"
+#include "console/model/Mem.h"
 #include <QList>
 #include <algorithm>
 #include <cstring>
@@ -74,17 +75,6 @@ QByteArray display(uint8_t address, bool leadingSpace, const QByteArray& text)
 }
 
 namespace {
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 // Length of the complete message that starts at `at`, or 0 when none starts there:
 // a data byte, a message cut off by the end or by another status byte, a byte of 80
@@ -165,7 +155,7 @@ bool readMessageString(QByteArrayView text, QList<QByteArray>* out)
         return false;
     uint8_t bytes[256];
     for (int i = 0; i < count; ++i) {
-        const int hi = hexDigit(digits[2 * i]), lo = hexDigit(digits[2 * i + 1]);
+        const int hi = CMem::HexDigit(digits[2 * i]), lo = CMem::HexDigit(digits[2 * i + 1]);
         if (hi < 0 || lo < 0)
             return false;
         bytes[i] = uint8_t(hi << 4 | lo);

@@ -3,6 +3,7 @@
 #include "RemotePageTree.h"
 #include "console/model/IniFileJob.h"
 #include "console/model/IniFileJobCache.h"
+#include "console/model/Mem.h"
 #include <QDir>
 #include <QFileInfo>
 #include <QList>
@@ -172,17 +173,6 @@ uint32_t hex(QByteArrayView t)
     return uint32_t(std::min<unsigned long>(v, 0xFFFFFFFFUL));
 }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // An address written as hexadecimal digit pairs: exactly three bytes.
 bool address(QByteArrayView t, QByteArray& out)
 {
@@ -191,7 +181,7 @@ bool address(QByteArrayView t, QByteArray& out)
         return false;
     char bytes[3];
     for (int i = 0; i < 3; ++i) {
-        const int hi = hexDigit(s[2 * i]), lo = hexDigit(s[2 * i + 1]);
+        const int hi = CMem::HexDigit(s[2 * i]), lo = CMem::HexDigit(s[2 * i + 1]);
         if (hi < 0 || lo < 0)
             return false;
         bytes[i] = char(hi << 4 | lo);

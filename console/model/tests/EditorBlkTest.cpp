@@ -11,6 +11,25 @@
 
 namespace {
 
+// The fixture's map template with `from` replaced by `to`, written to `path`; false
+// when the fixture does not hold `from` or the file cannot be written.
+bool writeChangedTemplate(const QString& path, const char* from, const char* to, QByteArray* written = nullptr)
+{
+    QFile in(fixturePath("memmap.tpm"));
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray text = in.readAll();
+    if (!text.contains(from))
+        return false;
+    text.replace(from, to);
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size())
+        return false;
+    if (written)
+        *written = text;
+    return true;
+}
+
 // Records what the map hands to the control surface.
 class ObservedMap : public CPrmCtrl
 {
@@ -279,17 +298,10 @@ std::string badName(const ::testing::TestParamInfo<BadCase>& info)
 TEST_P(BadTemplate, FailsWithAMessageNamingFileSectionAndLine)
 {
     const BadCase& c = GetParam();
-    QFile in(fixturePath("memmap.tpm"));
-    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
-    QByteArray text = in.readAll();
-    ASSERT_TRUE(text.contains(c.from)) << c.from;
-    text.replace(c.from, c.to);
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/bad_") + QLatin1String(c.name) + QStringLiteral(".tpm");
-    QFile out(path);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    out.write(text);
-    out.close();
+    QByteArray text;
+    ASSERT_TRUE(writeChangedTemplate(path, c.from, c.to, &text)) << c.from;
     const int at = int(text.left(text.indexOf(c.to)).count('\n')) + 1;
     CPrmCtrl map;
     EXPECT_FALSE(map.CreatePrmCtrl(0, path));
@@ -456,17 +468,9 @@ QByteArray dataAt(CPrmCtrl& map, const char* adrs)
 TEST_P(BlocksReadAgain, AnswerFromTheNewBlocks)
 {
     const ReReadCase& c = GetParam();
-    QFile in(fixturePath("memmap.tpm"));
-    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
-    QByteArray text = in.readAll();
-    ASSERT_TRUE(text.contains(c.from)) << c.from;
-    text.replace(c.from, c.to);
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/memmap.tpm");
-    QFile out(path);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    out.write(text);
-    out.close();
+    ASSERT_TRUE(writeChangedTemplate(path, c.from, c.to)) << c.from;
 
     CPrmCtrl map;
     ASSERT_TRUE(map.CreatePrmCtrl(0, fixturePath("memmap.tpm"))) << map.ErrorText().toStdString();
