@@ -745,14 +745,21 @@ int CEditorBlk::GetBlkNumber(short cat, const unsigned char* adrs) const
     return i < 0 ? 0 : i;
 }
 
-bool CEditorBlk::GetBlkPrm(short cat, const unsigned char* adrs, BLK& blk, BLKPRM& prm) const
+bool CEditorBlk::LocateShown(short cat, const unsigned char* adrs, BLK& blk, Loc& loc) const
 {
-    Loc loc;
     if (!Locate(cat, adrs, loc))
         return false;
     blk = loc.block->view;
     if (m_boards)
         m_boards->CheckPlugInBoardBlk(blk);
+    return true;
+}
+
+bool CEditorBlk::GetBlkPrm(short cat, const unsigned char* adrs, BLK& blk, BLKPRM& prm) const
+{
+    Loc loc;
+    if (!LocateShown(cat, adrs, blk, loc))
+        return false;
     prm = loc.block->params[size_t(loc.prm)];
     return true;
 }
@@ -760,11 +767,8 @@ bool CEditorBlk::GetBlkPrm(short cat, const unsigned char* adrs, BLK& blk, BLKPR
 bool CEditorBlk::GetBlkPrmOffset(short cat, const unsigned char* adrs, BLK& blk, int& offset) const
 {
     Loc loc;
-    if (!Locate(cat, adrs, loc))
+    if (!LocateShown(cat, adrs, blk, loc))
         return false;
-    blk = loc.block->view;
-    if (m_boards)
-        m_boards->CheckPlugInBoardBlk(blk);
     offset = loc.block->params[size_t(loc.prm)].offset;
     return true;
 }
@@ -772,11 +776,8 @@ bool CEditorBlk::GetBlkPrmOffset(short cat, const unsigned char* adrs, BLK& blk,
 bool CEditorBlk::GetBlkPrmAndOffset(short cat, const unsigned char* adrs, BLK& blk, BLKPRM& prm, int& index) const
 {
     Loc loc;
-    if (!Locate(cat, adrs, loc))
+    if (!LocateShown(cat, adrs, blk, loc))
         return false;
-    blk = loc.block->view;
-    if (m_boards)
-        m_boards->CheckPlugInBoardBlk(blk);
     prm = loc.block->params[size_t(loc.prm)];
     index = loc.prm;
     return true;

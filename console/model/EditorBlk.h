@@ -157,6 +157,8 @@ private:
     bool LocateByWalk(short cat, const unsigned char* adrs, int len, int& blockIndex, int& prm, int& instance) const;
     // Where a found parameter instance lies in its block's image; always true.
     bool FillLoc(int blockIndex, int prmIndex, int instance, int len, Loc& loc) const;
+    // A parameter's location, and its block as the fitted boards show it.
+    bool LocateShown(short cat, const unsigned char* adrs, BLK& blk, Loc& loc) const;
     bool Fail(const QString& section, int line, const QString& what);
     bool ReadCommon(CIniFileJob& ini);
     bool ReadBlocks(CIniFileJob& ini);
