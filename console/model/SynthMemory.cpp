@@ -992,9 +992,7 @@ class StreamFilesUse
 public:
     StreamFilesUse(CSynthMemory& memory, const QString& path)
     {
-        if (!memory.m_streamFiles)
-            memory.m_streamFiles = std::make_unique<CSynthMemory::StreamFiles>();
-        CSynthMemory::StreamFiles& kept = *memory.m_streamFiles;
+        CSynthMemory::StreamFiles& kept = keptFiles(memory);
         if (kept.use.try_lock()) {
             m_kept = &kept;
             if (!kept.voice)
@@ -1026,6 +1024,16 @@ public:
     CLibraryFile* multi = nullptr;
 
 private:
+    // Made on first use; two first uses at once make one.
+    static CSynthMemory::StreamFiles& keptFiles(CSynthMemory& memory)
+    {
+        static std::mutex making;
+        std::lock_guard<std::mutex> lock(making);
+        if (!memory.m_streamFiles)
+            memory.m_streamFiles = std::make_unique<CSynthMemory::StreamFiles>();
+        return *memory.m_streamFiles;
+    }
+
     CSynthMemory::StreamFiles* m_kept = nullptr;
     std::unique_ptr<CLibraryFile> m_ownVoice;
     std::unique_ptr<CLibraryFile> m_ownMulti;
