@@ -470,6 +470,35 @@ bool CVceMem::BlockImage(const VCEMEM_ADRS& b, BLK& blk, int& offset) const
     return blk.curImage && offset < blk.memSize;
 }
 
+void CVceMem::PutIntoBlocks(const VCEMEM_INFO& c, const unsigned char* src, bool all) const
+{
+    for (const VCEMEM_ADRS& b : c.blocks) {
+        BLK blk;
+        int offset = 0;
+        if (!BlockImage(b, blk, offset))
+            continue;
+        // A substituted board block may be smaller than the voice's slot.
+        const size_t n = size_t(std::min<int>(b.size, blk.memSize - offset));
+        std::memcpy(blk.curImage + offset, src + b.offset, n);
+        if (all) {
+            std::memcpy(blk.defImage + offset, src + b.offset, n);
+            std::memcpy(blk.refImage + offset, src + b.offset, n);
+        }
+    }
+}
+
+void CVceMem::TakeFromBlocks(const VCEMEM_INFO& c, unsigned char* dst) const
+{
+    for (const VCEMEM_ADRS& b : c.blocks) {
+        BLK blk;
+        int offset = 0;
+        if (!BlockImage(b, blk, offset))
+            continue;
+        const size_t n = size_t(std::min<int>(b.size, blk.memSize - offset));
+        std::memcpy(dst + b.offset, blk.curImage + offset, n);
+    }
+}
+
 bool CVceMem::CopyVoiceMem(int srcCat, int srcVoice, int dstCat, int dstVoice)
 {
     if (!StoredVoice(srcCat, srcVoice) || !StoredVoice(dstCat, dstVoice))
@@ -530,19 +559,7 @@ bool CVceMem::CopyToEditBuff(int cat, int voice, bool all)
         return false;
     const VCEMEM_INFO& c = m_categories[size_t(cat)];
     const unsigned char* src = c.voices[size_t(voice)].data();
-    for (const VCEMEM_ADRS& b : c.blocks) {
-        BLK blk;
-        int offset = 0;
-        if (!BlockImage(b, blk, offset))
-            continue;
-        // A substituted board block may be smaller than the voice's slot.
-        const size_t n = size_t(std::min<int>(b.size, blk.memSize - offset));
-        std::memcpy(blk.curImage + offset, src + b.offset, n);
-        if (all) {
-            std::memcpy(blk.defImage + offset, src + b.offset, n);
-            std::memcpy(blk.refImage + offset, src + b.offset, n);
-        }
-    }
+    PutIntoBlocks(c, src, all);
     CheckDuplicateBlk(true);
     return true;
 }
@@ -553,14 +570,7 @@ bool CVceMem::CopyFromEditBuff(int cat, int voice)
         return false;
     VCEMEM_INFO& c = m_categories[size_t(cat)];
     unsigned char* dst = c.voices[size_t(voice)].data();
-    for (const VCEMEM_ADRS& b : c.blocks) {
-        BLK blk;
-        int offset = 0;
-        if (!BlockImage(b, blk, offset))
-            continue;
-        const size_t n = size_t(std::min<int>(b.size, blk.memSize - offset));
-        std::memcpy(dst + b.offset, blk.curImage + offset, n);
-    }
+    TakeFromBlocks(c, dst);
     return true;
 }
 
@@ -570,14 +580,7 @@ bool CVceMem::CopyToTempBuff(int cat, const QByteArray* buffer)
     if (!c || c->current || !buffer || buffer->size() != c->voiceSize)
         return false;
     const auto* src = reinterpret_cast<const unsigned char*>(buffer->constData());
-    for (const VCEMEM_ADRS& b : c->blocks) {
-        BLK blk;
-        int offset = 0;
-        if (!BlockImage(b, blk, offset))
-            continue;
-        const size_t n = size_t(std::min<int>(b.size, blk.memSize - offset));
-        std::memcpy(blk.curImage + offset, src + b.offset, n);
-    }
+    PutIntoBlocks(*c, src, false);
     return true;
 }
 
@@ -588,14 +591,7 @@ bool CVceMem::CopyTempBuff(int cat, QByteArray* buffer)
         return false;
     buffer->fill('\0', c->voiceSize);
     auto* dst = reinterpret_cast<unsigned char*>(buffer->data());
-    for (const VCEMEM_ADRS& b : c->blocks) {
-        BLK blk;
-        int offset = 0;
-        if (!BlockImage(b, blk, offset))
-            continue;
-        const size_t n = size_t(std::min<int>(b.size, blk.memSize - offset));
-        std::memcpy(dst + b.offset, blk.curImage + offset, n);
-    }
+    TakeFromBlocks(*c, dst);
     return true;
 }
 
@@ -666,14 +662,7 @@ bool CVceMem::restoreEditBuffer(int cat, QByteArray* buffer, bool board)
     if (board && m_map)
         m_map->SelectPlugInBoard(-1, false);
     const auto* src = reinterpret_cast<const unsigned char*>(in->constData());
-    for (const VCEMEM_ADRS& b : c->blocks) {
-        BLK blk;
-        int offset = 0;
-        if (!BlockImage(b, blk, offset))
-            continue;
-        const size_t n = size_t(std::min<int>(b.size, blk.memSize - offset));
-        std::memcpy(blk.curImage + offset, src + b.offset, n);
-    }
+    PutIntoBlocks(*c, src, false);
     if (board && m_map && boardTotal > 0) {
         const QByteArray tail = in->mid(c->voiceSize);
         m_map->PlugInBoards().restoreEditBuffer(&tail);

@@ -229,6 +229,10 @@ private:
     bool ValidVoice(int cat, int voice) const;
     bool StoredVoice(int cat, int voice) const;
     bool BlockImage(const VCEMEM_ADRS& b, BLK& blk, int& offset) const;
+    // A voice image of a category's layout copied into its blocks' current images
+    // (with `all` also their default and reference images), and back out of them.
+    void PutIntoBlocks(const VCEMEM_INFO& c, const unsigned char* src, bool all) const;
+    void TakeFromBlocks(const VCEMEM_INFO& c, unsigned char* dst) const;
     bool Locate(int cat, int voice, const unsigned char* adrs, int instance, unsigned char*& pos, int& size,
                 int& byteCount, const unsigned char** slotEnd = nullptr);
     void MakeNameUnique(int cat, int voice);
