@@ -42,6 +42,12 @@ QByteArray HostMemoryStream::bytes() const
     return m_bytes;
 }
 
+qsizetype HostMemoryStream::position() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_position;
+}
+
 void HostMemoryStream::rewind()
 {
     std::lock_guard<std::mutex> lock(m_mutex);

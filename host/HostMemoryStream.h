@@ -18,6 +18,8 @@ public:
     int32_t Write(const void* buffer, uint32_t length, uint32_t* done) override;
 
     QByteArray bytes() const;
+    // How far the stream has been read or written.
+    qsizetype position() const;
     void rewind();
 
 private:

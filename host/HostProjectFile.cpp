@@ -75,7 +75,19 @@ bool isProjectSaveName(const QString& projectName, const QString& name)
     return true;
 }
 
+int writeAccess(const char* name)
+{
+    return ::access(name, W_OK);
+}
+
+WriteAccessCheck s_writeAccess = &writeAccess;
+
 } // namespace
+
+void setWriteAccessCheck(WriteAccessCheck check)
+{
+    s_writeAccess = check ? check : &writeAccess;
+}
 
 ProjectFileRead readProjectFile(const QString& path, qint64 maxBytes)
 {
@@ -138,8 +150,11 @@ bool writeProjectFile(const QString& path, const QByteArray& bytes, QString* err
     const bool exists = ::stat(targetName.constData(), &node) == 0;
     if (exists && !S_ISREG(node.st_mode))
         return fail(QStringLiteral("it is not a regular file"));
-    // A project made read-only is not replaced behind the user's back.
-    if (exists && ::access(targetName.constData(), W_OK) != 0)
+    // A project made read-only is not replaced behind the user's back, also not by
+    // root, whom the permission check lets write anything.
+    if (exists && (node.st_mode & 0222) == 0)
+        return fail(systemError(EACCES));
+    if (exists && s_writeAccess(targetName.constData()) != 0)
         return fail(systemError(errno));
     const QString folder = QFileInfo(target).absolutePath();
     if (!QDir().mkpath(folder))

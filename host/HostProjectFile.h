@@ -29,6 +29,12 @@ ProjectFileRead readProjectFile(const QString& path, qint64 maxBytes);
 // is not a regular file is refused and left as it is.
 bool writeProjectFile(const QString& path, const QByteArray& bytes, QString* error);
 
+// The permission check a save asks before it replaces a project: 0 when the process
+// may write the file, else -1 with errno set (access(2) by default; null restores it).
+// A project with no write bit at all is never replaced, whatever the check answers.
+using WriteAccessCheck = int (*)(const char* name);
+void setWriteAccessCheck(WriteAccessCheck check);
+
 // Removes what an interrupted save left beside the project: regular files named as
 // the save names its temporary files for this project (the project's name, ".saving-"
 // and six letters or digits), nothing else. The names removed.

@@ -241,6 +241,14 @@ bool SubstituteHost::start()
     // The project the component kept for the connect is loaded by it.
     if (flags & MPCONNECT_FLAG_KEPT_LOAD_FAILED)
         keepProject(QStringLiteral("the editor refused its document"));
+    // The file holds one document stream and nothing else: bytes the load left unread
+    // were no document the editor knows, whatever a lax reader made of the rest.
+    if (m_loaded && !m_projectKept) {
+        const qsizetype read = m_loaded->position();
+        const qsizetype size = m_loaded->bytes().size();
+        if (read != size)
+            keepProject(QStringLiteral("the editor read %1 of its %2 bytes").arg(read).arg(size));
+    }
 
     // The page the component names, made by the same factory.
     if (auto* specify = queryInterface<ISpecifyPropertyPages>(m_component,

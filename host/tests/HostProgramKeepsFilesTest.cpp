@@ -88,6 +88,12 @@ TEST(HostProgramKeepsFiles, AProjectItCannotLoadOrSaveEndsTheRunWithStatus1AndSt
              return writeBytes(p, QByteArray("KXQR2000\0\0\0\x40 cut short", 22)) ? p : QString();
          },
          "could not be loaded"},
+        {"text the older form's lax reader takes in part",
+         [](const QDir& d) {
+             const QString p = d.filePath(QStringLiteral("text.tvproj"));
+             return writeBytes(p, QByteArray("Not a project.\n").repeated(30)) ? p : QString();
+         },
+         "could not be loaded"},
         {"a project whose folder is a file",
          [](const QDir& d) {
              return writeBytes(d.filePath(QStringLiteral("file")), "x") ? d.filePath(QStringLiteral("file/p.tvproj"))

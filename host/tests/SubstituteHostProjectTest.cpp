@@ -1,9 +1,11 @@
 // The user's project through the substitute host: a project the editor cannot load
 // (cut short, a bit flipped in its header, length or preferences) is reported and
-// kept byte for byte, a save that cannot be written is reported, a save syncs the
-// folder it renames into, and what an interrupted save left beside the project is
-// removed at the next start, nothing else.
+// kept byte for byte, and so is a file the load leaves bytes of unread (any bit of the
+// header flipped, text, random bytes) or a project with no write bit; a save that
+// cannot be written is reported, a save syncs the folder it renames into, and what an
+// interrupted save left beside the project is removed at the next start, nothing else.
 #include "HostTestSupport.h"
+#include "host/HostProjectFile.h"
 #include "host/SubstituteHost.h"
 #include "platform/testing/SyncProbe.h"
 
@@ -11,11 +13,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <csignal>
 #include <functional>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -240,3 +244,100 @@ TEST(SubstituteHostProject, TheStartRemovesWhatAnInterruptedSaveLeftAndNothingEl
     host.stop(false);
     EXPECT_EQ(readBytes(path), savedProject());
 }
+
+namespace {
+
+QByteArray text(qsizetype size)
+{
+    const QByteArray line("A project holds the editor's document and nothing else.\n");
+    return line.repeated(size / line.size() + 1).left(size);
+}
+
+QByteArray randomBytes(qsizetype size)
+{
+    QRandomGenerator generator(20261210);
+    QByteArray bytes(size, '\0');
+    for (char& byte : bytes)
+        byte = char(generator.bounded(256));
+    return bytes;
+}
+
+// The older fixed form, whole: a device number, four port identifiers and no image.
+QByteArray olderStream()
+{
+    QByteArray bytes(320, '\0');
+    bytes[1] = 5;
+    for (int port = 0; port < 4; ++port)
+        bytes[240 + 20 * port + 15] = char(port + 1);
+    return bytes;
+}
+
+int grantEverything(const char*)
+{
+    return 0;
+}
+
+struct WholeCase
+{
+    QString what;
+    QByteArray bytes;
+    int status;
+    mode_t mode = 0644;
+    NS_Host::WriteAccessCheck check = nullptr;
+};
+
+// One group of cases per byte of the header (each of its bits flipped), then the files
+// that are no project and the projects that are whole.
+std::vector<WholeCase> wholeCases(int group)
+{
+    std::vector<WholeCase> cases;
+    if (group < 12) {
+        for (int bit = 0; bit < 8; ++bit)
+            cases.push_back({QStringLiteral("bit %1 of byte %2 flipped").arg(bit).arg(group),
+                             flipped(savedProject(), group, bit), 1});
+        return cases;
+    }
+    cases.push_back({QStringLiteral("400 bytes of text"), text(400), 1});
+    cases.push_back({QStringLiteral("19,000 bytes of text"), text(19000), 1});
+    cases.push_back({QStringLiteral("random bytes"), randomBytes(19000), 1});
+    cases.push_back({QStringLiteral("a whole project of mode 0444"), savedProject(), 1, 0444});
+    cases.push_back({QStringLiteral("a whole project of mode 0444 the process may write"), savedProject(), 1, 0444,
+                     &grantEverything});
+    cases.push_back({QStringLiteral("a whole older-form stream"), olderStream(), 0});
+    return cases;
+}
+
+class SubstituteHostWholeProject : public ::testing::TestWithParam<int>
+{
+};
+
+} // namespace
+
+TEST_P(SubstituteHostWholeProject, OnlyAFileReadWholeAndWritableIsSavedOver)
+{
+    ASSERT_GT(savedProject().size(), 12);
+    for (const WholeCase& c : wholeCases(GetParam())) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("p.tvproj"));
+        ASSERT_TRUE(writeBytes(path, c.bytes));
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), c.mode), 0);
+        NS_Host::setWriteAccessCheck(c.check);
+        NS_Host::HostOptions options = projectOptions(QStringLiteral("whole"), path);
+        options.runForMs = 1;
+        NS_Host::SubstituteHost host(options);
+        host.setIdleHook(&pumpToolkit);
+        EXPECT_EQ(host.exec(), c.status) << qPrintable(c.what) << ": " << qPrintable(host.error());
+        NS_Host::setWriteAccessCheck(nullptr);
+        if (c.status == 0)
+            EXPECT_TRUE(readBytes(path).startsWith("KXQR2000")) << qPrintable(c.what);
+        else
+            EXPECT_EQ(readBytes(path), c.bytes) << qPrintable(c.what);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("p.tvproj")})
+            << qPrintable(c.what);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Host, SubstituteHostWholeProject, ::testing::Range(0, 13),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return info.param < 12 ? "HeaderByte" + std::to_string(info.param) : std::string("NoProject");
+                         });
