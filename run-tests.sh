@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test: installs what is missing, builds with AddressSanitizer
-# and UndefinedBehaviorSanitizer, runs CTest, builds the benchmarks, then builds the
-# libFuzzer targets with clang and runs each for a short bounded time.
+# and UndefinedBehaviorSanitizer and runs CTest, builds the suite again in Release
+# without them and runs CTest there too (a test must not hang on the speed of a build),
+# builds the benchmarks, then builds the libFuzzer targets with clang and runs each for
+# a short bounded time.
 set -euo pipefail
 cd "$(dirname "$0")"
 . ./tools/deps.sh
@@ -20,5 +22,9 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON
 cmake --build build-asan -j "$jobs"
 
 ctest --test-dir build-asan -j "$jobs" --output-on-failure --timeout 300
+
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build build-release -j "$jobs"
+ctest --test-dir build-release -j "$jobs" --output-on-failure --timeout 300
 
 ./tools/run-fuzzers.sh "${VANTREL_FUZZ_SECONDS:-20}"

@@ -1,8 +1,8 @@
 #pragma once
 // The real component with the build's add-ons in the substitute host, on the simulated
 // instrument over the in-process MIDI bus: the dialogs add-on is found, initialised and
-// shown as a user meets it. Modal dialogs are driven from a timer inside their own
-// modal loop; a watchdog ends any dialog that would otherwise stay open. Message boxes
+// shown as a user meets it. Modal dialogs are seen as they are shown and driven inside
+// their own modal loop; a watchdog ends any dialog that would otherwise stay open. Message boxes
 // and file dialogs go through a scripted prompter on the document frame.
 #include "console/memapi/TovarIMemAPI.h"
 #include "console/memapi/TovarIMemAPIQObject_VANTREL_KXE.h"
@@ -46,6 +46,27 @@ inline void pumpToolkit()
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
+
+// Tells of every modal dialog shown, in its show event.
+class ShowWatch : public QObject
+{
+public:
+    explicit ShowWatch(std::function<void(QDialog*)> shown) : m_shown(std::move(shown)) {}
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            auto* dialog = qobject_cast<QDialog*>(object);
+            if (dialog && (dialog->isModal() || dialog->testAttribute(Qt::WA_ShowModal)))
+                m_shown(dialog);
+        }
+        return false;
+    }
+
+private:
+    std::function<void(QDialog*)> m_shown;
+};
 
 // Runs the toolkit until the condition holds or the time is up.
 inline bool pumpUntil(const std::function<bool()>& done, int ms)
@@ -208,19 +229,26 @@ protected:
     void runModal(const std::function<void()>& trigger, const std::function<void(QDialog*)>& drive,
                   int watchdogMs = 15000)
     {
+        // The first modal dialog shown is seen in its show event, however short its
+        // life, and driven from a call queued there, which runs inside its own modal
+        // loop (or at once after it, when the dialog ended first).
         QPointer<QDialog> seen;
-        bool driven = false;
-        QTimer watch;
-        QObject::connect(&watch, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!dialog || driven)
+        bool shown = false;
+        QObject driving;
+        ShowWatch watch([&](QDialog* dialog) {
+            if (shown)
                 return;
-            driven = true;
+            shown = true;
             seen = dialog;
-            if (drive)
-                drive(dialog);
+            QMetaObject::invokeMethod(
+                &driving,
+                [&] {
+                    if (drive && seen)
+                        drive(seen);
+                },
+                Qt::QueuedConnection);
         });
-        watch.start(5);
+        qApp->installEventFilter(&watch);
         bool watchdogFired = false;
         QTimer watchdog;
         watchdog.setSingleShot(true);
@@ -232,10 +260,13 @@ protected:
         watchdog.start(watchdogMs);
         trigger();
         EXPECT_FALSE(watchdogFired) << "the dialog did not end by itself";
-        m_lastDialogRan = driven;
+        // A dialog shown without a modal loop of its own is driven here.
+        pumpToolkit();
+        qApp->removeEventFilter(&watch);
+        m_lastDialogRan = shown;
         pumpToolkit();
         pumpToolkit();
-        m_lastDialogDeleted = driven && seen.isNull();
+        m_lastDialogDeleted = shown && seen.isNull();
     }
 
     // The editor's own copy of a multi block.
