@@ -50,7 +50,7 @@ protected:
                 break;
             ++n;
         }
-        rig->sim.waitIdle(3000);
+        EXPECT_TRUE(rig->sim.waitIdle(30000)) << "the instrument did not take in what was sent";
         return n;
     }
 

@@ -81,6 +81,8 @@ TEST_F(CommandsBulk, ReceivedMultiEqualsTheInstrumentsAndMarksTheDocument)
 
     companion->requestMultiBulk();
     ASSERT_TRUE(rig->pumpUntil([&] { return reached100(progress); }, 8000));
+    // The completion follows the report of 100 through the GUI thread.
+    rig->pumpUntil([&] { return companion->isDocDirty(); }, 3000);
     rig->pumpFor(50);
     EXPECT_EQ(errors.count(), 0);
     for (const auto& b : blocks)
@@ -100,6 +102,8 @@ TEST_F(CommandsBulk, SilentInstrumentGetsExactlyOneRetryOfTheUserBankRequest)
     companion->requestUserVoiceBulk(0);
     EXPECT_EQ(companion->m_requestStateNow.load(), 1);
     ASSERT_TRUE(rig->pumpUntil([&] { return rig->requestsSent() >= 2; }, 2000));
+    // The retry's own time-out ends the request; then nothing more goes out.
+    rig->pumpUntil([&] { return companion->m_requestStateNow.load() == 0; }, 3000);
     rig->pumpFor(300);
     EXPECT_EQ(rig->requestsSent(), 2u) << "one request and one retry, no more";
     EXPECT_EQ(companion->m_requestStateNow.load(), 0);
@@ -109,6 +113,7 @@ TEST_F(CommandsBulk, SilentInstrumentGetsExactlyOneRetryOfTheUserBankRequest)
     companion->requestUserVoiceBulk(1);
     companion->stopBulkRequest();
     companion->requestUserVoiceBulk(1);
+    rig->pumpUntil([&] { return rig->requestsSent() >= 3 && companion->m_requestStateNow.load() == 0; }, 3000);
     rig->pumpFor(400);
     EXPECT_EQ(rig->requestsSent(), 3u);
 }
@@ -119,7 +124,7 @@ TEST_F(CommandsBulk, ReceivedUserBankAnswersWithinTheRetryTime)
     QSignalSpy progress(companion, &TovarIMemAPIQObject_VANTREL_KXE::bulkProgressChanged);
     companion->requestUserVoiceBulk(0);
     ASSERT_TRUE(rig->pumpUntil([&] { return reached100(progress); }, 15000));
-    rig->pumpFor(50);
+    rig->pumpUntil([&] { return companion->isDocDirty() && companion->m_requestStateNow.load() == 0; }, 3000);
     EXPECT_TRUE(companion->isDocDirty());
     EXPECT_EQ(companion->m_requestStateNow.load(), 0);
 }
@@ -130,7 +135,7 @@ TEST_F(CommandsBulk, ReceivedPresetVoicesAreRecordedInThePreferences)
     rig->prefs.setProperty(NS_TovarMemAPI::kPrefPresetVoices, 0);
     companion->requestPresetVoiceBulk();
     ASSERT_TRUE(rig->pumpUntil([&] { return reached100(progress); }, 60000));
-    rig->pumpFor(50);
+    rig->pumpUntil([&] { return companion->isDocDirty(); }, 3000);
     EXPECT_EQ(rig->prefs.getProperty(NS_TovarMemAPI::kPrefPresetVoices).toInt(), rig->memory()->presetVoicesLoaded());
     EXPECT_TRUE(companion->isDocDirty());
 }

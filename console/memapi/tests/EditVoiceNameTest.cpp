@@ -129,7 +129,7 @@ TEST_F(EditVoiceNames, ANameTheInstrumentSendsKeepsItsBlanksUntilTheEditorNamesT
             return false;
         },
         15000));
-    rig.pumpFor(50);
+    rig.pumpUntil([&] { return rig.companion()->isDocDirty(); }, 3000);
     const Bytes blanks = padded("Deep Sub", ' ');
     EXPECT_EQ(nameBytes(rig.storedVoice(user, 3)), blanks);
     QString category;

@@ -82,7 +82,7 @@ TEST_F(TotalRecall, DownloadOfMultiAndUserOneReportsItsStepsAndEndsWithTheDoneTe
     EXPECT_FALSE(recall->isRunning());
     // The images agree and the companion took the document as modified.
     EXPECT_EQ(rig->editorBlock(rig->multi(), Bytes{0x36, 0x00, 0x00}), rig->sim.multiBlock(Bytes{0x36, 0x00, 0x00}));
-    rig->pumpFor(20);
+    rig->pumpUntil([&] { return rig->companion()->isDocDirty(); }, 3000);
     EXPECT_TRUE(rig->companion()->isDocDirty());
 }
 

@@ -47,7 +47,7 @@ TEST_F(VoiceCategory, EveryVoiceOfEveryBankHasItsCategory)
                 return true;
         return false;
     }, 60000));
-    rig->pumpFor(50);
+    rig->pumpUntil([&] { return companion->isDocDirty(); }, 3000);
     const NS_Simulator::SimBankDef* received = rig->sim.memoryMap().bank(0x40);
     ASSERT_TRUE(received);
     for (int voice = 0; voice < 128; ++voice) {

@@ -96,6 +96,25 @@ struct Answer
     bool closesItself = false;
 };
 
+// Calls `shown` with every modal window as it shows, in whatever event loop.
+class ModalShowWatch : public QObject
+{
+public:
+    explicit ModalShowWatch(std::function<void(QWidget*)> shown) : m_shown(std::move(shown)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            auto* w = static_cast<QWidget*>(watched);
+            if (w->isWindow() && w->isModal())
+                m_shown(w);
+        }
+        return false;
+    }
+
+private:
+    std::function<void(QWidget*)> m_shown;
+};
+
 class JourneyRig : public ::testing::Test
 {
 protected:
@@ -118,12 +137,14 @@ protected:
         qputenv("VANTREL_PRESET_CACHE", QFile::encodeName(m_dir.filePath(QStringLiteral("presets"))));
         QObject::connect(&m_tick, &QTimer::timeout, [this] { tick(); });
         m_tick.start(5);
+        qApp->installEventFilter(&m_showWatch);
         m_clock.start();
     }
     void TearDown() override
     {
         stopHost(false);
         m_tick.stop();
+        qApp->removeEventFilter(&m_showWatch);
         Companion::setCommandTimeScale(1.0);
         qputenv("VANTREL_PRESET_CACHE", m_oldPresetCache);
         std::printf("[ journey ] %d steps in %lld ms\n", m_step, static_cast<long long>(m_clock.elapsed()));
@@ -442,6 +463,16 @@ private:
         m_bound.clear();
         m_boundOnce = false;
     }
+    // The expected window is bound as it shows: one that closes by itself before the
+    // next tick is then seen to end, not missed.
+    void shown(QWidget* w)
+    {
+        if (m_ticking || m_boundOnce || !m_dialogFailure.empty() || m_answers.empty() || finished(w)
+            || !matches(w, m_answers.front().expected))
+            return;
+        m_bound = w;
+        m_boundOnce = true;
+    }
     // Runs inside every event loop, modal ones included. Answers never block: what
     // they click happens after they return.
     void tick()
@@ -525,6 +556,7 @@ private:
 
     QByteArray m_oldPresetCache;
     QTimer m_tick;
+    ModalShowWatch m_showWatch{[this](QWidget* w) { shown(w); }};
     QElapsedTimer m_clock;
     int m_step = 0;
     std::string m_stepText;
