@@ -14,6 +14,7 @@
 #include "genericeditor/CompIMPInitialise_VANTREL_KXE.h"
 #include "genericeditor/interfaces/GenericEditorPluginInterface.h"
 #include "host/SubstituteHost.h"
+#include "platform/testing/ModalShowWatch.h"
 #include "simulator/SimulatedInstrument.h"
 #include "utilities/DocuPrompter.h"
 #include <QApplication>
@@ -46,27 +47,6 @@ inline void pumpToolkit()
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
-
-// Tells of every modal dialog shown, in its show event.
-class ShowWatch : public QObject
-{
-public:
-    explicit ShowWatch(std::function<void(QDialog*)> shown) : m_shown(std::move(shown)) {}
-
-protected:
-    bool eventFilter(QObject* object, QEvent* event) override
-    {
-        if (event->type() == QEvent::Show) {
-            auto* dialog = qobject_cast<QDialog*>(object);
-            if (dialog && (dialog->isModal() || dialog->testAttribute(Qt::WA_ShowModal)))
-                m_shown(dialog);
-        }
-        return false;
-    }
-
-private:
-    std::function<void(QDialog*)> m_shown;
-};
 
 // Runs the toolkit until the condition holds or the time is up.
 inline bool pumpUntil(const std::function<bool()>& done, int ms)
@@ -235,8 +215,9 @@ protected:
         QPointer<QDialog> seen;
         bool shown = false;
         QObject driving;
-        ShowWatch watch([&](QDialog* dialog) {
-            if (shown)
+        NS_Testing::ModalShowWatch watch([&](QWidget* window) {
+            auto* dialog = qobject_cast<QDialog*>(window);
+            if (shown || !dialog)
                 return;
             shown = true;
             seen = dialog;

@@ -13,6 +13,7 @@
 #include "host/HostGuid.h"
 #include "host/SubstituteHost.h"
 #include "platform/PlatformWindow.h"
+#include "platform/testing/ModalShowWatch.h"
 #include "simulator/SimulatedInstrument.h"
 #include "simulator/SimulatedSurface.h"
 #include <QAbstractButton>
@@ -94,25 +95,6 @@ struct Answer
     QString expected; // object name, or class name (QMessageBox, QFileDialog)
     std::function<bool(QWidget*)> act;
     bool closesItself = false;
-};
-
-// Calls `shown` with every modal window as it shows, in whatever event loop.
-class ModalShowWatch : public QObject
-{
-public:
-    explicit ModalShowWatch(std::function<void(QWidget*)> shown) : m_shown(std::move(shown)) {}
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Show && watched->isWidgetType()) {
-            auto* w = static_cast<QWidget*>(watched);
-            if (w->isWindow() && w->isModal())
-                m_shown(w);
-        }
-        return false;
-    }
-
-private:
-    std::function<void(QWidget*)> m_shown;
 };
 
 class JourneyRig : public ::testing::Test
@@ -556,7 +538,7 @@ private:
 
     QByteArray m_oldPresetCache;
     QTimer m_tick;
-    ModalShowWatch m_showWatch{[this](QWidget* w) { shown(w); }};
+    NS_Testing::ModalShowWatch m_showWatch{[this](QWidget* w) { shown(w); }};
     QElapsedTimer m_clock;
     int m_step = 0;
     std::string m_stepText;
