@@ -730,12 +730,26 @@ void CUserInterfaceServer_VANTREL_KXE::doTileWindows()
     unlock();
 }
 
+QMdiSubWindow* CUserInterfaceServer_VANTREL_KXE::activeBefore(QMdiSubWindow* frame) const
+{
+    if (!m_workspace)
+        return nullptr;
+    // Least recently active first.
+    const QList<QMdiSubWindow*> history = m_workspace->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = history.crbegin(); it != history.crend(); ++it) {
+        if (*it != frame && !explicitlyHidden((*it)->widget()))
+            return *it;
+    }
+    return nullptr;
+}
+
 bool CUserInterfaceServer_VANTREL_KXE::eventFilter(QObject* watched, QEvent* event)
 {
     QWidget* window = qobject_cast<QWidget*>(watched);
     // The frame stands for the window it holds.
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(watched))
-        window = frame->widget();
+    auto* watchedFrame = qobject_cast<QMdiSubWindow*>(watched);
+    if (watchedFrame)
+        window = watchedFrame->widget();
     if (!window || !m_createIds.contains(window))
         return QObject::eventFilter(watched, event);
 
@@ -748,6 +762,21 @@ bool CUserInterfaceServer_VANTREL_KXE::eventFilter(QObject* watched, QEvent* eve
                 break;
             }
         }
+        // Chosen now: once the close has run, the workspace has dropped a deleted frame
+        // from its history and activated the next one in creation order.
+        if (watchedFrame && m_workspace && watchedFrame == m_workspace->activeSubWindow()) {
+            m_closingActive = watchedFrame;
+            m_activateAfterClose = activeBefore(watchedFrame);
+        }
+    } else if (event->type() == QEvent::Hide && watchedFrame && watchedFrame == m_closingActive) {
+        // The close went through. The workspace activates nothing after a kept window,
+        // which is only hidden, and the next in creation order after a deleted one: the
+        // window that was active before takes over, as in a workspace of windows.
+        QMdiSubWindow* next = m_activateAfterClose;
+        m_closingActive = nullptr;
+        m_activateAfterClose = nullptr;
+        if (next && m_workspace && !m_destroying && !explicitlyHidden(next->widget()))
+            m_workspace->setActiveSubWindow(next);
     } else if (event->type() == QEvent::DeferredDelete) {
         // Held from the deferred delete until the window's destroyed() handler.
         IMemAPI* api = memapi();

@@ -25,6 +25,7 @@ class IMemAPI;
 class IPrefsQuery_VANTREL_KXE;
 class QBuffer;
 class QMenu;
+class QMdiSubWindow;
 #include "TAddOnDescriptor.h"
 class TInputOutput_VANTREL_KXE;
 
@@ -132,6 +133,9 @@ private:
     void lock();
     void unlock();
     static void reopenCallback(QObject* target);
+    // The most recently active window of the workspace other than `frame` that is not
+    // explicitly hidden; null when there is none.
+    QMdiSubWindow* activeBefore(QMdiSubWindow* frame) const;
 
     CompIMPInitialise_VANTREL_KXE* m_component;
     QPointer<QMdiArea> m_workspace;
@@ -155,4 +159,8 @@ private:
     // Windows whose deferred deletion took the memory-API lock, with the API it was
     // taken on; each is released exactly once, whatever way the window goes.
     QHash<QObject*, IMemAPI*> m_lockedForDelete;
+    // The active window's frame while it closes, and the window that becomes active
+    // once it is hidden.
+    QPointer<QMdiSubWindow> m_closingActive;
+    QPointer<QMdiSubWindow> m_activateAfterClose;
 };

@@ -168,7 +168,8 @@ private:
 };
 
 // Editor 1: one per key, a default editor, in the "&Windows" menu. Editor 2: kept
-// (hidden) when closed, with a separator before its entry.
+// (hidden) when closed, with a separator before its entry. Editors from 3 up to
+// editorCount: one per key, deleted when closed, in no menu.
 class ViewAddOn : public IGenericEditorPluginInterface
 {
 public:
@@ -178,6 +179,7 @@ public:
     std::vector<unsigned> events;
     int created = 0;
     int informationOut = 0; // records handed out and not yet given back
+    int editorCount = 2;
 
     int32_t QueryInterface(const Y_GUID&, void** out) override
     {
@@ -201,11 +203,11 @@ public:
     {
         if (status)
             *status = 0;
-        return 2;
+        return editorCount;
     }
     TGP_Information* GP_inforamtion(int id, int32_t* status) override
     {
-        if (id < 1 || id > 2) {
+        if (id < 1 || id > editorCount) {
             if (status)
                 *status = int32_t(0x80000008);
             return nullptr;
@@ -213,11 +215,14 @@ public:
         auto* info = new TGP_Information;
         info->moduleId = kModule;
         info->name = new QString(QStringLiteral("View %1").arg(id));
-        info->menuPath = new QString(QStringLiteral("&Windows[/]View %1").arg(id));
+        if (id <= 2)
+            info->menuPath = new QString(QStringLiteral("&Windows[/]View %1").arg(id));
         info->createId = id;
         info->entryPosition = uint16_t(id);
         if (id == 1) {
             info->flags = NS_GPFlags::oneWindowPerKey | NS_GPFlags::defaultEditor;
+        } else if (id > 2) {
+            info->flags = NS_GPFlags::oneWindowPerKey;
         } else {
             info->flags = NS_GPFlags::oneWindowPerKey | NS_GPFlags::separatorBefore;
             info->flags2 = NS_GPFlags2::hideOnClose;

@@ -1,6 +1,7 @@
 // The user-interface server with a connected component and an add-on of this process:
 // menus, default editors at the first show, one window per key, kept windows, the UI
-// state in stacking order, and the memory-API lock held while a window is deleted.
+// state in stacking order, the memory-API lock held while a window is deleted, and the
+// window that becomes active when the active one closes.
 #include "ComponentFakes.h"
 #include "FakeHost.h"
 #include "genericeditor/CUserInterfaceServer_VANTREL_KXE.h"
@@ -8,7 +9,7 @@
 #include "genericeditor/TCompIMPInitialisePrivate.h"
 #include "genericeditor/TInputOutput_VANTREL_KXE.h"
 #include <QBuffer>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -18,7 +19,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <functional>
 #include <limits>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -364,6 +369,76 @@ TEST_F(UserInterfaceServer, WindowsMenuKeysPressedInAnEditorWindowCloseAsTheMenu
         pump();
         EXPECT_EQ(isOpen(1), c.firstOpen) << c.what;
         EXPECT_EQ(isOpen(2), c.secondOpen) << c.what;
+        m_server->doCloseAllWindows();
+        pump();
+    }
+}
+
+// However the active window closes, the window active before it becomes active, so that
+// each further close takes one more; explicitly hidden windows are passed over.
+TEST_F(UserInterfaceServer, ClosingTheActiveWindowActivatesTheOneActiveBeforeIt)
+{
+    struct Case
+    {
+        const char* how;
+        std::function<void()> close;
+    };
+    const Case cases[] = {
+        {"Windows > Close", [this] { windowsMenu()->actions().at(0)->trigger(); }},
+        {"Ctrl+W", [] { QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_W, Qt::ControlModifier); }},
+        {"the frame's close",
+         [this] {
+             if (QMdiSubWindow* frame = m_area->activeSubWindow())
+                 frame->close();
+         }},
+        {"CS_closeEditor",
+         [this] {
+             if (QMdiSubWindow* frame = m_area->activeSubWindow())
+                 m_server->CS_closeEditor(frame->widget());
+         }},
+    };
+    m_addOn.editorCount = 5;
+    m_main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_main));
+    const auto active = [this] {
+        QMdiSubWindow* frame = m_area->activeSubWindow();
+        return frame ? frame->widget()->objectName().toStdString() : std::string("none");
+    };
+    const auto shown = [this] {
+        std::vector<std::string> names;
+        for (QMdiSubWindow* frame : m_area->subWindowList())
+            if (frame->isVisible())
+                names.push_back(frame->widget()->objectName().toStdString());
+        return names;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        QMdiSubWindow* frames[6] = {};
+        for (int id = 1; id <= 5; ++id) {
+            QWidget* window = open(id);
+            ASSERT_NE(window, nullptr);
+            frames[id] = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+        }
+        // Last active first: 4, 2, 5, 3, 1, where the creation order goes on from a
+        // closed window to the one made after it. 5 is hidden, as by its view.
+        m_area->setActiveSubWindow(frames[2]);
+        m_area->setActiveSubWindow(frames[4]);
+        frames[5]->hide();
+        pump();
+        // 2 is kept: its close only hides it.
+        for (const char* expected : {"view2", "view3", "view1", "none"}) {
+            const std::string closing = active();
+            std::vector<std::string> left = shown();
+            left.erase(std::remove(left.begin(), left.end(), closing), left.end());
+            c.close();
+            pump();
+            EXPECT_EQ(shown(), left) << "closing " << closing;
+            EXPECT_EQ(active(), expected) << "after " << closing;
+            if (QMdiSubWindow* now = m_area->activeSubWindow()) {
+                EXPECT_TRUE(now == QApplication::focusWidget() || now->isAncestorOf(QApplication::focusWidget()))
+                    << "the focus stayed behind";
+            }
+        }
         m_server->doCloseAllWindows();
         pump();
     }

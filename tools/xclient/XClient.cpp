@@ -123,6 +123,14 @@ QImage XClient::capture(WindowId window) const
     return picture;
 }
 
+XClient::WindowId XClient::inputFocus() const
+{
+    Window focus = 0;
+    int revertTo = 0;
+    XGetInputFocus(dpy(m_display), &focus, &revertTo);
+    return focus;
+}
+
 void XClient::setFillColour(WindowId window, QRgb colour)
 {
     Display* d = dpy(m_display);

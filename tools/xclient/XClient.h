@@ -1,8 +1,9 @@
 #pragma once
 // A small client of an X server, for driving a program the way a person and a window
-// manager do: it lists the shown top-level windows, reads their titles and contents,
-// moves the pointer and presses buttons and keys through XTest, resizes a window and
-// asks it to close (WM_DELETE_WINDOW). The X types stay inside XClient.cpp.
+// manager do: it lists the shown top-level windows, reads their titles and contents
+// and where the input focus is, moves the pointer and presses buttons and keys through
+// XTest, resizes a window and asks it to close (WM_DELETE_WINDOW). The X types stay
+// inside XClient.cpp.
 #include <QImage>
 #include <QList>
 #include <QPoint>
@@ -33,6 +34,8 @@ public:
     QSize size(WindowId window) const;
     // The window's contents as the server holds them; null when it cannot be read.
     QImage capture(WindowId window) const;
+    // The window that has the input focus (the root window or none when no program's has).
+    WindowId inputFocus() const;
 
     // What fills the parts of the window its program has not painted.
     void setFillColour(WindowId window, QRgb colour);

@@ -3,7 +3,10 @@
 // every check reads the server's windows and their contents. One window holds the page;
 // resized, the page and its workspace fill it; a knob dragged with the mouse reaches the
 // simulated instrument; Ctrl+W closes the active editor window; a close request from
-// the window manager ends the program quickly with its project saved.
+// the window manager ends the program quickly with its project saved. At single and
+// twice the density, each Ctrl+W closes the active editor window and the one active
+// before it becomes active, until the workspace is empty, also after a close with the
+// frame's close button.
 //
 // Without Xvfb the test fails when VANTREL_REQUIRE_XVFB or CI is set (./run-tests.sh
 // sets it: it installs Xvfb), and is skipped otherwise.
@@ -12,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QMap>
 #include <QProcess>
 #include <QRegion>
 #include <QRegularExpression>
@@ -23,6 +27,7 @@
 #include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <memory>
 #include <csignal>
 #include <sys/prctl.h>
@@ -35,6 +40,10 @@ const char kPromptTitle[] = "Receive Preset Voices";
 // The longest a close request may take to end the program.
 constexpr qint64 kCloseToExitMs = 300;
 constexpr int kStartMs = 60000;
+// The screen has room for the host window at twice the density; this spot is out of
+// every window's way.
+const char kScreen[] = "2560x1600x24";
+constexpr QPoint kAside(2555, 1595);
 constexpr int kReactMs = 15000;
 constexpr double kPi = 3.14159265358979323846;
 // Painted by the X server where the program paints nothing: no widget uses it.
@@ -102,7 +111,7 @@ public:
         }
         endWithTheTest(m_process);
         m_process.start(program, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                  QStringLiteral("0"), QStringLiteral("1920x1200x24"), QStringLiteral("-nolisten"),
+                                  QStringLiteral("0"), QLatin1String(kScreen), QStringLiteral("-nolisten"),
                                   QStringLiteral("tcp"), QStringLiteral("-noreset")});
         QByteArray out;
         const bool told = waitUntil([&] { return out.contains('\n') || m_process.state() == QProcess::NotRunning; },
@@ -126,17 +135,20 @@ private:
     QString m_display;
 };
 
-// The host program on the X server, with settings, data and a project of its own; the
-// simulated instrument says what it takes (its debug log).
+// The host program on the X server, with settings, data and a project of its own, at the
+// density `scale` (QT_SCALE_FACTOR); the simulated instrument says what it takes (its
+// debug log).
 class HostOnX
 {
 public:
-    HostOnX(const QString& display, const QString& home, const QStringList& arguments)
+    HostOnX(const QString& display, const QString& home, const QStringList& arguments, int scale = 1)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR",
                                  "QT_ENABLE_HIGHDPI_SCALING", "WAYLAND_DISPLAY"})
             env.remove(QLatin1String(name));
+        if (scale != 1)
+            env.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
         env.insert(QStringLiteral("DISPLAY"), display);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("VANTREL_MIDI_BACKEND"), QStringLiteral("virtual"));
@@ -175,8 +187,26 @@ private:
     QString m_log;
 };
 
-// Where `what` lies in `in`, pixel for pixel but for a few (a focus frame, a hover):
-// null when nowhere.
+// The share of the pixels of `what` that `in` holds the same with `what` placed at `at`;
+// both in QImage::Format_RGB32.
+double sameShare(const QImage& in, const QPoint& at, const QImage& what)
+{
+    if (what.isNull() || !in.rect().contains(QRect(at, what.size())))
+        return 0.0;
+    qint64 equal = 0;
+    for (int v = 0; v < what.height(); ++v) {
+        const auto* la = reinterpret_cast<const QRgb*>(in.constScanLine(at.y() + v)) + at.x();
+        const auto* lb = reinterpret_cast<const QRgb*>(what.constScanLine(v));
+        for (int u = 0; u < what.width(); ++u)
+            equal += la[u] == lb[u] ? 1 : 0;
+    }
+    return double(equal) / (qint64(what.width()) * what.height());
+}
+
+// Pixel for pixel but for a few (a focus frame, a hover).
+constexpr double kSame = 0.98;
+
+// Where `what` lies in `in`, pixel for pixel but for a few: null when nowhere.
 std::optional<QPoint> find(const QImage& in, const QImage& what)
 {
     const QImage a = in.convertToFormat(QImage::Format_RGB32);
@@ -196,14 +226,7 @@ std::optional<QPoint> find(const QImage& in, const QImage& what)
                 same += a.pixel(x + s.x(), y + s.y()) == b.pixel(s) ? 1 : 0;
             if (same < samples.size() - 2)
                 continue;
-            qint64 equal = 0;
-            for (int v = 0; v < b.height(); ++v) {
-                const auto* la = reinterpret_cast<const QRgb*>(a.constScanLine(y + v)) + x;
-                const auto* lb = reinterpret_cast<const QRgb*>(b.constScanLine(v));
-                for (int u = 0; u < b.width(); ++u)
-                    equal += la[u] == lb[u] ? 1 : 0;
-            }
-            if (equal * 100 >= qint64(b.width()) * b.height() * 98)
+            if (sameShare(a, QPoint(x, y), b) >= kSame)
                 return QPoint(x, y);
         }
     }
@@ -221,6 +244,23 @@ std::pair<qint64, qint64> countColour(const QImage& picture, const QRect& area, 
     return {with, without};
 }
 
+// What the workspace of a picture of the page looks like (its far corner, where no editor
+// window stands), and where it starts: below the menu bar and the toolbar, which span the
+// page.
+struct Workspace
+{
+    QRgb colour;
+    int top;
+};
+Workspace workspaceOf(const QImage& page)
+{
+    const int x = page.width() - 4;
+    Workspace area{page.pixel(x, page.height() - 4), page.height() - 4};
+    while (area.top > 0 && page.pixel(x, area.top - 1) == area.colour)
+        --area.top;
+    return area;
+}
+
 class HostOnXServer : public ::testing::Test
 {
 protected:
@@ -236,8 +276,7 @@ protected:
         m_x = std::make_unique<XClient>(m_server.display());
         ASSERT_TRUE(m_x->isOpen()) << "no connection to " << m_server.display().toStdString();
         ASSERT_TRUE(m_x->hasXTest()) << "the X server has no XTest";
-        // Out of every window's way.
-        m_x->movePointer(QPoint(1915, 1195));
+        m_x->movePointer(kAside);
     }
 
     // The shown top-level windows with that title.
@@ -259,23 +298,79 @@ protected:
         return names.join(QStringLiteral(", "));
     }
 
-    // The mixer as the host draws it on this server: a run of its own in its screenshot mode.
-    QImage mixerPicture()
+    // The editor windows `opened` (--open arguments) as the host draws them on this server
+    // at the density: a run of its own in its screenshot mode. By picture name ("mixer-1").
+    QMap<QString, QImage> editorPictures(const QStringList& opened, int scale)
     {
-        const QString shots = m_home.filePath(QStringLiteral("reference/shots"));
-        HostOnX reference(m_server.display(), m_home.filePath(QStringLiteral("reference")),
-                          {QStringLiteral("--no-project"), QStringLiteral("--no-surface"), QStringLiteral("--open"),
-                           QStringLiteral("mixer:1"), QStringLiteral("--screenshot-dir"), shots,
-                           QStringLiteral("--delay"), QStringLiteral("300")});
+        const QString run = m_home.filePath(QStringLiteral("reference-%1x").arg(scale));
+        const QString shots = run + QStringLiteral("/shots");
+        HostOnX reference(m_server.display(), run,
+                          QStringList{QStringLiteral("--no-project"), QStringLiteral("--no-surface")} + opened
+                              + QStringList{QStringLiteral("--screenshot-dir"), shots, QStringLiteral("--delay"),
+                                            QStringLiteral("300")},
+                          scale);
+        QMap<QString, QImage> pictures;
         if (!waitUntil([&] { return reference.process().state() == QProcess::NotRunning; }, kStartMs,
                        [&] { reference.read(); }))
-            return QImage();
-        return QImage(shots + QStringLiteral("/mixer-1.png"));
+            return pictures;
+        for (const QFileInfo& file : QDir(shots).entryInfoList({QStringLiteral("*.png")}, QDir::Files))
+            pictures.insert(file.completeBaseName(), QImage(file.filePath()).convertToFormat(QImage::Format_RGB32));
+        return pictures;
+    }
+    QImage mixerPicture()
+    {
+        const QStringList opened{QStringLiteral("--open"), QStringLiteral("mixer:1")};
+        return editorPictures(opened, 1).value(QStringLiteral("mixer-1"));
+    }
+
+    // A first start asks for the preset voices; Escape declines, as a person may. Then
+    // one window is shown, the host's, which holds the page: returned, or 0 (with the
+    // failures added) when it does not come.
+    XClient::WindowId declinePromptAndFindPage(HostOnX& host)
+    {
+        const auto read = [&] { host.read(); };
+        if (!waitUntil([&] { return !shownTitled(QLatin1String(kPromptTitle)).isEmpty(); }, kStartMs, read)) {
+            ADD_FAILURE() << "no start-up prompt; shown: " << shownWindows().toStdString() << "\n"
+                          << host.log().toStdString();
+            return 0;
+        }
+        // Pressed again while it stays: the key goes where the input focus is, which the
+        // program sets on the prompt a moment after showing it.
+        int turns = 0;
+        if (!waitUntil([&] { return shownTitled(QLatin1String(kPromptTitle)).isEmpty(); }, kReactMs, [&] {
+                if (turns++ % 50 == 0)
+                    m_x->typeKey(QStringLiteral("Escape"));
+                read();
+            })) {
+            ADD_FAILURE() << "Escape did not close the start-up prompt";
+            return 0;
+        }
+        if (!waitUntil([&] { return m_x->shownTopLevels().size() == 1; }, kReactMs, read)
+            || shownTitled(QLatin1String(kPageTitle)).size() != 1) {
+            ADD_FAILURE() << "shown: " << shownWindows().toStdString();
+            return 0;
+        }
+        return shownTitled(QLatin1String(kPageTitle)).front();
     }
 
     QTemporaryDir m_home;
     XServer m_server;
     std::unique_ptr<XClient> m_x;
+};
+
+// The editor windows opened besides the mixer (which opens by default), in turn; each
+// stands at the workspace's top-left corner, the last opened in front and active.
+const char* const kOpenedInTurn[] = {"part:1", "part:2", "part:3", "part:4", "common"};
+// Their pictures, from the active window to the first opened: each close brings back
+// the one active before.
+const char* const kClosedInTurn[] = {"common-1", "part-4", "part-3", "part-2", "part-1", "mixer-1"};
+// In logical pixels from the top-left corner of a window's contents: a spot of its
+// frame's title bar left of the title; from the top-right corner: its close button.
+constexpr QPoint kTitleSpot(40, -12);
+constexpr QPoint kCloseButton(-12, -12);
+
+class HostOnXServerAtDensity : public HostOnXServer, public ::testing::WithParamInterface<int>
+{
 };
 
 } // namespace
@@ -289,35 +384,16 @@ TEST_F(HostOnXServer, OneWindowHoldsThePageFollowsItsSizeTakesInputAndClosesQuic
                  {QStringLiteral("--project"), project});
     const auto read = [&] { host.read(); };
 
-    // A first start: the editor asks for the preset voices; Escape declines, as a person may.
-    ASSERT_TRUE(waitUntil([&] { return !shownTitled(QLatin1String(kPromptTitle)).isEmpty(); }, kStartMs, read))
-        << "no start-up prompt; shown: " << shownWindows().toStdString() << "\n" << host.log().toStdString();
-    // Pressed again while it stays: the key goes where the input focus is, which the
-    // program sets on the prompt a moment after showing it.
-    int turns = 0;
-    ASSERT_TRUE(waitUntil([&] { return shownTitled(QLatin1String(kPromptTitle)).isEmpty(); }, kReactMs, [&] {
-        if (turns++ % 50 == 0)
-            m_x->typeKey(QStringLiteral("Escape"));
-        read();
-    })) << "Escape did not close the start-up prompt";
-
     // One window, the host's, holding the page: the mixer is drawn inside it.
-    ASSERT_TRUE(waitUntil([&] { return m_x->shownTopLevels().size() == 1; }, kReactMs, read))
-        << "shown: " << shownWindows().toStdString();
-    const QList<XClient::WindowId> pages = shownTitled(QLatin1String(kPageTitle));
-    ASSERT_EQ(pages.size(), 1) << "shown: " << shownWindows().toStdString();
-    const XClient::WindowId window = pages.front();
+    const XClient::WindowId window = declinePromptAndFindPage(host);
+    ASSERT_NE(window, 0u);
     const QSize first = m_x->size(window);
     std::optional<QPoint> mixerAt;
     ASSERT_TRUE(waitUntil([&] { return (mixerAt = find(m_x->capture(window), mixer)).has_value(); }, kReactMs, read))
         << "the host window does not show the mixer";
-    // What the workspace looks like (its far corner), and where it starts: below the
-    // menu bar and the toolbar, which span the page.
-    const QImage before = m_x->capture(window);
-    const QRgb workspace = before.pixel(first.width() - 4, first.height() - 4);
-    int workspaceTop = first.height() - 4;
-    while (workspaceTop > 0 && before.pixel(first.width() - 4, workspaceTop - 1) == workspace)
-        --workspaceTop;
+    const Workspace area = workspaceOf(m_x->capture(window));
+    const QRgb workspace = area.colour;
+    const int workspaceTop = area.top;
 
     // Resized as a window manager does it, the page and its workspace fill the window,
     // and nothing is left to the X server's fill.
@@ -391,7 +467,7 @@ TEST_F(HostOnXServer, OneWindowHoldsThePageFollowsItsSizeTakesInputAndClosesQuic
     }
 
     // Ctrl+W in the page closes its active editor window, the mixer just used.
-    m_x->movePointer(QPoint(1915, 1195));
+    m_x->movePointer(kAside);
     m_x->typeKey(QStringLiteral("w"), {QStringLiteral("Control_L")});
     const auto mixerShown = [&] { return find(m_x->capture(window), mixer).has_value(); };
     EXPECT_TRUE(waitUntil([&] { return !mixerShown(); }, kReactMs, read)) << "Ctrl+W left the mixer open\n"
@@ -413,3 +489,111 @@ TEST_F(HostOnXServer, OneWindowHoldsThePageFollowsItsSizeTakesInputAndClosesQuic
     std::printf("close request to the end of the process: %lld ms\n", static_cast<long long>(closeToExit));
 }
 
+// Ctrl+W closes the active editor window, and the window active before it becomes
+// active, so that each further Ctrl+W closes one more until the workspace is empty; the
+// same after the user closes the active window with its frame's close button. The
+// window in front is the one active, its title drawn as active; a picture of the page
+// after the first close is kept in the working folder.
+TEST_P(HostOnXServerAtDensity, EachCtrlWClosesTheActiveEditorWindowUntilTheWorkspaceIsEmpty)
+{
+    const int scale = GetParam();
+    QStringList opened;
+    for (const char* window : kOpenedInTurn)
+        opened << QStringLiteral("--open") << QLatin1String(window);
+    const QMap<QString, QImage> pictures = editorPictures(opened, scale);
+    for (const char* name : kClosedInTurn)
+        ASSERT_FALSE(pictures.value(QLatin1String(name)).isNull()) << "the host did not draw " << name;
+    // The window in front at `at`: the one whose picture it shows most nearly.
+    const auto inFront = [&](const QImage& page, const QPoint& at) {
+        QString best;
+        double most = kSame;
+        for (const char* name : kClosedInTurn) {
+            const double share = sameShare(page, at, pictures[QLatin1String(name)]);
+            if (share >= most) {
+                most = share;
+                best = QLatin1String(name);
+            }
+        }
+        return best;
+    };
+
+    struct Way
+    {
+        const char* name;
+        bool closeButton; // the first close; Ctrl+W the others
+    };
+    const Way ways[] = {{"ctrl-w", false}, {"close-button", true}};
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        const QString run = QStringLiteral("%1-%2x").arg(QLatin1String(way.name)).arg(scale);
+        HostOnX host(m_server.display(), m_home.filePath(run),
+                     QStringList{QStringLiteral("--no-project"), QStringLiteral("--no-surface")} + opened, scale);
+        const auto read = [&] { host.read(); };
+        const XClient::WindowId page = declinePromptAndFindPage(host);
+        ASSERT_NE(page, 0u);
+        const QImage& common = pictures[QStringLiteral("common-1")];
+        std::optional<QPoint> at;
+        ASSERT_TRUE(waitUntil([&] { return (at = find(m_x->capture(page), common)).has_value(); }, kReactMs, read))
+            << "the common window is not in front\n" << host.log().toStdString();
+        const QImage start = m_x->capture(page);
+        const Workspace area = workspaceOf(start);
+        const QPoint titleSpot = *at + kTitleSpot * scale;
+        const QRgb active = start.pixel(titleSpot);
+        // The mixer's title bar, beside the common window: not active.
+        ASSERT_NE(active, start.pixel(titleSpot + QPoint(common.width(), 0))) << "no window has an active title";
+
+        // A click on the empty workspace gives the page the input focus, as a person's does.
+        m_x->movePointer(m_x->origin(page) + QPoint(start.width(), start.height()) - QPoint(8, 8));
+        m_x->pressButton(true);
+        m_x->pressButton(false);
+        m_x->movePointer(kAside);
+        ASSERT_TRUE(waitUntil([&] { return m_x->inputFocus() == page; }, kReactMs, read))
+            << "the click gave the page no input focus";
+
+        for (size_t i = 0; i < std::size(kClosedInTurn); ++i) {
+            const QString closing = QLatin1String(kClosedInTurn[i]);
+            if (i == 0 && way.closeButton) {
+                m_x->movePointer(m_x->origin(page) + *at + QPoint(common.width(), 0) + kCloseButton * scale);
+                m_x->pressButton(true);
+                m_x->pressButton(false);
+                m_x->movePointer(kAside);
+            } else {
+                m_x->typeKey(QStringLiteral("w"), {QStringLiteral("Control_L")});
+            }
+            // The next in turn in front with an active title; after the last, nothing
+            // but the workspace.
+            const bool last = i + 1 == std::size(kClosedInTurn);
+            const QString next = last ? QString() : QLatin1String(kClosedInTurn[i + 1]);
+            QImage picture;
+            QString front;
+            const bool closed = waitUntil(
+                [&] {
+                    picture = m_x->capture(page);
+                    if (picture.size() != start.size())
+                        return false;
+                    front = inFront(picture, *at);
+                    if (last)
+                        return countColour(picture, QRect(0, area.top, picture.width(), picture.height() - area.top),
+                                           area.colour)
+                                   .second
+                               == 0;
+                    return front == next && picture.pixel(titleSpot) == active;
+                },
+                kReactMs, read);
+            if (i == 0) {
+                const QString kept = QDir::current().filePath(QStringLiteral("after-first-close-%1.png").arg(run));
+                EXPECT_TRUE(picture.save(kept)) << kept.toStdString();
+                std::printf("after the first close: %s\n", qPrintable(kept));
+            }
+            EXPECT_TRUE(closed) << "closing " << closing.toStdString() << ": in front "
+                                << (front.isEmpty() ? "no window" : front.toStdString())
+                                << (last || picture.pixel(titleSpot) == active ? "" : ", its title not active")
+                                << "\n" << host.log().toStdString();
+            if (!closed)
+                break;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Densities, HostOnXServerAtDensity, ::testing::Values(1, 2),
+                         [](const ::testing::TestParamInfo<int>& info) { return "x" + std::to_string(info.param); });
