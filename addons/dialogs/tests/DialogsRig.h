@@ -2,8 +2,8 @@
 // The real component with the build's add-ons in the substitute host, on the simulated
 // instrument over the in-process MIDI bus: the dialogs add-on is found, initialised and
 // shown as a user meets it. Modal dialogs are seen as they are shown and driven inside
-// their own modal loop; a watchdog ends any dialog that would otherwise stay open. Message boxes
-// and file dialogs go through a scripted prompter on the document frame.
+// their own modal loop; a watchdog ends any dialog that would otherwise stay open.
+// Message boxes and file dialogs go through a scripted prompter on the document frame.
 #include "console/memapi/TovarIMemAPI.h"
 #include "console/memapi/TovarIMemAPIQObject_VANTREL_KXE.h"
 #include "console/model/BlkAdrs.h"

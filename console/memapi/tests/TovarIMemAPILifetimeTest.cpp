@@ -278,10 +278,7 @@ TEST_F(MemApiLifetime, NothingReachesADetachedBridgeOnceTheDetachReturns)
             api->MAPI_setIndParam(55, 14, 9, (v++) & 0x7F, 0, IMemAPI::PostNothing);
     });
     // The detach comes while the edits are reaching the bridge.
-    QElapsedTimer clock;
-    clock.start();
-    while (bridge.writes == 0 && clock.elapsed() < 10000)
-        QThread::msleep(1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return bridge.writes > 0; }, 10000));
     api->MAPI_associate(nullptr, &prefs, 0, nullptr);
     const int writes = bridge.writes;
     QThread::msleep(50);
