@@ -219,14 +219,22 @@ TEST_F(VoiceData, EditVoiceNameRoundTripsThroughTheTenNameParameters)
     QSignalSpy changed(rig.companion(), &TovarIMemAPIQObject_VANTREL_KXE::editVoiceNameChanged);
     data->setEditVoiceName(QStringLiteral("Frost"), 0);
     EXPECT_EQ(data->getEditVoiceName(), QStringLiteral("Frost"));
-    // Five letters, then the padding, also on the instrument's side.
-    ASSERT_TRUE(rig.pumpUntil([&] {
+    // Five letters, then the padding, also on the instrument's side. The ten bytes
+    // arrive one message each: wait for the whole name, not its first five letters.
+    const auto nameOnInstrument = [&] {
         const Bytes edit = rig.sim.image().editRecord();
-        return edit.size() >= 10 && std::string(edit.begin(), edit.begin() + 5) == "Frost";
-    }, 3000));
-    const Bytes edit = rig.sim.image().editRecord();
-    for (int i = 5; i < 10; ++i)
-        EXPECT_TRUE(edit[size_t(i)] == 0 || edit[size_t(i)] == ' ') << i;
+        return edit.size() >= 10 ? std::string(edit.begin(), edit.begin() + 10) : std::string();
+    };
+    const auto paddedFrost = [](const std::string& name) {
+        if (name.size() != 10 || name.compare(0, 5, "Frost") != 0)
+            return false;
+        for (size_t i = 5; i < 10; ++i)
+            if (name[i] != 0 && name[i] != ' ')
+                return false;
+        return true;
+    };
+    EXPECT_TRUE(rig.pumpUntil([&] { return paddedFrost(nameOnInstrument()); }, 3000))
+        << "instrument holds \"" << nameOnInstrument() << '"';
     ASSERT_FALSE(changed.isEmpty());
     EXPECT_EQ(changed.last().at(1).toInt(), 0);
     EXPECT_EQ(changed.last().at(0).toString(), QStringLiteral("Frost"));
