@@ -219,22 +219,18 @@ TEST_F(VoiceData, EditVoiceNameRoundTripsThroughTheTenNameParameters)
     QSignalSpy changed(rig.companion(), &TovarIMemAPIQObject_VANTREL_KXE::editVoiceNameChanged);
     data->setEditVoiceName(QStringLiteral("Frost"), 0);
     EXPECT_EQ(data->getEditVoiceName(), QStringLiteral("Frost"));
-    // Five letters, then the padding, also on the instrument's side. The ten bytes
-    // arrive one message each: wait for the whole name, not its first five letters.
+    // Five letters, then the padding (00 or blanks), also on the instrument's side. The
+    // ten bytes arrive one message each: wait for all of them.
     const auto nameOnInstrument = [&] {
         const Bytes edit = rig.sim.image().editRecord();
         return edit.size() >= 10 ? std::string(edit.begin(), edit.begin() + 10) : std::string();
     };
-    const auto paddedFrost = [](const std::string& name) {
-        if (name.size() != 10 || name.compare(0, 5, "Frost") != 0)
-            return false;
-        for (size_t i = 5; i < 10; ++i)
-            if (name[i] != 0 && name[i] != ' ')
-                return false;
-        return true;
+    const auto paddedFrost = [&] {
+        const std::string name = nameOnInstrument();
+        return name.compare(0, 5, "Frost") == 0 && name.size() == 10
+               && name.find_first_not_of(std::string("\0 ", 2), 5) == std::string::npos;
     };
-    EXPECT_TRUE(rig.pumpUntil([&] { return paddedFrost(nameOnInstrument()); }, 3000))
-        << "instrument holds \"" << nameOnInstrument() << '"';
+    EXPECT_TRUE(rig.pumpUntil(paddedFrost, 3000)) << "instrument holds \"" << nameOnInstrument() << '"';
     ASSERT_FALSE(changed.isEmpty());
     EXPECT_EQ(changed.last().at(1).toInt(), 0);
     EXPECT_EQ(changed.last().at(0).toString(), QStringLiteral("Frost"));

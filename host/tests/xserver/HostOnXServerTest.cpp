@@ -323,6 +323,15 @@ protected:
         return editorPictures(opened, 1).value(QStringLiteral("mixer-1"));
     }
 
+    // A click at `at` on the screen, as a person's; then the pointer goes out of the way.
+    void click(const QPoint& at)
+    {
+        m_x->movePointer(at);
+        m_x->pressButton(true);
+        m_x->pressButton(false);
+        m_x->movePointer(kAside);
+    }
+
     // A first start asks for the preset voices; Escape declines, as a person may. Then
     // one window is shown, the host's, which holds the page: returned, or 0 (with the
     // failures added) when it does not come.
@@ -543,20 +552,14 @@ TEST_P(HostOnXServerAtDensity, EachCtrlWClosesTheActiveEditorWindowUntilTheWorks
         ASSERT_NE(active, start.pixel(titleSpot + QPoint(common.width(), 0))) << "no window has an active title";
 
         // A click on the empty workspace gives the page the input focus, as a person's does.
-        m_x->movePointer(m_x->origin(page) + QPoint(start.width(), start.height()) - QPoint(8, 8));
-        m_x->pressButton(true);
-        m_x->pressButton(false);
-        m_x->movePointer(kAside);
+        click(m_x->origin(page) + QPoint(start.width(), start.height()) - QPoint(8, 8));
         ASSERT_TRUE(waitUntil([&] { return m_x->inputFocus() == page; }, kReactMs, read))
             << "the click gave the page no input focus";
 
         for (size_t i = 0; i < std::size(kClosedInTurn); ++i) {
             const QString closing = QLatin1String(kClosedInTurn[i]);
             if (i == 0 && way.closeButton) {
-                m_x->movePointer(m_x->origin(page) + *at + QPoint(common.width(), 0) + kCloseButton * scale);
-                m_x->pressButton(true);
-                m_x->pressButton(false);
-                m_x->movePointer(kAside);
+                click(m_x->origin(page) + *at + QPoint(common.width(), 0) + kCloseButton * scale);
             } else {
                 m_x->typeKey(QStringLiteral("w"), {QStringLiteral("Control_L")});
             }
