@@ -219,7 +219,9 @@ TEST_F(BulkReceive, EditBufferRequestRunsOnTheVoiceEngineOnly)
     short type = -1, category = -1, voice = -1;
     EXPECT_EQ(rig->voice.GetEditBufferInfo(type, category, voice), 1);
     EXPECT_EQ(type, 0);
-    // Three requests in the order 0F, 1F, 2F, each for part 0.
+    // Three requests in the order 0F, 1F, 2F, each for part 0. They go out at once and
+    // the first reply ends the request: the instrument may not have read the others yet.
+    ASSERT_TRUE(rig->sim.waitIdle(5000));
     const auto requests = rig->sim.received(SimulatedInstrument::Kind::BulkRequest);
     ASSERT_EQ(requests.size(), 3u);
     EXPECT_EQ(requests[0].bytes, (Bytes{0xF0, 0x43, 0x20, 0x5C, 0x12, 0x0F, 0x00, 0x00, 0xF7}));
