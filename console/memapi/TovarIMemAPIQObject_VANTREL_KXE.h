@@ -288,6 +288,8 @@ public slots:
     void onRcvIdentityReply();
     void onRcvProgressChanged(int percent);
     void onSendProgressChanged(int percent, int section);
+    // The instrument's port refused a message: the send under way has ended.
+    void onSendFailed();
     void OnRcvErrorOccured(int code);
     void OnRecallComplete(bool upload, bool received, bool current);
     void cancelBulkReceive();

@@ -106,10 +106,10 @@ class SimBridge : public FakeBridge
 public:
     int32_t write(int length, const void* data) override
     {
-        FakeBridge::write(length, data);
+        const int32_t taken = FakeBridge::write(length, data);
         if (sim && length > 0)
             sim->input(static_cast<const uint8_t*>(data), size_t(length));
-        return 0;
+        return taken;
     }
     SimulatedInstrument* sim = nullptr;
 };
