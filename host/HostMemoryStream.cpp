@@ -57,6 +57,7 @@ void HostMemoryStream::rewind()
 int32_t HostProgressHandler::MPProgress(uint32_t, uint32_t value, uint32_t maximum, const uint16_t* text)
 {
     const QString message = text ? QString::fromUtf16(reinterpret_cast<const char16_t*>(text)) : QString();
+    m_reachedEnd = maximum > 0 && value >= maximum;
     std::fprintf(stderr, "recall: %u/%u %s\n", value, maximum, qPrintable(message));
     return NS_MPStatus::ok;
 }

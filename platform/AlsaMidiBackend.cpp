@@ -30,8 +30,9 @@ using Clock = std::chrono::steady_clock;
 constexpr int kInputPool = 2000;
 // Room in alsa-lib for many events per read, so that one read empties the kernel queue.
 constexpr size_t kInputBuffer = 256 * 1024;
-// How long a send waits for a receiver that does not read before it fails.
-constexpr auto kStallBound = std::chrono::milliseconds(100);
+// How long a send waits for a receiver that does not read before it fails: within
+// 100 ms in all, with the calls around the wait.
+constexpr auto kStallBound = std::chrono::milliseconds(75);
 // The kernel cannot say when another client reads: its room is looked at this often.
 constexpr auto kRoomPoll = std::chrono::milliseconds(2);
 // At most this many messages in one packet list: a receiver takes them in one call.
