@@ -62,6 +62,13 @@ int32_t HostProgressHandler::MPProgress(uint32_t, uint32_t value, uint32_t maxim
     return NS_MPStatus::ok;
 }
 
+void HostProgressHandler::restart()
+{
+    m_reachedEnd = false;
+    m_finished = false;
+    m_status = 0;
+}
+
 int32_t HostProgressHandler::MPFinished(uint32_t, int32_t status)
 {
     m_status = status;

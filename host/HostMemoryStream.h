@@ -37,6 +37,8 @@ public:
     bool finished() const { return m_finished.load(); }
     // The last step reported: a recall that ran through reports its maximum.
     bool reachedEnd() const { return m_reachedEnd.load(); }
+    // A new recall begins: nothing reported yet.
+    void restart();
 
 private:
     std::atomic<bool> m_reachedEnd{false};

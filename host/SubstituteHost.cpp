@@ -487,6 +487,7 @@ int32_t SubstituteHost::recall(bool upload, uint32_t features)
 {
     if (!m_recall)
         return NS_MPStatus::unexpected;
+    m_progress.restart();
     return m_recall->MPRecall(upload, &m_progress, features);
 }
 

@@ -15,6 +15,8 @@
 #include <map>
 #include <mutex>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 #include <thread>
 #include <unistd.h>
 
@@ -579,6 +581,20 @@ struct AlsaMidiBackend::Private
         HandlePtr handle;
         snd_midi_event_t* decoder = nullptr;
         std::map<std::tuple<int, int, int>, MidiSysExAssembler> streams;
+        std::vector<std::vector<uint8_t>> done; // reused: no allocation per event
+        std::tuple<int, int, int> lastKey{-1, -1, -1};
+        MidiSysExAssembler* last = nullptr;
+
+        // The stream of one sender to one port; a dump's pieces come one after the other.
+        MidiSysExAssembler& stream(int port, int srcClient, int srcPort)
+        {
+            const auto key = std::make_tuple(port, srcClient, srcPort);
+            if (!last || key != lastKey) {
+                last = &streams[key];
+                lastKey = key;
+            }
+            return *last;
+        }
 
         explicit ReaderClient(HandlePtr h) : handle(std::move(h))
         {
@@ -598,6 +614,12 @@ struct AlsaMidiBackend::Private
 
     void readerRun()
     {
+        // Where the system allows it, the reader runs before the threads that use what it
+        // reads: the kernel's queue holds only so much of a dump. Elsewhere it runs as
+        // any thread does.
+        sched_param realTime{};
+        realTime.sched_priority = 10;
+        pthread_setschedparam(pthread_self(), SCHED_FIFO, &realTime);
         std::vector<std::unique_ptr<ReaderClient>> clients;
         std::vector<pollfd> fds;
         std::vector<size_t> owner; // fds[i] belongs to clients[owner[i]]
@@ -665,6 +687,8 @@ struct AlsaMidiBackend::Private
     void drain(ReaderClient& c, std::vector<Arrival>& found)
     {
         const bool watching = c.handle == watch;
+        // One time for what one read brings: the events came together.
+        const uint64_t now = MidiService::hostTime();
         for (int n = 0; n < kEventsPerDrain; ++n) {
             snd_seq_event_t* ev = nullptr;
             const int r = snd_seq_event_input(c.handle->seq, &ev);
@@ -688,12 +712,11 @@ struct AlsaMidiBackend::Private
             if (ev->type == SND_SEQ_EVENT_SYSEX) {
                 if ((ev->flags & SND_SEQ_EVENT_LENGTH_MASK) != SND_SEQ_EVENT_LENGTH_VARIABLE)
                     continue;
-                std::vector<std::vector<uint8_t>> done;
-                MidiSysExAssembler& stream =
-                    c.streams[std::make_tuple(int(ev->dest.port), int(ev->source.client), int(ev->source.port))];
-                stream.feed(static_cast<const uint8_t*>(ev->data.ext.ptr), ev->data.ext.len, done);
-                for (std::vector<uint8_t>& message : done)
-                    found.push_back(arrival(*ev, std::move(message)));
+                c.done.clear();
+                c.stream(ev->dest.port, ev->source.client, ev->source.port)
+                    .feed(static_cast<const uint8_t*>(ev->data.ext.ptr), ev->data.ext.len, c.done);
+                for (std::vector<uint8_t>& message : c.done)
+                    found.push_back(arrival(*ev, std::move(message), now));
                 continue;
             }
             if (!c.decoder)
@@ -701,18 +724,18 @@ struct AlsaMidiBackend::Private
             unsigned char buf[16];
             const long length = snd_midi_event_decode(c.decoder, buf, sizeof buf, ev);
             if (length > 0) // else no MIDI message (subscriptions and the like)
-                found.push_back(arrival(*ev, std::vector<uint8_t>(buf, buf + length)));
+                found.push_back(arrival(*ev, std::vector<uint8_t>(buf, buf + length), now));
         }
     }
 
-    static Arrival arrival(const snd_seq_event_t& ev, std::vector<uint8_t> bytes)
+    static Arrival arrival(const snd_seq_event_t& ev, std::vector<uint8_t> bytes, uint64_t time)
     {
         Arrival a;
         a.client = ev.dest.client;
         a.port = ev.dest.port;
         a.srcClient = ev.source.client;
         a.srcPort = ev.source.port;
-        a.packet.timeStamp = MidiService::hostTime();
+        a.packet.timeStamp = time;
         a.packet.bytes = std::move(bytes);
         return a;
     }

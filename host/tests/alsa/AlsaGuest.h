@@ -23,6 +23,8 @@
 #include <memory>
 #include <mutex>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -282,10 +284,24 @@ public:
         m_bytes.clear();
     }
     int overruns() const { return m_overruns.load(); }
+    // Waits until n bytes came, or none came for `quietMs`: the kernel may lose some of
+    // what amidi wrote.
+    void settle(size_t n, int quietMs)
+    {
+        for (;;) {
+            const size_t before = bytes().size();
+            if (before >= n || !waitFor([&] { return bytes().size() != before; }, quietMs))
+                return;
+        }
+    }
 
 private:
     void run()
     {
+        // As the backend's own reader: before the threads that make the load.
+        sched_param realTime{};
+        realTime.sched_priority = 10;
+        pthread_setschedparam(pthread_self(), SCHED_FIFO, &realTime);
         pollfd pfd{};
         snd_seq_poll_descriptors(m_seq, &pfd, 1, POLLIN);
         while (!m_stop) {
@@ -405,6 +421,11 @@ public:
         snd_rawmidi_params_current(m_in, params);
         snd_rawmidi_params_set_buffer_size(m_in, params, kBuffer);
         snd_rawmidi_params(m_in, params);
+        // The kernel keeps what comes for a raw device only once its reader has read:
+        // a first read, which finds nothing, opens the way before anything is sent.
+        uint8_t first = 0;
+        if (snd_rawmidi_read(m_in, &first, 1) == 1)
+            m_bytes.push_back(first);
         m_thread = std::thread([this] { run(); });
     }
     ~SlowCableReader()
@@ -444,15 +465,8 @@ private:
     void run()
     {
         const auto start = std::chrono::steady_clock::now();
-        size_t taken = 0;
+        size_t taken = size();
         uint8_t buffer[256];
-        // The kernel keeps what comes for a raw device only once its reader has read:
-        // a first read, which finds nothing, opens the way.
-        if (snd_rawmidi_read(m_in, buffer, 1) == 1) {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_bytes.push_back(buffer[0]);
-            taken = 1;
-        }
         while (!m_stop) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
             const double seconds =
