@@ -6,7 +6,7 @@
 #include <sound/asequencer.h>
 #include <sys/ioctl.h>
 
-namespace NS_Platform {
+namespace NS_Platform::AlsaSeq {
 
 bool alsaClientRoom(int fd, int client, AlsaClientRoom& room)
 {
@@ -26,5 +26,5 @@ int alsaEventCells(int variableBytes)
     return 1 + (variableBytes > 0 ? (variableBytes + cell - 1) / cell : 0);
 }
 
-} // namespace NS_Platform
+} // namespace NS_Platform::AlsaSeq
 #endif

@@ -4,7 +4,7 @@
 // that knows the receiver's room never overfills it (an overfilled receiver loses its
 // whole queue at its next read). Built with VANTREL_HAVE_ALSA only; no ALSA header here.
 
-namespace NS_Platform {
+namespace NS_Platform::AlsaSeq {
 
 struct AlsaClientRoom
 {
@@ -19,4 +19,4 @@ bool alsaClientRoom(int fd, int client, AlsaClientRoom& room);
 // system-exclusive event one more cell per event size.
 int alsaEventCells(int variableBytes);
 
-} // namespace NS_Platform
+} // namespace NS_Platform::AlsaSeq

@@ -1,6 +1,7 @@
 #ifdef VANTREL_HAVE_ALSA
 #include "AlsaMidiBackend.h"
 #include "AlsaClientPool.h"
+#include "AlsaSequencer.h"
 #include "MidiCablePacer.h"
 #include "MidiOutgoingCutter.h"
 #include "MidiSysExAssembler.h"
@@ -24,14 +25,12 @@ Q_DECLARE_LOGGING_CATEGORY(lcPlatformMidi)
 
 namespace NS_Platform {
 
+using namespace AlsaSeq;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The kernel's largest input pool for one client: about 180 cable pieces of 256 bytes.
-constexpr int kInputPool = 2000;
-// Room in alsa-lib for many events per read, so that one read empties the kernel queue.
-constexpr size_t kInputBuffer = 256 * 1024;
 // How long a send waits for a receiver that does not read before it fails: within
 // 100 ms in all, with the calls around the wait.
 constexpr auto kStallBound = std::chrono::milliseconds(75);
@@ -47,151 +46,7 @@ constexpr unsigned kWritable = SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WR
 // Ports of this process: other programs may connect them, as with any port.
 constexpr unsigned kOwnPortType = SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION;
 
-void silentAlsaErrors(const char*, int, const char*, int, const char*, ...) {}
-
-void quietAlsa()
-{
-    // alsa-lib prints every failed open to stderr; failures are reported as statuses here.
-    static std::once_flag once;
-    std::call_once(once, [] { snd_lib_error_set_handler(silentAlsaErrors); });
-}
-
 int64_t addressKey(int client, int port) { return int64_t(client) << 16 | int64_t(port & 0xFFFF); }
-
-// A port that stands for a MIDI cable: the kernel's drivers mark their ports so, and
-// an application marks its own ports as such.
-bool isCable(unsigned type)
-{
-    return (type & SND_SEQ_PORT_TYPE_MIDI_GENERIC) && !(type & SND_SEQ_PORT_TYPE_APPLICATION);
-}
-
-bool isAnnouncement(int type)
-{
-    switch (type) {
-    case SND_SEQ_EVENT_CLIENT_START:
-    case SND_SEQ_EVENT_CLIENT_EXIT:
-    case SND_SEQ_EVENT_CLIENT_CHANGE:
-    case SND_SEQ_EVENT_PORT_START:
-    case SND_SEQ_EVENT_PORT_EXIT:
-    case SND_SEQ_EVENT_PORT_CHANGE:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// Who is at an address: a program that takes the address of one that has gone is
-// another endpoint, even with the same names.
-struct PortIdentity
-{
-    QString client;
-    QString port;
-    int pid = -1;  // user clients
-    int card = -1; // the kernel's clients
-    bool operator==(const PortIdentity& o) const
-    {
-        return client == o.client && port == o.port && pid == o.pid && card == o.card;
-    }
-};
-
-struct ScannedPort
-{
-    int client = 0;
-    int port = 0;
-    unsigned caps = 0;
-    unsigned type = 0;
-    PortIdentity identity;
-};
-
-// One sequencer client: each client of the service is a client of the kernel's own.
-struct Handle
-{
-    snd_seq_t* seq = nullptr;
-    int client = -1;
-    int fd = -1;
-    // alsa-lib's output buffer, held for the write of one event only. The reader of this
-    // handle uses alsa-lib's input buffer and never takes it.
-    std::mutex writeMutex;
-
-    ~Handle()
-    {
-        if (seq)
-            snd_seq_close(seq);
-    }
-};
-using HandlePtr = std::shared_ptr<Handle>;
-
-HandlePtr openHandle(const QString& name)
-{
-    auto h = std::make_shared<Handle>();
-    if (snd_seq_open(&h->seq, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0) {
-        h->seq = nullptr;
-        return nullptr;
-    }
-    snd_seq_set_client_name(h->seq, name.toUtf8().constData());
-    // A long dump arrives faster than a busy reader may read: the queue holds as much
-    // of it as the kernel allows.
-    if (snd_seq_set_client_pool_input(h->seq, kInputPool) < 0)
-        qCWarning(lcPlatformMidi) << "ALSA sequencer input pool stays at its default size";
-    snd_seq_set_input_buffer_size(h->seq, kInputBuffer);
-    h->client = snd_seq_client_id(h->seq);
-    pollfd pfd{};
-    if (snd_seq_poll_descriptors(h->seq, &pfd, 1, POLLIN) == 1)
-        h->fd = pfd.fd;
-    return h;
-}
-
-PortIdentity identityAt(snd_seq_t* seq, int client, int port, bool* found = nullptr)
-{
-    PortIdentity id;
-    snd_seq_client_info_t* cinfo;
-    snd_seq_port_info_t* pinfo;
-    snd_seq_client_info_alloca(&cinfo);
-    snd_seq_port_info_alloca(&pinfo);
-    const bool ok = snd_seq_get_any_client_info(seq, client, cinfo) >= 0
-                    && snd_seq_get_any_port_info(seq, client, port, pinfo) >= 0;
-    if (found)
-        *found = ok;
-    if (!ok)
-        return id;
-    id.client = QString::fromUtf8(snd_seq_client_info_get_name(cinfo));
-    id.port = QString::fromUtf8(snd_seq_port_info_get_name(pinfo));
-    id.pid = snd_seq_client_info_get_pid(cinfo);
-    id.card = snd_seq_client_info_get_card(cinfo);
-    return id;
-}
-
-std::vector<ScannedPort> scanKernel(snd_seq_t* seq)
-{
-    std::vector<ScannedPort> found;
-    snd_seq_client_info_t* cinfo;
-    snd_seq_port_info_t* pinfo;
-    snd_seq_client_info_alloca(&cinfo);
-    snd_seq_port_info_alloca(&pinfo);
-    snd_seq_client_info_set_client(cinfo, -1);
-    while (snd_seq_query_next_client(seq, cinfo) >= 0) {
-        const int client = snd_seq_client_info_get_client(cinfo);
-        if (client == SND_SEQ_CLIENT_SYSTEM)
-            continue;
-        PortIdentity base;
-        base.client = QString::fromUtf8(snd_seq_client_info_get_name(cinfo));
-        base.pid = snd_seq_client_info_get_pid(cinfo);
-        base.card = snd_seq_client_info_get_card(cinfo);
-        snd_seq_port_info_set_client(pinfo, client);
-        snd_seq_port_info_set_port(pinfo, -1);
-        while (snd_seq_query_next_port(seq, pinfo) >= 0) {
-            ScannedPort p;
-            p.client = client;
-            p.port = snd_seq_port_info_get_port(pinfo);
-            p.caps = snd_seq_port_info_get_capability(pinfo);
-            p.type = snd_seq_port_info_get_type(pinfo);
-            p.identity = base;
-            p.identity.port = QString::fromUtf8(snd_seq_port_info_get_name(pinfo));
-            found.push_back(std::move(p));
-        }
-    }
-    return found;
-}
 
 // What one sender (an output port or a source) keeps for one destination.
 struct Sender
@@ -369,7 +224,6 @@ struct AlsaMidiBackend::Private
         sources.erase(std::remove(sources.begin(), sources.end(), ref), sources.end());
         destinations.erase(std::remove(destinations.begin(), destinations.end(), ref), destinations.end());
         ++generation;
-        dirty = true;
     }
 
     // Under `mutex`: the scan becomes the lists.
@@ -434,7 +288,6 @@ struct AlsaMidiBackend::Private
             destinations = std::move(dst);
             ++generation;
         }
-        dirty = false;
     }
 
     bool handleOwns(int client)
