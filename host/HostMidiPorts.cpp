@@ -163,11 +163,14 @@ void HostMidiPorts::refresh()
         std::lock_guard<std::mutex> refreshing(m_refreshMutex);
         std::vector<HostPort> inputs = readPorts(false);
         std::vector<HostPort> outputs = readPorts(true);
+        // What the editor sees: numbers and names. An endpoint of the same name and number
+        // in place of another (a program that renamed itself as it started) is no change
+        // to it; telling it would only make it read its lists again.
         auto same = [](const std::vector<HostPort>& a, const std::vector<HostPort>& b) {
             if (a.size() != b.size())
                 return false;
             for (size_t i = 0; i < a.size(); ++i)
-                if (a[i].endpoint != b[i].endpoint || a[i].number != b[i].number || a[i].name != b[i].name)
+                if (a[i].number != b[i].number || a[i].name != b[i].name)
                     return false;
             return true;
         };

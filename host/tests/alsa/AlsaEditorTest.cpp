@@ -174,14 +174,21 @@ TEST_F(AlsaEditor, AWholeRecallDumpFromAmidiArrivesWholeAndInOrderOverTenRuns)
     const size_t size = joined(dump).size();
     std::vector<size_t> counts;
     int unchanged = 0;
-    for (int run = 0; run < 10; ++run) {
+    // A run in which the reference client itself lost bytes shows nothing and is run
+    // again.
+    int voided = 0;
+    for (int run = 0; run < 10 && voided < 10; ++run) {
         filter.clear();
         kernel.clear();
         QByteArray said;
         ASSERT_TRUE(runs(QStringLiteral("amidi"), {QStringLiteral("-p"), virmidiDevice(1), QStringLiteral("-s"), path}, &said))
             << said.constData();
         kernel.settle(size, 5000);
-        ASSERT_EQ(kernel.overruns(), 0) << "the reference client lost bytes: run " << run << " shows nothing";
+        if (kernel.overruns() > 0) {
+            ++voided;
+            --run;
+            continue;
+        }
         const std::vector<Bytes> handedOut = wholeMessages(kernel.bytes());
         ASSERT_GT(handedOut.size(), dump.size() * 9 / 10) << "run " << run << ": amidi's dump did not go out";
         unchanged += handedOut == dump ? 1 : 0;
@@ -193,10 +200,12 @@ TEST_F(AlsaEditor, AWholeRecallDumpFromAmidiArrivesWholeAndInOrderOverTenRuns)
             ASSERT_TRUE(got[i] == handedOut[i]) << "run " << run << ", message " << i << ": "
                                                  << difference(got[i], handedOut[i]);
     }
+    ASSERT_EQ(counts.size(), 10u) << "the reference client lost bytes in " << voided << " runs";
     std::printf("total recall dump of %zu messages (%zu bytes), messages per run:", dump.size(), size);
     for (size_t c : counts)
         std::printf(" %zu", c);
-    std::printf(" (the kernel handed out the dump unchanged in %d of 10 runs)\n", unchanged);
+    std::printf(" (the kernel handed out the dump unchanged in %d of 10 runs; %d runs again)\n", unchanged,
+                voided);
 }
 
 TEST_F(AlsaEditor, ARunOfTheEditorsBulkMessagesAtIntervalZeroReachesASlowCableByteForByte)
@@ -292,7 +301,7 @@ TEST_F(AlsaEditorByName, AnEditNeverReachesAProgramThatTookTheInstrumentsAddress
     ASSERT_TRUE(first->start());
     const int address = clientOf(*first);
     ASSERT_GE(address, 128);
-    start(chosen);
+    ASSERT_NO_FATAL_FAILURE(start(chosen));
     ASSERT_TRUE(listed(chosen, true));
     moveFader(512);
     ASSERT_TRUE(waitFor([&] { return gotEdit(*first); }, kQuietMs)) << first->output().constData();
@@ -330,18 +339,35 @@ TEST_F(AlsaEditorByName, AnUploadToAnInstrumentThatStopsReadingEndsWithItsError)
     Program instrument(QStringLiteral(VANTREL_ALSA_PEER), {chosen});
     ASSERT_TRUE(instrument.start());
     ASSERT_GE(clientOf(instrument), 128);
-    start(chosen);
+    ASSERT_NO_FATAL_FAILURE(start(chosen));
     ASSERT_TRUE(listed(chosen, true));
     instrument.pause();
     QElapsedTimer clock;
     clock.start();
     ASSERT_EQ(m_host->recall(true, 0), 0);
     NS_Host::HostProgressHandler& progress = m_host->progress();
-    m_host->runFor(kRecallMs, [&] { return progress.finished() || progress.reachedEnd(); });
-    std::printf("upload to a stopped instrument: ended after %lld ms, status 0x%08x\n", clock.elapsed(),
-                uint32_t(progress.lastStatus()));
+    // When the instrument's queue took its last message: the host's count of messages
+    // sent stops there.
+    uint64_t sent = m_host->ports().messagesOut();
+    qint64 lastTaken = 0;
+    m_host->runFor(kRecallMs, [&] {
+        const uint64_t now = m_host->ports().messagesOut();
+        if (now != sent) {
+            sent = now;
+            lastTaken = clock.elapsed();
+        }
+        return progress.finished() || progress.reachedEnd();
+    });
+    const qint64 ended = clock.elapsed();
+    std::printf("upload to a stopped instrument: %llu messages taken, the last after %lld ms; ended with status "
+                "0x%08x after %lld ms\n",
+                (unsigned long long)sent, lastTaken, uint32_t(progress.lastStatus()), ended);
     EXPECT_TRUE(progress.finished()) << "the upload was reported as complete";
     EXPECT_NE(progress.lastStatus(), 0);
     EXPECT_FALSE(progress.reachedEnd());
+    // The message that found no room failed within the service's bound, and the upload
+    // ended with it, at the next turn of its pacing timer at the latest; the emulated
+    // processor's timers are coarse, so the bound here is generous.
+    EXPECT_LT(ended - lastTaken, 1000) << "the upload went on after the instrument stopped taking messages";
     instrument.resume();
 }

@@ -83,6 +83,10 @@ public:
         m_process.setProgram(program);
         m_process.setArguments(arguments);
         m_process.setProcessChannelMode(QProcess::SeparateChannels);
+        // Read as it comes, whenever the toolkit turns: a program whose pipe is full
+        // would stop reading its MIDI too.
+        QObject::connect(&m_process, &QProcess::readyReadStandardOutput,
+                         [this] { m_out += m_process.readAllStandardOutput(); });
     }
     ~Program() { stop(); }
     bool start()
@@ -262,6 +266,8 @@ public:
             m_seq = nullptr;
             return;
         }
+        // Room for a whole recall: no copying while a dump comes in.
+        m_bytes.reserve(4u << 20);
         m_thread = std::thread([this] { run(); });
     }
     ~SequencerTap()
@@ -282,6 +288,7 @@ public:
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_bytes.clear();
+        m_overruns = 0;
     }
     int overruns() const { return m_overruns.load(); }
     // Waits until n bytes came, or none came for `quietMs`: the kernel may lose some of

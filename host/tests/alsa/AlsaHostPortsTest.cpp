@@ -83,14 +83,21 @@ TEST_P(AlsaSysExInput, ArrivesWholeAndInOrderOverTenRunsFromAmidi)
     ASSERT_TRUE(kernel.isOpen());
     std::vector<size_t> counts;
     int unchanged = 0;
-    for (int run = 0; run < 10; ++run) {
+    // A run in which the reference client itself lost bytes shows nothing and is run
+    // again.
+    int voided = 0;
+    for (int run = 0; run < 10 && voided < 10; ++run) {
         m_filter.clear();
         kernel.clear();
         QByteArray said;
         ASSERT_TRUE(runs(QStringLiteral("amidi"), {QStringLiteral("-p"), virmidiDevice(1), QStringLiteral("-s"), path}, &said))
             << said.constData();
         kernel.settle(file.size(), 5000);
-        ASSERT_EQ(kernel.overruns(), 0) << "the reference client lost bytes: run " << run << " shows nothing";
+        if (kernel.overruns() > 0) {
+            ++voided;
+            --run;
+            continue;
+        }
         const std::vector<Bytes> handedOut = wholeMessages(kernel.bytes());
         unchanged += kernel.bytes() == file ? 1 : 0;
         m_filter.waitFor(handedOut.size(), kQuietMs);
@@ -105,10 +112,12 @@ TEST_P(AlsaSysExInput, ArrivesWholeAndInOrderOverTenRunsFromAmidi)
             EXPECT_TRUE(got[1] == second) << "run " << run << ": " << difference(got[1], second);
         }
     }
+    ASSERT_EQ(counts.size(), 10u) << "the reference client lost bytes in " << voided << " runs";
     std::printf("system exclusive of %zu bytes and one of 64, messages per run:", size);
     for (size_t c : counts)
         std::printf(" %zu", c);
-    std::printf(" (the kernel handed out the file unchanged in %d of 10 runs)\n", unchanged);
+    std::printf(" (the kernel handed out the file unchanged in %d of 10 runs; %d runs again)\n", unchanged,
+                voided);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, AlsaSysExInput, ::testing::Values(size_t(1024), size_t(64 * 1024), size_t(256 * 1024)),
