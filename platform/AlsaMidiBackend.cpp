@@ -55,20 +55,7 @@ struct Sender
     // output thread's lock.
     std::mutex mutex;
     MidiOutgoingCutter cutter;
-    snd_midi_event_t* encoder = nullptr;
-
-    Sender()
-    {
-        if (snd_midi_event_new(16, &encoder) == 0)
-            snd_midi_event_no_status(encoder, 1);
-        else
-            encoder = nullptr;
-    }
-    ~Sender()
-    {
-        if (encoder)
-            snd_midi_event_free(encoder);
-    }
+    MidiCodec encoder{16};
 };
 using SenderPtr = std::shared_ptr<Sender>;
 
@@ -432,7 +419,7 @@ struct AlsaMidiBackend::Private
     struct ReaderClient
     {
         HandlePtr handle;
-        snd_midi_event_t* decoder = nullptr;
+        MidiCodec decoder{64};
         std::map<std::tuple<int, int, int>, MidiSysExAssembler> streams;
         std::vector<std::vector<uint8_t>> done; // reused: no allocation per event
         std::tuple<int, int, int> lastKey{-1, -1, -1};
@@ -449,20 +436,7 @@ struct AlsaMidiBackend::Private
             return *last;
         }
 
-        explicit ReaderClient(HandlePtr h) : handle(std::move(h))
-        {
-            if (snd_midi_event_new(64, &decoder) == 0)
-                snd_midi_event_no_status(decoder, 1);
-            else
-                decoder = nullptr;
-        }
-        ~ReaderClient()
-        {
-            if (decoder)
-                snd_midi_event_free(decoder);
-        }
-        ReaderClient(const ReaderClient&) = delete;
-        ReaderClient& operator=(const ReaderClient&) = delete;
+        explicit ReaderClient(HandlePtr h) : handle(std::move(h)) {}
     };
 
     void readerRun()
@@ -572,10 +546,10 @@ struct AlsaMidiBackend::Private
                     found.push_back(arrival(*ev, std::move(message), now));
                 continue;
             }
-            if (!c.decoder)
+            if (!c.decoder.get())
                 continue;
             unsigned char buf[16];
-            const long length = snd_midi_event_decode(c.decoder, buf, sizeof buf, ev);
+            const long length = snd_midi_event_decode(c.decoder.get(), buf, sizeof buf, ev);
             if (length > 0) // else no MIDI message (subscriptions and the like)
                 found.push_back(arrival(*ev, std::vector<uint8_t>(buf, buf + length), now));
         }
@@ -747,14 +721,14 @@ struct AlsaMidiBackend::Private
                 events.push_back(std::move(e));
                 continue;
             }
-            if (!route.sender->encoder)
+            if (!route.sender->encoder.get())
                 continue;
             size_t taken = 0;
             for (uint8_t b : u.bytes) {
                 ++taken;
                 OutEvent e;
                 snd_seq_ev_clear(&e.ev);
-                if (snd_midi_event_encode_byte(route.sender->encoder, b, &e.ev) != 1
+                if (snd_midi_event_encode_byte(route.sender->encoder.get(), b, &e.ev) != 1
                     || e.ev.type == SND_SEQ_EVENT_NONE)
                     continue;
                 e.cost = taken;

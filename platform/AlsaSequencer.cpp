@@ -24,6 +24,20 @@ Handle::~Handle()
         snd_seq_close(seq);
 }
 
+MidiCodec::MidiCodec(size_t buffer)
+{
+    if (snd_midi_event_new(buffer, &m_codec) == 0)
+        snd_midi_event_no_status(m_codec, 1);
+    else
+        m_codec = nullptr;
+}
+
+MidiCodec::~MidiCodec()
+{
+    if (m_codec)
+        snd_midi_event_free(m_codec);
+}
+
 void quietAlsa()
 {
     static std::once_flag once;

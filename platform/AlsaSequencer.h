@@ -57,6 +57,21 @@ struct Handle
 };
 using HandlePtr = std::shared_ptr<Handle>;
 
+// alsa-lib's converter between MIDI bytes and sequencer events, with a status byte in
+// every message it makes; null inside when alsa-lib has no memory for it.
+class MidiCodec
+{
+public:
+    explicit MidiCodec(size_t buffer);
+    ~MidiCodec();
+    MidiCodec(const MidiCodec&) = delete;
+    MidiCodec& operator=(const MidiCodec&) = delete;
+    snd_midi_event_t* get() const { return m_codec; }
+
+private:
+    snd_midi_event_t* m_codec = nullptr;
+};
+
 // A new client of that name with the kernel's largest input pool; null when the
 // sequencer does not open.
 HandlePtr openHandle(const QString& name);

@@ -16,6 +16,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <functional>
@@ -501,5 +502,61 @@ private:
     std::condition_variable m_changed;
     Bytes m_bytes;
 };
+
+// What ten runs of amidi into a cable came to.
+struct AmidiRuns
+{
+    std::vector<size_t> messages; // what the host delivered, a run each
+    int unchanged = 0;            // runs in which the kernel handed out the file as it is
+    int again = 0;                // runs done again: the reference client lost bytes
+};
+
+// Sends the file into snd-virmidi's cable `device` with amidi, ten times, and checks that
+// the host delivered each time what the kernel handed out, message for message. The
+// kernel's raw MIDI write lets snd-virmidi read a buffer's old bytes while amidi's new
+// ones are still being copied in, now and then, on more than one processor: what the
+// sequencer handed out is what a plain client beside the host got.
+inline void amidiTenTimes(int device, const QString& path, const Bytes& file, RecordingFilter& filter,
+                          AmidiRuns& seen)
+{
+    SequencerTap kernel(clientNumber(QStringLiteral("Virtual Raw MIDI 0-%1").arg(device)), 0);
+    ASSERT_TRUE(kernel.isOpen());
+    const std::vector<Bytes> sent = wholeMessages(file);
+    for (int run = 0; run < 10 && seen.again < 10; ++run) {
+        filter.clear();
+        kernel.clear();
+        QByteArray said;
+        ASSERT_TRUE(runs(QStringLiteral("amidi"), {QStringLiteral("-p"), virmidiDevice(device), QStringLiteral("-s"), path},
+                         &said))
+            << said.constData();
+        kernel.settle(file.size(), 5000);
+        if (kernel.overruns() > 0) {
+            ++seen.again;
+            --run;
+            continue;
+        }
+        const std::vector<Bytes> handedOut = wholeMessages(kernel.bytes());
+        ASSERT_GT(handedOut.size(), sent.size() * 9 / 10) << "run " << run << ": amidi's messages did not go out";
+        seen.unchanged += handedOut == sent ? 1 : 0;
+        filter.waitFor(handedOut.size(), 20000);
+        const std::vector<Bytes> got = filter.messages();
+        seen.messages.push_back(got.size());
+        ASSERT_EQ(got.size(), handedOut.size()) << "run " << run;
+        for (size_t i = 0; i < got.size(); ++i)
+            ASSERT_TRUE(got[i] == handedOut[i]) << "run " << run << ", message " << i << ": "
+                                                 << difference(got[i], handedOut[i]);
+    }
+    ASSERT_EQ(seen.messages.size(), 10u) << "the reference client lost bytes in " << seen.again << " runs";
+}
+
+// One line of the figures of such runs.
+inline void printRuns(const char* what, const AmidiRuns& seen)
+{
+    std::printf("%s, messages per run:", what);
+    for (size_t n : seen.messages)
+        std::printf(" %zu", n);
+    std::printf(" (the kernel handed out the file unchanged in %d of 10 runs; %d runs again)\n", seen.unchanged,
+                seen.again);
+}
 
 } // namespace NS_AlsaTest
