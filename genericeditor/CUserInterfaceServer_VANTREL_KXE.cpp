@@ -146,7 +146,11 @@ IPrefsQuery_VANTREL_KXE* CUserInterfaceServer_VANTREL_KXE::prefs() const
 
 TInputOutput_VANTREL_KXE* CUserInterfaceServer_VANTREL_KXE::transport() const
 {
-    return m_component ? m_component->inputOutput(0) : nullptr;
+    // Bridge 0 as the memory API holds it: asked under the memory-API lock, where the
+    // component's own list (behind the component mutex) may not be read. The bridges
+    // are detached and deleted under that lock, so this one lives while it is held.
+    IMemAPI* api = memapi();
+    return api ? dynamic_cast<TInputOutput_VANTREL_KXE*>(api->MAPI_ioProxy(0)) : nullptr;
 }
 
 QWidget* CUserInterfaceServer_VANTREL_KXE::recordedEditor(const QString& key) const
@@ -883,13 +887,13 @@ int32_t CUserInterfaceServer_VANTREL_KXE::UI_saveLoadUIstate(bool load, QDataStr
         }
         if (stream.status() == QDataStream::ReadCorruptData)
             return failure;
+        lock();
         if (TInputOutput_VANTREL_KXE* bridge = transport()) {
             if (IPrefsQuery_VANTREL_KXE* p = prefs()) {
                 const QUuid ports[2] = {p->getGUID(false), p->getGUID(true)};
                 bridge->selectPorts(ports, 0);
             }
         }
-        lock();
         m_savedWindows = groups;
         unlock();
         return ok;

@@ -133,12 +133,6 @@ bool runOnGuiThread(const std::function<void()>& work, int timeoutMs, bool aband
 
 TovarMemAPIFactory* s_singleton = nullptr;
 
-// The memory-API object the factory handed out, while it lives. A query may meet the
-// object's last release on another thread, so the pointer has a lock of its own; the
-// object forgets itself here before it is destroyed.
-QMutex s_sharedLock;
-TovarIMemAPI* s_shared = nullptr;
-
 QString uuidText(const QUuid& id) { return id.toString(); }
 
 } // namespace
@@ -172,14 +166,10 @@ int32_t TovarMemAPIFactory::QueryInterface(const Y_GUID& iid, void** object)
     *object = nullptr;
     if (iid != iidIMemAPI())
         return kNoInterface;
-    // One memory-API object for everyone who asks while it lives.
-    if (TovarIMemAPI* shared = TovarIMemAPI::sharedWithReference()) {
-        *object = static_cast<IMemAPI*>(shared);
-        return kOk;
-    }
+    // Every query makes an object of its own, so that each component has its own image,
+    // document and port bridges; the factory keeps no pointer to it.
     TovarIMemAPI* created = nullptr;
     // Built on the GUI thread: the companion, its timers and the maps' objects live there.
-    // Not under the shared lock: the GUI thread may meanwhile release the last object.
     // The factory serves the host component: the object it makes runs inside a host.
     if (!runOnGuiThread(
             [&created] {
@@ -190,10 +180,7 @@ int32_t TovarMemAPIFactory::QueryInterface(const Y_GUID& iid, void** object)
         qCCritical(lcMemApi) << "the GUI thread did not build the memory-API object in time";
         return kFailure;
     }
-    TovarIMemAPI* result = TovarIMemAPI::shareOrAdopt(created);
-    if (result != created)
-        created->Release(); // another query made one first
-    *object = static_cast<IMemAPI*>(result);
+    *object = static_cast<IMemAPI*>(created);
     return kOk;
 }
 
@@ -298,12 +285,6 @@ uint32_t TovarIMemAPI::Release()
     const int32_t count = m_refCount.fetch_sub(1) - 1;
     qCDebug(lcMemApi, "TovarIMemAPI::Release() yields:%ld", long(count));
     if (count == 0) {
-        // The factory's next query makes a new object instead of reviving this one.
-        {
-            QMutexLocker shared(&s_sharedLock);
-            if (s_shared == this)
-                s_shared = nullptr;
-        }
         // Destroyed where it lives; from another thread the destruction is posted
         // there and waited for a bounded time (it still runs if the wait ends first).
         const bool registered = m_registered;
@@ -319,30 +300,6 @@ uint32_t TovarIMemAPI::Release()
             qCWarning(lcMemApi) << "memory-API destruction still pending on the GUI thread";
     }
     return uint32_t(count);
-}
-
-bool TovarIMemAPI::addRefIfAlive()
-{
-    int32_t count = m_refCount.load();
-    while (count > 0 && !m_refCount.compare_exchange_weak(count, count + 1)) {
-    }
-    return count > 0;
-}
-
-TovarIMemAPI* TovarIMemAPI::sharedWithReference()
-{
-    QMutexLocker locker(&s_sharedLock);
-    // An object whose count already reached 0 is on its way out: never handed out again.
-    return s_shared && s_shared->addRefIfAlive() ? s_shared : nullptr;
-}
-
-TovarIMemAPI* TovarIMemAPI::shareOrAdopt(TovarIMemAPI* created)
-{
-    QMutexLocker locker(&s_sharedLock);
-    if (s_shared && s_shared != created && s_shared->addRefIfAlive())
-        return s_shared;
-    s_shared = created;
-    return created;
 }
 
 bool TovarIMemAPI::destroy()

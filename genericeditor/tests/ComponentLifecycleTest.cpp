@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <atomic>
 #include <thread>
@@ -321,4 +322,43 @@ TEST_F(ComponentLifecycle, LastReleaseOnAHostThreadReturnsOnceTheGuiThreadDelete
     EXPECT_TRUE(waitUntilDeleted());
     EXPECT_EQ(m_api.refs.load(), 0);
     EXPECT_EQ(m_host.refs(), 0);
+}
+
+// A host may make the component on a thread of its own: the user-interface server is
+// then made on the GUI thread all the same, and the connect hands it to the memory API.
+TEST_F(ComponentLifecycle, TheUserInterfaceServerLivesOnTheGuiThreadWhereverTheComponentIsMade)
+{
+    struct Case
+    {
+        const char* name;
+        bool madeOnHostThread;
+    };
+    const Case cases[] = {{"made on the GUI thread", false}, {"made on a host thread", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (m_component)
+            release();
+        m_api.associations.clear();
+        if (c.madeOnHostThread) {
+            std::atomic<CompIMPInitialise_VANTREL_KXE*> made{nullptr};
+            std::thread host(
+                [&] { made = new CompIMPInitialise_VANTREL_KXE(nullptr, NS_HostIds::IID_IUnknown, false); });
+            // The component's start waits for the GUI thread to make the server.
+            EXPECT_TRUE(QTest::qWaitFor([&] { return made.load() != nullptr; }, 20000));
+            host.join();
+            m_component = made;
+        } else {
+            m_component = new CompIMPInitialise_VANTREL_KXE(nullptr, NS_HostIds::IID_IUnknown, false);
+        }
+        ASSERT_NE(m_component, nullptr);
+        CUserInterfaceServer_VANTREL_KXE* server = m_component->uiServer();
+        ASSERT_NE(server, nullptr) << "no user interface";
+        EXPECT_EQ(server->thread(), QCoreApplication::instance()->thread());
+
+        ASSERT_EQ(connect(), NS_MPStatus::ok);
+        ASSERT_FALSE(m_api.associations.empty());
+        for (const auto& a : m_api.associations)
+            EXPECT_EQ(a.cs, server);
+        m_component->MPDisconnect();
+    }
 }

@@ -33,7 +33,7 @@ protected:
 };
 } // namespace
 
-TEST_F(MemApiLifetime, FactoryIsOneCountedObjectThatAnswersOneMemoryApiWhileItLives)
+TEST_F(MemApiLifetime, FactoryIsOneCountedObjectAndEveryQueryMakesAMemoryApiOfItsOwn)
 {
     IUnknown* factory = MemAPI_Factory();
     ASSERT_NE(factory, nullptr);
@@ -46,41 +46,62 @@ TEST_F(MemApiLifetime, FactoryIsOneCountedObjectThatAnswersOneMemoryApiWhileItLi
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(factory->QueryInterface(NS_MemAPI::iidIMemAPI(), nullptr), int32_t(0x80000004));
 
-    // The component and anyone else who asks share the one memory-API object.
+    // Two components each get an object of their own, counted once.
     void* a = nullptr;
     void* b = nullptr;
     ASSERT_EQ(factory->QueryInterface(NS_MemAPI::iidIMemAPI(), &a), 0);
-    auto* first = static_cast<TovarIMemAPI*>(static_cast<IMemAPI*>(a));
-    EXPECT_EQ(first->refCount(), 1);
     ASSERT_EQ(factory->QueryInterface(NS_MemAPI::iidIMemAPI(), &b), 0);
-    EXPECT_EQ(b, a);
-    EXPECT_EQ(first->refCount(), 2);
+    auto* first = static_cast<TovarIMemAPI*>(static_cast<IMemAPI*>(a));
+    auto* second = static_cast<TovarIMemAPI*>(static_cast<IMemAPI*>(b));
+    ASSERT_NE(a, b);
+    EXPECT_EQ(first->refCount(), 1);
+    EXPECT_EQ(second->refCount(), 1);
+    EXPECT_NE(first->MAPI_qself(), second->MAPI_qself());
+    EXPECT_NE(first->memory(), second->memory());
+
+    // Neither sees the other's image, document or bridges.
+    FakeBridge bridge;
+    first->MAPI_associate(&bridge, nullptr, 0, nullptr);
+    EXPECT_EQ(second->MAPI_ioProxy(0), nullptr);
+    const int before = second->MAPI_getIndParam(55, 14, 3, false, nullptr);
+    first->MAPI_setIndParam(55, 14, 3, before ^ 0x10, 0, IMemAPI::PostNothing);
+    EXPECT_EQ(first->MAPI_getIndParam(55, 14, 3, false, nullptr), before ^ 0x10);
+    EXPECT_EQ(second->MAPI_getIndParam(55, 14, 3, false, nullptr), before);
+    EXPECT_TRUE(first->qself()->isDocDirty());
+    EXPECT_FALSE(second->qself()->isDocDirty());
+    first->MAPI_associate(nullptr, nullptr, 0, nullptr);
 
     // The object answers IUnknown and IMemAPI with itself, counted; nothing else.
     void* unknown = nullptr;
     EXPECT_EQ(first->QueryInterface(kIUnknown, &unknown), 0);
     EXPECT_EQ(unknown, a);
-    EXPECT_EQ(first->refCount(), 3);
+    EXPECT_EQ(first->refCount(), 2);
     void* none = a;
     EXPECT_EQ(first->QueryInterface(Y_GUID(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11), &none), int32_t(0x80000004));
     EXPECT_EQ(none, nullptr);
-    EXPECT_EQ(first->Release(), 2u);
+    EXPECT_EQ(first->Release(), 1u);
 
-    // A factory made again while the object lives still answers that object.
+    // One object's last release leaves the other in use.
+    QPointer<QObject> firstCompanion = first->MAPI_qself();
+    QPointer<QObject> secondCompanion = second->MAPI_qself();
+    EXPECT_EQ(first->Release(), 0u);
+    EXPECT_TRUE(firstCompanion.isNull());
+    EXPECT_FALSE(secondCompanion.isNull());
+    EXPECT_EQ(second->MAPI_getIndParam(55, 14, 3, false, nullptr), before);
+
+    // A factory made again makes new objects too, never the living one.
     EXPECT_EQ(factory->Release(), 1u);
     EXPECT_EQ(factory->Release(), 0u);
     EXPECT_EQ(TovarMemAPIFactory::singleton(), nullptr);
     IUnknown* again = MemAPI_Factory();
     void* c = nullptr;
     ASSERT_EQ(again->QueryInterface(NS_MemAPI::iidIMemAPI(), &c), 0);
-    EXPECT_EQ(c, a);
-    EXPECT_EQ(first->refCount(), 3);
-
-    QPointer<QObject> companion = first->MAPI_qself();
-    EXPECT_EQ(first->Release(), 2u);
-    EXPECT_EQ(first->Release(), 1u);
-    EXPECT_EQ(first->Release(), 0u);
-    EXPECT_TRUE(companion.isNull());
+    EXPECT_NE(c, b);
+    EXPECT_EQ(second->refCount(), 1);
+    EXPECT_EQ(static_cast<TovarIMemAPI*>(static_cast<IMemAPI*>(c))->refCount(), 1);
+    EXPECT_EQ(static_cast<IMemAPI*>(c)->Release(), 0u);
+    EXPECT_EQ(second->Release(), 0u);
+    EXPECT_TRUE(secondCompanion.isNull());
     EXPECT_EQ(again->Release(), 0u);
 }
 
