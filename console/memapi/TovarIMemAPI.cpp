@@ -44,6 +44,16 @@ using Companion = TovarIMemAPIQObject_VANTREL_KXE;
 namespace NS_TovarMemAPI {
 QString settingsOrganization() { return QStringLiteral("halvorsk.example"); }
 QString settingsApplication() { return QStringLiteral("VANTREL_KXE Tovar Editor"); }
+
+std::optional<int> heldNumber(const IPrefsQuery_VANTREL_KXE* prefs, int property)
+{
+    QVariant value;
+    if (!prefs || !prefs->propertyValueAvailable(property, &value))
+        return std::nullopt;
+    bool ok = false;
+    const int number = value.toInt(&ok);
+    return ok ? std::optional<int>(number) : std::nullopt;
+}
 const char* const kProductCode = "VANTREL_KXE";
 const char* const kKeyConsoleID = "ConsoleID";
 const char* const kKeyDumpTransmitInterval = "DumpTransmitInterval";
@@ -951,12 +961,16 @@ int32_t TovarIMemAPI::MAPI_setPortsFromPreferences()
             prefs->setProperty(property, uuidText(stored));
         }
     }
-    int device = prefs->getProperty(kPrefDeviceNumber).toInt();
-    if (device == 0) {
+    // Device 1 is stored as 0 and so is the 0 ms interval: only a project without a
+    // value takes the one last chosen anywhere.
+    int device = 0;
+    if (const std::optional<int> held = heldNumber(prefs, kPrefDeviceNumber)) {
+        device = *held;
+    } else {
         device = settings().value(QLatin1String(kKeyConsoleID), 0).toInt();
         prefs->setProperty(kPrefDeviceNumber, device);
     }
-    if (prefs->getProperty(kPrefDumpInterval).toInt() == 0)
+    if (!heldNumber(prefs, kPrefDumpInterval))
         prefs->setProperty(kPrefDumpInterval, settings().value(QLatin1String(kKeyDumpTransmitInterval), 0).toInt());
     applyPortPreferences(MAPI_ioProxy(0), kPrefInGuid, kPrefOutGuid, kPrefInName, kPrefOutName, 0);
     applyPortPreferences(MAPI_ioProxy(1), kPrefRemoteInGuid, kPrefRemoteOutGuid, kPrefRemoteInName,

@@ -10,8 +10,10 @@
 #include <QString>
 #include <QVariant>
 #include <atomic>
+#include <optional>
 
 class CSynthMemory;
+class IPrefsQuery_VANTREL_KXE;
 class QTranslator;
 class RecallLogic;
 class TovarIMemAPIQObject_VANTREL_KXE;
@@ -52,6 +54,10 @@ extern VANTREL_CONSOLE_EXPORT const char* const kKeyOutRPort;
 extern VANTREL_CONSOLE_EXPORT const char* const kKeyOutRGuid;
 extern VANTREL_CONSOLE_EXPORT const char* const kKeyMidiCh;
 extern VANTREL_CONSOLE_EXPORT const char* const kKeyVoiceSeachMode;
+
+// The number a project's preferences hold under the property, 0 included; none where
+// they hold no value (nor a number), so that the settings store gives it instead.
+VANTREL_CONSOLE_EXPORT std::optional<int> heldNumber(const IPrefsQuery_VANTREL_KXE* prefs, int property);
 
 // The bound on waiting for the worker at destruction.
 constexpr int kWorkerStopWaitMs = 10000;

@@ -376,6 +376,57 @@ TEST_F(MemApiLifetime, PortsComeFromPreferencesThenFromSettings)
     EXPECT_TRUE(bridge.selected[1].isNull());
 }
 
+// Device 1 is stored as 0, and so is the 0 ms interval: a project that holds them keeps
+// them, and the settings fill in only what the project does not hold.
+TEST_F(MemApiLifetime, TheProjectsDeviceAndIntervalStandZeroIncluded)
+{
+    constexpr int kNone = -1; // the project holds no value
+    struct Case
+    {
+        const char* name;
+        int device, interval;               // held by the project
+        int deviceUsed, intervalAfter;      // with "ConsoleID" 3 and 50 ms in the settings
+    };
+    const Case cases[] = {
+        {"device 1 and 0 ms", 0, 0, 0, 0},
+        {"nothing held", kNone, kNone, 3, 50},
+        {"device 5 and 20 ms", 4, 20, 4, 20},
+        {"device 1, no interval", 0, kNone, 0, 50},
+        {"0 ms, no device", kNone, 0, 3, 0},
+    };
+    {
+        QSettings settings(settingsOrganization(), settingsApplication());
+        settings.clear();
+        settings.setValue(QLatin1String(kKeyConsoleID), 3);
+        settings.setValue(QLatin1String(kKeyDumpTransmitInterval), 50);
+    }
+    ApiHandle api;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePrefs prefs;
+        prefs.defaults.insert(kPrefDeviceNumber, 0); // as the host's preferences
+        FakeBridge bridge;
+        if (c.device != kNone)
+            prefs.setProperty(kPrefDeviceNumber, c.device);
+        if (c.interval != kNone)
+            prefs.setProperty(kPrefDumpInterval, c.interval);
+        api->MAPI_associate(&bridge, &prefs, 0, nullptr);
+        api->MAPI_setPortsFromPreferences();
+        EXPECT_EQ(prefs.props.value(kPrefDeviceNumber).toInt(), c.deviceUsed);
+        EXPECT_EQ(prefs.props.value(kPrefDumpInterval).toInt(), c.intervalAfter);
+        EXPECT_EQ(api->memory()->MultiMap()->GetDeviceID(), c.deviceUsed);
+        // An edit reaches the instrument under that device number.
+        const int pan = api->MAPI_getIndParam(55, 14, 3, false, nullptr);
+        api->MAPI_setIndParam(55, 14, 3, pan == 0x30 ? 0x31 : 0x30, 0, IMemAPI::PostNothing);
+        ASSERT_FALSE(bridge.messages().isEmpty());
+        const QByteArray sent = bridge.messages().last();
+        ASSERT_GE(sent.size(), 3);
+        EXPECT_EQ(uint8_t(sent.at(2)), 0x10 | c.deviceUsed);
+        api->MAPI_associate(nullptr, nullptr, 0, nullptr);
+    }
+    QSettings(settingsOrganization(), settingsApplication()).clear();
+}
+
 TEST_F(MemApiLifetime, TotalRecallWithoutPortsReportsTheTextAndFails)
 {
     QSettings(settingsOrganization(), settingsApplication()).clear();
