@@ -901,6 +901,17 @@ int CVceMem::VoiceNameBytes(int cat, int voice, const unsigned char*& bytes)
     return n;
 }
 
+int CVceMem::NameFieldBytes(int cat, int voice, const unsigned char*& bytes)
+{
+    const VCEMEM_INFO* c = GetCategory(cat);
+    unsigned char* pos = NameField(cat, voice);
+    bytes = pos;
+    if (!pos)
+        return 0;
+    const unsigned char* end = c->voices[size_t(voice)].data() + c->voiceSize;
+    return int(std::max<int64_t>(end - pos, 0));
+}
+
 bool CVceMem::SetVoiceName(int cat, int voice, const QString& name)
 {
     const VCEMEM_INFO* c = GetCategory(cat);
