@@ -10,6 +10,7 @@
 #include "console/memapi/TovarMemAPITask.h"
 #include "console/model/PrmCtrl.h"
 #include "console/model/SynthMemory.h"
+#include "console/model/VoiceBanks.h"
 #include "genericeditor/interfaces/HostInterfaces.h"
 #include "memapi/TMemProxy_VANTREL_KXE.h"
 #include "memapi/TObserverProxy_VANTREL_KXE.h"
@@ -83,6 +84,17 @@ QThread* guiThread()
 {
     QCoreApplication* app = QCoreApplication::instance();
     return app ? app->thread() : nullptr;
+}
+
+// The voice list asks for every program of a bank: a program past the voices the bank
+// holds is no voice there, though the bank table answers it with its number.
+void listedVoiceName(const CSynthMemory& memory, int part, int program, int msb, int lsb, QString& out)
+{
+    const CVoiceBanks* banks = memory.VoiceBanks();
+    const int held = banks ? banks->GetNumVoices(msb, lsb) : 0;
+    if (held > 0 && program >= held)
+        return;
+    memory.GetVoiceNameString(part, program, msb, lsb, out);
 }
 
 bool onGuiThread()
@@ -650,7 +662,7 @@ int32_t TovarIMemAPI::MAPI_getDisplayStringForValue(short channel, int kind, QSt
         case 4: m_memory->GetVoiceBulkSendName(value, out); break;
         case 5: m_memory->GetBankNameString(channel, out); break;
         case 6: m_memory->GetVoiceShortNameString(channel, value, out); break;
-        case 7: m_memory->GetVoiceNameString(channel, value, parameter, element, out); break;
+        case 7: listedVoiceName(*m_memory, channel, value, parameter, element, out); break;
         default:
             if (!m_memory->GetDisplayString(element, channel, parameter, out, value))
                 out = QString::number(value);
