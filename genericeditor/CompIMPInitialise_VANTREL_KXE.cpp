@@ -561,6 +561,18 @@ void CompIMPInitialise_VANTREL_KXE::forceUpdatePortInformationForAll()
         (*it)->updatePortInformation();
 }
 
+int CompIMPInitialise_VANTREL_KXE::reselectPortsForAll()
+{
+    QMutexLocker lock(&m_mutex);
+    for (size_t i = 0; i < m_bridges.size(); ++i) {
+        TInputOutput_VANTREL_KXE* bridge = m_bridges[i];
+        bridge->updatePortInformation();
+        const QUuid ports[2] = {bridge->portIdentity(0), bridge->portIdentity(1)};
+        bridge->selectPorts(ports, int(i));
+    }
+    return int(m_bridges.size());
+}
+
 void CompIMPInitialise_VANTREL_KXE::destroy()
 {
     if (m_host)

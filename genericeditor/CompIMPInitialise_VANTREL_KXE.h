@@ -91,6 +91,10 @@ public:
     void setDocumentDirty(bool dirty);
     // Under the component mutex: every bridge re-reads the host's ports, last first.
     void forceUpdatePortInformationForAll();
+    // Under the component mutex, so that a disconnect cannot delete a bridge in use:
+    // every bridge re-reads the host's ports and selects its ports again. The number
+    // of bridges.
+    int reselectPortsForAll();
 
     // Any thread, lock-free (also under the memory-API lock). The memory API once the
     // first connect made it, else null.

@@ -16,6 +16,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -361,4 +364,53 @@ TEST_F(ComponentLifecycle, TheUserInterfaceServerLivesOnTheGuiThreadWhereverTheC
             EXPECT_EQ(a.cs, server);
         m_component->MPDisconnect();
     }
+}
+
+// The host tells of new ports on the GUI thread while one of its own threads
+// disconnects: the disconnect must wait until the bridges have read the ports and
+// selected their own again, never delete a bridge that is being read.
+TEST_F(ComponentLifecycle, PortsChangedOnTheGuiThreadNeverMeetsABridgeADisconnectDeleted)
+{
+    ASSERT_EQ(connect(), NS_MPStatus::ok);
+    auto* sink = static_cast<IMPNotificationSink*>(nullptr);
+    {
+        void* out = nullptr;
+        ASSERT_GE(static_cast<IMPInitialise*>(m_component)->QueryInterface(NS_HostIds::IID_IMPNotificationSink, &out), 0);
+        sink = static_cast<IMPNotificationSink*>(out);
+    }
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool inside = false, disconnected = false, finishedInside = false;
+    QThread* gui = QCoreApplication::instance()->thread();
+    m_portList.onList = [&] {
+        if (QThread::currentThread() != gui)
+            return;
+        std::unique_lock<std::mutex> lock(mutex);
+        if (inside)
+            return;
+        inside = true;
+        changed.notify_all();
+        // A disconnect that does not wait finishes within this window.
+        finishedInside = changed.wait_for(lock, std::chrono::milliseconds(300), [&] { return disconnected; });
+    };
+    std::thread host([&] {
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            changed.wait(lock, [&] { return inside; });
+        }
+        m_component->MPDisconnect();
+        std::lock_guard<std::mutex> lock(mutex);
+        disconnected = true;
+        changed.notify_all();
+    });
+    EXPECT_EQ(sink->MPNotify(tagMPMSG{NS_HostIds::MSG_MIDIPortsChanged}), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        return disconnected;
+    }, 10000));
+    host.join();
+    m_portList.onList = nullptr;
+    EXPECT_FALSE(finishedInside) << "the bridge was deleted while it read the host's ports";
+    EXPECT_EQ(m_component->bridgeCount(), 0);
+    sink->Release();
 }
