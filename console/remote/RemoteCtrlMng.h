@@ -38,8 +38,9 @@ public:
     ~CRemoteCtrlMng() override;
 
     // GUI thread, from the multi map's build. Reads the surface template of the type
-    // from the folder and starts the surface; a template that cannot be used is
-    // reported through the start-up reporter, box by box, and leaves the manager silent.
+    // from the folder and starts the surface. What the read found goes through the
+    // start-up reporter box by box; a template that cannot be used leaves the manager
+    // silent.
     // Never fails the map.
     void InitSet(CPrmCtrl* map, unsigned long type, QString folder);
     // Under the memory-API lock. Record a part's status lamp; out-of-range parts are ignored.
