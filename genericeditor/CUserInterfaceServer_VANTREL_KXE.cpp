@@ -1011,9 +1011,13 @@ bool CUserInterfaceServer_VANTREL_KXE::UI_reopenSavedEditorWindows()
             const QString key = m_savedWindows.takeFirst().toString();
             QRect rect = m_savedWindows.takeFirst().toRect();
             const QVariant data = m_savedWindows.takeFirst();
-            m_savedWindows.takeFirst(); // the window state is read back, not applied
+            // Of the saved window state only maximised is applied. A maximised frame
+            // draws no decoration of its own (the menu bar takes its title), so its
+            // saved size is the workspace's and names no place of the window's: it
+            // opens at its own place, the one it returns to when restored.
+            const bool maximised = (m_savedWindows.takeFirst().toUInt() & Qt::WindowMaximized) != 0;
             // A place that cannot be a window's opens the window at its own place.
-            const bool placed = usablePlace(rect);
+            const bool placed = !maximised && usablePlace(rect);
             if (placed && rect.top() == rect.bottom())
                 rect.setHeight(100);
             if (!processEventsUnlocked())
@@ -1023,6 +1027,8 @@ bool CUserInterfaceServer_VANTREL_KXE::UI_reopenSavedEditorWindows()
                 return reopened;
             if (window) {
                 reopened = true;
+                if (QMdiSubWindow* frame = frameOf(window); frame && maximised)
+                    frame->showMaximized();
                 if (IEditorExtensions* ext = extensionsOf(window))
                     ext->ppd_load(&data);
                 if (!processEventsUnlocked())
