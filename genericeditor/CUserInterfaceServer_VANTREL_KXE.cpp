@@ -146,7 +146,11 @@ IPrefsQuery_VANTREL_KXE* CUserInterfaceServer_VANTREL_KXE::prefs() const
 
 TInputOutput_VANTREL_KXE* CUserInterfaceServer_VANTREL_KXE::transport() const
 {
-    return m_component ? m_component->inputOutput(0) : nullptr;
+    // Bridge 0 as the memory API holds it: asked under the memory-API lock, where the
+    // component's own list (behind the component mutex) may not be read. The bridges
+    // are detached and deleted under that lock, so this one lives while it is held.
+    IMemAPI* api = memapi();
+    return api ? dynamic_cast<TInputOutput_VANTREL_KXE*>(api->MAPI_ioProxy(0)) : nullptr;
 }
 
 QWidget* CUserInterfaceServer_VANTREL_KXE::recordedEditor(const QString& key) const
@@ -883,13 +887,13 @@ int32_t CUserInterfaceServer_VANTREL_KXE::UI_saveLoadUIstate(bool load, QDataStr
         }
         if (stream.status() == QDataStream::ReadCorruptData)
             return failure;
+        lock();
         if (TInputOutput_VANTREL_KXE* bridge = transport()) {
             if (IPrefsQuery_VANTREL_KXE* p = prefs()) {
                 const QUuid ports[2] = {p->getGUID(false), p->getGUID(true)};
                 bridge->selectPorts(ports, 0);
             }
         }
-        lock();
         m_savedWindows = groups;
         unlock();
         return ok;
@@ -1007,9 +1011,13 @@ bool CUserInterfaceServer_VANTREL_KXE::UI_reopenSavedEditorWindows()
             const QString key = m_savedWindows.takeFirst().toString();
             QRect rect = m_savedWindows.takeFirst().toRect();
             const QVariant data = m_savedWindows.takeFirst();
-            m_savedWindows.takeFirst(); // the window state is read back, not applied
+            // Of the saved window state only maximised is applied. A maximised frame
+            // draws no decoration of its own (the menu bar takes its title), so its
+            // saved size is the workspace's and names no place of the window's: it
+            // opens at its own place, the one it returns to when restored.
+            const bool maximised = (m_savedWindows.takeFirst().toUInt() & Qt::WindowMaximized) != 0;
             // A place that cannot be a window's opens the window at its own place.
-            const bool placed = usablePlace(rect);
+            const bool placed = !maximised && usablePlace(rect);
             if (placed && rect.top() == rect.bottom())
                 rect.setHeight(100);
             if (!processEventsUnlocked())
@@ -1019,6 +1027,8 @@ bool CUserInterfaceServer_VANTREL_KXE::UI_reopenSavedEditorWindows()
                 return reopened;
             if (window) {
                 reopened = true;
+                if (QMdiSubWindow* frame = frameOf(window); frame && maximised)
+                    frame->showMaximized();
                 if (IEditorExtensions* ext = extensionsOf(window))
                     ext->ppd_load(&data);
                 if (!processEventsUnlocked())

@@ -88,8 +88,10 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    // Any thread, no lock: the component's memory API and preferences.
     IMemAPI* memapi() const;
     IPrefsQuery_VANTREL_KXE* prefs() const;
+    // Bridge 0, as associated with the memory API; use it under the memory-API lock.
     TInputOutput_VANTREL_KXE* transport() const;
     // The parentless widget that keeps the workspace while no page shows it.
     QWidget* stepParent(bool create);

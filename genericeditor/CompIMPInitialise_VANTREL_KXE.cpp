@@ -24,6 +24,7 @@
 #include "utilities/ThreadUtilities.h"
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QKeySequence>
 #include <QLoggingCategory>
@@ -38,11 +39,11 @@
 
 Q_LOGGING_CATEGORY(lcComponent, "tovar.component")
 
-struct TShutdownLatch_VANTREL_KXE
+struct TLatch_VANTREL_KXE
 {
     QMutex mutex;
     QWaitCondition condition;
-    bool deleted = false;
+    bool done = false;
 };
 
 const Y_GUID CompIMPInitialise_VANTREL_KXE::guid = NS_HostIds::CLSID_Component;
@@ -51,7 +52,8 @@ const QString CompIMPInitialise_VANTREL_KXE::bundleIdentifier =
 
 namespace {
 
-constexpr unsigned long kOffThreadReleaseWaitMs = 4000;
+constexpr int kOffThreadReleaseWaitMs = 4000;
+constexpr int kServerMadeWaitMs = 10000;
 // More port pairs than this would be a fault of the memory API.
 constexpr int kMaxBridges = 16;
 
@@ -100,6 +102,25 @@ void wakeUpGuiThread()
     NS_Platform::RunLoop::main()->wakeUp();
 }
 
+// Any thread, with no lock held: posts `call` with the component to the GUI thread and
+// waits up to `ms` for the latch. False when the wait ran out (the call still runs).
+// Only the latch is touched after posting: the call may delete the component.
+bool postAndWait(CMarshallDispatcher* dispatcher, CompIMPInitialise_VANTREL_KXE* component,
+                 TMarshallEvent_VANTREL_KXE::CallFn call,
+                 const std::shared_ptr<TLatch_VANTREL_KXE>& latch, int ms)
+{
+    QCoreApplication::postEvent(
+        dispatcher, new TMarshallEvent_VANTREL_KXE(new ObjectWrapper_VANTREL_KXE(component), call));
+    wakeUpGuiThread();
+    QMutexLocker lock(&latch->mutex);
+    const QDeadlineTimer deadline(ms);
+    while (!latch->done) {
+        if (!latch->condition.wait(&latch->mutex, deadline))
+            return latch->done;
+    }
+    return true;
+}
+
 } // namespace
 
 void CompIMPInitialise_VANTREL_KXE::setMemAPIFactory(MemAPIFactoryFn factory)
@@ -129,7 +150,8 @@ CompIMPInitialise_VANTREL_KXE::CompIMPInitialise_VANTREL_KXE(IUnknown* outer,
                                                              const Y_GUID& factoryId,
                                                              bool registration)
     : TCompObject_VANTREL_KXE(NS_HostIds::IID_IMPInitialise, outer, factoryId, registration),
-      m_latch(std::make_shared<TShutdownLatch_VANTREL_KXE>())
+      m_latch(std::make_shared<TLatch_VANTREL_KXE>()),
+      m_serverLatch(std::make_shared<TLatch_VANTREL_KXE>())
 {
     ++g_live;
     m_appServer = CAppServer::Instance();
@@ -140,7 +162,7 @@ CompIMPInitialise_VANTREL_KXE::CompIMPInitialise_VANTREL_KXE(IUnknown* outer,
     if (NS_Utilities::mainThreadRunning())
         m_server = new CUserInterfaceServer_VANTREL_KXE(this);
     else
-        qCWarning(lcComponent) << "component made off the GUI thread: no user interface";
+        makeServerOnGuiThread();
     const QDir folder(addOnFolder());
     if (folder.exists())
         m_addOns->loadAddOns(folder);
@@ -164,9 +186,8 @@ CompIMPInitialise_VANTREL_KXE::~CompIMPInitialise_VANTREL_KXE()
         delete m_server.data();
         if (m_addOns)
             m_addOns->clear();
-        if (m_memAPI)
-            m_memAPI->Release();
-        m_memAPI = nullptr;
+        if (IMemAPI* api = m_memAPI.exchange(nullptr))
+            api->Release();
         if (m_memAPIFactory)
             m_memAPIFactory->Release();
         m_memAPIFactory = nullptr;
@@ -197,8 +218,9 @@ IClientServices* CompIMPInitialise_VANTREL_KXE::prefsClientServices()
 
 IMemAPI* CompIMPInitialise_VANTREL_KXE::memAPI() const
 {
-    QMutexLocker lock(&m_mutex);
-    return m_memAPI;
+    // No lock: callers that hold the memory-API lock ask too, and the component mutex
+    // comes before that lock, never after it.
+    return m_memAPI.load();
 }
 
 CUserInterfaceServer_VANTREL_KXE* CompIMPInitialise_VANTREL_KXE::uiServer() const
@@ -251,34 +273,37 @@ int32_t CompIMPInitialise_VANTREL_KXE::MPConnect(IUnknown* host, IMPAsyncOutput*
     m_asyncOutput = output;
 
     int32_t result = NS_MPStatus::ok;
-    if (!m_memAPI) {
+    IMemAPI* api = m_memAPI.load();
+    if (!api) {
         if (!m_memAPIFactory) {
             result = NS_MPStatus::unexpected;
         } else {
             void* object = nullptr;
             result = m_memAPIFactory->QueryInterface(NS_MemAPI::iidIMemAPI(), &object);
-            if (result == NS_MPStatus::ok && object)
-                m_memAPI = static_cast<IMemAPI*>(object);
-            else if (result == NS_MPStatus::ok)
+            if (result == NS_MPStatus::ok && object) {
+                api = static_cast<IMemAPI*>(object);
+                m_memAPI = api;
+            } else if (result == NS_MPStatus::ok) {
                 result = NS_MPStatus::unexpected;
+            }
         }
     }
-    if (result == NS_MPStatus::ok && m_memAPI) {
+    if (result == NS_MPStatus::ok && api) {
         // Every connect makes and associates fresh bridges, a reconnect included.
-        const int needed = std::clamp(int(m_memAPI->MAPI_proxiesNeeded()), 0, kMaxBridges);
+        const int needed = std::clamp(int(api->MAPI_proxiesNeeded()), 0, kMaxBridges);
         IUnknown* self = static_cast<IMPInitialise*>(this);
         std::vector<TInputOutput_VANTREL_KXE*> bridges;
         for (int i = 0; i < needed; ++i) {
             auto* bridge = new TInputOutput_VANTREL_KXE(self, host, output, i);
             bridges.push_back(bridge);
-            m_memAPI->MAPI_associate(bridge, m_prefs, i, m_server.data());
-            bridge->connect(*m_memAPI);
+            api->MAPI_associate(bridge, m_prefs, i, m_server.data());
+            bridge->connect(*api);
         }
         m_bridges = bridges;
         // The association takes the ports from the preferences (the settings store
         // when the project names none), so a connected editor talks at once.
-        m_memAPI->MAPI_setPortsFromPreferences();
-        m_eventFilter->intake().setMemAPI(m_memAPI);
+        api->MAPI_setPortsFromPreferences();
+        m_eventFilter->intake().setMemAPI(api);
         m_eventFilter->intake().setBridges(bridges);
         initializeAddOnModules(m_server.data());
     }
@@ -310,7 +335,7 @@ void CompIMPInitialise_VANTREL_KXE::deleteBridgesLocked()
 {
     // The pump and every caller of the bridges hold the memory-API lock: the bridges
     // go only under it.
-    IMemAPI* api = m_memAPI;
+    IMemAPI* api = m_memAPI.load();
     if (api)
         api->MAPI_lock(true);
     m_eventFilter->intake().clearBridges();
@@ -348,13 +373,14 @@ int32_t CompIMPInitialise_VANTREL_KXE::MPDisconnect()
 void CompIMPInitialise_VANTREL_KXE::initializeAddOnModules(CUserInterfaceServer_VANTREL_KXE* server)
 {
     QMutexLocker lock(&m_mutex);
+    IMemAPI* api = m_memAPI.load();
     // An add-on initialised without the memory API would never get it.
-    if (m_addOns->initialised || !m_memAPI)
+    if (m_addOns->initialised || !api)
         return;
     m_addOns->initialised = true;
     for (const auto& descriptor : m_addOns->addOns()) {
         if (IGenericEditorPluginInterface* addOn = descriptor->addOn())
-            addOn->GP_initialize(m_memAPI, server);
+            addOn->GP_initialize(api, server);
     }
 }
 
@@ -365,8 +391,8 @@ void CompIMPInitialise_VANTREL_KXE::doNotifyAboutUIEvent(unsigned int code)
         if (IGenericEditorPluginInterface* addOn = descriptor->addOn())
             addOn->GP_uiEvent(code);
     }
-    if (m_memAPI)
-        m_memAPI->MAPI_uiEvent(code);
+    if (IMemAPI* api = m_memAPI.load())
+        api->MAPI_uiEvent(code);
 }
 
 void CompIMPInitialise_VANTREL_KXE::createUIElements(CUserInterfaceServer_VANTREL_KXE* server)
@@ -375,6 +401,7 @@ void CompIMPInitialise_VANTREL_KXE::createUIElements(CUserInterfaceServer_VANTRE
         return;
     QMutexLocker lock(&m_mutex);
     initializeAddOnModules(server);
+    IMemAPI* api = m_memAPI.load();
 
     std::vector<TInfoPair*> pairs;
     for (const auto& owned : m_addOns->addOns()) {
@@ -389,9 +416,9 @@ void CompIMPInitialise_VANTREL_KXE::createUIElements(CUserInterfaceServer_VANTRE
                 continue;
             const size_t nameLength =
                 strnlen(info->windowControlName, sizeof info->windowControlName);
-            if (nameLength == 8 && m_memAPI) {
+            if (nameLength == 8 && api) {
                 const QByteArray name(info->windowControlName, int(nameLength));
-                m_memAPI->MAPI_registerWindowControl(name.constData(), info->moduleId,
+                api->MAPI_registerWindowControl(name.constData(), info->moduleId,
                                                      info->reserved);
             }
             if (!info->menuPath) {
@@ -510,18 +537,20 @@ QMdiArea* CompIMPInitialise_VANTREL_KXE::workspace(QWidget* parent)
 bool CompIMPInitialise_VANTREL_KXE::documentDirty()
 {
     QMutexLocker lock(&m_mutex);
-    if (!m_memAPI)
+    IMemAPI* api = m_memAPI.load();
+    if (!api)
         return false;
-    auto* document = dynamic_cast<NS_Utilities::TDocuSaveLoad*>(m_memAPI->MAPI_qself());
+    auto* document = dynamic_cast<NS_Utilities::TDocuSaveLoad*>(api->MAPI_qself());
     return document && document->DSL_documentDirty();
 }
 
 void CompIMPInitialise_VANTREL_KXE::setDocumentDirty(bool dirty)
 {
     QMutexLocker lock(&m_mutex);
-    if (!m_memAPI)
+    IMemAPI* api = m_memAPI.load();
+    if (!api)
         return;
-    if (auto* document = dynamic_cast<NS_Utilities::TDocuSaveLoad*>(m_memAPI->MAPI_qself()))
+    if (auto* document = dynamic_cast<NS_Utilities::TDocuSaveLoad*>(api->MAPI_qself()))
         document->m_dirty = dirty;
 }
 
@@ -530,6 +559,18 @@ void CompIMPInitialise_VANTREL_KXE::forceUpdatePortInformationForAll()
     QMutexLocker lock(&m_mutex);
     for (auto it = m_bridges.rbegin(); it != m_bridges.rend(); ++it)
         (*it)->updatePortInformation();
+}
+
+int CompIMPInitialise_VANTREL_KXE::reselectPortsForAll()
+{
+    QMutexLocker lock(&m_mutex);
+    for (size_t i = 0; i < m_bridges.size(); ++i) {
+        TInputOutput_VANTREL_KXE* bridge = m_bridges[i];
+        bridge->updatePortInformation();
+        const QUuid ports[2] = {bridge->portIdentity(0), bridge->portIdentity(1)};
+        bridge->selectPorts(ports, int(i));
+    }
+    return int(m_bridges.size());
 }
 
 void CompIMPInitialise_VANTREL_KXE::destroy()
@@ -553,14 +594,8 @@ void CompIMPInitialise_VANTREL_KXE::destroy()
         CAppServer::release(server);
         return;
     }
-    std::shared_ptr<TShutdownLatch_VANTREL_KXE> latch = m_latch;
-    QCoreApplication::postEvent(
-        dispatcher,
-        new TMarshallEvent_VANTREL_KXE(new ObjectWrapper_VANTREL_KXE(this), &releaseCallback));
-    wakeUpGuiThread();
-    QMutexLocker lock(&latch->mutex);
-    if (!latch->deleted && !latch->condition.wait(&latch->mutex, kOffThreadReleaseWaitMs)
-        && !latch->deleted)
+    const std::shared_ptr<TLatch_VANTREL_KXE> latch = m_latch;
+    if (!postAndWait(dispatcher, this, &releaseCallback, latch, kOffThreadReleaseWaitMs))
         qCWarning(lcComponent) << "release on the GUI thread still pending after"
                                << kOffThreadReleaseWaitMs << "ms";
 }
@@ -587,9 +622,8 @@ bool CompIMPInitialise_VANTREL_KXE::releaseOnGuiThread()
         delete m_server.data();
         m_addOns->clear();
         // The memory API goes before the preferences it may still hold.
-        if (m_memAPI)
-            m_memAPI->Release();
-        m_memAPI = nullptr;
+        if (IMemAPI* api = m_memAPI.exchange(nullptr))
+            api->Release();
         m_eventFilter->intake().setMemAPI(nullptr);
         if (m_memAPIFactory)
             m_memAPIFactory->Release();
@@ -621,9 +655,42 @@ void CompIMPInitialise_VANTREL_KXE::releaseCallback(QObject* target)
 
 void CompIMPInitialise_VANTREL_KXE::deleteSelf()
 {
-    std::shared_ptr<TShutdownLatch_VANTREL_KXE> latch = m_latch;
+    std::shared_ptr<TLatch_VANTREL_KXE> latch = m_latch;
     delete this;
     QMutexLocker lock(&latch->mutex);
-    latch->deleted = true;
+    latch->done = true;
+    latch->condition.wakeAll();
+}
+
+void CompIMPInitialise_VANTREL_KXE::makeServerOnGuiThread()
+{
+    // The server receives posted calls and owns windows: it lives on the GUI thread.
+    CMarshallDispatcher* dispatcher = CAppServer::MS();
+    if (!dispatcher) {
+        qCWarning(lcComponent) << "component made off the GUI thread without a dispatcher: no user interface";
+        return;
+    }
+    if (!postAndWait(dispatcher, this, &serverCallback, m_serverLatch, kServerMadeWaitMs))
+        qCWarning(lcComponent) << "user-interface server not made on the GUI thread within"
+                               << kServerMadeWaitMs << "ms; it comes when that thread turns";
+}
+
+void CompIMPInitialise_VANTREL_KXE::serverCallback(QObject* target)
+{
+    auto* wrapper = qobject_cast<ObjectWrapper_VANTREL_KXE*>(target);
+    if (!wrapper)
+        return;
+    wrapper->deleteLater();
+    CompIMPInitialise_VANTREL_KXE* component = wrapper->component();
+    if (!component)
+        return;
+    {
+        QMutexLocker lock(&component->m_mutex);
+        if (!component->m_server && !component->m_released)
+            component->m_server = new CUserInterfaceServer_VANTREL_KXE(component);
+    }
+    std::shared_ptr<TLatch_VANTREL_KXE> latch = component->m_serverLatch;
+    QMutexLocker lock(&latch->mutex);
+    latch->done = true;
     latch->condition.wakeAll();
 }

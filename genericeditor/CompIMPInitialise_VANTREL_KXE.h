@@ -15,6 +15,7 @@
 #include <QRecursiveMutex>
 #include <QString>
 #include <QUuid>
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -31,7 +32,7 @@ class QWidget;
 class TAddOnDescriptor;
 class TCompIMPInitialisePrivate;
 class TInputOutput_VANTREL_KXE;
-struct TShutdownLatch_VANTREL_KXE;
+struct TLatch_VANTREL_KXE;
 
 class CompIMPInitialise_VANTREL_KXE : public TCompObject_VANTREL_KXE<IMPInitialise>,
                                       public IPrefsOwner_VANTREL_KXE
@@ -46,7 +47,8 @@ public:
     using MemAPIFactoryFn = IUnknown* (*)();
     static void setMemAPIFactory(MemAPIFactoryFn factory);
 
-    // Starts the application server, loads the add-ons and makes the aggregated objects.
+    // Any thread. Starts the application server, loads the add-ons and makes the
+    // aggregated objects; the user-interface server is made on the GUI thread.
     CompIMPInitialise_VANTREL_KXE(IUnknown* outer, const Y_GUID& factoryId, bool registration);
 
     // Its own interfaces, then those of the aggregated objects.
@@ -56,8 +58,8 @@ public:
     // associates fresh port bridges.
     int32_t MPConnect(IUnknown* host, IMPAsyncOutput* output, _MPINITIALISE_MODE mode,
                       uint32_t value, uint32_t* flags) override;
-    // Host thread, no component lock. Detaches and deletes the bridges under the
-    // memory-API lock.
+    // Host thread. Takes the component mutex, then the memory-API lock, to detach and
+    // delete the bridges.
     int32_t MPDisconnect() override;
 
     // IPrefsOwner_VANTREL_KXE.
@@ -89,8 +91,13 @@ public:
     void setDocumentDirty(bool dirty);
     // Under the component mutex: every bridge re-reads the host's ports, last first.
     void forceUpdatePortInformationForAll();
+    // Under the component mutex, so that a disconnect cannot delete a bridge in use:
+    // every bridge re-reads the host's ports and selects its ports again. The number
+    // of bridges.
+    int reselectPortsForAll();
 
-    // Any thread. The memory API once the first connect made it, else null.
+    // Any thread, lock-free (also under the memory-API lock). The memory API once the
+    // first connect made it, else null.
     IMemAPI* memAPI() const;
     IMPAsyncOutput* asyncOutput() const { return m_asyncOutput.get(); }
     EditorIPrefsQuery_VANTREL_KXE* preferences() const { return m_prefs; }
@@ -133,13 +140,18 @@ private:
     // GUI thread, from a zero-time timer: deletes the component and wakes waiters.
     void deleteSelf();
     static void releaseCallback(QObject* wrapper);
+    // Made on a host thread: the server is made on the GUI thread through a marshalled
+    // call, waited for a bounded time with no lock held.
+    void makeServerOnGuiThread();
+    static void serverCallback(QObject* wrapper);
     void deleteBridgesLocked();
 
     mutable QRecursiveMutex m_mutex;
     CompIMPNotificationSink* m_notificationSink = nullptr;
     CompISpecifyPropertyPages* m_specifyPages = nullptr;
     IUnknown* m_memAPIFactory = nullptr;
-    IMemAPI* m_memAPI = nullptr;
+    // Written under the mutex, read without it.
+    std::atomic<IMemAPI*> m_memAPI{nullptr};
     CompIMPEventFilter* m_eventFilter = nullptr;
     CompIPersistStream* m_persistStream = nullptr;
     CompIMPServices_VANTREL_KXE* m_services = nullptr;
@@ -157,6 +169,8 @@ private:
     bool m_released = false;
     bool m_deletionScheduled = false;
     CAppServer* m_appServer = nullptr;
-    // Shared with every waiter, so that a woken waiter never touches freed memory.
-    std::shared_ptr<TShutdownLatch_VANTREL_KXE> m_latch;
+    // Shared with every waiter, so that a woken waiter never touches freed memory:
+    // the component's deletion, and the server made for a component made elsewhere.
+    std::shared_ptr<TLatch_VANTREL_KXE> m_latch;
+    std::shared_ptr<TLatch_VANTREL_KXE> m_serverLatch;
 };

@@ -62,15 +62,7 @@ int32_t CompIMPNotificationSink::MPNotify(const tagMPMSG& message)
 int32_t CompIMPNotificationSink::doPortsChanged()
 {
     CompIMPInitialise_VANTREL_KXE* c = component();
-    if (!c)
-        return 1;
-    int i = 0;
-    for (; TInputOutput_VANTREL_KXE* bridge = c->inputOutput(i); ++i) {
-        bridge->updatePortInformation();
-        const QUuid ports[2] = {bridge->portIdentity(0), bridge->portIdentity(1)};
-        bridge->selectPorts(ports, i);
-    }
-    return i > 0 ? 0 : 1;
+    return c && c->reselectPortsForAll() > 0 ? 0 : 1;
 }
 
 void CompIMPNotificationSink::doPortsChanged_bridge(QObject* wrapper)

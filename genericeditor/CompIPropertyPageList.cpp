@@ -12,7 +12,7 @@ CompISpecifyPropertyPages::~CompISpecifyPropertyPages() = default;
 int32_t CompISpecifyPropertyPages::GetPages(tagCAUUID* pages)
 {
     if (!pages)
-        return NS_MPStatus::invalidArgument;
+        return NS_MPStatus::outOfMemory;
     pages->cElems = 0;
     pages->pElems = static_cast<Y_GUID*>(std::malloc(sizeof(Y_GUID)));
     if (!pages->pElems)

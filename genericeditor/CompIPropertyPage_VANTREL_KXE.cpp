@@ -75,16 +75,10 @@ CompIPropertyPage_VANTREL_KXE::~CompIPropertyPage_VANTREL_KXE()
 
 void CompIPropertyPage_VANTREL_KXE::destroy()
 {
-    if (!NS_Utilities::mainThreadRunning() && m_wrapper) {
-        // The packet's reference brings the count back; its release on the GUI thread
-        // destroys the page there.
-        NonDelegatingAddRef();
-        auto* packet = new PagePacket(this, PagePacket::RemoveUI);
-        NonDelegatingRelease();
-        packet->post();
+    // Posted from another thread: the packet's reference brought the count back, and
+    // its release on the GUI thread destroys the page there once the removal has run.
+    if (removeUI())
         return;
-    }
-    removeUI();
     delete this;
 }
 
@@ -232,7 +226,9 @@ int32_t CompIPropertyPage_VANTREL_KXE::doMove(const tagRECT& rect)
 
 bool CompIPropertyPage_VANTREL_KXE::removeUI()
 {
-    if (!NS_Utilities::mainThreadRunning()) {
+    // Without a dispatcher nothing could run the packet, and a packet that cannot be
+    // posted would release the page from inside its own destruction.
+    if (!NS_Utilities::mainThreadRunning() && CAppServer::MS()) {
         (new PagePacket(this, PagePacket::RemoveUI))->post();
         return true;
     }

@@ -57,7 +57,7 @@ public:
     int32_t writeUIPrefsToStream(QDataStream& stream) override;
     int32_t readUIPrefsFromStream(QDataStream& stream) override;
 
-    bool propertyValueAvailable(int id, QVariant* out = nullptr) const;
+    bool propertyValueAvailable(int id, QVariant* out = nullptr) const override;
     QVariant getDefault(int id) const;
     void setDefault(int id, const QVariant& value);
 

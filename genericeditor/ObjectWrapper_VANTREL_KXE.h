@@ -1,6 +1,6 @@
 #pragma once
 // A toolkit object that stands for the component in posted calls and timers of its
-// shut-down. Lives on the GUI thread.
+// start and shut-down. Lives on the GUI thread.
 #include <QObject>
 
 class CompIMPInitialise_VANTREL_KXE;

@@ -7,12 +7,29 @@
 
 namespace NS_Utilities {
 
+namespace {
+
+IDocuPrompter::Answer answerOf(QMessageBox::StandardButton button)
+{
+    if (button == QMessageBox::Yes)
+        return IDocuPrompter::Yes;
+    return button == QMessageBox::No ? IDocuPrompter::No : IDocuPrompter::Cancel;
+}
+
+} // namespace
+
 IDocuPrompter::~IDocuPrompter() = default;
 
 IDocuPrompter::Answer IDocuPrompter::warning(QWidget* parent, const QString& caption,
                                              const QString& text)
 {
     return question(parent, caption, text, false);
+}
+
+IDocuPrompter::Answer IDocuPrompter::warningWithCancel(QWidget* parent, const QString& caption,
+                                                       const QString& text)
+{
+    return question(parent, caption, text, true);
 }
 
 void IDocuPrompter::information(QWidget* parent, const QString& caption, const QString& text)
@@ -24,12 +41,9 @@ IDocuPrompter::Answer TDocuPrompter::question(QWidget* parent, const QString& ca
                                               const QString& text, bool withCancel)
 {
     if (withCancel) {
-        const auto answer = QMessageBox::question(
+        return answerOf(QMessageBox::question(
             parent, caption, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-            QMessageBox::Yes);
-        if (answer == QMessageBox::Yes)
-            return Yes;
-        return answer == QMessageBox::No ? No : Cancel;
+            QMessageBox::Yes));
     }
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
     QPushButton* yes = box.addButton(QObject::tr("&Yes"), QMessageBox::YesRole);
@@ -55,6 +69,14 @@ IDocuPrompter::Answer TDocuPrompter::warning(QWidget* parent, const QString& cap
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes ? Yes : No;
+}
+
+IDocuPrompter::Answer TDocuPrompter::warningWithCancel(QWidget* parent, const QString& caption,
+                                                       const QString& text)
+{
+    return answerOf(QMessageBox::warning(parent, caption, text,
+                                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                         QMessageBox::Yes));
 }
 
 void TDocuPrompter::information(QWidget* parent, const QString& caption, const QString& text)

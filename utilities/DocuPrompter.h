@@ -20,6 +20,9 @@ public:
     // "&Yes" and "&No", "&No" both default and escape: for a question whose safe answer
     // is no (overwrite a file). By default asked as question() without Cancel.
     virtual Answer warning(QWidget* parent, const QString& caption, const QString& text);
+    // Yes (default), No, Cancel (escape) in a warning box: for a question whose No
+    // throws work away. By default asked as question() with Cancel.
+    virtual Answer warningWithCancel(QWidget* parent, const QString& caption, const QString& text);
     // A message with one OK button. By default shown as critical().
     virtual void information(QWidget* parent, const QString& caption, const QString& text);
     // Empty when cancelled; symbolic links resolved. An empty start leaves the folder to
@@ -38,6 +41,7 @@ public:
                     bool withCancel) override;
     void critical(QWidget* parent, const QString& caption, const QString& text) override;
     Answer warning(QWidget* parent, const QString& caption, const QString& text) override;
+    Answer warningWithCancel(QWidget* parent, const QString& caption, const QString& text) override;
     void information(QWidget* parent, const QString& caption, const QString& text) override;
     QString openFileName(QWidget* parent, const QString& caption, const QString& start,
                          const QString& filter, QString* selectedFilter) override;

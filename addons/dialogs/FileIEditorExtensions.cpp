@@ -45,6 +45,14 @@ ITovarVoiceData* voiceData(IMemAPI* api)
     return api ? dynamic_cast<ITovarVoiceData*>(api->MAPI_qself()) : nullptr;
 }
 
+// Whether the current name is the file the document was read from or last written
+// to. A document of an older format is named for the current one, and a file of that
+// name beside it may be another document.
+bool isDocumentFile(const QString& current, const QString& document)
+{
+    return !document.isEmpty() && QFileInfo(current).absoluteFilePath() == QFileInfo(document).absoluteFilePath();
+}
+
 } // namespace
 
 FileIEditorExtensions::FileIEditorExtensions(SaveType type, const TDialogsAddOnLink& addOn, QWidget* parent)
@@ -102,7 +110,7 @@ int32_t FileIEditorExtensions::EX_execute()
                 if (current.isEmpty())
                     saveUnder(getSaveFileName(), true);
                 else
-                    saveUnder(current, false);
+                    saveUnder(current, !isDocumentFile(current, data->getDocumentFileName()));
             }
             break;
         case SaveAs:

@@ -186,10 +186,13 @@ void PresetReceiveDialog::showError(int code)
     if (!m_receiving)
         return;
     stopTransfer();
-    // A code without a text leaves the progress bar in place.
+    // Every error ends the bar; a code without a text of its own leaves the status
+    // line's text as it was.
+    ui.ReceiveProgressBar->hide();
     const QString text = ReceivingDialog::errorText(code);
     if (!text.isEmpty())
-        showStatus(text);
+        ui.Status->setText(text);
+    ui.Status->show();
 }
 
 void PresetReceiveDialog::timeout()

@@ -158,13 +158,13 @@ void SetupDialog::execute()
     if (prefs && remote && instrument) {
         ui.DialMovementComboBox->setCurrentIndex(
             comboIndexOf(settings.value(QLatin1String(kKeyVerticalDials), 0).toInt(), ui.DialMovementComboBox->count()));
-        int device = prefs->getProperty(kPrefDeviceNumber).toInt();
-        if (device == 0)
-            device = settings.value(QLatin1String(kKeyConsoleID), 0).toInt();
+        // 0 is device 1 and the 0 ms interval: the settings only stand in for a project
+        // that holds no value.
+        const int device = heldNumber(prefs, kPrefDeviceNumber)
+                               .value_or(settings.value(QLatin1String(kKeyConsoleID), 0).toInt());
         ui.DeviceNoComboBox->setCurrentIndex(comboIndexOf(device, kDeviceCount));
-        int interval = prefs->getProperty(kPrefDumpInterval).toInt();
-        if (interval == 0)
-            interval = settings.value(QLatin1String(kKeyDumpTransmitInterval), 0).toInt();
+        const int interval = heldNumber(prefs, kPrefDumpInterval)
+                                 .value_or(settings.value(QLatin1String(kKeyDumpTransmitInterval), 0).toInt());
         ui.DumpIntervalComboBox->setCurrentIndex(0);
         for (int i = 0; i < int(std::size(kIntervals)); ++i) {
             if (kIntervals[i] == interval) {

@@ -95,9 +95,8 @@ COnOffButton_VANTREL_KXE* addTabButton(QWidget* parent, const char* name, const 
     tab->setnSubImages(kTabFrames);
     tab->setGeometry(QRect(QPoint(x, kTabY), kTabSize));
     tab->setText(QString());
-    // The tabs are picked with the mouse or by the surface's page keys; keyboard focus
-    // moves among the page's controls.
-    tab->setFocusPolicy(Qt::NoFocus);
+    // No focus colour: the tab keeps the toolkit button's focus, so Tab reaches it and
+    // Space turns to its page.
     tab->setCursor(Qt::PointingHandCursor);
     return tab;
 }

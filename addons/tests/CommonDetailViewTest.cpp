@@ -209,6 +209,31 @@ TEST_F(CommonDetailView, SurfaceFocusRequestsFocusTheBoundControlOfTheirParamete
     }
 }
 
+// The tab buttons are toolkit buttons in the view's Tab chain: Tab or Shift+Tab
+// reaches each from the controls of the page on show, and Space turns to its page.
+TEST_F(CommonDetailView, TabReachesEachTabButtonAndSpaceTurnsToItsPage)
+{
+    window->frame->show();
+    QApplication::setActiveWindow(window->frame);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window->frame));
+    window->showPage(7);
+    auto* name = window->frameOfPage(7)->findChild<QLineEdit*>();
+    ASSERT_NE(name, nullptr);
+    name->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return name->hasFocus(); }));
+    struct Case
+    {
+        int tab;
+        bool backwards;
+    };
+    const Case cases[] = {{3, false}, {0, true}, {7, false}, {5, true}, {1, false}, {2, false}, {6, true}, {4, false}};
+    for (const Case& c : cases) {
+        ASSERT_TRUE(window->tabAndSpace(c.tab, c.backwards)) << "Tab" << c.tab << " is not in the Tab chain";
+        EXPECT_EQ(window->currentPage(), c.tab);
+        EXPECT_EQ(window->tabsOn(8), std::vector<int>{c.tab});
+    }
+}
+
 TEST(CommonDetailUnresolved, ControlsWhoseAddressNamesNothingStayHiddenAndAreNeverFocused)
 {
     // A memory API that knows only the arpeggiator's tempo and switch.

@@ -15,6 +15,7 @@
 #include "widgets/COnOffButton_VANTREL_KXE.h"
 #include "widgets/CPopup_VANTREL_KXE.h"
 #include "widgets/CTextSlider_VANTREL_KXE.h"
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
@@ -145,6 +146,30 @@ public:
     void showPage(int page)
     {
         QMetaObject::invokeMethod(view, "guiWindowChanged", Q_ARG(int, 0), Q_ARG(int, page), Q_ARG(int, -1));
+    }
+    // The header's tab button of that page.
+    QAbstractButton* tab(int page) const { return view->findChild<QAbstractButton*>(QStringLiteral("Tab%1").arg(page)); }
+    // Tab (Shift+Tab backwards) from the focus until the tab button of the page has it,
+    // then Space on it; false when no press brings it the focus.
+    bool tabAndSpace(int page, bool backwards) const
+    {
+        constexpr int kMaxPresses = 200;
+        QAbstractButton* target = tab(page);
+        for (int presses = 0; target && QApplication::focusWidget() != target && presses < kMaxPresses; ++presses)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, backwards ? Qt::ShiftModifier : Qt::NoModifier);
+        if (!target || QApplication::focusWidget() != target)
+            return false;
+        QTest::keyClick(target, Qt::Key_Space);
+        return true;
+    }
+    // The pages whose tab buttons are on.
+    std::vector<int> tabsOn(int tabs) const
+    {
+        std::vector<int> on;
+        for (int page = 0; page < tabs; ++page)
+            if (tab(page) && tab(page)->isChecked())
+                on.push_back(page);
+        return on;
     }
     // The control of a page bound by that named address, of the given class.
     template <class Control>

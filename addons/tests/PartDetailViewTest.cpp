@@ -177,3 +177,24 @@ TEST_F(PartDetailView, SurfaceFocusRequestsForAnotherPartDoNothing)
     QCoreApplication::processEvents();
     EXPECT_TRUE(cutoffText->hasFocus());
 }
+
+// As in the common detail window: Tab reaches each tab button, and Space turns to its page.
+TEST_F(PartDetailView, TabReachesEachTabButtonAndSpaceTurnsToItsPage)
+{
+    window->frame->show();
+    QApplication::setActiveWindow(window->frame);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window->frame));
+    window->tab(0)->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->tab(0)->hasFocus(); }));
+    struct Case
+    {
+        int tab;
+        bool backwards;
+    };
+    const Case cases[] = {{2, false}, {6, false}, {0, true}, {4, true}, {5, false}, {1, true}, {3, false}};
+    for (const Case& c : cases) {
+        ASSERT_TRUE(window->tabAndSpace(c.tab, c.backwards)) << "Tab" << c.tab << " is not in the Tab chain";
+        EXPECT_EQ(window->currentPage(), c.tab);
+        EXPECT_EQ(window->tabsOn(7), std::vector<int>{c.tab});
+    }
+}

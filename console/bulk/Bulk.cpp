@@ -1217,6 +1217,8 @@ bool CBulk::BulkOutLibVce(short category, short voice)
     }
     {
         QMutexLocker lock(&m_queueMutex);
+        // One voice is one section; ends left from a gathered send would measure it.
+        m_sectionEnds.clear();
         const short e = info->templateNo;
         if (m_selMode == 0)
             QueueSelect(e, voice);
@@ -1429,7 +1431,9 @@ bool CBulk::ContinueSend()
             msg = m_queue[size_t(m_nextIndex)].bytes;
             k = ++m_nextIndex;
             total = int(m_queue.size());
-            sections = m_multipleMode && !m_sectionEnds.empty();
+            // A gathered send has left multiple-bulk mode when it starts: its section
+            // ends alone tell which category is going out.
+            sections = !m_sectionEnds.empty();
             if (sections)
                 ends = m_sectionEnds;
         }

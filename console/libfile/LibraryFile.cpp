@@ -354,8 +354,8 @@ bool CLibraryFile::WriteDirectory()
         if (!info)
             continue;
         const int count = std::min<int>(d.count, info->voiceNum);
-        // Each entry: the name padded with spaces to its length, then zeros.
-        const int named = std::min<int>(info->nameLength, entry);
+        // Each entry: the voice's bytes from its name on (the name, then its category
+        // code and what follows), as the voice holds them.
         for (int v = 0; v < count; ++v) {
             const qint64 pos = qint64(m_directory.mem_offset) + d.offset + qint64(v) * entry;
             if (entry <= 0 || pos < 0 || pos + entry > m_image.size()) {
@@ -363,12 +363,11 @@ bool CLibraryFile::WriteDirectory()
                 continue;
             }
             const unsigned char* name = nullptr;
-            const int length = std::min(vce->VoiceNameBytes(d.bank, v, name), named);
+            const int length = std::min(vce->NameFieldBytes(d.bank, v, name), entry);
             char* to = m_image.data() + pos;
             if (length > 0)
                 std::memcpy(to, name, size_t(length));
-            std::memset(to + length, ' ', size_t(named - length));
-            std::memset(to + named, 0, size_t(entry - named));
+            std::memset(to + length, 0, size_t(entry - length));
         }
     }
     return ok;

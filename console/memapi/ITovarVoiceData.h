@@ -80,6 +80,10 @@ public:
     virtual void stopBulkRequest() = 0;                                                // 56
     virtual QString voiceNameAndCategory(short msb, short lsb, short number,
                                          QString& category) = 0;                       // 57
+    // The file the document was last read from or written to (absolute), empty for a
+    // new one. The current file name is another where a document of an older format
+    // is to be saved in the current one.
+    virtual QString getDocumentFileName() = 0;                                         // 58
 
 protected:
     // Never deleted through this interface: the companion owns itself.

@@ -424,7 +424,10 @@ void RecallLogic::update_progress(int percent, int section)
 {
     if (m_currentFeature && m_currentFeature->CheckUpdateItem(section)) {
         ++m_done;
-        update_text(m_currentFeature->GetIncludedName());
+        // The end of a gathered send reports the section past its last feature, which
+        // names nothing: the text keeps the last feature's name.
+        if (m_currentFeature->IsThereRemainingFeature())
+            update_text(m_currentFeature->GetIncludedName());
     }
     const int overall = m_total < 1 ? 100 : std::min(100, (percent - 100 + m_done * 100) / m_total);
     if (m_progress && overall != m_lastPercent) {

@@ -10,6 +10,7 @@
 #include "console/memapi/TovarMemAPITask.h"
 #include "console/model/PrmCtrl.h"
 #include "console/model/SynthMemory.h"
+#include "console/model/VoiceBanks.h"
 #include "genericeditor/interfaces/HostInterfaces.h"
 #include "memapi/TMemProxy_VANTREL_KXE.h"
 #include "memapi/TObserverProxy_VANTREL_KXE.h"
@@ -44,6 +45,16 @@ using Companion = TovarIMemAPIQObject_VANTREL_KXE;
 namespace NS_TovarMemAPI {
 QString settingsOrganization() { return QStringLiteral("halvorsk.example"); }
 QString settingsApplication() { return QStringLiteral("VANTREL_KXE Tovar Editor"); }
+
+std::optional<int> heldNumber(const IPrefsQuery_VANTREL_KXE* prefs, int property)
+{
+    QVariant value;
+    if (!prefs || !prefs->propertyValueAvailable(property, &value))
+        return std::nullopt;
+    bool ok = false;
+    const int number = value.toInt(&ok);
+    return ok ? std::optional<int>(number) : std::nullopt;
+}
 const char* const kProductCode = "VANTREL_KXE";
 const char* const kKeyConsoleID = "ConsoleID";
 const char* const kKeyDumpTransmitInterval = "DumpTransmitInterval";
@@ -73,6 +84,17 @@ QThread* guiThread()
 {
     QCoreApplication* app = QCoreApplication::instance();
     return app ? app->thread() : nullptr;
+}
+
+// The voice list asks for every program of a bank: a program past the voices the bank
+// holds is no voice there, though the bank table answers it with its number.
+void listedVoiceName(const CSynthMemory& memory, int part, int program, int msb, int lsb, QString& out)
+{
+    const CVoiceBanks* banks = memory.VoiceBanks();
+    const int held = banks ? banks->GetNumVoices(msb, lsb) : 0;
+    if (held > 0 && program >= held)
+        return;
+    memory.GetVoiceNameString(part, program, msb, lsb, out);
 }
 
 bool onGuiThread()
@@ -133,12 +155,6 @@ bool runOnGuiThread(const std::function<void()>& work, int timeoutMs, bool aband
 
 TovarMemAPIFactory* s_singleton = nullptr;
 
-// The memory-API object the factory handed out, while it lives. A query may meet the
-// object's last release on another thread, so the pointer has a lock of its own; the
-// object forgets itself here before it is destroyed.
-QMutex s_sharedLock;
-TovarIMemAPI* s_shared = nullptr;
-
 QString uuidText(const QUuid& id) { return id.toString(); }
 
 } // namespace
@@ -172,14 +188,10 @@ int32_t TovarMemAPIFactory::QueryInterface(const Y_GUID& iid, void** object)
     *object = nullptr;
     if (iid != iidIMemAPI())
         return kNoInterface;
-    // One memory-API object for everyone who asks while it lives.
-    if (TovarIMemAPI* shared = TovarIMemAPI::sharedWithReference()) {
-        *object = static_cast<IMemAPI*>(shared);
-        return kOk;
-    }
+    // Every query makes an object of its own, so that each component has its own image,
+    // document and port bridges; the factory keeps no pointer to it.
     TovarIMemAPI* created = nullptr;
     // Built on the GUI thread: the companion, its timers and the maps' objects live there.
-    // Not under the shared lock: the GUI thread may meanwhile release the last object.
     // The factory serves the host component: the object it makes runs inside a host.
     if (!runOnGuiThread(
             [&created] {
@@ -190,10 +202,7 @@ int32_t TovarMemAPIFactory::QueryInterface(const Y_GUID& iid, void** object)
         qCCritical(lcMemApi) << "the GUI thread did not build the memory-API object in time";
         return kFailure;
     }
-    TovarIMemAPI* result = TovarIMemAPI::shareOrAdopt(created);
-    if (result != created)
-        created->Release(); // another query made one first
-    *object = static_cast<IMemAPI*>(result);
+    *object = static_cast<IMemAPI*>(created);
     return kOk;
 }
 
@@ -298,12 +307,6 @@ uint32_t TovarIMemAPI::Release()
     const int32_t count = m_refCount.fetch_sub(1) - 1;
     qCDebug(lcMemApi, "TovarIMemAPI::Release() yields:%ld", long(count));
     if (count == 0) {
-        // The factory's next query makes a new object instead of reviving this one.
-        {
-            QMutexLocker shared(&s_sharedLock);
-            if (s_shared == this)
-                s_shared = nullptr;
-        }
         // Destroyed where it lives; from another thread the destruction is posted
         // there and waited for a bounded time (it still runs if the wait ends first).
         const bool registered = m_registered;
@@ -319,30 +322,6 @@ uint32_t TovarIMemAPI::Release()
             qCWarning(lcMemApi) << "memory-API destruction still pending on the GUI thread";
     }
     return uint32_t(count);
-}
-
-bool TovarIMemAPI::addRefIfAlive()
-{
-    int32_t count = m_refCount.load();
-    while (count > 0 && !m_refCount.compare_exchange_weak(count, count + 1)) {
-    }
-    return count > 0;
-}
-
-TovarIMemAPI* TovarIMemAPI::sharedWithReference()
-{
-    QMutexLocker locker(&s_sharedLock);
-    // An object whose count already reached 0 is on its way out: never handed out again.
-    return s_shared && s_shared->addRefIfAlive() ? s_shared : nullptr;
-}
-
-TovarIMemAPI* TovarIMemAPI::shareOrAdopt(TovarIMemAPI* created)
-{
-    QMutexLocker locker(&s_sharedLock);
-    if (s_shared && s_shared != created && s_shared->addRefIfAlive())
-        return s_shared;
-    s_shared = created;
-    return created;
 }
 
 bool TovarIMemAPI::destroy()
@@ -683,7 +662,7 @@ int32_t TovarIMemAPI::MAPI_getDisplayStringForValue(short channel, int kind, QSt
         case 4: m_memory->GetVoiceBulkSendName(value, out); break;
         case 5: m_memory->GetBankNameString(channel, out); break;
         case 6: m_memory->GetVoiceShortNameString(channel, value, out); break;
-        case 7: m_memory->GetVoiceNameString(channel, value, parameter, element, out); break;
+        case 7: listedVoiceName(*m_memory, channel, value, parameter, element, out); break;
         default:
             if (!m_memory->GetDisplayString(element, channel, parameter, out, value))
                 out = QString::number(value);
@@ -994,12 +973,16 @@ int32_t TovarIMemAPI::MAPI_setPortsFromPreferences()
             prefs->setProperty(property, uuidText(stored));
         }
     }
-    int device = prefs->getProperty(kPrefDeviceNumber).toInt();
-    if (device == 0) {
+    // Device 1 is stored as 0 and so is the 0 ms interval: only a project without a
+    // value takes the one last chosen anywhere.
+    int device = 0;
+    if (const std::optional<int> held = heldNumber(prefs, kPrefDeviceNumber)) {
+        device = *held;
+    } else {
         device = settings().value(QLatin1String(kKeyConsoleID), 0).toInt();
         prefs->setProperty(kPrefDeviceNumber, device);
     }
-    if (prefs->getProperty(kPrefDumpInterval).toInt() == 0)
+    if (!heldNumber(prefs, kPrefDumpInterval))
         prefs->setProperty(kPrefDumpInterval, settings().value(QLatin1String(kKeyDumpTransmitInterval), 0).toInt());
     applyPortPreferences(MAPI_ioProxy(0), kPrefInGuid, kPrefOutGuid, kPrefInName, kPrefOutName, 0);
     applyPortPreferences(MAPI_ioProxy(1), kPrefRemoteInGuid, kPrefRemoteOutGuid, kPrefRemoteInName,

@@ -10,8 +10,10 @@
 #include <QString>
 #include <QVariant>
 #include <atomic>
+#include <optional>
 
 class CSynthMemory;
+class IPrefsQuery_VANTREL_KXE;
 class QTranslator;
 class RecallLogic;
 class TovarIMemAPIQObject_VANTREL_KXE;
@@ -53,6 +55,10 @@ extern VANTREL_CONSOLE_EXPORT const char* const kKeyOutRGuid;
 extern VANTREL_CONSOLE_EXPORT const char* const kKeyMidiCh;
 extern VANTREL_CONSOLE_EXPORT const char* const kKeyVoiceSeachMode;
 
+// The number a project's preferences hold under the property, 0 included; none where
+// they hold no value (nor a number), so that the settings store gives it instead.
+VANTREL_CONSOLE_EXPORT std::optional<int> heldNumber(const IPrefsQuery_VANTREL_KXE* prefs, int property);
+
 // The bound on waiting for the worker at destruction.
 constexpr int kWorkerStopWaitMs = 10000;
 } // namespace NS_TovarMemAPI
@@ -60,9 +66,8 @@ constexpr int kWorkerStopWaitMs = 10000;
 class VANTREL_CONSOLE_EXPORT TovarMemAPIFactory : public IUnknown
 {
 public:
-    // For IMemAPI: makes the memory-API object when none lives and otherwise answers the
-    // living one with a reference added; after the object's last Release the next query
-    // makes a new one.
+    // Any thread. For IMemAPI: a new memory-API object with a count of 1, built on the
+    // GUI thread; the caller owns it and the factory keeps no pointer to it.
     int32_t QueryInterface(const Y_GUID& iid, void** object) override;
     uint32_t AddRef() override;
     uint32_t Release() override;
@@ -215,13 +220,6 @@ protected:
 
 private:
     friend class TovarMemAPIFactory;
-    // The object the factory hands out, with a reference added; null when none lives.
-    static TovarIMemAPI* sharedWithReference();
-    // Makes `created` the shared object unless another living one was made meanwhile,
-    // which is then answered with a reference added.
-    static TovarIMemAPI* shareOrAdopt(TovarIMemAPI* created);
-    // AddRef unless the count already reached 0.
-    bool addRefIfAlive();
     void initialise(const QString& multiTemplate, const QString& voiceTemplate);
     // Returns false (and leaves everything in place) when the worker did not stop.
     bool destroy();

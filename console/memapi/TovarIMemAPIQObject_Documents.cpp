@@ -85,7 +85,7 @@ void Companion::promptSaveChanges(int action)
     static const QString text = QCoreApplication::translate("@default", "Save the modified Multi-Part data?");
     NS_Utilities::TDocuPrompter fallback;
     IDocuPrompter* prompter = DSL_prompter() ? DSL_prompter() : &fallback;
-    switch (prompter->question(topLevelWidget(), title, text, true)) {
+    switch (prompter->warningWithCancel(topLevelWidget(), title, text)) {
     case IDocuPrompter::Yes:
         if (IClientServices* services = m_api ? m_api->MAPI_cs() : nullptr) {
             m_pendingAction = action;
@@ -116,6 +116,7 @@ void Companion::fileNew()
     }
     setDocDirty(false);
     emit newDoc();
+    m_documentFileName.clear();
     setCurrentFileName(QString());
 }
 
@@ -125,20 +126,7 @@ void Companion::fileOpen(const QString& name, const bool import)
     if (!model)
         return;
     m_pendingFileName = name;
-    // A voice file goes into the voice memory and leaves the document alone, so the
-    // save prompt is not asked for it.
-    const QString suffix = QFileInfo(name).suffix().toLower();
-    const bool voiceFile = import && suffix.startsWith(QLatin1Char('w'));
-    if (voiceFile) {
-        if (importVoiceFile(name)) {
-            NotifyAll();
-            // Only the folder follows: the document keeps its own name, also for
-            // older voice files whose suffix the name rule does not know.
-            QDir::setCurrent(QFileInfo(name).absolutePath());
-            m_voiceLibraryModified = true;
-        }
-        return;
-    }
+    m_pendingImport = import;
     // The prompt's No clears the mark before the load: a load that fails gives it back,
     // or the edits still on screen would go at the next New without a question.
     const bool wasModified = isDocDirty();
@@ -146,6 +134,23 @@ void Companion::fileOpen(const QString& name, const bool import)
     if (isDocDirty())
         return;
     m_pendingAction = 0;
+    // A voice file goes into the user banks, which the document carries: the document
+    // keeps its name and is modified.
+    const QString suffix = QFileInfo(name).suffix().toLower();
+    if (import && suffix.startsWith(QLatin1Char('w'))) {
+        if (!importVoiceFile(name)) {
+            if (wasModified)
+                setDocDirty(true);
+            return;
+        }
+        NotifyAll();
+        // Only the folder follows, also for older voice files whose suffix the name
+        // rule does not know.
+        QDir::setCurrent(QFileInfo(name).absolutePath());
+        m_voiceLibraryModified = true;
+        setDocDirty(true);
+        return;
+    }
     WaitCursor busy;
     if (!model->loadFile(name)) {
         busy.restore();
@@ -153,10 +158,11 @@ void Companion::fileOpen(const QString& name, const bool import)
             setDocDirty(true);
         NS_Utilities::TDocuPrompter fallback;
         IDocuPrompter* prompter = DSL_prompter() ? DSL_prompter() : &fallback;
-        prompter->critical(topLevelWidget(), caption(), QCoreApplication::translate("@default", "Error opening file"));
+        prompter->information(topLevelWidget(), caption(), QCoreApplication::translate("@default", "Error opening file"));
         return;
     }
     NotifyAll();
+    m_documentFileName = QFileInfo(name).absoluteFilePath();
     setCurrentFileName(name);
     if (import)
         setDocDirty(true);
@@ -171,12 +177,13 @@ void Companion::fileSave(const QString& name)
             busy.restore();
             NS_Utilities::TDocuPrompter fallback;
             IDocuPrompter* prompter = DSL_prompter() ? DSL_prompter() : &fallback;
-            prompter->critical(topLevelWidget(), caption(), QCoreApplication::translate("@default", "Error saving file"));
+            prompter->information(topLevelWidget(), caption(), QCoreApplication::translate("@default", "Error saving file"));
         } else {
             NS_Platform::PlatformFileCodes::setTypeAndCreator(name, NS_Platform::PlatformFileCodes::code("M3E_"),
                                                                NS_Platform::PlatformFileCodes::code("!QH4"));
             setDocDirty(false);
             emit voiceLibrarySaved();
+            m_documentFileName = QFileInfo(name).absoluteFilePath();
             setCurrentFileName(name);
         }
     }
@@ -185,7 +192,7 @@ void Companion::fileSave(const QString& name)
     if (action == 1)
         fileNew();
     else if (action == 2)
-        fileOpen(m_pendingFileName, false);
+        fileOpen(m_pendingFileName, m_pendingImport);
 }
 
 // ---- import files
@@ -197,7 +204,7 @@ void* Companion::loadImportFile(QString path)
     const QString failure = QCoreApplication::translate("@default", "Error opening file");
     const int code = CLibraryFile::GetFormatCode(path);
     if (!importableCode(code)) {
-        prompter->critical(topLevelWidget(), caption(), failure);
+        prompter->information(topLevelWidget(), caption(), failure);
         return nullptr;
     }
     CSynthMemory* model = memory();
@@ -209,7 +216,7 @@ void* Companion::loadImportFile(QString path)
         library = model->GetVoiceImportLibrary(path);
     }
     if (!library) {
-        prompter->critical(topLevelWidget(), caption(), failure);
+        prompter->information(topLevelWidget(), caption(), failure);
         return nullptr;
     }
     if (code > 2)
@@ -260,7 +267,7 @@ bool Companion::importVoiceFile(const QString& path)
     library->AttachPrmCtrl(previous);
     if (!ok)
         qCWarning(lcMemApi) << "voice file" << path << "imported only in part";
-    return ok;
+    return true;
 }
 
 // ---- clipboard

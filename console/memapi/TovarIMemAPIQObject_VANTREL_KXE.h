@@ -259,6 +259,7 @@ public:
     void flush(bool compare) override;
     void suppressMIDI(bool on) override;
     QString voiceNameAndCategory(short msb, short lsb, short number, QString& category) override;
+    QString getDocumentFileName() override;
 
     // Documents: 1 new document, 2 open a file.
     void promptSaveChanges(int action);
@@ -269,7 +270,8 @@ public:
     static void setCommandTimeScale(double scale);
     static int scaledMs(int ms);
     // Copies every bank of a voice file into the voice memory; false with no change
-    // when the file cannot be read.
+    // when the file cannot be read. True also when only a part could be copied: the
+    // voice memory has changed all the same.
     bool importVoiceFile(const QString& path);
     NativeParamsHelper* nativeParams() const { return m_nativeParams; }
     // Written on the pump thread (onRcvBulk) as well as on the GUI thread.
@@ -330,6 +332,7 @@ public:
     std::unique_ptr<NameNotifiers> m_drumNames;
     std::unique_ptr<NameNotifiers> m_pluginNames;
     QString m_currentFileName;
+    QString m_documentFileName;
     int m_monitorBank = -2;
     int m_monitorVoice = -1;
     void* m_monitorHandle = nullptr;
@@ -341,6 +344,8 @@ public:
     int m_bulkPacing = 0;
     int m_pendingAction = 0;
     QString m_pendingFileName;
+    // The pending open is a voice import (fileOpen's flag).
+    bool m_pendingImport = false;
     bool m_compareSwitch = false;
     QTimer* m_requestTimer = nullptr;
     QTimer* m_identityTimer = nullptr;

@@ -518,6 +518,7 @@ void Companion::setCurrentFileName(const QString& name)
 }
 
 QString Companion::getCurrentFileName() { return m_currentFileName; }
+QString Companion::getDocumentFileName() { return m_documentFileName; }
 
 // ---- plug-in boards
 

@@ -83,7 +83,12 @@ public:
     CPrmCtrl* Master() const { return m_master; }
     void SetMaster(CPrmCtrl* master) { m_master = master ? master : this; }
     CPrmCtrl* VoiceMap() const { return m_voiceMap; }
-    void SetVoiceMap(CPrmCtrl* voiceMap) { m_voiceMap = voiceMap; }
+    // A map linked to a voice map keeps re-evaluated link values in its default image.
+    void SetVoiceMap(CPrmCtrl* voiceMap)
+    {
+        m_voiceMap = voiceMap;
+        m_editorBlk.SetLinkedToVoiceMap(voiceMap != nullptr);
+    }
     bool IsPlugInBoardsFlag() const { return m_plugInBoards; }
     void SetPlugInBoardsFlag(bool on) { m_plugInBoards = on; }
 

@@ -127,15 +127,27 @@ void CSynthMemory::reportFailure(const QString& text)
 
 void CSynthMemory::reportStartupWarning(const QString& title, const QString& text)
 {
-    qCWarning(lcModel) << title << text;
+    reportStartupWarnings({{title, text}});
+}
+
+void CSynthMemory::reportStartupWarnings(const QList<QPair<QString, QString>>& warnings)
+{
+    for (const auto& w : warnings)
+        qCWarning(lcModel) << w.first << w.second;
     if (failureReporter()) {
-        failureReporter()(title, text);
+        for (const auto& w : warnings)
+            failureReporter()(w.first, w.second);
         return;
     }
     QCoreApplication* app = QCoreApplication::instance();
     if (!app)
         return;
-    const auto show = [title, text] { showStartupBox(QMessageBox::Warning, title, text); };
+    // One call for all of them: boxes posted one by one would each open inside the
+    // loop of the box before, over it.
+    const auto show = [warnings] {
+        for (const auto& w : warnings)
+            showStartupBox(QMessageBox::Warning, w.first, w.second);
+    };
     if (QThread::currentThread() == app->thread())
         show();
     else

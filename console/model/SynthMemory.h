@@ -7,6 +7,8 @@
 // category 0; elements 1 (mute, solo, insert) and 2 (part switches) are editor state.
 #include "vantrel_kxe21_console_export.h"
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -49,6 +51,9 @@ public:
     // A start-up warning of another part of the model (the surface template) through
     // the same reporter; without one, a warning box on the GUI thread.
     static void reportStartupWarning(const QString& title, const QString& text);
+    // Several warnings (title, text), reported in order; without a reporter the boxes
+    // follow one another on the GUI thread, each shown when the one before is closed.
+    static void reportStartupWarnings(const QList<QPair<QString, QString>>& warnings);
 
     CPrmCtrl* MultiMap() const { return m_multi; }
     CPrmCtrl* VoiceMap() const { return m_voice; }

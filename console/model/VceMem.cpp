@@ -886,19 +886,28 @@ QString CVceMem::GetVoiceName(int cat, int voice)
 
 int CVceMem::VoiceNameBytes(int cat, int voice, const unsigned char*& bytes)
 {
-    const VCEMEM_INFO* c = GetCategory(cat);
-    unsigned char* pos = NameField(cat, voice);
-    bytes = pos;
+    const int available = NameFieldBytes(cat, voice, bytes);
+    const unsigned char* pos = bytes;
     if (!pos)
         return 0;
-    const unsigned char* end = c->voices[size_t(voice)].data() + c->voiceSize;
-    const int field = int(std::min<int64_t>(c->nameLength, end - pos));
+    const int field = std::min<int>(GetCategory(cat)->nameLength, available);
     int n = int(qstrnlen(reinterpret_cast<const char*>(pos), uint(std::max(field, 0))));
     if (m_editorBlk && m_editorBlk->GetVoiceNameTerminator() == 32) {
         while (n > 0 && (pos[n - 1] == ' ' || pos[n - 1] == '\t' || pos[n - 1] == '\r' || pos[n - 1] == '\n'))
             --n;
     }
     return n;
+}
+
+int CVceMem::NameFieldBytes(int cat, int voice, const unsigned char*& bytes)
+{
+    const VCEMEM_INFO* c = GetCategory(cat);
+    unsigned char* pos = NameField(cat, voice);
+    bytes = pos;
+    if (!pos)
+        return 0;
+    const unsigned char* end = c->voices[size_t(voice)].data() + c->voiceSize;
+    return int(std::max<int64_t>(end - pos, 0));
 }
 
 bool CVceMem::SetVoiceName(int cat, int voice, const QString& name)

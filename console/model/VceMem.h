@@ -199,6 +199,9 @@ public:
     // The bytes of that name (its Latin-1 text) where the voice holds them; their count,
     // 0 when there is none.
     int VoiceNameBytes(int cat, int voice, const unsigned char*& bytes);
+    // The voice's bytes from its name field on, as the voice holds them (the name and
+    // what follows it); their count to the voice's end, 0 when there is none.
+    int NameFieldBytes(int cat, int voice, const unsigned char*& bytes);
     bool SetVoiceName(int cat, int voice, const QString& name);
     bool FindVoiceName(int cat, const QString& name, int exceptVoice);
     // Gives up (false, name unchanged) when no candidate up to 999 is free.

@@ -189,18 +189,6 @@ QString CVoiceBanks::PresetName(int table, int voice) const
     return text;
 }
 
-bool CVoiceBanks::PastLastPreset(const BankInfo& b, int voice) const
-{
-    if (IsVoiceCategory(b.table)) {
-        return voice >= m_voiceMap->VceMem()->GetCategory(b.table)->voiceNum;
-    }
-    // A board bank holds the programs its table names. A table that names none at
-    // all (a map without the name tables) bounds nothing: its programs are shown by
-    // number.
-    QString name;
-    return !GetTableVoiceName(b.table, voice, name) && GetTableVoiceName(b.table, 0, name);
-}
-
 bool CVoiceBanks::GetVoiceName(int msb, int lsb, int voice, QString& text) const
 {
     text.clear();
@@ -208,7 +196,7 @@ bool CVoiceBanks::GetVoiceName(int msb, int lsb, int voice, QString& text) const
     if (!b || voice < 0)
         return false;
     if (b->kind != 1) {
-        if (b->table < 0 || PastLastPreset(*b, voice))
+        if (b->table < 0)
             return false;
         const QString name = PresetName(b->table, voice);
         char number[16];

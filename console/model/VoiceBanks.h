@@ -43,6 +43,8 @@ public:
     bool GetBankNameID(int msb, int lsb, QString& name, int& index) const;
     int GetNumVoices(int msb, int lsb) const;
     bool GetVoiceNameShort(int msb, int lsb, int voice, QString& name) const;
+    // A preset or board bank answers every program with its number and its table's
+    // entry, which is empty past the names the table holds.
     bool GetVoiceName(int msb, int lsb, int voice, QString& text) const;
     // A board bank is a preset line whose table names no voice-memory category: its
     // voices are known by the names of that string table only. The name of voice
@@ -53,9 +55,6 @@ private:
     const BankInfo* Find(int msb, int lsb) const;
     bool IsVoiceCategory(int table) const;
     QString PresetName(int table, int voice) const;
-    // Whether a preset or board bank has no voice `voice` (past its category's voices,
-    // or past the names of a board bank's table).
-    bool PastLastPreset(const BankInfo& b, int voice) const;
 
     static quint64 BankKey(int msb, int lsb) { return quint64(uint32_t(msb)) << 32 | uint32_t(lsb); }
 

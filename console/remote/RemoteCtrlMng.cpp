@@ -71,6 +71,16 @@ QByteArray padded(const QByteArray& text, int width)
     return t;
 }
 
+void reportWarnings(QList<CRemoteTemplate::Warning> warnings, bool read)
+{
+    // Every box of the read, even when the template was usable (a template passed
+    // over, a display style left empty); a template that cannot be used ends them.
+    if (!read)
+        warnings.append({QStringLiteral("RemoteCtrl-MakeList"), QStringLiteral("ERROR")});
+    if (!warnings.isEmpty())
+        CSynthMemory::reportStartupWarnings(warnings);
+}
+
 } // namespace
 
 CRemoteCtrlMng::CRemoteCtrlMng()
@@ -117,14 +127,15 @@ void CRemoteCtrlMng::InitSet(CPrmCtrl* map, unsigned long type, QString folder)
     m_plugIn = false;
 
     auto tpl = std::make_unique<CRemoteTemplate>();
-    const QString name = type < 2 ? QString::fromLatin1(REMOTE_TYPE_NAME[type]) : QString();
     // Type 0 names no surface: nothing to read and nothing to report.
-    if (type == 0 || type >= 2 || !tpl->MakeList(m_folder, name)) {
+    const bool read = type == 1 && tpl->MakeList(m_folder, QString::fromLatin1(REMOTE_TYPE_NAME[type]));
+    if (type == 1) {
         m_reports = tpl->Reports();
+        reportWarnings(tpl->Warnings(), read);
+    }
+    if (!read) {
         m_active = m_initialised = false;
         m_failed = true;
-        if (type == 1)
-            ReportFailure();
         return;
     }
     m_tpl = std::move(tpl);
@@ -153,15 +164,6 @@ void CRemoteCtrlMng::InitSet(CPrmCtrl* map, unsigned long type, QString folder)
         SendEntry();
     }
     m_timerId = startTimer(kTimerMs);
-}
-
-void CRemoteCtrlMng::ReportFailure()
-{
-    // One warning for the whole read, with what each reader found.
-    QString text = QStringLiteral("ERROR");
-    if (!m_reports.isEmpty())
-        text += QStringLiteral("\n\n") + m_reports.join(QLatin1Char('\n'));
-    CSynthMemory::reportStartupWarning(QStringLiteral("RemoteCtrl-MakeList"), text);
 }
 
 // ------------------------------------------------------------------ refresh and timer

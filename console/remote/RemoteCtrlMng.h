@@ -38,8 +38,9 @@ public:
     ~CRemoteCtrlMng() override;
 
     // GUI thread, from the multi map's build. Reads the surface template of the type
-    // from the folder and starts the surface; a template that cannot be used is
-    // reported once through the start-up reporter and leaves the manager silent.
+    // from the folder and starts the surface. What the read found goes through the
+    // start-up reporter box by box; a template that cannot be used leaves the manager
+    // silent.
     // Never fails the map.
     void InitSet(CPrmCtrl* map, unsigned long type, QString folder);
     // Under the memory-API lock. Record a part's status lamp; out-of-range parts are ignored.
@@ -63,7 +64,7 @@ public:
     CPrmCtrl* map() const { return m_map; }
     unsigned long surfaceType() const { return m_type; }
     const QString& folder() const { return m_folder; }
-    // What the template reader reported, in order (empty after a good read).
+    // The titles of the template reader's warnings, in order.
     const QStringList& templateReports() const { return m_reports; }
     const CRemoteTemplate* surfaceTemplate() const { return m_tpl.get(); }
 
@@ -106,7 +107,6 @@ private:
     };
 
     void Reset();
-    void ReportFailure();
     void StopTimer();
 
     // ---- output

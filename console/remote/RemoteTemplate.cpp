@@ -267,6 +267,15 @@ bool CRemoteTemplate::Route(const QByteArray& section, int i, QByteArrayView val
 
 // ------------------------------------------------------------------ choosing the template
 
+QStringList CRemoteTemplate::Reports() const
+{
+    QStringList titles;
+    titles.reserve(m_warnings.size());
+    for (const Warning& w : m_warnings)
+        titles.append(w.first);
+    return titles;
+}
+
 std::shared_ptr<const CIniFileJobCache> CRemoteTemplate::Parse(const QByteArray& tpr)
 {
     auto image = std::make_shared<CIniFileJobCache>();
@@ -308,7 +317,7 @@ bool CRemoteTemplate::Supports(const std::shared_ptr<const CIniFileJobCache>& tp
 
 bool CRemoteTemplate::MakeList(const QString& folder, const QString& typeName)
 {
-    m_reports.clear();
+    m_warnings.clear();
     m_failed.clear();
     QDir dir(folder);
     // Regular files only: a folder named like a template is no template.
@@ -335,7 +344,7 @@ bool CRemoteTemplate::MakeList(const QString& folder, const QString& typeName)
             parts = partsFile.readAll();
         return Read(image, parts);
     }
-    Report(typeName + QStringLiteral(": Not support"));
+    Report(typeName, QStringLiteral("Not support"));
     return false;
 }
 

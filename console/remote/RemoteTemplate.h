@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QHash>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -38,9 +40,14 @@ public:
     bool Read(const std::shared_ptr<const CIniFileJobCache>& tpr, const QByteArray& partsIni);
     bool Read(const std::shared_ptr<const CIniFileJobCache>& tpr, const std::shared_ptr<const CIniFileJobCache>& partsIni);
 
-    // Every message in order: the titles of the warning boxes the readers would show
-    // ("... Not support" for a type no template supports).
-    const QStringList& Reports() const { return m_reports; }
+    // The warning boxes of the read, in the order they are shown: title, then text.
+    // A reader's error is titled with its message and reads "ERROR"; then each failed
+    // reader's "CRemoteCtrlMng::MakeList - n"; a type no template supports is the
+    // type's name reading "Not support".
+    using Warning = QPair<QString, QString>;
+    const QList<Warning>& Warnings() const { return m_warnings; }
+    // The titles of those boxes, in order.
+    QStringList Reports() const;
     // Numbers of the readers that failed, in order.
     const std::vector<int>& FailedReaders() const { return m_failed; }
     const QString& Path() const { return m_path; }
@@ -118,10 +125,13 @@ private:
     bool EachItem(CIniFileJob& ini, const QByteArray& section, const char* sizeKey, int n, const Take& take,
                   int occurrence = -1);
     bool Route(const QByteArray& section, int i, QByteArrayView text, uint8_t* route);
-    void Report(const QString& text) { m_reports.append(text); }
+    void Report(const QString& title, const QString& text = QStringLiteral("ERROR"))
+    {
+        m_warnings.append({title, text});
+    }
 
     QString m_path;
-    QStringList m_reports;
+    QList<Warning> m_warnings;
     std::vector<int> m_failed;
     int m_treeNodes = 0;  // nodes of the top entry being read
     // The windows read by name: a template's tree names hundreds of pages.

@@ -156,7 +156,7 @@ TEST_F(ComponentFactoryTest, SpecifyPagesNamesThePropertyPage)
     ASSERT_EQ(list.cElems, 1u);
     EXPECT_EQ(list.pElems[0], NS_HostIds::CLSID_PropertyPage);
     std::free(list.pElems);
-    EXPECT_EQ(pages->GetPages(nullptr), NS_MPStatus::invalidArgument);
+    EXPECT_EQ(pages->GetPages(nullptr), NS_MPStatus::outOfMemory);
     pages->Release();
 
     auto* init = query<IMPInitialise>(component, NS_HostIds::IID_IMPInitialise);

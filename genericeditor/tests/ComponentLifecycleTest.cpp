@@ -13,8 +13,12 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -321,4 +325,92 @@ TEST_F(ComponentLifecycle, LastReleaseOnAHostThreadReturnsOnceTheGuiThreadDelete
     EXPECT_TRUE(waitUntilDeleted());
     EXPECT_EQ(m_api.refs.load(), 0);
     EXPECT_EQ(m_host.refs(), 0);
+}
+
+// A host may make the component on a thread of its own: the user-interface server is
+// then made on the GUI thread all the same, and the connect hands it to the memory API.
+TEST_F(ComponentLifecycle, TheUserInterfaceServerLivesOnTheGuiThreadWhereverTheComponentIsMade)
+{
+    struct Case
+    {
+        const char* name;
+        bool madeOnHostThread;
+    };
+    const Case cases[] = {{"made on the GUI thread", false}, {"made on a host thread", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (m_component)
+            release();
+        m_api.associations.clear();
+        if (c.madeOnHostThread) {
+            std::atomic<CompIMPInitialise_VANTREL_KXE*> made{nullptr};
+            std::thread host(
+                [&] { made = new CompIMPInitialise_VANTREL_KXE(nullptr, NS_HostIds::IID_IUnknown, false); });
+            // The component's start waits for the GUI thread to make the server.
+            EXPECT_TRUE(QTest::qWaitFor([&] { return made.load() != nullptr; }, 20000));
+            host.join();
+            m_component = made;
+        } else {
+            m_component = new CompIMPInitialise_VANTREL_KXE(nullptr, NS_HostIds::IID_IUnknown, false);
+        }
+        ASSERT_NE(m_component, nullptr);
+        CUserInterfaceServer_VANTREL_KXE* server = m_component->uiServer();
+        ASSERT_NE(server, nullptr) << "no user interface";
+        EXPECT_EQ(server->thread(), QCoreApplication::instance()->thread());
+
+        ASSERT_EQ(connect(), NS_MPStatus::ok);
+        ASSERT_FALSE(m_api.associations.empty());
+        for (const auto& a : m_api.associations)
+            EXPECT_EQ(a.cs, server);
+        m_component->MPDisconnect();
+    }
+}
+
+// The host tells of new ports on the GUI thread while one of its own threads
+// disconnects: the disconnect must wait until the bridges have read the ports and
+// selected their own again, never delete a bridge that is being read.
+TEST_F(ComponentLifecycle, PortsChangedOnTheGuiThreadNeverMeetsABridgeADisconnectDeleted)
+{
+    ASSERT_EQ(connect(), NS_MPStatus::ok);
+    auto* sink = static_cast<IMPNotificationSink*>(nullptr);
+    {
+        void* out = nullptr;
+        ASSERT_GE(static_cast<IMPInitialise*>(m_component)->QueryInterface(NS_HostIds::IID_IMPNotificationSink, &out), 0);
+        sink = static_cast<IMPNotificationSink*>(out);
+    }
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool inside = false, disconnected = false, finishedInside = false;
+    QThread* gui = QCoreApplication::instance()->thread();
+    m_portList.onList = [&] {
+        if (QThread::currentThread() != gui)
+            return;
+        std::unique_lock<std::mutex> lock(mutex);
+        if (inside)
+            return;
+        inside = true;
+        changed.notify_all();
+        // A disconnect that does not wait finishes within this window.
+        finishedInside = changed.wait_for(lock, std::chrono::milliseconds(300), [&] { return disconnected; });
+    };
+    std::thread host([&] {
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            changed.wait(lock, [&] { return inside; });
+        }
+        m_component->MPDisconnect();
+        std::lock_guard<std::mutex> lock(mutex);
+        disconnected = true;
+        changed.notify_all();
+    });
+    EXPECT_EQ(sink->MPNotify(tagMPMSG{NS_HostIds::MSG_MIDIPortsChanged}), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        return disconnected;
+    }, 10000));
+    host.join();
+    m_portList.onList = nullptr;
+    EXPECT_FALSE(finishedInside) << "the bridge was deleted while it read the host's ports";
+    EXPECT_EQ(m_component->bridgeCount(), 0);
+    sink->Release();
 }

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <functional>
 #include <vector>
 
 // Reference counting shared by the fakes; they live on the test's stack.
@@ -49,10 +50,14 @@ class FakePortList : public FakeCounted<IMPPortListService>
 public:
     std::vector<FakePort> ports[2];
     int calls = 0;
+    // Runs first in every call, on the caller's thread.
+    std::function<void()> onList;
 
     int32_t MPGetPortList(bool output, tagMPPORTDATA* list) override
     {
         ++calls;
+        if (onList)
+            onList();
         const std::vector<FakePort>& src = ports[output ? 1 : 0];
         list->count = int32_t(src.size());
         list->entries = src.empty() ? nullptr

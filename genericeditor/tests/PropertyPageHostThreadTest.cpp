@@ -7,6 +7,7 @@
 #include "genericeditor/interfaces/ComponentInterfaces.h"
 #include "FakeHost.h"
 #include "platform/PlatformWindow.h"
+#include "appserver/CAppServer.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -38,18 +39,43 @@ void turn()
     }
 }
 
+// A component of this library with no add-ons, made through the factory.
+class PropertyPageHostThread : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        CompIMPInitialise_VANTREL_KXE::setAddOnFolder(m_empty.path());
+        m_live = CompIMPInitialise_VANTREL_KXE::liveCount();
+        component = MacLoaderFactory(nullptr, &NS_HostIds::IID_IMPInitialise);
+        ASSERT_NE(component, nullptr);
+        initialise = dynamic_cast<CompIMPInitialise_VANTREL_KXE*>(component);
+        ASSERT_NE(initialise, nullptr);
+    }
+    void TearDown() override
+    {
+        if (component)
+            component->Release();
+        QElapsedTimer clock;
+        clock.start();
+        while (CompIMPInitialise_VANTREL_KXE::liveCount() > m_live && clock.elapsed() < 5000)
+            QCoreApplication::processEvents();
+        CompIMPInitialise_VANTREL_KXE::setAddOnFolder(QString());
+    }
+
+    IUnknown* component = nullptr;
+    CompIMPInitialise_VANTREL_KXE* initialise = nullptr;
+
+private:
+    QTemporaryDir m_empty;
+    int m_live = 0;
+};
+
 } // namespace
 
-TEST(PropertyPageHostThread, ActivationAndRemovalFromAHostThreadRunOnTheGuiThread)
+TEST_F(PropertyPageHostThread, ActivationAndRemovalFromAHostThreadRunOnTheGuiThread)
 {
-    QTemporaryDir empty;
-    CompIMPInitialise_VANTREL_KXE::setAddOnFolder(empty.path());
-    const int live = CompIMPInitialise_VANTREL_KXE::liveCount();
-    IUnknown* component = MacLoaderFactory(nullptr, &NS_HostIds::IID_IMPInitialise);
-    ASSERT_NE(component, nullptr);
     // The component finishes its start on the GUI thread.
-    auto* initialise = dynamic_cast<CompIMPInitialise_VANTREL_KXE*>(component);
-    ASSERT_NE(initialise, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return initialise->uiServer() != nullptr; }));
     IUnknown* unknown = MacLoaderFactory(nullptr, &NS_HostIds::IID_IPropertyPage);
     ASSERT_NE(unknown, nullptr);
@@ -92,10 +118,64 @@ TEST(PropertyPageHostThread, ActivationAndRemovalFromAHostThreadRunOnTheGuiThrea
     EXPECT_TRUE(QTest::qWaitFor([] { return pageWindow() == nullptr; }));
 
     static_cast<IPropertyPage*>(page)->Release();
-    component->Release();
-    QElapsedTimer clock;
-    clock.start();
-    while (CompIMPInitialise_VANTREL_KXE::liveCount() > live && clock.elapsed() < 5000)
-        QCoreApplication::processEvents();
-    CompIMPInitialise_VANTREL_KXE::setAddOnFolder(QString());
+}
+
+// The page's last release, activated or not, on the GUI thread or a host thread: the
+// page goes exactly once, on the GUI thread, after its user interface, and gives back
+// the component it was handed.
+TEST_F(PropertyPageHostThread, LastReleaseFreesThePageOnceAndGivesTheComponentBack)
+{
+    // Every page holds one use of the application server until it is deleted.
+    CAppServer* server = CAppServer::Instance();
+    const int32_t uses = server->usageCount();
+    const int32_t references = initialise->useCount();
+
+    struct Case
+    {
+        const char* name;
+        bool activated;
+        bool releasedOnHostThread;
+    };
+    const Case cases[] = {
+        {"never activated, released on a host thread", false, true},
+        {"never activated, released on the GUI thread", false, false},
+        {"activated, released on a host thread", true, true},
+        {"activated, released on the GUI thread", true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        IUnknown* made = MacLoaderFactory(nullptr, &NS_HostIds::IID_IPropertyPage);
+        ASSERT_NE(made, nullptr);
+        auto* page = static_cast<IPropertyPage*>(made);
+        EXPECT_EQ(server->usageCount(), uses + 1);
+        IUnknown* objects[1] = {component};
+        ASSERT_EQ(page->SetObjects(1, objects), NS_MPStatus::ok);
+        EXPECT_EQ(initialise->useCount(), references + 1);
+
+        PlatformWindow window(QRect(10, 10, 640, 480));
+        window.show();
+        if (c.activated) {
+            const tagRECT rect{0, 0, 640, 480};
+            ASSERT_EQ(page->Activate(window.handle(), &rect, false), NS_MPStatus::ok);
+            ASSERT_TRUE(QTest::qWaitFor([] { return pageWindow() != nullptr; }));
+        }
+        if (c.releasedOnHostThread) {
+            std::thread host([&] { page->Release(); });
+            host.join();
+        } else {
+            page->Release();
+        }
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            turn();
+            return server->usageCount() == uses && initialise->useCount() == references;
+        })) << "page uses " << server->usageCount() - uses << ", component references "
+            << initialise->useCount() - references;
+        EXPECT_EQ(pageWindow(), nullptr);
+        // Nothing of the page is left to run.
+        turn();
+        EXPECT_EQ(server->usageCount(), uses);
+        EXPECT_EQ(initialise->useCount(), references);
+    }
+
+    server->release();
 }

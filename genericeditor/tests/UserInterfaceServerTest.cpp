@@ -291,6 +291,82 @@ TEST_F(UserInterfaceServer, SavedPlacesBeyondWidgetCoordinatesReopenTheWindowAtI
     }
 }
 
+// A maximised window has no frame decoration of its own (its title goes into the menu
+// bar), so its saved size is the workspace's. Whether saved by this editor or held by an
+// older project, a window saved maximised reopens maximised, and returns to a place
+// inside the workspace when the user restores it; other windows reopen where they stood.
+TEST_F(UserInterfaceServer, AWindowSavedMaximisedReopensMaximised)
+{
+    const QString key = CUserInterfaceServer_VANTREL_KXE::windowKey(1, ViewAddOn::kModule);
+    const QSize workspace = m_area->viewport()->size();
+    QWidget* plain = open(1);
+    ASSERT_NE(plain, nullptr);
+    QMdiSubWindow* frame = qobject_cast<QMdiSubWindow*>(plain->parentWidget());
+    ASSERT_NE(frame, nullptr);
+    const QSize decoration = frame->size() - plain->size();
+    ASSERT_FALSE(decoration.isEmpty());
+    frame->showMaximized();
+    pump();
+    ASSERT_TRUE(frame->isMaximized());
+    QByteArray saved;
+    {
+        QDataStream out(&saved, QIODevice::WriteOnly);
+        ASSERT_EQ(m_server->CS_saveViaStream(out), 0);
+    }
+    m_server->doCloseAllWindows();
+    pump();
+    ASSERT_EQ(m_server->recordedEditor(key), nullptr);
+
+    const auto group = [&](const QRect& rect, uint state) {
+        QByteArray bytes;
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out << QVariant(key) << QVariant(rect) << QVariant(QStringLiteral("kept")) << QVariant(state);
+        out << QVariant() << QVariant() << QVariant() << QVariant();
+        return bytes;
+    };
+    const QRect place(QPoint(30, 40), QSize(220, 130));
+    struct Case
+    {
+        const char* name;
+        QByteArray bytes;
+        bool maximised;
+    };
+    const Case cases[] = {
+        {"saved maximised here", saved, true},
+        {"older project, maximised", group(QRect(QPoint(0, 0), workspace), uint(Qt::WindowMaximized | Qt::WindowActive)),
+         true},
+        {"older project, state not set, size and decoration fill the workspace",
+         group(QRect(QPoint(0, 0), workspace - decoration), 0), true},
+        {"placed window", group(place, uint(Qt::WindowActive)), false},
+        {"minimised is not applied", group(place, uint(Qt::WindowMinimized)), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDataStream in(c.bytes);
+        ASSERT_EQ(m_server->CS_loadViaStream(in), 0);
+        EXPECT_TRUE(m_server->UI_reopenSavedEditorWindows());
+        pump();
+        QWidget* window = m_server->recordedEditor(key);
+        ASSERT_NE(window, nullptr);
+        QMdiSubWindow* reopened = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+        ASSERT_NE(reopened, nullptr);
+        EXPECT_EQ(reopened->isMaximized(), c.maximised);
+        if (c.maximised) {
+            EXPECT_EQ(reopened->size(), workspace);
+            reopened->showNormal();
+            pump();
+            EXPECT_TRUE(QRect(QPoint(0, 0), workspace).contains(reopened->geometry()))
+                << reopened->geometry().width() << "x" << reopened->geometry().height();
+        } else {
+            EXPECT_EQ(reopened->pos(), place.topLeft());
+            EXPECT_EQ(window->size(), place.size());
+        }
+        m_server->doCloseAllWindows();
+        pump();
+        ASSERT_EQ(m_server->recordedEditor(key), nullptr);
+    }
+}
+
 TEST_F(UserInterfaceServer, OneWindowPerKeyIsRaisedAndAKeptWindowReturnsWhereItWasClosed)
 {
     QWidget* kept = open(2);

@@ -26,4 +26,13 @@ public:
     virtual int32_t writeUIPrefsToStream(QDataStream& stream) = 0;
     virtual int32_t readUIPrefsFromStream(QDataStream& stream) = 0;
     virtual ~IPrefsQuery_VANTREL_KXE() = default;
+    // Whether a value is stored under the number (a default is not), copied to out when
+    // given. The base answers from getProperty, right for an object without defaults.
+    virtual bool propertyValueAvailable(int id, QVariant* out = nullptr) const
+    {
+        const QVariant value = getProperty(id);
+        if (out)
+            *out = value;
+        return value.isValid();
+    }
 };

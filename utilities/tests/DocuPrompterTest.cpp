@@ -35,6 +35,7 @@ public:
                 if (auto* box = qobject_cast<QMessageBox*>(modal)) {
                     caption = box->windowTitle();
                     text = box->text();
+                    icon = box->icon();
                 }
                 m_act(modal);
                 m_ticks = 0;
@@ -51,6 +52,7 @@ public:
     }
     int modalsSeen() const { return m_seen; }
     QString caption, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
 
 private:
     std::function<void(QWidget*)> m_act;
@@ -86,7 +88,7 @@ std::function<void(QWidget*)> escape()
 struct PromptCase
 {
     const char* name;
-    int kind; // 0 question with cancel, 1 question, 2 warning
+    int kind; // 0 question with cancel, 1 question, 2 warning, 3 warning with cancel
     std::function<void(QWidget*)> act;
     IDocuPrompter::Answer answer;
 };
@@ -106,6 +108,10 @@ TEST(DocuPrompter, EachButtonOfEachPromptGivesItsAnswer)
         {"Warning: Yes", 2, click("Yes"), IDocuPrompter::Yes},
         {"Warning: No", 2, click("No"), IDocuPrompter::No},
         {"Warning: Escape is No", 2, escape(), IDocuPrompter::No},
+        {"Warning with cancel: Yes", 3, click("Yes"), IDocuPrompter::Yes},
+        {"Warning with cancel: No", 3, click("No"), IDocuPrompter::No},
+        {"Warning with cancel: Cancel", 3, click("Cancel"), IDocuPrompter::Cancel},
+        {"Warning with cancel: Escape is Cancel", 3, escape(), IDocuPrompter::Cancel},
     };
     TDocuPrompter prompter;
     for (const PromptCase& c : cases) {
@@ -115,9 +121,12 @@ TEST(DocuPrompter, EachButtonOfEachPromptGivesItsAnswer)
         IDocuPrompter::Answer got = IDocuPrompter::Cancel;
         if (c.kind == 2)
             got = prompter.warning(nullptr, caption, text);
+        else if (c.kind == 3)
+            got = prompter.warningWithCancel(nullptr, caption, text);
         else
             got = prompter.question(nullptr, caption, text, c.kind == 0);
         EXPECT_EQ(got, c.answer) << c.name;
+        EXPECT_EQ(answer.icon, c.kind >= 2 ? QMessageBox::Warning : QMessageBox::Question) << c.name;
         EXPECT_EQ(answer.modalsSeen(), 1) << c.name;
         EXPECT_EQ(answer.caption, caption) << c.name;
         EXPECT_EQ(answer.text, text) << c.name;
@@ -127,6 +136,7 @@ TEST(DocuPrompter, EachButtonOfEachPromptGivesItsAnswer)
 TEST(DocuPrompter, MessagesShowTheirTextAndCloseWithOk)
 {
     TDocuPrompter prompter;
+    const QMessageBox::Icon icons[] = {QMessageBox::Critical, QMessageBox::Information, QMessageBox::Critical};
     for (int kind = 0; kind < 3; ++kind) {
         ModalAnswer answer(click("OK"));
         const QString text = QStringLiteral("The file cannot be read (%1).").arg(kind);
@@ -138,5 +148,6 @@ TEST(DocuPrompter, MessagesShowTheirTextAndCloseWithOk)
             static_cast<IDocuPrompter&>(prompter).IDocuPrompter::information(nullptr, QStringLiteral("Open"), text);
         EXPECT_EQ(answer.modalsSeen(), 1) << kind;
         EXPECT_EQ(answer.text, text) << kind;
+        EXPECT_EQ(answer.icon, icons[kind]) << kind;
     }
 }

@@ -2,7 +2,7 @@
 // 50 ms later, asks for a file through the prompter where it needs one and hands the
 // request to the companion. Save As appends ".m3e" to a name without extension,
 // refuses a name without base name and asks before it overwrites; Save with a current
-// name never asks.
+// name asks only before it replaces a file the document was not read from nor written to.
 #include "DialogsRig.h"
 #include <QAction>
 #include <QDir>
@@ -181,6 +181,74 @@ TEST_F(FileCommands, SaveAsksOnlyWithoutACurrentName)
     ASSERT_TRUE(pumpUntil([&] { return contents(first) != QByteArray("old"); }, 3000));
     EXPECT_EQ(m_prompter.starts.size(), asked);
     EXPECT_TRUE(m_prompter.warnings.isEmpty());
+}
+
+// Save writes under the current name without a question when that name is the file the
+// document was read from or last written to. A document of an older format is named for
+// the current one; a file of that name beside it is another document, and Save asks
+// before it replaces that one.
+TEST_F(FileCommands, SaveAsksBeforeReplacingAFileTheDocumentWasNotReadFromNorWrittenTo)
+{
+    using NS_Utilities::IDocuPrompter;
+    enum How { SavedAs, OpenedTheM3e, OpenedTheM2eBesideAnother, OpenedTheM2eAlone };
+    struct Case
+    {
+        const char* name;
+        How how;
+        IDocuPrompter::Answer overwrite;
+        bool asked;
+        bool written;
+    };
+    const Case cases[] = {
+        {"saved as quay.m3e", SavedAs, IDocuPrompter::No, false, true},
+        {"opened quay.m3e", OpenedTheM3e, IDocuPrompter::No, false, true},
+        {"opened quay.m2e beside another quay.m3e, No", OpenedTheM2eBesideAnother, IDocuPrompter::No, true, false},
+        {"opened quay.m2e beside another quay.m3e, Yes", OpenedTheM2eBesideAnother, IDocuPrompter::Yes, true, true},
+        {"opened quay.m2e alone", OpenedTheM2eAlone, IDocuPrompter::No, false, true},
+    };
+    // An older document of the size the converter takes, all zero.
+    const QByteArray olderDocument(524672, '\0');
+    const QByteArray other("another document");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir folder;
+        const QString m3e = folder.filePath(QStringLiteral("quay.m3e"));
+        const QString m2e = folder.filePath(QStringLiteral("quay.m2e"));
+        m_companion->fileNew();
+        if (c.how == SavedAs || c.how == OpenedTheM3e) {
+            m_companion->fileSave(m3e);
+            ASSERT_TRUE(QFileInfo::exists(m3e));
+        }
+        if (c.how == OpenedTheM3e) {
+            m_companion->fileNew();
+            m_companion->fileOpen(m3e, false);
+        }
+        if (c.how == OpenedTheM2eBesideAnother || c.how == OpenedTheM2eAlone) {
+            write(m2e, olderDocument);
+            m_companion->fileOpen(m2e, false);
+        }
+        ASSERT_EQ(m_companion->getCurrentFileName().toStdString(), m3e.toStdString());
+        if (c.how != OpenedTheM2eAlone)
+            write(m3e, other);
+        m_prompter.overwrite = c.overwrite;
+        m_prompter.warnings.clear();
+        m_prompter.messages.clear();
+
+        run(QStringLiteral("&Save"), false);
+        if (c.written)
+            EXPECT_TRUE(pumpUntil([&] { return QFileInfo(m3e).size() > other.size(); }, 3000)) << "not written";
+        EXPECT_EQ(contents(m3e) == other || !QFileInfo::exists(m3e), !c.written);
+        if (c.asked) {
+            ASSERT_EQ(m_prompter.warnings.size(), 1);
+            EXPECT_EQ(m_prompter.warnings.first(), QStringLiteral("TOVAR-VANTREL Editor|Overwrite \n'%1'?").arg(m3e));
+        } else {
+            EXPECT_TRUE(m_prompter.warnings.isEmpty()) << qPrintable(m_prompter.warnings.join(QLatin1Char(',')));
+        }
+        EXPECT_TRUE(m_prompter.messages.isEmpty()) << qPrintable(m_prompter.messages.join(QLatin1Char(',')));
+        EXPECT_EQ(m_companion->getCurrentFileName().toStdString(), m3e.toStdString()) << "the name stays";
+        if (QFileInfo::exists(m2e))
+            EXPECT_EQ(contents(m2e), olderDocument) << "the older document was written over";
+    }
 }
 
 TEST_F(FileCommands, OpenAndImportHandTheChosenFileOver)

@@ -1,5 +1,5 @@
 // The setup dialog through the component on the in-process MIDI bus: values come from
-// the preferences, or from the settings where a preference holds nothing; port names
+// the preferences, or from the settings where the project holds none; port names
 // lose their direction marker; a remembered port that is gone shows as "N/A - name";
 // OK writes the preferences, the settings and the port bridges, Cancel writes nothing;
 // a port that vanishes while the dialog is open never makes OK choose another one.
@@ -10,6 +10,7 @@
 #include "utilities/interfaces/TMIDIProxyInOut.h"
 #include "widgets/CDial_VANTREL_KXE.h"
 #include <QComboBox>
+#include <QDataStream>
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
@@ -76,6 +77,32 @@ protected:
     // The bus's endpoints as the host lists them.
     void refreshPorts() { m_host->ports().refresh(); }
     QUuid inputIdentity(const QString& name) const { return NS_Host::HostMidiPorts::portIdentity(false, name); }
+    // The project's preferences without the values of these properties, as a project
+    // that never held them.
+    void forget(std::initializer_list<int> ids)
+    {
+        QByteArray bytes;
+        QMap<int, QVariant> values;
+        {
+            QDataStream out(&bytes, QIODevice::WriteOnly);
+            prefs()->writeToStream(out);
+        }
+        {
+            QDataStream in(bytes);
+            in >> values;
+        }
+        for (int id : ids)
+            values.remove(id);
+        bytes.clear();
+        {
+            QDataStream out(&bytes, QIODevice::WriteOnly);
+            out << values;
+        }
+        QDataStream in(bytes);
+        ASSERT_EQ(prefs()->readFromStream(in), 0);
+        for (int id : ids)
+            ASSERT_FALSE(prefs()->propertyValueAvailable(id)) << id;
+    }
 
     // Runs the setup dialog; `drive` sees it filled, then OK or Cancel is pressed.
     void runSetup(const std::function<void(QDialog*)>& drive, bool ok)
@@ -97,9 +124,12 @@ QComboBox* box(QDialog* dialog, const char* name)
 
 } // namespace
 
-TEST_F(SetupDialogs, FallsBackToTheSettingsAndWritesBothPlacesOnOk)
+// A project that holds a device number or an interval keeps it, 0 (device 1, 0 ms)
+// included; the settings stand in only where the project holds no value.
+TEST_F(SetupDialogs, TakesTheSettingsOnlyWhereTheProjectHoldsNoValueAndWritesBothPlacesOnOk)
 {
     startHost();
+    constexpr int kNone = -1; // the project holds no value
     struct Case
     {
         int devicePref;
@@ -113,15 +143,21 @@ TEST_F(SetupDialogs, FallsBackToTheSettingsAndWritesBothPlacesOnOk)
         int intervalStored;
     };
     const Case cases[] = {
-        {0, 3, 0, 50, 1, "4", "50 ms", 3, 50},
+        {kNone, 3, kNone, 50, 1, "4", "50 ms", 3, 50},
+        {0, 3, 0, 50, 0, "1", "0 ms", 0, 0},
         {5, 3, 20, 50, 0, "6", "20 ms", 5, 20},
-        {0, 0, 25, 0, 0, "1", "0 ms", 0, 0},  // not in the table: the first item
-        {0, 15, 0, 100, 1, "16", "100 ms", 15, 100},
+        {kNone, 0, 25, 0, 0, "1", "0 ms", 0, 0},  // not in the table: the first item
+        {kNone, 15, kNone, 100, 1, "16", "100 ms", 15, 100},
+        {0, 15, kNone, 100, 1, "1", "100 ms", 0, 100},
+        {kNone, 15, 0, 100, 0, "16", "0 ms", 15, 0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.deviceShown);
-        prefs()->setProperty(kPrefDeviceNumber, c.devicePref);
-        prefs()->setProperty(kPrefDumpInterval, c.intervalPref);
+        SCOPED_TRACE(std::string(c.deviceShown) + ", " + c.intervalShown);
+        forget({kPrefDeviceNumber, kPrefDumpInterval});
+        if (c.devicePref != kNone)
+            prefs()->setProperty(kPrefDeviceNumber, c.devicePref);
+        if (c.intervalPref != kNone)
+            prefs()->setProperty(kPrefDumpInterval, c.intervalPref);
         {
             QSettings s = settings();
             s.setValue(QLatin1String(kKeyConsoleID), c.consoleId);

@@ -254,7 +254,12 @@ TEST_F(VoiceReceiveDialogs, PresetReceiveStopsOnStopSilenceAndErrorsWithTheTextI
         {"silence", -1, 0, false, "Bulk Data Timeout Error!"},
         {"silence after 99", 99, 0, false, "Bulk Data Timeout Error!"},
         {"checksum error", -1, 1, false, "Bulk Data Checksum Error!"},
-        {"unknown error", -1, 4, false, nullptr},
+        {"byte count error", -1, 2, false, "Bulk Data Byte Count Error!"},
+        {"number error after 99", 99, 3, false, "Bulk Data Number Error!"},
+        // A code without a text: the status line shows, with its own text.
+        {"unknown error", -1, 4, false, "textLabel1"},
+        {"unknown error after 99", 99, 255, false, "textLabel1"},
+        {"negative error", -1, -1, false, "textLabel1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -145,6 +146,93 @@ TEST_F(BulkTemplate, StorageFramingSurroundsACategoryOrAWholeMultipleSend)
     EXPECT_EQ(progress.last().at(0).toInt(), 100);
     EXPECT_EQ(progress.last().at(1).toInt(), 2);
     EXPECT_FALSE(bulk.BulkOutCategory(1));
+}
+
+namespace {
+
+using Report = std::pair<int, int>;  // percent, section
+
+std::vector<Report> reports(const QSignalSpy& spy)
+{
+    std::vector<Report> out;
+    for (const QList<QVariant>& args : spy)
+        out.emplace_back(args.at(0).toInt(), args.at(1).toInt());
+    return out;
+}
+
+const char kStorageFraming[] = "\n[multiple_bulk_control]\nWaitTime=5\nheader0=0,0E7F01,0E7F01,0E7F01,2\n"
+                               "footer0=0,0F7F01,0F7F01,0F7F01,2\n";
+
+} // namespace
+
+struct Gathered
+{
+    const char* name;
+    bool storageFraming;
+    int categories;
+    std::vector<Report> expected;
+};
+
+void PrintTo(const Gathered& g, std::ostream* out)
+{
+    *out << g.name;
+}
+
+class GatheredSend : public BulkTemplate, public ::testing::WithParamInterface<Gathered>
+{
+};
+
+// A gathered send measures each category against its own messages and reports which
+// one is going out; the message that ends the last category, and the storage footer,
+// report nothing before the end.
+TEST_P(GatheredSend, ReportsEachCategoryAsItsOwnSection)
+{
+    const Gathered& c = GetParam();
+    CPrmCtrl map;
+    CapturePort port;
+    ASSERT_TRUE(build(map, {}, c.storageFraming ? kStorageFraming : "")) << map.ErrorText().toStdString();
+    map.SetMIDI(&port, 0);
+    CBulk& bulk = *map.Bulk();
+    QSignalSpy progress(&bulk, &CBulk::bulkSendProgressChanged);
+    bulk.BulkOutMultipleBulkHeader();
+    for (int i = 0; i < c.categories; ++i)
+        ASSERT_TRUE(bulk.BulkOutCategory(0));
+    bulk.BulkOutMultipleBulkFooter();
+    sendAll(bulk);
+    EXPECT_EQ(reports(progress), c.expected);
+    EXPECT_EQ(port.sent.size(), 4 * c.categories + (c.storageFraming ? 2 : 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bulk, GatheredSend,
+    ::testing::Values(
+        Gathered{"OneCategory", false, 1, {{25, 0}, {50, 0}, {75, 0}, {100, 1}}},
+        Gathered{"TwoCategories", false, 2, {{25, 0}, {50, 0}, {75, 0}, {0, 1}, {25, 1}, {50, 1}, {75, 1}, {100, 2}}},
+        Gathered{"TwoInStorageFraming", true, 2,
+                 {{20, 0}, {40, 0}, {60, 0}, {80, 0}, {0, 1}, {25, 1}, {50, 1}, {75, 1}, {100, 2}}},
+        Gathered{"ThreeCategories", false, 3,
+                 {{25, 0}, {50, 0}, {75, 0}, {0, 1}, {25, 1}, {50, 1}, {75, 1}, {0, 2}, {25, 2}, {50, 2}, {75, 2},
+                  {100, 3}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A single voice sent after a gathered send is measured against its own four messages.
+TEST_F(BulkTemplate, VoiceSentAfterAGatheredSendIsOneSection)
+{
+    CPrmCtrl map;
+    CapturePort port;
+    ASSERT_TRUE(build(map, {}, kStorageFraming)) << map.ErrorText().toStdString();
+    map.SetMIDI(&port, 0);
+    CBulk& bulk = *map.Bulk();
+    bulk.BulkOutMultipleBulkHeader();
+    ASSERT_TRUE(bulk.BulkOutCategory(0));
+    ASSERT_TRUE(bulk.BulkOutCategory(0));
+    bulk.BulkOutMultipleBulkFooter();
+    sendAll(bulk);
+    QSignalSpy progress(&bulk, &CBulk::bulkSendProgressChanged);
+    ASSERT_TRUE(bulk.BulkOutLibVce(0, 0));
+    sendAll(bulk);
+    EXPECT_EQ(reports(progress), (std::vector<Report>{{25, 0}, {50, 0}, {75, 0}, {100, 0}}));
+    EXPECT_TRUE(bulk.GetSectionEnds().empty());
 }
 
 namespace {

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 
 namespace {
@@ -99,6 +100,22 @@ protected:
         return snap;
     }
     QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
+    // Where the voice memory keeps a stored voice's name, from the voice's start.
+    int nameOffset(int cat, int v)
+    {
+        int size = 0;
+        const unsigned char* start = voice.VceMem()->GetVoiceMem(cat, v, &size);
+        const unsigned char* name = nullptr;
+        voice.VceMem()->VoiceNameBytes(cat, v, name);
+        return start && name ? int(name - start) : -1;
+    }
+    // The 14 bytes of a stored voice from its name on.
+    QByteArray nameField(int cat, int v)
+    {
+        const Bytes b = stored(voice, cat, v);
+        const int at = nameOffset(cat, v);
+        return at < 0 ? QByteArray() : QByteArray(reinterpret_cast<const char*>(b.data()) + at, 14);
+    }
 
     CPrmCtrl multi;
     CPrmCtrl voice;
@@ -166,8 +183,11 @@ TEST_F(LibraryFile, VoiceLibraryRoundTripsWithItsDirectory)
     const QByteArray file = readAll(path("bank.w9e"));
     ASSERT_EQ(file.size(), kVoiceImage);
     EXPECT_EQ(file.mid(64, 10), QByteArray("VOICE DATA"));
-    EXPECT_EQ(file.mid(128 + 14, 14), QByteArray("Brassglow \0\0\0\0", 14));
     const Bytes brass = stored(voice, 0, 1);
+    // The entry holds the voice's bytes from its name on: the name, then the category
+    // code and the bytes after it.
+    EXPECT_EQ(file.mid(128 + 14, 14), nameField(0, 1));
+    EXPECT_EQ(file.mid(128 + 14, 9), QByteArray("Brassglow"));
 
     patternEverything(70);
     CLibraryFile load(&voice, path("bank.w9e"));
@@ -182,6 +202,98 @@ TEST_F(LibraryFile, VoiceLibraryRoundTripsWithItsDirectory)
     want[1] = brass;
     EXPECT_EQ(now, want);
 }
+
+namespace {
+
+struct NameEntry
+{
+    const char* name;
+    int bank;   // directory item and voice-memory category
+    int voice;
+    const char* bytes;  // the voice's 14 bytes from its name on: name, category code, more
+    const char* shown;  // the name the entry gives back
+};
+
+void PrintTo(const NameEntry& e, std::ostream* out)
+{
+    *out << e.name;
+}
+
+const NameEntry kNameEntries[] = {
+    {"NormalFirst", 0, 0, "Tovik Reed\x0C\x64\x40\x05", "Tovik Reed"},
+    {"NormalLast", 1, 127, "Amber Pad \x0A\x50\x3A\x63", "Amber Pad"},
+    {"StoredNameEndsAtZero", 2, 9, "Glint\0\0\0\0\0\x03\x7F\x7F\x00", "Glint"},
+    {"Drum", 3, 31, "Kit Dust  \x0D\x6E\x40\x10", "Kit Dust"},
+    {"PlugIn", 4, 63, "Sintra Bow\x06\x01\x02\x03", "Sintra Bow"},
+    {"SecondPlugIn", 5, 0, "Coro Air  \x10\x00\x40\x00", "Coro Air"},
+};
+
+class LibraryDirectory : public LibraryFile, public ::testing::WithParamInterface<NameEntry>
+{
+protected:
+    QByteArray entryBytes() const { return QByteArray(GetParam().bytes, 14); }
+    // Puts the case's bytes into the stored voice at its name.
+    void storeEntryBytes()
+    {
+        const NameEntry& e = GetParam();
+        Bytes b = stored(voice, e.bank, e.voice);
+        const int at = nameOffset(e.bank, e.voice);
+        ASSERT_GE(at, 0);
+        ASSERT_LE(size_t(at) + 14, b.size());
+        std::memcpy(b.data() + at, e.bytes, 14);
+        setStored(voice, e.bank, e.voice, b);
+    }
+    qint64 entryPosition(const CLibraryFile& file) const
+    {
+        const CLibraryFile::DIRCTORY_INFO& dir = file.directoryInfo();
+        const CLibraryFile::DIRECTORY_ITEM& item = dir.items.at(GetParam().bank);
+        return dir.mem_offset + item.offset + qint64(GetParam().voice) * dir.directorySize;
+    }
+};
+
+} // namespace
+
+TEST_P(LibraryDirectory, EntryHoldsTheVoicesBytesFromItsNameOn)
+{
+    const NameEntry& e = GetParam();
+    storeEntryBytes();
+    CLibraryFile save(&voice, path("bank.w9e"));
+    ASSERT_EQ(save.directoryInfo().directorySize, 14);
+    ASSERT_TRUE(save.LibrarySaveAs());
+    const QByteArray file = readAll(path("bank.w9e"));
+    ASSERT_EQ(file.size(), kVoiceImage);
+    EXPECT_EQ(file.mid(entryPosition(save), 14).toHex(' '), entryBytes().toHex(' '));
+
+    CLibraryFile load(&voice, path("bank.w9e"));
+    ASSERT_TRUE(load.OpenLibraryFile2());
+    EXPECT_EQ(load.GetDirectryName(e.bank, e.voice), QLatin1String(e.shown));
+}
+
+// Files written with entries of the name, blanks and four zeros still give their names,
+// and their voices come whole from the voice data.
+TEST_P(LibraryDirectory, EntryOfAnEarlierFileStillGivesItsNameAndVoice)
+{
+    const NameEntry& e = GetParam();
+    storeEntryBytes();
+    const Bytes held = stored(voice, e.bank, e.voice);
+    CLibraryFile save(&voice, path("old.w9e"));
+    ASSERT_TRUE(save.LibrarySaveAs());
+    QByteArray file = readAll(path("old.w9e"));
+    QByteArray earlier = QByteArray(e.shown).leftJustified(10, ' ');
+    earlier.append(QByteArray(4, '\0'));
+    file.replace(int(entryPosition(save)), 14, earlier);
+    writeAll(path("old.w9e"), file);
+
+    setStored(voice, e.bank, e.voice, pattern(held.size(), 61));
+    CLibraryFile load(&voice, path("old.w9e"));
+    ASSERT_TRUE(load.OpenLibraryFile2());
+    EXPECT_EQ(load.GetDirectryName(e.bank, e.voice), QLatin1String(e.shown));
+    ASSERT_TRUE(load.CopyAllBankToLibrary());
+    EXPECT_EQ(stored(voice, e.bank, e.voice), held);
+}
+
+INSTANTIATE_TEST_SUITE_P(, LibraryDirectory, ::testing::ValuesIn(kNameEntries),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(LibraryFile, StreamFormCarriesVoiceMultiAndTrailerBlocks)
 {

@@ -1,11 +1,12 @@
 // The voices of a board's banks, as the voice list and the part's name ask for them:
-// a board bank holds the programs its name table names, and every program past them
-// answers no voice (no text, false) in each query, never a number alone.
+// a board bank holds the programs its name table names; a program past them is named by
+// its number alone, has no short name, and is no voice of the bank's voice list.
 #include "MemApiTestSupport.h"
 #include "console/model/PrmCtrl.h"
 #include "console/model/VceMem.h"
 #include "console/model/VoiceBanks.h"
 
+#include <QPixmap>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -37,20 +38,34 @@ protected:
     static void SetUpTestSuite()
     {
         (void)StartupFailures::installed;
-        memory = new CSynthMemory(nullptr, shippedMultiTemplate(), shippedVoiceTemplate());
+        handle = new ApiHandle;
+        memory = (*handle)->memory();
     }
     static void TearDownTestSuite()
     {
-        delete memory;
+        delete handle;
+        handle = nullptr;
         memory = nullptr;
     }
-    void SetUp() override { ASSERT_TRUE(memory->MultiMap() && memory->VoiceMap() && memory->VoiceBanks()); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(memory && memory->MultiMap() && memory->VoiceMap() && memory->VoiceBanks());
+    }
+    // What the voice list shows for a program of a bank; empty for no voice.
+    static QString listEntry(int program, int msb, int lsb)
+    {
+        QString text;
+        QPixmap picture;
+        (*handle)->MAPI_getDisplayStringForValue(0, 7, &text, &picture, program, 0, short(lsb), short(msb));
+        return text;
+    }
+    static inline ApiHandle* handle = nullptr;
     static inline CSynthMemory* memory = nullptr;
 };
 
 } // namespace
 
-TEST_P(BoardBankVoices, ProgramsPastTheBoardsNamesAreNoVoice)
+TEST_P(BoardBankVoices, ProgramsPastTheBoardsNamesAnswerTheirNumberAndAreNotListed)
 {
     const BoardBank bank = GetParam();
     CVoiceBanks* banks = memory->VoiceBanks();
@@ -71,13 +86,15 @@ TEST_P(BoardBankVoices, ProgramsPastTheBoardsNamesAreNoVoice)
             EXPECT_EQ(text, QString::asprintf("%3d ", program + 1) + name);
             EXPECT_TRUE(shown);
             EXPECT_EQ(listed, text);
+            EXPECT_EQ(listEntry(program, bank.msb, bank.lsb), text);
         } else {
-            EXPECT_FALSE(named);
-            EXPECT_TRUE(text.isEmpty()) << qPrintable(text);
+            EXPECT_TRUE(named);
+            EXPECT_EQ(text, QString::asprintf("%3d ", program + 1));
             EXPECT_FALSE(shortNamed);
             EXPECT_TRUE(name.isEmpty());
-            EXPECT_FALSE(shown);
-            EXPECT_TRUE(listed.isEmpty()) << qPrintable(listed);
+            EXPECT_TRUE(shown);
+            EXPECT_EQ(listed, text);
+            EXPECT_TRUE(listEntry(program, bank.msb, bank.lsb).isEmpty());
         }
     }
 }
@@ -110,8 +127,12 @@ TEST_F(BoardBankVoices, TheTableListsEveryBoardBankAndOtherBanksKeepTheirVoices)
         QString text;
         EXPECT_TRUE(banks->GetVoiceName(msb, lsb, count - 1, text));
         EXPECT_TRUE(text.startsWith(QString::asprintf("%3d ", count))) << qPrintable(text);
-        EXPECT_FALSE(banks->GetVoiceName(msb, lsb, count, text));
-        EXPECT_TRUE(text.isEmpty());
+        EXPECT_EQ(listEntry(count - 1, msb, lsb), text);
+        // Past the last voice a user bank has no voice; a preset bank names the
+        // program by its number.
+        EXPECT_EQ(banks->GetVoiceName(msb, lsb, count, text), kind != 1);
+        EXPECT_EQ(text, kind != 1 ? QString::asprintf("%3d ", count + 1) : QString());
+        EXPECT_TRUE(listEntry(count, msb, lsb).isEmpty());
     }
     EXPECT_EQ(seen, int(std::size(kBoardBanks)));
 }

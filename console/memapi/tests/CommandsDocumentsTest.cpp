@@ -1,6 +1,7 @@
 // Document, import and clipboard commands: open and save of .m3e documents with
 // the save-changes prompt, import of a .w9e voice file (also through fileOpen with
-// the import flag), and voices through the clipboard with the private format.
+// the import flag, which asks like an open and leaves the document modified), voices
+// through the clipboard with the private format, and the kind of every box shown.
 #include "CommandsSimRig.h"
 #include "console/libfile/LibraryFile.h"
 #include "memapi/CSimpleNotifier_VANTREL_KXE.h"
@@ -8,9 +9,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace CommandsTest;
@@ -297,3 +301,137 @@ TEST_P(FailedOpenKeepsTheMark, AndTheNextNewAsks)
 }
 
 INSTANTIATE_TEST_SUITE_P(CommandsDocuments, FailedOpenKeepsTheMark, ::testing::ValuesIn(kFailedOpens), failedOpenName);
+
+namespace {
+
+// A voice file imported through fileOpen's flag goes into the user banks that the
+// document carries: it is asked about like an open, and a good import leaves the
+// document modified, so that the next New or Open asks before the voices go.
+struct ImportCase
+{
+    const char* name;
+    bool modified;                              // the document's mark before the import
+    NS_Utilities::IDocuPrompter::Answer answer; // to the save prompt
+    bool fileThere;                             // false: the voice file is missing
+    int questions;
+    bool imported;
+    bool modifiedAfter;
+};
+
+class VoiceImportAsksAndMarks : public ::testing::TestWithParam<ImportCase>
+{
+};
+
+std::string importName(const ::testing::TestParamInfo<ImportCase>& info)
+{
+    return info.param.name;
+}
+
+using NS_Utilities::IDocuPrompter;
+const ImportCase kImports[] = {
+    {"UnmodifiedImportsWithoutAQuestion", false, IDocuPrompter::Cancel, true, 0, true, true},
+    {"ModifiedCancelKeepsTheVoices", true, IDocuPrompter::Cancel, true, 1, false, true},
+    {"ModifiedNoImports", true, IDocuPrompter::No, true, 1, true, true},
+    {"ModifiedYesSavesFirstThenImports", true, IDocuPrompter::Yes, true, 1, true, true},
+    {"UnmodifiedMissingFileStaysUnmodified", false, IDocuPrompter::Cancel, false, 0, false, false},
+    {"ModifiedNoMissingFileKeepsTheMark", true, IDocuPrompter::No, false, 1, false, true},
+};
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST_P(VoiceImportAsksAndMarks, AsTheDocumentItGoesInto)
+{
+    const ImportCase& c = GetParam();
+    SimRig rig;
+    TovarIMemAPIQObject_VANTREL_KXE* companion = rig.companion();
+    ITovarVoiceData* data = companion;
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString bank = dir.filePath(QStringLiteral("bank.w9e"));
+    const QString kept = dir.filePath(QStringLiteral("kept.m3e"));
+    const short user = firstBankNamed(data, "Norm");
+    ASSERT_GE(user, 0);
+    if (c.fileThere) {
+        data->setVoiceName(user, 9, QStringLiteral("Tidecaller"));
+        CLibraryFile library(rig.memory()->VoiceMap(), bank);
+        ASSERT_TRUE(library.LibrarySaveAs());
+    }
+    data->setVoiceName(user, 9, QStringLiteral("Keepsake"));
+    companion->setDocDirty(c.modified);
+    // Yes opens the save window, whose save continues the import.
+    rig.services.onOpen = [&](const QUuid& module, int index) {
+        if (module == Guid2QUuid(DialogsModule::guid) && index == 15)
+            QMetaObject::invokeMethod(companion, [&] { companion->fileSave(kept); }, Qt::QueuedConnection);
+    };
+    rig.prompter.answer = c.answer;
+
+    companion->fileOpen(bank, true);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    rig.services.onOpen = nullptr;
+
+    ASSERT_EQ(rig.prompter.questions.size(), c.questions);
+    if (c.questions)
+        EXPECT_EQ(rig.prompter.questions.first(),
+                  QStringLiteral("Save Quillon Information|Save the modified Multi-Part data?"));
+    QString category;
+    EXPECT_EQ(data->voiceNameCategory(user, 9, category).startsWith(QStringLiteral("Tidecaller")), c.imported);
+    EXPECT_EQ(companion->isDocDirty(), c.modifiedAfter);
+    EXPECT_EQ(QFileInfo::exists(kept), c.answer == IDocuPrompter::Yes && c.questions > 0);
+    if (QFileInfo::exists(kept)) {
+        const QByteArray saved = fileBytes(kept);
+        EXPECT_TRUE(saved.contains("Keepsake")) << "the unsaved voice went without being saved";
+        EXPECT_FALSE(saved.contains("Tidecaller")) << "saved after the import, not before";
+    }
+    EXPECT_TRUE(companion->getCurrentFileName().isEmpty() || companion->getCurrentFileName() == kept)
+        << "a voice file never names the document";
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandsDocuments, VoiceImportAsksAndMarks, ::testing::ValuesIn(kImports), importName);
+
+// Every box of the document commands is of its own kind: the save prompt a warning, the
+// failures information.
+TEST_F(CommandsDocuments, EachBoxIsOfItsKind)
+{
+    struct Case
+    {
+        const char* what;
+        std::function<void()> run;
+        const char* kind;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"open of a missing file", [&] { companion->fileOpen(path("missing.m3e"), false); }, "information",
+         "TOVAR-VANTREL Editor|Error opening file"},
+        {"save into a missing folder", [&] { companion->fileSave(m_dir.path() + QStringLiteral("/none/x.m3e")); },
+         "information", "TOVAR-VANTREL Editor|Error saving file"},
+        {"import of a file of no voice format", [&] { data->loadImportFile(path("notes.txt")); }, "information",
+         "TOVAR-VANTREL Editor|Error opening file"},
+        {"import of a voice file that cannot be read", [&] { data->loadImportFile(path("gone.w9e")); },
+         "information", "TOVAR-VANTREL Editor|Error opening file"},
+        {"new with changes", [&] {
+             companion->setDocDirty(true);
+             companion->fileNew();
+         },
+         "warning", "Save Quillon Information|Save the modified Multi-Part data?"},
+    };
+    rig.prompter.answer = NS_Utilities::IDocuPrompter::Cancel;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        rig.prompter.kinds.clear();
+        rig.prompter.messages.clear();
+        rig.prompter.questions.clear();
+        c.run();
+        ASSERT_EQ(rig.prompter.kinds.size(), 1) << rig.prompter.kinds.join(QLatin1Char(',')).toStdString();
+        EXPECT_EQ(rig.prompter.kinds.first().toStdString(), c.kind);
+        const QStringList shown = rig.prompter.messages + rig.prompter.questions;
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_EQ(shown.first().toStdString(), c.text);
+    }
+}

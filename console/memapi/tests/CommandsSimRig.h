@@ -81,11 +81,24 @@ class ScriptedPrompter : public NS_Utilities::IDocuPrompter
 public:
     Answer question(QWidget*, const QString& caption, const QString& text, bool) override
     {
+        kinds.append(QStringLiteral("question"));
+        questions.append(caption + QLatin1Char('|') + text);
+        return answer;
+    }
+    Answer warningWithCancel(QWidget*, const QString& caption, const QString& text) override
+    {
+        kinds.append(QStringLiteral("warning"));
         questions.append(caption + QLatin1Char('|') + text);
         return answer;
     }
     void critical(QWidget*, const QString& caption, const QString& text) override
     {
+        kinds.append(QStringLiteral("critical"));
+        messages.append(caption + QLatin1Char('|') + text);
+    }
+    void information(QWidget*, const QString& caption, const QString& text) override
+    {
+        kinds.append(QStringLiteral("information"));
         messages.append(caption + QLatin1Char('|') + text);
     }
     QString openFileName(QWidget*, const QString&, const QString&, const QString&, QString*) override
@@ -99,6 +112,7 @@ public:
     Answer answer = Yes;
     QStringList questions;
     QStringList messages;
+    QStringList kinds; // the kind of every box, in order
 };
 
 // The instrument's port: every write reaches the simulated instrument, until the port

@@ -28,6 +28,12 @@ class FakePrefs : public IPrefsQuery_VANTREL_KXE
 public:
     QVariant getProperty(int id) const override { return props.value(id, defaults.value(id)); }
     QUuid getGUID(bool) const override { return QUuid(); }
+    bool propertyValueAvailable(int id, QVariant* out = nullptr) const override
+    {
+        if (out)
+            *out = props.value(id);
+        return props.contains(id);
+    }
     int32_t setProperty(int id, const QVariant& value) override
     {
         props.insert(id, value);

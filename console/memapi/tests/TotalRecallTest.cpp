@@ -6,6 +6,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <iterator>
 #include <thread>
 
 using namespace CommandsTest;
@@ -102,6 +104,58 @@ TEST_F(TotalRecall, UploadOfTheFourBanksRunsAsOneFramedStep)
     EXPECT_TRUE(progress.texts.last().startsWith(QStringLiteral("Completed upload of Normal User 1")));
     EXPECT_TRUE(progress.texts.contains(QStringLiteral("Uploading Normal User 1")));
     EXPECT_EQ(progress.values.last(), 100);
+}
+
+// Each bank of a gathered upload is named while it goes out, and measured in its own
+// quarter of the whole.
+TEST_F(TotalRecall, UploadOfTheFourBanksNamesEachBankInItsQuarter)
+{
+    struct Quarter
+    {
+        const char* text;
+        int first;
+        int last;
+    };
+    const Quarter quarters[] = {{"Uploading Normal User 1", 0, 24},
+                                {"Uploading Normal User 2", 25, 49},
+                                {"Uploading Normal User 3", 50, 74},
+                                {"Uploading Drum User", 75, 99}};
+    QSignalSpy complete(recall, &RecallLogic::recallComplete);
+    ASSERT_EQ(rig->api->MAPI_totalRecall(nullptr, true, 30, &progress, nullptr), 0);
+    ASSERT_TRUE(finished(complete, 60000));
+    QMutexLocker locker(&progress.mutex);
+    const QString done = QStringLiteral("Completed upload of Normal User 1, Normal User 2, Normal User 3, Drum User");
+    ASSERT_FALSE(progress.texts.isEmpty());
+    EXPECT_EQ(progress.texts.last(), done);
+    EXPECT_EQ(progress.values.last(), 100);
+    int previous = -1;
+    for (int i = 0; i < progress.texts.size(); ++i) {
+        const QString& text = progress.texts.at(i);
+        const int value = progress.values.at(i);
+        SCOPED_TRACE(qPrintable(QStringLiteral("%1 %2").arg(value).arg(text)));
+        EXPECT_GE(value, previous);
+        previous = value;
+        if (text == done)
+            continue;
+        const Quarter* q = std::find_if(std::begin(quarters), std::end(quarters),
+                                        [&](const Quarter& c) { return text == QLatin1String(c.text); });
+        ASSERT_NE(q, std::end(quarters)) << "a text that names no bank";
+        // The end of the send reports 100 under the last bank's name.
+        if (value == 100 && q == std::end(quarters) - 1)
+            continue;
+        EXPECT_GE(value, q->first);
+        EXPECT_LE(value, q->last);
+    }
+    for (const Quarter& q : quarters) {
+        SCOPED_TRACE(q.text);
+        QList<int> shown;
+        for (int i = 0; i < progress.texts.size(); ++i)
+            if (progress.texts.at(i) == QLatin1String(q.text) && progress.values.at(i) <= q.last)
+                shown.append(progress.values.at(i));
+        ASSERT_FALSE(shown.isEmpty());
+        EXPECT_EQ(shown.first(), q.first);
+        EXPECT_EQ(shown.last(), q.last);
+    }
 }
 
 TEST_F(TotalRecall, UploadOfTheMultiAloneSendsItUnframedAndTheImagesAgree)

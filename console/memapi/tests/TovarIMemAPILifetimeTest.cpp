@@ -33,7 +33,7 @@ protected:
 };
 } // namespace
 
-TEST_F(MemApiLifetime, FactoryIsOneCountedObjectThatAnswersOneMemoryApiWhileItLives)
+TEST_F(MemApiLifetime, FactoryIsOneCountedObjectAndEveryQueryMakesAMemoryApiOfItsOwn)
 {
     IUnknown* factory = MemAPI_Factory();
     ASSERT_NE(factory, nullptr);
@@ -46,41 +46,62 @@ TEST_F(MemApiLifetime, FactoryIsOneCountedObjectThatAnswersOneMemoryApiWhileItLi
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(factory->QueryInterface(NS_MemAPI::iidIMemAPI(), nullptr), int32_t(0x80000004));
 
-    // The component and anyone else who asks share the one memory-API object.
+    // Two components each get an object of their own, counted once.
     void* a = nullptr;
     void* b = nullptr;
     ASSERT_EQ(factory->QueryInterface(NS_MemAPI::iidIMemAPI(), &a), 0);
-    auto* first = static_cast<TovarIMemAPI*>(static_cast<IMemAPI*>(a));
-    EXPECT_EQ(first->refCount(), 1);
     ASSERT_EQ(factory->QueryInterface(NS_MemAPI::iidIMemAPI(), &b), 0);
-    EXPECT_EQ(b, a);
-    EXPECT_EQ(first->refCount(), 2);
+    auto* first = static_cast<TovarIMemAPI*>(static_cast<IMemAPI*>(a));
+    auto* second = static_cast<TovarIMemAPI*>(static_cast<IMemAPI*>(b));
+    ASSERT_NE(a, b);
+    EXPECT_EQ(first->refCount(), 1);
+    EXPECT_EQ(second->refCount(), 1);
+    EXPECT_NE(first->MAPI_qself(), second->MAPI_qself());
+    EXPECT_NE(first->memory(), second->memory());
+
+    // Neither sees the other's image, document or bridges.
+    FakeBridge bridge;
+    first->MAPI_associate(&bridge, nullptr, 0, nullptr);
+    EXPECT_EQ(second->MAPI_ioProxy(0), nullptr);
+    const int before = second->MAPI_getIndParam(55, 14, 3, false, nullptr);
+    first->MAPI_setIndParam(55, 14, 3, before ^ 0x10, 0, IMemAPI::PostNothing);
+    EXPECT_EQ(first->MAPI_getIndParam(55, 14, 3, false, nullptr), before ^ 0x10);
+    EXPECT_EQ(second->MAPI_getIndParam(55, 14, 3, false, nullptr), before);
+    EXPECT_TRUE(first->qself()->isDocDirty());
+    EXPECT_FALSE(second->qself()->isDocDirty());
+    first->MAPI_associate(nullptr, nullptr, 0, nullptr);
 
     // The object answers IUnknown and IMemAPI with itself, counted; nothing else.
     void* unknown = nullptr;
     EXPECT_EQ(first->QueryInterface(kIUnknown, &unknown), 0);
     EXPECT_EQ(unknown, a);
-    EXPECT_EQ(first->refCount(), 3);
+    EXPECT_EQ(first->refCount(), 2);
     void* none = a;
     EXPECT_EQ(first->QueryInterface(Y_GUID(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11), &none), int32_t(0x80000004));
     EXPECT_EQ(none, nullptr);
-    EXPECT_EQ(first->Release(), 2u);
+    EXPECT_EQ(first->Release(), 1u);
 
-    // A factory made again while the object lives still answers that object.
+    // One object's last release leaves the other in use.
+    QPointer<QObject> firstCompanion = first->MAPI_qself();
+    QPointer<QObject> secondCompanion = second->MAPI_qself();
+    EXPECT_EQ(first->Release(), 0u);
+    EXPECT_TRUE(firstCompanion.isNull());
+    EXPECT_FALSE(secondCompanion.isNull());
+    EXPECT_EQ(second->MAPI_getIndParam(55, 14, 3, false, nullptr), before);
+
+    // A factory made again makes new objects too, never the living one.
     EXPECT_EQ(factory->Release(), 1u);
     EXPECT_EQ(factory->Release(), 0u);
     EXPECT_EQ(TovarMemAPIFactory::singleton(), nullptr);
     IUnknown* again = MemAPI_Factory();
     void* c = nullptr;
     ASSERT_EQ(again->QueryInterface(NS_MemAPI::iidIMemAPI(), &c), 0);
-    EXPECT_EQ(c, a);
-    EXPECT_EQ(first->refCount(), 3);
-
-    QPointer<QObject> companion = first->MAPI_qself();
-    EXPECT_EQ(first->Release(), 2u);
-    EXPECT_EQ(first->Release(), 1u);
-    EXPECT_EQ(first->Release(), 0u);
-    EXPECT_TRUE(companion.isNull());
+    EXPECT_NE(c, b);
+    EXPECT_EQ(second->refCount(), 1);
+    EXPECT_EQ(static_cast<TovarIMemAPI*>(static_cast<IMemAPI*>(c))->refCount(), 1);
+    EXPECT_EQ(static_cast<IMemAPI*>(c)->Release(), 0u);
+    EXPECT_EQ(second->Release(), 0u);
+    EXPECT_TRUE(secondCompanion.isNull());
     EXPECT_EQ(again->Release(), 0u);
 }
 
@@ -353,6 +374,57 @@ TEST_F(MemApiLifetime, PortsComeFromPreferencesThenFromSettings)
     EXPECT_EQ(QUuid::fromString(fresh.getProperty(9).toString()), QUuid());
     EXPECT_EQ(fresh.getProperty(11).toString(), QStringLiteral("old name"));
     EXPECT_TRUE(bridge.selected[1].isNull());
+}
+
+// Device 1 is stored as 0, and so is the 0 ms interval: a project that holds them keeps
+// them, and the settings fill in only what the project does not hold.
+TEST_F(MemApiLifetime, TheProjectsDeviceAndIntervalStandZeroIncluded)
+{
+    constexpr int kNone = -1; // the project holds no value
+    struct Case
+    {
+        const char* name;
+        int device, interval;               // held by the project
+        int deviceUsed, intervalAfter;      // with "ConsoleID" 3 and 50 ms in the settings
+    };
+    const Case cases[] = {
+        {"device 1 and 0 ms", 0, 0, 0, 0},
+        {"nothing held", kNone, kNone, 3, 50},
+        {"device 5 and 20 ms", 4, 20, 4, 20},
+        {"device 1, no interval", 0, kNone, 0, 50},
+        {"0 ms, no device", kNone, 0, 3, 0},
+    };
+    {
+        QSettings settings(settingsOrganization(), settingsApplication());
+        settings.clear();
+        settings.setValue(QLatin1String(kKeyConsoleID), 3);
+        settings.setValue(QLatin1String(kKeyDumpTransmitInterval), 50);
+    }
+    ApiHandle api;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePrefs prefs;
+        prefs.defaults.insert(kPrefDeviceNumber, 0); // as the host's preferences
+        FakeBridge bridge;
+        if (c.device != kNone)
+            prefs.setProperty(kPrefDeviceNumber, c.device);
+        if (c.interval != kNone)
+            prefs.setProperty(kPrefDumpInterval, c.interval);
+        api->MAPI_associate(&bridge, &prefs, 0, nullptr);
+        api->MAPI_setPortsFromPreferences();
+        EXPECT_EQ(prefs.props.value(kPrefDeviceNumber).toInt(), c.deviceUsed);
+        EXPECT_EQ(prefs.props.value(kPrefDumpInterval).toInt(), c.intervalAfter);
+        EXPECT_EQ(api->memory()->MultiMap()->GetDeviceID(), c.deviceUsed);
+        // An edit reaches the instrument under that device number.
+        const int pan = api->MAPI_getIndParam(55, 14, 3, false, nullptr);
+        api->MAPI_setIndParam(55, 14, 3, pan == 0x30 ? 0x31 : 0x30, 0, IMemAPI::PostNothing);
+        ASSERT_FALSE(bridge.messages().isEmpty());
+        const QByteArray sent = bridge.messages().last();
+        ASSERT_GE(sent.size(), 3);
+        EXPECT_EQ(uint8_t(sent.at(2)), 0x10 | c.deviceUsed);
+        api->MAPI_associate(nullptr, nullptr, 0, nullptr);
+    }
+    QSettings(settingsOrganization(), settingsApplication()).clear();
 }
 
 TEST_F(MemApiLifetime, TotalRecallWithoutPortsReportsTheTextAndFails)

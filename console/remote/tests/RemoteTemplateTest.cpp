@@ -12,6 +12,8 @@
 namespace {
 
 const char kTemplateName[] = "TOVAR-VANTREL-R5T.tpr";
+// A warning box: title, then text.
+using Box = QPair<QString, QString>;
 
 QByteArray readFile(const QString& path)
 {
@@ -214,7 +216,7 @@ TEST(RemoteTemplate, FolderIsSearchedForRegularTemplatesLargestFirst)
     ASSERT_TRUE(dir.isValid());
     CRemoteTemplate none;
     EXPECT_FALSE(none.MakeList(dir.path(), QStringLiteral("R5T")));
-    EXPECT_EQ(none.Reports(), QStringList{QStringLiteral("R5T: Not support")});
+    EXPECT_EQ(none.Warnings(), (QList<CRemoteTemplate::Warning>{{QStringLiteral("R5T"), QStringLiteral("Not support")}}));
 
     // A folder named like a template is not read; a larger template of another
     // surface is tried first and skipped.
@@ -241,7 +243,7 @@ TEST(RemoteTemplate, CategoryListsEndAtTheFirstMissingSectionAndDropBrokenOnes)
     EXPECT_TRUE(t.selectLists[3].empty());   // after the missing [ParamSelectType3]
 }
 
-TEST(RemoteTemplate, FailedStartUpWarnsOnceAndLeavesTheSurfaceSilent)
+TEST(RemoteTemplate, FailedStartUpEndsWithTheMakeListBoxAndLeavesTheSurfaceSilent)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -250,10 +252,9 @@ TEST(RemoteTemplate, FailedStartUpWarnsOnceAndLeavesTheSurfaceSilent)
     SurfaceRig rig;
     SurfaceWarnings::all().clear();
     rig.mng().InitSet(rig.map(), 1, dir.path());
-    ASSERT_EQ(SurfaceWarnings::all().size(), 1);
-    EXPECT_EQ(SurfaceWarnings::all().at(0).first, QStringLiteral("RemoteCtrl-MakeList"));
-    EXPECT_TRUE(SurfaceWarnings::all().at(0).second.startsWith(QStringLiteral("ERROR")));
-    EXPECT_TRUE(SurfaceWarnings::all().at(0).second.contains(QStringLiteral("CRemoteCtrlMng::MakeList - 4")));
+    ASSERT_FALSE(SurfaceWarnings::all().isEmpty());
+    EXPECT_EQ(SurfaceWarnings::all().back(), (Box{QStringLiteral("RemoteCtrl-MakeList"), QStringLiteral("ERROR")}));
+    EXPECT_TRUE(SurfaceWarnings::all().contains(Box{QStringLiteral("CRemoteCtrlMng::MakeList - 4"), QStringLiteral("ERROR")}));
     EXPECT_TRUE(rig.mng().isFailed());
     rig.clear();
     rig.mng().Refresh(15);
@@ -262,4 +263,69 @@ TEST(RemoteTemplate, FailedStartUpWarnsOnceAndLeavesTheSurfaceSilent)
     rig.ticks(20);
     EXPECT_TRUE(rig.surfacePort.sent.isEmpty());
     EXPECT_TRUE(rig.instrumentMessages().isEmpty());
+}
+
+// Start-up shows the boxes of the read one by one, in the order found: each reader
+// error titled with its message, then each failed reader's box, then the closing
+// one; a type no template supports has a box of its own.
+TEST(RemoteTemplate, StartUpShowsEveryBoxOfTheReadInTurn)
+{
+    const auto error = [](const char* title) { return Box{QString::fromLatin1(title), QStringLiteral("ERROR")}; };
+    const Box notSupported{QStringLiteral("R5T"), QStringLiteral("Not support")};
+    const Box makeList = error("RemoteCtrl-MakeList");
+    const QByteArray noSupport = edited(shippedTemplate(), "Support", "Size=1", "Count=1");
+    struct File
+    {
+        const char* name;
+        QByteArray text;
+    };
+    struct Case
+    {
+        const char* name;
+        std::vector<File> files;
+        QList<Box> boxes;
+        bool started;
+    };
+    const Case cases[] = {
+        {"shipped", {{kTemplateName, shippedTemplate()}}, {}, true},
+        {"empty folder", {}, {notSupported, makeList}, false},
+        {"another surface's template", {{kTemplateName, edited(shippedTemplate(), "Support", "0=R5T", "0=Q9")}},
+         {notSupported, makeList}, false},
+        {"no size in [Support]", {{kTemplateName, noSupport}},
+         {error("Keyword \"Size\" was not found...\nSECTION [Support]"), notSupported, makeList}, false},
+        {"a template passed over before the good one",
+         {{"other.tpr", noSupport + QByteArray(64, ';')}, {kTemplateName, shippedTemplate()}},
+         {error("Keyword \"Size\" was not found...\nSECTION [Support]")}, true},
+        {"one reader",
+         {{kTemplateName, edited(shippedTemplate(), "DisplayTime", "Time=1000", "Time=-5")}},
+         {error("Number of \"Time\" is not right...(-5)\nSECTION [DisplayTime]"), error("CRemoteCtrlMng::MakeList - 12"),
+          makeList},
+         false},
+        {"two readers",
+         {{kTemplateName,
+           edited(edited(shippedTemplate(), "FaderIDList", "Size=9", "Size=10"), "DisplayTime", "Time=1000", "Time=-5")}},
+         {error("Number of FADER ID is not right.\nYou must register 9 ID by all means."),
+          error("Number of \"Time\" is not right...(-5)\nSECTION [DisplayTime]"), error("CRemoteCtrlMng::MakeList - 2"),
+          error("CRemoteCtrlMng::MakeList - 12"), makeList},
+         false},
+        {"a display style left empty",
+         {{kTemplateName, edited(shippedTemplate(), "SurfAscii", "ParamSize=1", "ParamSize=0")}},
+         {error("Number of \"ParamSize\" is not right...(0)\nSECTION [SurfAscii]")}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        for (const File& f : c.files) {
+            ASSERT_FALSE(f.text.isEmpty()) << "fixture edit does not apply";
+            writeFile(dir.filePath(QLatin1String(f.name)), f.text);
+        }
+        if (!c.files.empty())
+            writeFile(dir.filePath(QStringLiteral("parts.ini")), shippedParts());
+        SurfaceRig rig;
+        SurfaceWarnings::all().clear();
+        rig.mng().InitSet(rig.map(), 1, dir.path());
+        EXPECT_EQ(SurfaceWarnings::all(), c.boxes);
+        EXPECT_EQ(rig.mng().isFailed(), !c.started);
+    }
 }

@@ -140,8 +140,9 @@ TEST(SurfaceTemplateSupport, ATemplateThatDoesNotDeclareItsTypesProperlyIsPassed
         f.close();
         CRemoteTemplate t;
         EXPECT_FALSE(t.MakeList(dir.path(), QStringLiteral("R5T"))) << c.name;
-        EXPECT_TRUE(t.Reports().contains(QString::fromLatin1(c.report))) << c.name << ": "
-                                                                          << t.Reports().join(" | ").toStdString();
-        EXPECT_TRUE(t.Reports().contains(QStringLiteral("R5T: Not support"))) << c.name;
+        EXPECT_EQ(t.Warnings(),
+                  (QList<CRemoteTemplate::Warning>{{QString::fromLatin1(c.report), QStringLiteral("ERROR")},
+                                                   {QStringLiteral("R5T"), QStringLiteral("Not support")}}))
+            << c.name << ": " << t.Reports().join(" | ").toStdString();
     }
 }

@@ -195,23 +195,18 @@ protected:
         waitFor([&] { return clock.elapsed() >= ms; }, ms + 1000);
     }
 
-    // ---- the memory API the component shares (for what no window shows)
+    // ---- the memory API the editor's controls are bound to (for what no window shows)
 
     Companion* companion() const
     {
-        // Asked only while the editor lives: the factory answers its object.
-        IUnknown* factory = MemAPI_Factory();
-        void* object = nullptr;
-        if (!factory || factory->QueryInterface(NS_MemAPI::iidIMemAPI(), &object) != 0 || !object) {
-            if (factory)
-                factory->Release();
-            return nullptr;
+        for (QWidget* widget : QApplication::allWidgets()) {
+            TMemProxy_VANTREL_KXE* proxy = NS_MixerTest::proxyOf(widget);
+            if (!proxy || !proxy->m_memAPI)
+                continue;
+            if (auto* out = qobject_cast<Companion*>(proxy->m_memAPI->MAPI_qself()))
+                return out;
         }
-        auto* api = static_cast<IMemAPI*>(object);
-        auto* out = qobject_cast<Companion*>(api->MAPI_qself());
-        api->Release();
-        factory->Release();
-        return out;
+        return nullptr;
     }
 
     // ---- windows

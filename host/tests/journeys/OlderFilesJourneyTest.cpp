@@ -2,7 +2,10 @@
 // shows its multi in the mixer and the common window (name, every part's volume and
 // pan, part 1's voice from the document's own voices) and is saved as .m3e beside it;
 // a .w6e voice file imported from the File menu fills Normal User 1 and 2 with its
-// voices, listed under their names in the voice list and shown in the mixer.
+// voices, listed under their names in the voice list and shown in the mixer. The
+// imported voices belong to the document: it shows modified, New asks before they go,
+// and a modified document is asked about before the import. An .m2e opened beside
+// another document of its .m3e name does not replace that one without a question.
 #include "JourneyRig.h"
 #include "console/libfile/tests/ConverterTestImages.h"
 #include <QFileInfo>
@@ -131,7 +134,75 @@ protected:
         QTimer::singleShot(0, name, [name] { QTest::mousePress(name, Qt::LeftButton, {}, name->hotSpot().center()); });
         return waitAnswered() ? rows : QStringList();
     }
+    // Starts the editor and opens the common window with the mixer's detail button: its
+    // multi name field, or null (m_failure says why).
+    QLineEdit* startWithTheCommonWindow()
+    {
+        if (!startHost({closePresetPrompt()}))
+            return nullptr;
+        if (!waitAnswered()) {
+            m_failure = dialogFailure();
+            return nullptr;
+        }
+        if (strips().size() != kStrips) {
+            m_failure = "the mixer did not open";
+            return nullptr;
+        }
+        QTest::mouseClick(child<QAbstractButton>(NS_MixerTest::masterOf(mixerView()), "DetailButton"), Qt::LeftButton);
+        if (!waitFor([&] { return commonWindow() && commonWindow()->isVisible(); })) {
+            m_failure = "no common window";
+            return nullptr;
+        }
+        auto* name = commonWindow()->findChild<QLineEdit*>(QStringLiteral("MultiName"));
+        if (!name)
+            m_failure = "the common window has no name field";
+        return name;
+    }
+    // Types the multi's name into its field and enters it.
+    static void typeName(QLineEdit* field, const QString& text)
+    {
+        QTest::mouseDClick(field, Qt::LeftButton);
+        field->selectAll();
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Return);
+    }
     QString part1Voice() const { return NS_MixerTest::voiceNameOf(mixerView(), 0)->text().trimmed(); }
+    // Voice 3 of Normal User 1, as part 1's voice list lists it.
+    QString thirdUserVoice()
+    {
+        const QStringList rows = listed(QStringLiteral("Normal User 1"));
+        return rows.size() > 2 ? rows[2].trimmed() : QString();
+    }
+
+    // A warning box of that text, answered with the button of that label (its
+    // mnemonic aside).
+    static Answer warned(const QString& text, const QString& button)
+    {
+        return Answer{QStringLiteral("QMessageBox"), [text, button](QWidget* w) {
+                          auto* box = qobject_cast<QMessageBox*>(w);
+                          if (box->text() != text)
+                              throw std::runtime_error("the box said \"" + box->text().toStdString() + "\"");
+                          if (box->icon() != QMessageBox::Warning)
+                              throw std::runtime_error("\"" + text.toStdString() + "\" is not a warning box");
+                          for (QAbstractButton* b : box->buttons()) {
+                              if (b->text().remove(QLatin1Char('&')) == button) {
+                                  press(b);
+                                  return true;
+                              }
+                          }
+                          throw std::runtime_error("\"" + text.toStdString() + "\" has no button " + button.toStdString());
+                      }};
+    }
+    static Answer savePrompt(const QString& button)
+    {
+        return warned(QStringLiteral("Save the modified Multi-Part data?"), button);
+    }
+    // Runs a File menu entry and the windows it opens, answered as given.
+    bool fileMenu(const QString& entry, std::vector<Answer> answers)
+    {
+        answer(std::move(answers));
+        return chooseMenu(QStringLiteral("&File"), entry) && waitAnswered();
+    }
 };
 
 } // namespace
@@ -143,13 +214,8 @@ TEST_F(OlderFilesJourney, AnOlderDocumentOpenedAndAnOlderVoiceFileImported)
     const QString w6e = m_dir.filePath(QStringLiteral("tides.w6e"));
 
     step("the editor starts; the mixer's detail button opens the common window");
-    ASSERT_TRUE(startHost({closePresetPrompt()})) << at() << m_failure;
-    ASSERT_TRUE(waitAnswered()) << at() << dialogFailure();
-    ASSERT_EQ(strips().size(), kStrips) << at() << "the mixer did not open";
-    QTest::mouseClick(child<QAbstractButton>(NS_MixerTest::masterOf(mixerView()), "DetailButton"), Qt::LeftButton);
-    ASSERT_TRUE(waitFor([&] { return commonWindow() && commonWindow()->isVisible(); })) << at() << "no common window";
-    auto* name = commonWindow()->findChild<QLineEdit*>(QStringLiteral("MultiName"));
-    ASSERT_NE(name, nullptr) << at();
+    QLineEdit* name = startWithTheCommonWindow();
+    ASSERT_NE(name, nullptr) << at() << m_failure;
 
     step("an .m2e and a .w6e lie in the folder");
     const std::string made = makeM2E(m2e);
@@ -207,4 +273,100 @@ TEST_F(OlderFilesJourney, AnOlderDocumentOpenedAndAnOlderVoiceFileImported)
             ASSERT_TRUE(rows[v].trimmed().endsWith(importedName(bank, v)))
                 << at() << bankName.toStdString() << " lists voice " << v + 1 << " as \"" << rows[v].toStdString() << "\"";
     }
+}
+
+TEST_F(OlderFilesJourney, ImportedVoicesAreTheDocumentsAndAskedAboutBeforeTheyGo)
+{
+    const QString w6e = m_dir.filePath(QStringLiteral("tides.w6e"));
+    const QString kept = m_dir.filePath(QStringLiteral("kept.m3e"));
+    const QString imported = importedName(0, 2);
+
+    step("the editor starts on an untitled document; a .w6e lies in the folder");
+    ASSERT_TRUE(startHost({closePresetPrompt()})) << at() << m_failure;
+    ASSERT_TRUE(waitAnswered()) << at() << dialogFailure();
+    ASSERT_EQ(strips().size(), kStrips) << at() << "the mixer did not open";
+    ASSERT_TRUE(makeW6E(w6e)) << at();
+    ASSERT_TRUE(waitFor([&] { return documentLabel() == QStringLiteral("Untitled"); }))
+        << at() << "the toolbar shows \"" << documentLabel().toStdString() << "\"";
+
+    step("File > Import Voice: tides.w6e, nothing asked of the unmodified document");
+    ASSERT_TRUE(fileMenu(QStringLiteral("&Import Voice..."), {fileDialog(w6e)})) << at() << dialogFailure();
+
+    step("the toolbar shows the document modified");
+    ASSERT_TRUE(waitFor([&] { return documentLabel() == QStringLiteral("Untitled*"); }))
+        << at() << "the toolbar shows \"" << documentLabel().toStdString() << "\"";
+
+    step("File > New asks in a warning box; Yes saves the document as kept.m3e, then it is new");
+    ASSERT_TRUE(fileMenu(QStringLiteral("&New"), {savePrompt(QStringLiteral("Yes")), fileDialog(kept)}))
+        << at() << dialogFailure();
+    ASSERT_TRUE(waitFor([&] { return QFileInfo(kept).size() > 0 && documentLabel() == QStringLiteral("Untitled"); }))
+        << at() << "the toolbar shows \"" << documentLabel().toStdString() << "\"";
+
+    step("kept.m3e holds every imported voice of Normal User 1 and 2 under its name");
+    const QByteArray saved = contents(kept);
+    for (int bank = 0; bank < 2; ++bank)
+        for (int v = 0; v < 128; ++v)
+            ASSERT_TRUE(saved.contains(importedName(bank, v).toLatin1())) << at() << importedName(bank, v).toStdString();
+
+    step("the new document no longer holds them (the voice list shows)");
+    EXPECT_FALSE(thirdUserVoice().endsWith(imported)) << at() << dialogFailure();
+
+    step("part 1's pan is turned: the document is modified; Import asks, and Cancel imports nothing");
+    QTest::keyClick(control<CDial_VANTREL_KXE>(strips()[0], "ChPan"), Qt::Key_Down);
+    ASSERT_TRUE(waitFor([&] { return documentLabel() == QStringLiteral("Untitled*"); })) << at();
+    ASSERT_TRUE(fileMenu(QStringLiteral("&Import Voice..."), {fileDialog(w6e), savePrompt(QStringLiteral("Cancel"))}))
+        << at() << dialogFailure();
+    EXPECT_FALSE(thirdUserVoice().endsWith(imported)) << at() << "imported although cancelled";
+    EXPECT_EQ(documentLabel(), QStringLiteral("Untitled*")) << at();
+
+    step("Import again and No: the voices come in, and the document stays modified");
+    ASSERT_TRUE(fileMenu(QStringLiteral("&Import Voice..."), {fileDialog(w6e), savePrompt(QStringLiteral("No"))}))
+        << at() << dialogFailure();
+    EXPECT_TRUE(thirdUserVoice().endsWith(imported)) << at() << dialogFailure();
+    EXPECT_TRUE(waitFor([&] { return documentLabel() == QStringLiteral("Untitled*"); }))
+        << at() << "the toolbar shows \"" << documentLabel().toStdString() << "\"";
+    EXPECT_EQ(contents(kept), saved) << at() << "kept.m3e changed";
+}
+
+TEST_F(OlderFilesJourney, AnOlderDocumentBesideAnotherOfItsNameDoesNotReplaceItWithoutAQuestion)
+{
+    const QString m2e = m_dir.filePath(QStringLiteral("quay.m2e"));
+    const QString m3e = m_dir.filePath(QStringLiteral("quay.m3e"));
+    const QString overwrite = QStringLiteral("Overwrite \n'%1'?").arg(m3e);
+
+    step("the editor starts; the common window is opened and the multi named Harbour X");
+    QLineEdit* name = startWithTheCommonWindow();
+    ASSERT_NE(name, nullptr) << at() << m_failure;
+    typeName(name, QStringLiteral("Harbour X"));
+
+    step("File > Save As: quay.m3e");
+    ASSERT_TRUE(fileMenu(QStringLiteral("Save &As..."), {fileDialog(m3e)})) << at() << dialogFailure();
+    ASSERT_TRUE(waitFor([&] { return contents(m3e).contains("Harbour X") && documentLabel() == m3e; }))
+        << at() << "the toolbar shows \"" << documentLabel().toStdString() << "\"";
+    const QByteArray harbour = contents(m3e);
+
+    step("File > Open: quay.m2e from the same folder; the document is named quay.m3e");
+    ASSERT_TRUE(makeM2E(m2e).empty()) << at();
+    const QByteArray olderDocument = contents(m2e);
+    ASSERT_TRUE(fileMenu(QStringLiteral("&Open..."), {fileDialog(m2e)})) << at() << dialogFailure();
+    ASSERT_TRUE(waitFor([&] { return name->text() == QStringLiteral("Old Quay"); })) << at();
+    EXPECT_EQ(documentLabel(), m3e) << at();
+
+    step("File > Save asks before it replaces the other quay.m3e; No writes nothing");
+    ASSERT_TRUE(fileMenu(QStringLiteral("&Save"), {warned(overwrite, QStringLiteral("No"))})) << at() << dialogFailure();
+    settle(200);
+    EXPECT_EQ(contents(m3e), harbour) << at() << "quay.m3e was written over";
+    EXPECT_EQ(documentLabel(), m3e) << at() << "the name changed";
+
+    step("File > Save again, Yes: quay.m3e is the older document now");
+    ASSERT_TRUE(fileMenu(QStringLiteral("&Save"), {warned(overwrite, QStringLiteral("Yes"))})) << at() << dialogFailure();
+    ASSERT_TRUE(waitFor([&] { return contents(m3e).contains(kMultiName.left(8)); })) << at() << "not written";
+    EXPECT_FALSE(contents(m3e).contains("Harbour X")) << at();
+    EXPECT_EQ(contents(m2e), olderDocument) << at() << "the .m2e was written over";
+
+    step("the multi renamed: File > Save writes the file it wrote last without a question");
+    typeName(name, QStringLiteral("New Quay"));
+    ASSERT_TRUE(fileMenu(QStringLiteral("&Save"), {})) << at() << dialogFailure();
+    EXPECT_TRUE(waitFor([&] { return contents(m3e).contains("New Quay"); })) << at() << "not written";
+    EXPECT_TRUE(dialogFailure().empty()) << at() << dialogFailure();
 }

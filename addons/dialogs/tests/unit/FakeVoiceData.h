@@ -148,6 +148,7 @@ public:
     bool canPasteFromClipboard(short, short) override { return false; }
     void setCurrentFileName(const QString&) override {}
     QString getCurrentFileName() override { return QString(); }
+    QString getDocumentFileName() override { return QString(); }
     bool getVoiceData(short, short, short, QByteArray&) override { return false; }
     bool setVoiceData(short, short, const QByteArray&) override { return false; }
     void selectPluginBoard(int, bool) override {}
