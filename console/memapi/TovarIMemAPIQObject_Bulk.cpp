@@ -157,10 +157,10 @@ void Companion::onSendProgressChanged(int percent, int)
 
 void Companion::onSendFailed()
 {
-    // Nothing more goes after the gap; a transmit window that waits for the end sees
-    // no further report and times out with its error.
+    // Nothing more goes after the gap; the transmit windows end with their error.
     qCWarning(lcMemApi) << "bulk send ended: the instrument's port refused a message";
     stopTimer(m_bulkSendTimer);
+    emit bulkSendFailed();
 }
 
 void Companion::cancelBulkReceive() { stopBulkRequest(); }

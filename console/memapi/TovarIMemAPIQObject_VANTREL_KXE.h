@@ -155,6 +155,8 @@ public:
 signals:
     void bulkRcvErrorOccurred(int code);
     void bulkProgressChanged(int percent);
+    // The instrument's port refused a message: the send under way has ended unfinished.
+    void bulkSendFailed();
     void newDoc();
     void enterCompareMode(bool on);
     void onDirty(bool dirty);
