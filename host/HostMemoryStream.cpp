@@ -57,8 +57,16 @@ void HostMemoryStream::rewind()
 int32_t HostProgressHandler::MPProgress(uint32_t, uint32_t value, uint32_t maximum, const uint16_t* text)
 {
     const QString message = text ? QString::fromUtf16(reinterpret_cast<const char16_t*>(text)) : QString();
+    m_reachedEnd = maximum > 0 && value >= maximum;
     std::fprintf(stderr, "recall: %u/%u %s\n", value, maximum, qPrintable(message));
     return NS_MPStatus::ok;
+}
+
+void HostProgressHandler::restart()
+{
+    m_reachedEnd = false;
+    m_finished = false;
+    m_status = 0;
 }
 
 int32_t HostProgressHandler::MPFinished(uint32_t, int32_t status)

@@ -35,8 +35,13 @@ public:
     int32_t MPFinished(uint32_t context, int32_t status) override;
     int32_t lastStatus() const { return m_status.load(); }
     bool finished() const { return m_finished.load(); }
+    // The last step reported: a recall that ran through reports its maximum.
+    bool reachedEnd() const { return m_reachedEnd.load(); }
+    // A new recall begins: nothing reported yet.
+    void restart();
 
 private:
+    std::atomic<bool> m_reachedEnd{false};
     std::atomic<int32_t> m_status{0};
     std::atomic<bool> m_finished{false};
 };

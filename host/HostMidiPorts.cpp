@@ -1,6 +1,7 @@
 #include "HostMidiPorts.h"
 #include "HostEventQueue.h"
 #include "genericeditor/interfaces/ComponentInterfaces.h"
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -92,6 +93,9 @@ HostMidiPorts::HostMidiPorts(NS_Platform::MidiService& service) : m_service(serv
 
 HostMidiPorts::~HostMidiPorts()
 {
+    if (m_client)
+        m_service.setNotifyProc(m_client, {});
+    setPortsChangedHandler(nullptr);
     setEventFilter(nullptr);
     if (m_inPort)
         m_service.disposePort(m_inPort);
@@ -119,47 +123,88 @@ bool HostMidiPorts::open()
         return false;
     if (m_service.createOutputPort(m_client, QStringLiteral("out"), &m_outPort) != 0)
         return false;
+    m_service.setNotifyProc(m_client, [this] { refresh(); });
     refresh();
     return true;
 }
 
+std::vector<HostPort> HostMidiPorts::readPorts(bool output)
+{
+    std::vector<HostPort> found;
+    const int count = output ? m_service.numberOfDestinations() : m_service.numberOfSources();
+    std::map<QString, int> seen;
+    for (int i = 0; i < count; ++i) {
+        HostPort p;
+        p.endpoint = output ? m_service.destination(i) : m_service.source(i);
+        if (!p.endpoint)
+            continue; // gone between the count and the look-up
+        p.name = m_service.endpointName(p.endpoint);
+        p.identity = portIdentity(output, p.name);
+        std::map<std::pair<QString, int>, int32_t>& numbers = m_numbers[output ? 1 : 0];
+        const std::pair<QString, int> key{p.name, seen[p.name]++};
+        auto known = numbers.find(key);
+        if (known == numbers.end()) {
+            int32_t next = 1;
+            for (const auto& entry : numbers)
+                next = std::max(next, entry.second + 1);
+            known = numbers.emplace(key, next).first;
+        }
+        p.number = known->second;
+        found.push_back(p);
+    }
+    return found;
+}
+
 void HostMidiPorts::refresh()
 {
-    std::vector<HostPort> inputs;
-    std::vector<HostPort> outputs;
-    const int sources = m_service.numberOfSources();
-    for (int i = 0; i < sources; ++i) {
-        HostPort p;
-        p.endpoint = m_service.source(i);
-        p.name = m_service.endpointName(p.endpoint);
-        p.number = int32_t(inputs.size() + 1);
-        p.identity = portIdentity(false, p.name);
-        inputs.push_back(p);
-    }
-    const int destinations = m_service.numberOfDestinations();
-    for (int i = 0; i < destinations; ++i) {
-        HostPort p;
-        p.endpoint = m_service.destination(i);
-        p.name = m_service.endpointName(p.endpoint);
-        p.number = int32_t(outputs.size() + 1);
-        p.identity = portIdentity(true, p.name);
-        outputs.push_back(p);
-    }
     std::vector<HostPort> connect;
+    bool changed = false;
     {
+        std::lock_guard<std::mutex> refreshing(m_refreshMutex);
+        std::vector<HostPort> inputs = readPorts(false);
+        std::vector<HostPort> outputs = readPorts(true);
+        // What the editor sees: numbers and names. An endpoint of the same name and number
+        // in place of another (a program that renamed itself as it started) is no change
+        // to it; telling it would only make it read its lists again.
+        auto same = [](const std::vector<HostPort>& a, const std::vector<HostPort>& b) {
+            if (a.size() != b.size())
+                return false;
+            for (size_t i = 0; i < a.size(); ++i)
+                if (a[i].number != b[i].number || a[i].name != b[i].name)
+                    return false;
+            return true;
+        };
         std::lock_guard<std::mutex> lock(m_portsMutex);
+        changed = !same(inputs, m_ports[0]) || !same(outputs, m_ports[1]);
         for (const HostPort& p : inputs) {
             if (m_parsers.find(p.endpoint) == m_parsers.end()) {
                 m_parsers[p.endpoint];
                 connect.push_back(p);
             }
         }
-        m_ports[0] = inputs;
-        m_ports[1] = outputs;
+        // A source that has gone takes its unfinished message with it.
+        for (auto it = m_parsers.begin(); it != m_parsers.end();) {
+            const bool present = std::any_of(inputs.begin(), inputs.end(),
+                                             [&](const HostPort& p) { return p.endpoint == it->first; });
+            it = present ? std::next(it) : m_parsers.erase(it);
+        }
+        m_ports[0] = std::move(inputs);
+        m_ports[1] = std::move(outputs);
     }
     for (const HostPort& p : connect)
         m_service.connectSource(m_inPort, p.endpoint,
                                 reinterpret_cast<void*>(uintptr_t(p.endpoint)));
+    if (changed) {
+        std::lock_guard<std::mutex> lock(m_handlerMutex);
+        if (m_changed)
+            m_changed();
+    }
+}
+
+void HostMidiPorts::setPortsChangedHandler(std::function<void()> handler)
+{
+    std::lock_guard<std::mutex> lock(m_handlerMutex);
+    m_changed = std::move(handler);
 }
 
 std::vector<HostPort> HostMidiPorts::ports(bool output) const

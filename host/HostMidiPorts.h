@@ -8,6 +8,7 @@
 #include <QString>
 #include <QUuid>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -51,9 +52,16 @@ public:
     HostMidiPorts& operator=(const HostMidiPorts&) = delete;
 
     // Makes the client and its ports and connects every source. False on failure.
+    // From then on the lists follow the service's endpoints as they come and go.
     bool open();
-    // Reads the service's endpoints again and connects new sources.
+    // Reads the service's endpoints again and connects new sources. A port keeps its
+    // number while it is away, and gets it back when a port of its name comes again;
+    // a new name gets the next free number. Any thread; the service's thread calls it
+    // when its endpoints changed.
     void refresh();
+    // Called after a refresh that changed the lists, on the thread that refreshed.
+    // Setting another (or none) waits for one that is running.
+    void setPortsChangedHandler(std::function<void()> handler);
     std::vector<HostPort> ports(bool output) const;
     // The identity of the port with that name, null when there is none.
     QUuid identityOf(bool output, const QString& name) const;
@@ -77,13 +85,19 @@ public:
 
 private:
     void onPackets(const NS_Platform::MidiPacketList& packets, void* connRefCon);
+    std::vector<HostPort> readPorts(bool output);
 
     NS_Platform::MidiService& m_service;
     NS_Platform::MidiRef m_client = 0;
     NS_Platform::MidiRef m_inPort = 0;
     NS_Platform::MidiRef m_outPort = 0;
+    std::mutex m_refreshMutex; // one refresh at a time; taken before m_portsMutex
     mutable std::mutex m_portsMutex;
     std::vector<HostPort> m_ports[2];
+    // Every name seen, with its number: "name" and its occurrence among equal names.
+    std::map<std::pair<QString, int>, int32_t> m_numbers[2];
+    std::mutex m_handlerMutex;
+    std::function<void()> m_changed;
     std::map<NS_Platform::MidiRef, MidiByteParser> m_parsers; // by source
     std::mutex m_filterMutex;
     IMPEventFilter* m_filter = nullptr;

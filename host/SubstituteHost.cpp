@@ -190,7 +190,8 @@ bool SubstituteHost::start()
     if (!m_initialise || !m_filter)
         return fail(QStringLiteral("the component lacks its connect or MIDI interface"));
 
-    NS_Platform::MidiService& service = NS_Platform::MidiService::system();
+    NS_Platform::MidiService& service =
+        m_options.midiService ? *m_options.midiService : NS_Platform::MidiService::system();
     if (m_options.simulator) {
         m_instrument = std::make_unique<NS_Simulator::SimulatedInstrument>();
         m_instrument->start();
@@ -209,6 +210,9 @@ bool SubstituteHost::start()
     if (!m_ports->open())
         return fail(QStringLiteral("no MIDI client on %1").arg(service.backendName()));
     m_services = std::make_unique<HostServices>(*m_ports);
+    // Ports that come and go reach the editor as the host's notification.
+    m_ports->setPortsChangedHandler(
+        [services = m_services.get()] { services->sinkPoint().notifyAll(tagMPMSG{NS_HostIds::MSG_MIDIPortsChanged}); });
     if (m_options.simulator)
         seedDefaultInstrument();
     if (m_surface)
@@ -483,6 +487,7 @@ int32_t SubstituteHost::recall(bool upload, uint32_t features)
 {
     if (!m_recall)
         return NS_MPStatus::unexpected;
+    m_progress.restart();
     return m_recall->MPRecall(upload, &m_progress, features);
 }
 
@@ -511,8 +516,10 @@ bool SubstituteHost::stop(bool save)
     }
     delete m_window;
     m_window = nullptr;
-    if (m_ports)
+    if (m_ports) {
+        m_ports->setPortsChangedHandler(nullptr);
         m_ports->setEventFilter(nullptr);
+    }
     if (m_connected && m_initialise)
         m_initialise->MPDisconnect();
     m_connected = false;

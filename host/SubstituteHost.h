@@ -63,6 +63,9 @@ struct HostOptions
     int settleMs = 2000;
     // The component's factory when it is linked in rather than loaded (tests).
     MacLoaderFactoryFunction factory = nullptr;
+    // The MIDI service the host's ports and the simulated devices use; null: the
+    // process's own (tests compare two).
+    NS_Platform::MidiService* midiService = nullptr;
     // Close the editor's start-up prompt for the instrument's preset voices (a modal
     // dialog it shows while it has none) as a user would: a run with nobody at it is
     // never held by it. A person at the program answers it. The prompt an open call

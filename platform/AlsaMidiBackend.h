@@ -1,6 +1,15 @@
 #pragma once
 // The MIDI service over the ALSA sequencer. Built only with VANTREL_HAVE_ALSA; the
 // sequencer's own headers stay inside the .cpp.
+//
+// Each client is a sequencer client of its own, named as given. One thread reads every
+// client and does little per event (system-exclusive pieces are gathered into whole
+// messages there), one delivers to the read and notify procedures, and one sends to
+// ports that stand for a MIDI cable at the cable's pace. A send reaches a port through
+// a subscription of the sending port to it, and other programs may connect the ports
+// of this process. The endpoint lists follow the sequencer's announcements; an
+// endpoint that goes is never written to again, not even when another program takes
+// its address. A receiver that stops reading makes a send fail within 100 ms.
 #include "platform/MidiService.h"
 #include <memory>
 
@@ -19,6 +28,7 @@ public:
     QString backendName() const override;
     int32_t createClient(const QString& name, MidiRef* client) override;
     int32_t disposeClient(MidiRef client) override;
+    int32_t setNotifyProc(MidiRef client, MidiNotifyProc proc) override;
     int32_t createInputPort(MidiRef client, const QString& name, MidiReadProc proc,
                             MidiRef* port) override;
     int32_t createOutputPort(MidiRef client, const QString& name, MidiRef* port) override;

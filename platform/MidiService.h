@@ -25,6 +25,9 @@ using MidiPacketList = std::vector<MidiPacket>;
 // Runs on the service's delivery thread, never on the caller's. connRefCon is the
 // value given to connectSource (or createDestination).
 using MidiReadProc = std::function<void(const MidiPacketList& packets, void* connRefCon)>;
+// Runs on the service's delivery thread after the system's sources or destinations
+// changed: an endpoint came or went, in this process or in another.
+using MidiNotifyProc = std::function<void()>;
 
 enum : int32_t {
     kMidiNoError = 0,
@@ -45,6 +48,9 @@ public:
     // inside that callback, it returns at once and the callback is the last one).
     virtual int32_t createClient(const QString& name, MidiRef* client) = 0;
     virtual int32_t disposeClient(MidiRef client) = 0;
+    // The client's procedure for changes of the endpoint lists (empty: none). A
+    // dispose of the client waits for one that is running, as for a read procedure.
+    virtual int32_t setNotifyProc(MidiRef client, MidiNotifyProc proc) = 0;
     virtual int32_t createInputPort(MidiRef client, const QString& name, MidiReadProc proc,
                                     MidiRef* port) = 0;
     virtual int32_t createOutputPort(MidiRef client, const QString& name, MidiRef* port) = 0;
@@ -52,7 +58,9 @@ public:
     virtual int32_t connectSource(MidiRef inputPort, MidiRef source, void* connRefCon) = 0;
     virtual int32_t disconnectSource(MidiRef inputPort, MidiRef source) = 0;
 
-    // The endpoints of the system, in a stable order; 0 past the end.
+    // The endpoints of the system, in a stable order; 0 past the end. A ref stands for
+    // one endpoint only: an endpoint that goes keeps its ref, which then names nothing,
+    // and one that comes in its place gets a new ref.
     virtual int numberOfSources() = 0;
     virtual MidiRef source(int index) = 0;
     virtual int numberOfDestinations() = 0;
@@ -60,7 +68,10 @@ public:
     // Empty for an unknown endpoint or one without a name.
     virtual QString endpointName(MidiRef endpoint) = 0;
 
-    // Delivers the packets to the destination, later, on the delivery thread.
+    // Delivers the packets to the destination, later, on the delivery thread. A message
+    // arrives whole or not at all; a failure is reported by this call, or, for bytes
+    // still waiting for a slow cable, by the next send to that destination. Returns
+    // within the service's bound for a receiver that stopped reading.
     virtual int32_t send(MidiRef outputPort, MidiRef destination, const MidiPacketList& packets) = 0;
 
     // Endpoints published by this process: a source it feeds with received(), and a

@@ -31,8 +31,11 @@ int32_t VirtualMidiBus::add(Object object, MidiRef* out)
         }
     }
     const MidiRef ref = m_nextRef++;
+    const bool endpoint = object.kind == Kind::Source || object.kind == Kind::Destination;
     m_objects.emplace(ref, std::move(object));
     *out = ref;
+    if (endpoint)
+        endpointsChangedLocked();
     return kMidiNoError;
 }
 
@@ -56,7 +59,56 @@ int32_t VirtualMidiBus::disposeClient(MidiRef client)
     for (MidiRef ref : owned)
         removeLocked(ref, lock);
     m_objects.erase(client);
+    waitForCallbackLocked(client, lock);
     return kMidiNoError;
+}
+
+int32_t VirtualMidiBus::setNotifyProc(MidiRef client, MidiNotifyProc proc)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto it = m_objects.find(client);
+    if (it == m_objects.end() || it->second.kind != Kind::Client)
+        return kMidiInvalidArgument;
+    it->second.notify = std::move(proc);
+    return kMidiNoError;
+}
+
+void VirtualMidiBus::endpointsChangedLocked()
+{
+    if (m_notifyQueued)
+        return;
+    bool anyone = false;
+    for (const auto& entry : m_objects)
+        anyone = anyone || (entry.second.kind == Kind::Client && entry.second.notify);
+    if (!anyone)
+        return;
+    Job job{false, 0, {}};
+    job.endpointsChanged = true;
+    m_jobs.push_back(std::move(job));
+    m_notifyQueued = true;
+    m_wake.notify_one();
+}
+
+void VirtualMidiBus::notifyClients(std::unique_lock<std::mutex>& lock)
+{
+    m_notifyQueued = false;
+    std::vector<MidiRef> clients;
+    for (const auto& [ref, o] : m_objects)
+        if (o.kind == Kind::Client && o.notify)
+            clients.push_back(ref);
+    for (MidiRef client : clients) {
+        // Looked up again: the client may have gone while another one was told.
+        auto it = m_objects.find(client);
+        if (it == m_objects.end() || !it->second.notify)
+            continue;
+        MidiNotifyProc proc = it->second.notify;
+        m_active = client;
+        lock.unlock();
+        proc();
+        lock.lock();
+        m_active = 0;
+        m_progress.notify_all();
+    }
 }
 
 int32_t VirtualMidiBus::createInputPort(MidiRef client, const QString& name, MidiReadProc proc,
@@ -235,10 +287,13 @@ void VirtualMidiBus::removeLocked(MidiRef ref, std::unique_lock<std::mutex>& loc
     if (it == m_objects.end())
         return;
     const bool isSource = it->second.kind == Kind::Source;
+    const bool endpoint = isSource || it->second.kind == Kind::Destination;
     m_objects.erase(it);
     if (isSource)
         for (auto& entry : m_objects)
             entry.second.connections.erase(ref);
+    if (endpoint)
+        endpointsChangedLocked();
     waitForCallbackLocked(ref, lock);
 }
 
@@ -284,6 +339,12 @@ void VirtualMidiBus::run()
         Job job = std::move(m_jobs.front());
         m_jobs.pop_front();
         m_busy = true;
+        if (job.endpointsChanged) {
+            notifyClients(lock);
+            m_busy = false;
+            m_progress.notify_all();
+            continue;
+        }
 
         std::vector<MidiPacketList> lists;
         if (m_split > 0) {

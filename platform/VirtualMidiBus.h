@@ -19,6 +19,7 @@ public:
     QString backendName() const override;
     int32_t createClient(const QString& name, MidiRef* client) override;
     int32_t disposeClient(MidiRef client) override;
+    int32_t setNotifyProc(MidiRef client, MidiNotifyProc proc) override;
     int32_t createInputPort(MidiRef client, const QString& name, MidiReadProc proc,
                             MidiRef* port) override;
     int32_t createOutputPort(MidiRef client, const QString& name, MidiRef* port) override;
@@ -60,17 +61,22 @@ private:
         MidiReadProc proc;
         void* refCon = nullptr;
         std::map<MidiRef, void*> connections; // input port: source -> connection context
+        MidiNotifyProc notify;                // client: the endpoint lists changed
     };
     struct Job
     {
         bool toDestination; // else from a source to the input ports connected to it
         MidiRef endpoint;
         MidiPacketList packets;
+        bool endpointsChanged = false; // else a delivery
     };
 
     int32_t add(Object object, MidiRef* out);
     int32_t enqueue(bool toDestination, MidiRef endpoint, const MidiPacketList& packets);
     void removeLocked(MidiRef ref, std::unique_lock<std::mutex>& lock);
+    // Under m_mutex: the clients with a notify procedure hear of it on the bus thread.
+    void endpointsChangedLocked();
+    void notifyClients(std::unique_lock<std::mutex>& lock);
     void waitForCallbackLocked(MidiRef target, std::unique_lock<std::mutex>& lock);
     void deliver(MidiRef target, MidiRef viaSource, const MidiPacketList& packets,
                  std::unique_lock<std::mutex>& lock);
@@ -85,6 +91,7 @@ private:
     MidiRef m_active = 0; // the port or destination whose procedure is running
     bool m_busy = false;  // a job has been taken and is being delivered
     bool m_stop = false;
+    bool m_notifyQueued = false; // an endpointsChanged job waits in m_jobs
     int m_split = 0;
     std::thread m_thread;
 };

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds every benchmark of bench/ in a Release build of its own (build-bench), runs
-# them one after the other with their figures written as JSON, adds the host program's
-# own start-up figures (--measure), and prints one table of the headline figures
+# them one after the other with their figures written as JSON, runs the total recall over
+# the kernel's ALSA sequencer in a QEMU guest (tools/alsa-guest.sh), adds the host
+# program's own start-up figures (--measure), and prints one table of the headline figures
 # beside their physical references (a 31250-baud MIDI cable, one 60 Hz frame).
 #   VANTREL_BENCH_BUILD  build folder (default: build-bench)
 #   VANTREL_JOBS         parallel build jobs (default: the processor count)
@@ -47,6 +48,16 @@ for bench in "${benches[@]}"; do
     status=1
   fi
 done
+
+# The same download over the kernel's sequencer, in a guest that has one; the JSON
+# file lies in the shared build folder.
+echo "== bench_recall_midi_service over the kernel's sequencer (QEMU guest)"
+if ! ./tools/alsa-guest.sh --shared "$PWD/$build" -- "$PWD/$build/bin/bench_recall_midi_service" \
+     --benchmark_filter=alsa --benchmark_out="$PWD/$out/bench_recall_midi_service_guest.json" \
+     --benchmark_out_format=json >"$out/bench_recall_midi_service_guest.txt" 2>"$out/bench_recall_midi_service_guest.err"; then
+  echo "bench_recall_midi_service in the guest failed (see $out/bench_recall_midi_service_guest.err)" >&2
+  status=1
+fi
 
 echo "== vantrel_host --measure ($runs runs)"
 for ((i = 1; i <= runs; ++i)); do

@@ -171,6 +171,15 @@ def main():
             row(what, f"{counter(run, 'run_s'):.2f} s ({counter(run, 'bytes'):,.0f} bytes)",
                 f"{counter(run, 'cable_s'):.2f} s (3,125 B/s)", ratio(counter(run, "run_s"), counter(run, "cable_s")),
                 "total_recall " + name[3:])
+    for program, backend, what in (
+            ("recall_midi_service", "virtual", "Total recall download, editor in the host, in-process bus"),
+            ("recall_midi_service_guest", "alsa",
+             "Total recall download, editor in the host, kernel's ALSA sequencer (QEMU guest, emulated)")):
+        run = run_of(runs, program, "BM_TotalRecallDownloadThrough/" + backend)
+        if run:
+            row(what, f"{counter(run, 'run_s'):.2f} s ({counter(run, 'messages'):,.0f} messages, "
+                f"{counter(run, 'bytes'):,.0f} bytes)", f"{counter(run, 'cable_s'):.2f} s (3,125 B/s)",
+                ratio(counter(run, "run_s"), counter(run, "cable_s")), f"{program} TotalRecallDownloadThrough/{backend}")
     for name, what in (("BM_SaveDocument", "Document (.m3e) saved"), ("BM_LoadDocument", "Document (.m3e) loaded")):
         run = run_of(runs, "bulk_transfer", name)
         row(what, duration(time_ns(run)) if run else "-", FRAME, ratio(time_ns(run) if run else None, FRAME_NS),

@@ -41,6 +41,7 @@ void TransmitDialog::connectCompanion(IMemAPI* api, bool connect)
 {
     api->MAPI_slotSignal(SLOT(sendUserVoiceBulk(int)), this, SIGNAL(startBulkTransfer(int)), connect);
     api->MAPI_signalSlot(SIGNAL(bulkProgressChanged(int)), this, SLOT(setProgress(int)), connect);
+    api->MAPI_signalSlot(SIGNAL(bulkSendFailed()), this, SLOT(sendFailed()), connect);
     api->MAPI_slotSignal(SLOT(stopBulkRequest()), this, SIGNAL(stopBulkTransfer()), connect);
     m_connectedTo = connect ? api : nullptr;
 }
@@ -126,6 +127,18 @@ void TransmitDialog::showProgress(bool fromDelivery)
     ui.TransmitProgressBar->setValue(qBound(0, *percent, 100));
     if (*percent == kComplete)
         showIdle(QCoreApplication::translate("TransmitDialog", "Transmit completed successfully"));
+}
+
+void TransmitDialog::sendFailed()
+{
+    if (!NS_Utilities::mainThreadRunning()) {
+        QMetaObject::invokeMethod(this, &TransmitDialog::sendFailed, Qt::QueuedConnection);
+        return;
+    }
+    if (ui.StopButton->isHidden())
+        return; // no transmission of this window runs
+    m_handOver.reset();
+    showIdle(QCoreApplication::translate("@default", "Bulk Data Timeout Error!"));
 }
 
 void TransmitDialog_setProgress_bridge(QObject* dialog, int)

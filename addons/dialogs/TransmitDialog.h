@@ -26,6 +26,8 @@ public slots:
     virtual void StartTransfer();
     // Any thread. Completes at exactly 100.
     virtual void setProgress(int percent);
+    // Any thread. The port refused the transmission: it ends with its error.
+    void sendFailed();
 
 protected:
     virtual void languageChange();

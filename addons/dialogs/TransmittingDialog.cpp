@@ -41,6 +41,7 @@ void TransmittingDialog::connectCompanion(IMemAPI* api, bool multi, bool connect
     if (multi)
         api->MAPI_slotSignal(SLOT(sendMultiBulk()), this, SIGNAL(startBulkTransfer()), connect);
     api->MAPI_signalSlot(SIGNAL(bulkProgressChanged(int)), this, SLOT(setProgress(int)), connect);
+    api->MAPI_signalSlot(SIGNAL(bulkSendFailed()), this, SLOT(sendFailed()), connect);
     api->MAPI_slotSignal(SLOT(stopBulkRequest()), this, SIGNAL(stopBulkTransfer()), connect);
     m_connectedTo = connect ? api : nullptr;
     m_connectedMulti = multi;
@@ -119,6 +120,17 @@ void TransmittingDialog::showProgress(bool fromDelivery)
         return;
     }
     m_stallTimer->start(Companion::scaledMs(kNextReportMs));
+}
+
+void TransmittingDialog::sendFailed()
+{
+    if (!NS_Utilities::mainThreadRunning()) {
+        QMetaObject::invokeMethod(this, &TransmittingDialog::sendFailed, Qt::QueuedConnection);
+        return;
+    }
+    if (m_stallTimer)
+        m_stallTimer->stop();
+    stalled();
 }
 
 void TransmittingDialog::stalled()

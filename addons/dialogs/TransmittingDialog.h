@@ -36,6 +36,8 @@ signals:
 public slots:
     // Any thread. Completes at exactly 100.
     virtual void setProgress(int percent);
+    // Any thread. The port refused the transmission: it ends with its error at once.
+    void sendFailed();
     void reject() override;
 
 protected:

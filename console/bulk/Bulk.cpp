@@ -1439,7 +1439,19 @@ bool CBulk::ContinueSend()
         }
     }
     if (!msg.isEmpty()) {
-        CMidiCtrl(m_map, 0).SendExclMsg(reinterpret_cast<const unsigned char*>(msg.constData()), int(msg.size()));
+        if (!CMidiCtrl(m_map, 0).TransmitExclMsg(reinterpret_cast<const unsigned char*>(msg.constData()),
+                                                 int(msg.size()))) {
+            // The port refused the message: the transfer ends here with its failure, and
+            // nothing after the gap is sent.
+            FlushSendRequestList();
+            {
+                QMutexLocker lock(&m_queueMutex);
+                m_multipleMode = false;
+            }
+            m_state = kIdle;
+            emit bulkSendFailed();
+            return false;
+        }
         int p = 0, s = 0;
         if (sections) {
             if (k == total)

@@ -245,6 +245,8 @@ signals:
     void bulkRcvErrorOccurred(int code);
     void bulkRecieved();
     void bulkSendProgressChanged(int percent, int section);
+    // The port refused a message of the send under way; the send has ended.
+    void bulkSendFailed();
     void identityReplyRecieved();
 
 private:

@@ -253,6 +253,16 @@ int CMidiCtrl::SendExclMsg(const unsigned char* msg, int size)
     return 0;
 }
 
+bool CMidiCtrl::TransmitExclMsg(const unsigned char* msg, int size)
+{
+    TMIDIProxyInOut* io = m_map ? m_map->MIDI(m_port) : nullptr;
+    if (!msg || size <= 0 || !io)
+        return true;
+    // The port answers 0 also while no output is chosen; only a chosen one's refusal
+    // is a failure of the message.
+    return io->write(size, msg) != 0 || io->portIdentity(1).isNull();
+}
+
 int CMidiCtrl::SendChMsg(unsigned char status, unsigned char d1, unsigned char d2)
 {
     const unsigned char msg[3] = {(unsigned char)((status & 0xF0) | (m_channel & 0x0F)),

@@ -41,6 +41,10 @@ public:
     void IdentityRequest(unsigned char device);
 
     int SendExclMsg(const unsigned char* msg, int size);
+    // Writes like SendExclMsg (never captured); false when the port the user chose
+    // refused the message. Without a port or without a chosen output nothing is sent
+    // and nothing is reported.
+    bool TransmitExclMsg(const unsigned char* msg, int size);
     int SendChMsg(unsigned char status, unsigned char d1, unsigned char d2);
     int SendChMsg(unsigned char status, unsigned char d1);
     void PreProcessNextMessage() { m_capture = true; }

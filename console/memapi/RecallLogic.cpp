@@ -514,6 +514,15 @@ void RecallLogic::onRcvProgressChanged(int percent) { update_progress(percent, 0
 
 void RecallLogic::onSendProgressChanged(int percent, int section) { update_progress(percent, section); }
 
+void RecallLogic::onSendFailed()
+{
+    if (!m_upload || !m_memory)
+        return;
+    report(0, tr("Transmitting failed!"));
+    finish(int32_t(0x80000008));
+    cancel();
+}
+
 void RecallLogic::OnRcvErrorOccured(int code)
 {
     if (code == 0 || m_upload)

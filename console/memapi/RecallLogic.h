@@ -165,6 +165,8 @@ public slots:
     void onRcvBulk();
     void onRcvProgressChanged(int percent);
     void onSendProgressChanged(int percent, int section);
+    // The instrument's port refused a message: an upload ends with its failure.
+    void onSendFailed();
     void OnRcvErrorOccured(int code);
     void onRcvIdentityReply();
     void timeOut();

@@ -4,6 +4,7 @@
 // thread parses replies into the same engines under it.
 #include "console/libfile/LibraryFile.h"
 #include "console/memapi/MemApiLock.h"
+#include "console/memapi/MemApiLogging.h"
 #include "console/memapi/TovarIMemAPI.h"
 #include "console/memapi/TovarIMemAPIQObject_VANTREL_KXE.h"
 #include "console/model/PrmCtrl.h"
@@ -152,6 +153,14 @@ void Companion::onSendProgressChanged(int percent, int)
     if (percent == 100)
         stopBulkRequest();
     emit bulkProgressChanged(percent);
+}
+
+void Companion::onSendFailed()
+{
+    // Nothing more goes after the gap; the transmit windows end with their error.
+    qCWarning(lcMemApi) << "bulk send ended: the instrument's port refused a message";
+    stopTimer(m_bulkSendTimer);
+    emit bulkSendFailed();
 }
 
 void Companion::cancelBulkReceive() { stopBulkRequest(); }

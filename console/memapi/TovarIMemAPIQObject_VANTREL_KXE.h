@@ -155,6 +155,8 @@ public:
 signals:
     void bulkRcvErrorOccurred(int code);
     void bulkProgressChanged(int percent);
+    // The instrument's port refused a message: the send under way has ended unfinished.
+    void bulkSendFailed();
     void newDoc();
     void enterCompareMode(bool on);
     void onDirty(bool dirty);
@@ -290,6 +292,8 @@ public slots:
     void onRcvIdentityReply();
     void onRcvProgressChanged(int percent);
     void onSendProgressChanged(int percent, int section);
+    // The instrument's port refused a message: the send under way has ended.
+    void onSendFailed();
     void OnRcvErrorOccured(int code);
     void OnRecallComplete(bool upload, bool received, bool current);
     void cancelBulkReceive();

@@ -81,9 +81,10 @@ void connectSend(CBulk* bulk, QObject* receiver)
 {
     if (!bulk || !receiver)
         return;
+    const auto type = Qt::ConnectionType(Qt::DirectConnection | Qt::UniqueConnection);
     QObject::connect(bulk, SIGNAL(bulkSendProgressChanged(int,int)), receiver,
-                     SLOT(onSendProgressChanged(int,int)),
-                     Qt::ConnectionType(Qt::DirectConnection | Qt::UniqueConnection));
+                     SLOT(onSendProgressChanged(int,int)), type);
+    QObject::connect(bulk, SIGNAL(bulkSendFailed()), receiver, SLOT(onSendFailed()), type);
 }
 
 } // namespace

@@ -6,6 +6,12 @@
 #include "host/HostMidiPorts.h"
 #include "host/HostServices.h"
 #include "genericeditor/interfaces/ComponentInterfaces.h"
+#include "platform/MidiEndpointPair.h"
+#include "platform/VirtualMidiBus.h"
+#include <QTest>
+#include <atomic>
+#include <functional>
+#include <mutex>
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <cstring>
@@ -170,4 +176,102 @@ TEST(HostObjects, ProjectStreamReadsWhatWasWrittenAndReportsShortReads)
     ASSERT_EQ(stream.Read(buffer, 8, &done), 0);
     EXPECT_EQ(done, 0u);
     EXPECT_EQ(stream.bytes(), QByteArray("abcdef"));
+}
+
+namespace {
+
+// A named device on the bus whose destination keeps what reaches it.
+struct BusDevice
+{
+    BusDevice(NS_Platform::MidiService& bus, const char* name)
+        : pair(bus, QString::fromLatin1(name), [this](const NS_Platform::MidiPacketList& list, void*) {
+              std::lock_guard<std::mutex> lock(mutex);
+              for (const NS_Platform::MidiPacket& p : list)
+                  got.insert(got.end(), p.bytes.begin(), p.bytes.end());
+          })
+    {
+    }
+    Message bytes()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return got;
+    }
+    std::mutex mutex;
+    Message got;
+    NS_Platform::MidiEndpointPair pair;
+};
+
+int32_t numberOf(const HostMidiPorts& ports, const char* name)
+{
+    for (const NS_Host::HostPort& p : ports.ports(true))
+        if (p.name == QLatin1String(name))
+            return p.number;
+    return 0;
+}
+
+bool waitUntil(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 5000); }
+
+int32_t sendTo(HostMidiPorts& ports, int32_t number, const Message& message)
+{
+    tagMPEVENT e;
+    EXPECT_TRUE(HostMidiPorts::eventOfMessage(message, uint32_t(number), e));
+    const int32_t r = ports.MPOutputEvents(&e, 1);
+    std::free(e.data.sysex);
+    return r;
+}
+
+} // namespace
+
+// The ports follow the service's endpoints by themselves: a port keeps its number while
+// it is away and gets it back when it comes again; what was sent to its number in the
+// meantime goes nowhere else.
+TEST(HostMidiPorts, PortsFollowTheServiceAndKeepTheirNumbersByName)
+{
+    NS_Platform::VirtualMidiBus bus;
+    auto a = std::make_unique<BusDevice>(bus, "Vantrel A");
+    BusDevice b(bus, "Vantrel B");
+    HostMidiPorts ports(bus);
+    std::atomic<int> changes{0};
+    ports.setPortsChangedHandler([&] { ++changes; });
+    ASSERT_TRUE(ports.open());
+    const int32_t numberA = numberOf(ports, "Vantrel A"), numberB = numberOf(ports, "Vantrel B");
+    ASSERT_NE(numberA, 0);
+    ASSERT_NE(numberB, 0);
+    const Message edit{0xF0, 0x43, 0x10, 0x5C, 0x37, 0x00, 0x0D, 0x40, 0xF7};
+
+    a.reset();
+    ASSERT_TRUE(waitUntil([&] { return numberOf(ports, "Vantrel A") == 0; })) << "a port that went is still listed";
+    EXPECT_GT(changes.load(), 0);
+    EXPECT_EQ(numberOf(ports, "Vantrel B"), numberB);
+    BusDevice c(bus, "Vantrel C");
+    ASSERT_TRUE(waitUntil([&] { return numberOf(ports, "Vantrel C") != 0; }));
+    EXPECT_NE(numberOf(ports, "Vantrel C"), numberA) << "a new name took the number of one that is away";
+    // A's number names nobody while A is away.
+    EXPECT_NE(sendTo(ports, numberA, edit), 0);
+
+    BusDevice back(bus, "Vantrel A");
+    ASSERT_TRUE(waitUntil([&] { return numberOf(ports, "Vantrel A") != 0; }));
+    EXPECT_EQ(numberOf(ports, "Vantrel A"), numberA);
+    ASSERT_EQ(sendTo(ports, numberA, edit), 0);
+    ASSERT_TRUE(bus.waitUntilIdle(5000));
+    EXPECT_EQ(back.bytes(), edit);
+    EXPECT_TRUE(c.bytes().empty());
+    EXPECT_TRUE(b.bytes().empty());
+}
+
+TEST(HostMidiPorts, EqualNamesGetNumbersOfTheirOwnThatStay)
+{
+    NS_Platform::VirtualMidiBus bus;
+    BusDevice first(bus, "Vantrel Twin");
+    auto second = std::make_unique<BusDevice>(bus, "Vantrel Twin");
+    HostMidiPorts ports(bus);
+    ASSERT_TRUE(ports.open());
+    std::vector<int32_t> numbers;
+    for (const NS_Host::HostPort& p : ports.ports(true))
+        numbers.push_back(p.number);
+    ASSERT_EQ(numbers.size(), 2u);
+    EXPECT_NE(numbers[0], numbers[1]);
+    second.reset();
+    ASSERT_TRUE(waitUntil([&] { return ports.ports(true).size() == 1; }));
+    EXPECT_EQ(ports.ports(true).front().number, numbers[0]);
 }

@@ -214,3 +214,46 @@ TEST(MidiService, CreatesTheVirtualBusByName)
     EXPECT_EQ(bus->backendName(), "virtual");
     EXPECT_FALSE(MidiService::create("nonsense"));
 }
+
+TEST(VirtualMidiBus, NotifyProcHearsEndpointsComeAndGoOnTheBusThreadAndNotAfterItsClientWent)
+{
+    VirtualMidiBus bus;
+    std::mutex mutex;
+    std::condition_variable cv;
+    int heard = 0;
+    std::thread::id on;
+    MidiRef client = 0;
+    ASSERT_EQ(bus.createClient("MIDI Client", &client), kMidiNoError);
+    ASSERT_EQ(bus.setNotifyProc(client, [&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        ++heard;
+        on = std::this_thread::get_id();
+        cv.notify_all();
+    }), kMidiNoError);
+    auto heardAtLeast = [&](int n) {
+        std::unique_lock<std::mutex> lock(mutex);
+        return cv.wait_for(lock, std::chrono::seconds(5), [&] { return heard >= n; });
+    };
+    auto pair = std::make_unique<MidiEndpointPair>(bus, "Vantrel Came", MidiReadProc{});
+    ASSERT_TRUE(heardAtLeast(1)) << "an endpoint came and nobody was told";
+    EXPECT_NE(on, std::this_thread::get_id());
+    ASSERT_TRUE(bus.waitUntilIdle(5000));
+    int before;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        before = heard;
+    }
+    pair.reset();
+    ASSERT_TRUE(heardAtLeast(before + 1)) << "an endpoint went and nobody was told";
+    ASSERT_TRUE(bus.waitUntilIdle(5000));
+    EXPECT_EQ(bus.setNotifyProc(12345, {}), kMidiInvalidArgument);
+    ASSERT_EQ(bus.disposeClient(client), kMidiNoError);
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        before = heard;
+    }
+    MidiEndpointPair later(bus, "Vantrel Later", {});
+    ASSERT_TRUE(bus.waitUntilIdle(5000));
+    std::lock_guard<std::mutex> lock(mutex);
+    EXPECT_EQ(heard, before);
+}

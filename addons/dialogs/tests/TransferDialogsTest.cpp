@@ -4,6 +4,7 @@
 // clock); reports from another thread are handed over without ever waiting; the multi
 // is transmitted, and a transmission that never completes still ends.
 #include "DialogsRig.h"
+#include "console/bulk/Bulk.h"
 #include "console/memapi/ITovarVoiceData.h"
 #include "appserver/CAppServer.h"
 #include "appserver/CMarshallDispatcher.h"
@@ -362,4 +363,58 @@ TEST_F(TransferDialogs, VoiceTransmitStartsStopsAndCompletes)
     EXPECT_TRUE(done.closeEnabled);
     EXPECT_EQ(again.title, QStringLiteral("Transmitting...|1")) << "completed by the report before";
     EXPECT_FALSE(again.closeEnabled);
+}
+
+// A port that refuses a message ends the send at once (the bulk engine reports it): the
+// transmit windows end with their error then, not after a time-out or never.
+TEST_F(TransferDialogs, ATransmissionThePortRefusesEndsWithItsErrorAtOnce)
+{
+    startHost();
+    // Paced, so that the transmission is still under way when the port refuses.
+    m_component->preferences()->setProperty(NS_TovarMemAPI::kPrefDumpInterval, 30);
+    const QString error = QStringLiteral("Bulk Data Timeout Error!");
+    const QString box = QStringLiteral("TOVAR-VANTREL Editor|") + error;
+    struct Case
+    {
+        const char* name;
+        bool voiceBank; // the voice bank window (6), else the multi's (the toolbar)
+    };
+    const Case cases[] = {{"a voice bank", true}, {"the multi", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_prompter.messages.clear();
+        CSynthMemory* memory = dynamic_cast<TovarIMemAPI*>(m_api)->memory();
+        CBulk* bulk = (c.voiceBank ? memory->VoiceMap() : memory->MultiMap())->Bulk();
+        ASSERT_NE(bulk, nullptr);
+        QString title;
+        bool closeEnabled = false, endedAtOnce = false;
+        auto refuse = [&](QDialog* dialog) {
+            auto* bar = dialog->findChild<QProgressBar*>(QStringLiteral("TransmitProgressBar"));
+            ASSERT_TRUE(pumpUntil([&] { return bar->value() > 0; }, 10000));
+            ASSERT_LT(bar->value(), 100);
+            QMetaObject::invokeMethod(bulk, "bulkSendFailed");
+            pumpToolkit();
+            endedAtOnce = m_prompter.messages.contains(box) || !dialog->isVisible();
+        };
+        if (c.voiceBank) {
+            openDialog(6, [&](QDialog* dialog) {
+                auto* group = dialog->findChild<QGroupBox*>(QStringLiteral("GroupBox"));
+                auto* close = dialog->findChild<QPushButton*>(QStringLiteral("CloseButton"));
+                dialog->findChild<QPushButton*>(QStringLiteral("StartButton"))->click();
+                refuse(dialog);
+                title = group->title();
+                closeEnabled = close->isEnabled();
+                endedAtOnce = title == error;
+                close->click();
+            });
+            EXPECT_EQ(title, error);
+            EXPECT_TRUE(closeEnabled);
+        } else {
+            runModal([&] { toolbarButton("TransmitButton")->click(); }, refuse);
+            EXPECT_EQ(m_prompter.messages, QStringList{box});
+        }
+        EXPECT_TRUE(endedAtOnce);
+        EXPECT_TRUE(m_lastDialogDeleted);
+        instrument().waitIdle(3000);
+    }
 }

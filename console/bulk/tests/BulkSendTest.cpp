@@ -262,3 +262,58 @@ TEST_F(BulkSend, LibraryDrumVoiceGoesOutWithTheDrumBlocks)
 }
 
 } // namespace
+
+namespace {
+
+struct RefusedSendCase
+{
+    const char* name;
+    bool chosen;    // the user chose the port that refuses
+    bool ends;      // the send ends at the refused message, reported
+};
+
+class BulkSendRefused : public BulkSend, public ::testing::WithParamInterface<RefusedSendCase>
+{
+};
+
+} // namespace
+
+TEST_P(BulkSendRefused, AMessageThePortRefusesEndsTheSendWithItsFailure)
+{
+    const RefusedSendCase& c = GetParam();
+    if (c.chosen)
+        rig->port.chosen = QUuid::createUuid();
+    rig->port.refuseFrom = 3;
+    CBulk& bulk = rig->voiceBulk();
+    QSignalSpy failed(&bulk, &CBulk::bulkSendFailed);
+    QSignalSpy progress(&bulk, &CBulk::bulkSendProgressChanged);
+    const unsigned char adr[3] = {0x0E, 0x00, 0x00};
+    bulk.BulkOutMultipleBulkHeader();
+    for (int i = 0; i < 6; ++i)
+        bulk.SetBulkOutMidiHeaderFooter(adr);
+    bulk.BulkOutMultipleBulkFooter(); // sends the first
+    int calls = 0;
+    while (bulk.ContinueSend() && calls < 20)
+        ++calls;
+    EXPECT_EQ(bulk.GetState(), CBulk::kIdle);
+    EXPECT_EQ(bulk.GetSendQueueSize(), 0);
+    if (c.ends) {
+        // The third message was refused: nothing after it went, and no end of 100 came.
+        EXPECT_EQ(failed.count(), 1);
+        EXPECT_EQ(rig->port.attempts, 3);
+        EXPECT_EQ(rig->port.sentCopy().size(), 2);
+        ASSERT_FALSE(progress.isEmpty());
+        EXPECT_LT(progress.last().at(0).toInt(), 100);
+    } else {
+        // Without a chosen port nothing is reported and the send runs to its end.
+        EXPECT_EQ(failed.count(), 0);
+        EXPECT_EQ(rig->port.attempts, 6); // every message of the queue
+        ASSERT_FALSE(progress.isEmpty());
+        EXPECT_EQ(progress.last().at(0).toInt(), 100);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Ports, BulkSendRefused,
+                         ::testing::Values(RefusedSendCase{"ChosenPortRefuses", true, true},
+                                           RefusedSendCase{"NoPortChosen", false, false}),
+                         [](const ::testing::TestParamInfo<RefusedSendCase>& info) { return info.param.name; });

@@ -43,6 +43,10 @@ public:
     int32_t write(int length, const void* data) override
     {
         const auto* b = static_cast<const uint8_t*>(data);
+        // From its refuseFrom-th write on (counted from 1) the port takes nothing, as
+        // one whose receiver stopped reading.
+        if (refuseFrom > 0 && ++attempts >= refuseFrom)
+            return 0;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             sent.append(QByteArray(static_cast<const char*>(data), length));
@@ -52,10 +56,14 @@ public:
             m_sim->input(b, size_t(length));
         return length;
     }
-    QUuid portIdentity(int) override { return QUuid(); }
+    QUuid portIdentity(int direction) override { return direction == 1 ? chosen : QUuid(); }
     int32_t selectPorts(const QUuid*, int) override { return 0; }
     void setReceiveChannelMessages(bool) override {}
     bool receiveChannelMessages() override { return true; }
+
+    int refuseFrom = 0;
+    int attempts = 0;
+    QUuid chosen; // the output port the user chose; none by default
 
     QList<QByteArray> sentCopy()
     {

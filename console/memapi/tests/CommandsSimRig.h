@@ -18,6 +18,7 @@
 #include <QThread>
 #include <QUuid>
 #include <QWidget>
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <vector>
@@ -114,18 +115,25 @@ public:
     QStringList kinds; // the kind of every box, in order
 };
 
-// The instrument's port: every write reaches the simulated instrument.
+// The instrument's port: every write reaches the simulated instrument, until the port
+// refuses from its refuseFrom-th write on (counted from 1), as one whose receiver
+// stopped reading does.
 class SimBridge : public FakeBridge
 {
 public:
     int32_t write(int length, const void* data) override
     {
-        FakeBridge::write(length, data);
+        if (refuseFrom > 0 && ++attempts >= refuseFrom) {
+            return 0;
+        }
+        const int32_t taken = FakeBridge::write(length, data);
         if (sim && length > 0)
             sim->input(static_cast<const uint8_t*>(data), size_t(length));
-        return 0;
+        return taken;
     }
     SimulatedInstrument* sim = nullptr;
+    int refuseFrom = 0;
+    std::atomic<int> attempts{0};
 };
 
 class RecordingProgress : public IMPClientProgressHandler

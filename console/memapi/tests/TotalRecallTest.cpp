@@ -285,3 +285,47 @@ TEST_F(TotalRecall, MaskZeroQueuesWhatTheCatalogueHoldsAndSaysAll)
     QMutexLocker locker(&progress.mutex);
     EXPECT_EQ(progress.texts.last(), QStringLiteral("Completed download of All"));
 }
+
+namespace {
+
+struct RefusedUploadCase
+{
+    const char* name;
+    unsigned mask;
+    int refuseFrom; // the port's first refused write, a message of a dump
+};
+
+class TotalRecallRefused : public TotalRecall, public ::testing::WithParamInterface<RefusedUploadCase>
+{
+};
+
+} // namespace
+
+TEST_P(TotalRecallRefused, AnUploadThatThePortRefusesEndsWithItsFailureAndSendsNothingAfterTheGap)
+{
+    const RefusedUploadCase& c = GetParam();
+    RecallLogic::setTimeScale(0.01);
+    rig->bridge.refuseFrom = c.refuseFrom;
+    QSignalSpy complete(recall, &RecallLogic::recallComplete);
+    ASSERT_EQ(rig->api->MAPI_totalRecall(nullptr, true, c.mask, &progress, nullptr), 0);
+    ASSERT_TRUE(rig->pumpUntil([&] {
+        QMutexLocker locker(&progress.mutex);
+        return !progress.statuses.isEmpty() || !recall->isRunning();
+    }, 20000));
+    ASSERT_TRUE(rig->sim.waitIdle(3000));
+    QMutexLocker locker(&progress.mutex);
+    ASSERT_FALSE(progress.statuses.isEmpty()) << "the refused upload was reported as done";
+    EXPECT_EQ(progress.statuses.last(), int32_t(0x80000008));
+    EXPECT_TRUE(progress.texts.contains(QStringLiteral("Transmitting failed!")));
+    EXPECT_FALSE(progress.texts.last().startsWith(QStringLiteral("Completed")));
+    locker.unlock();
+    // Nothing after the refused message: the instrument never gets a dump with a gap.
+    EXPECT_EQ(rig->bridge.writes.load(), c.refuseFrom - 1);
+    EXPECT_EQ(rig->bridge.attempts.load(), c.refuseFrom);
+    EXPECT_FALSE(recall->isRunning());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ports, TotalRecallRefused,
+    ::testing::Values(RefusedUploadCase{"MultiRefusedEarly", 1, 5}, RefusedUploadCase{"AllRefusedInTheBanks", 0, 1000}),
+    [](const ::testing::TestParamInfo<RefusedUploadCase>& info) { return info.param.name; });
