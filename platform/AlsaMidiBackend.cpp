@@ -144,6 +144,14 @@ struct AlsaMidiBackend::Private
     std::map<int64_t, MidiRef> ownByAddress;  // own ports of every handle
     std::map<int64_t, MidiRef> liveByAddress; // other clients' ports now there
     std::map<std::pair<MidiRef, MidiRef>, SenderPtr> senders;
+    // The sender of one source and destination pair, made on first use; under `mutex`.
+    SenderPtr senderFor(MidiRef from, MidiRef to)
+    {
+        SenderPtr& sender = senders[{from, to}];
+        if (!sender)
+            sender = std::make_shared<Sender>();
+        return sender;
+    }
     std::vector<MidiRef> sources, destinations;
     uint64_t generation = 0;
     uint64_t notified = 0;
@@ -1289,10 +1297,7 @@ int32_t AlsaMidiBackend::send(MidiRef outputPort, MidiRef destination, const Mid
         route.fromPort = it->second.port;
         route.from = outputPort;
         route.dest = destination;
-        SenderPtr& sender = d->senders[{outputPort, destination}];
-        if (!sender)
-            sender = std::make_shared<Sender>();
-        route.sender = sender;
+        route.sender = d->senderFor(outputPort, destination);
     }
     return route.paced ? d->sendPaced(route, packets) : d->sendNow(route, packets);
 }
@@ -1325,10 +1330,7 @@ int32_t AlsaMidiBackend::received(MidiRef source, const MidiPacketList& packets)
         route.fromPort = it->second.port;
         route.toSubscribers = true;
         route.from = source;
-        SenderPtr& sender = d->senders[{source, 0}];
-        if (!sender)
-            sender = std::make_shared<Sender>();
-        route.sender = sender;
+        route.sender = d->senderFor(source, 0);
     }
     return d->sendNow(route, packets);
 }

@@ -199,6 +199,21 @@ inline int clientNumber(const QString& name)
     return -1;
 }
 
+// Waits until `items`, guarded by `mutex` and told of by `changed`, holds n, or until
+// nothing came for `quietMs`; true when n came.
+template <typename Items>
+bool waitForCount(std::mutex& mutex, std::condition_variable& changed, const Items& items, size_t n, int quietMs)
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    for (;;) {
+        const size_t before = items.size();
+        if (before >= n)
+            return true;
+        if (!changed.wait_for(lock, std::chrono::milliseconds(quietMs), [&] { return items.size() != before; }))
+            return items.size() >= n;
+    }
+}
+
 // Where two byte strings part: a line for a failure message.
 inline std::string difference(const Bytes& got, const Bytes& wanted)
 {
@@ -390,18 +405,7 @@ public:
         m_messages.clear();
     }
     // Waits until n messages came, or until no message came for `quietMs`.
-    bool waitFor(size_t n, int quietMs)
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        for (;;) {
-            const size_t before = m_messages.size();
-            if (before >= n)
-                return true;
-            if (!m_changed.wait_for(lock, std::chrono::milliseconds(quietMs),
-                                    [&] { return m_messages.size() != before; }))
-                return m_messages.size() >= n;
-        }
-    }
+    bool waitFor(size_t n, int quietMs) { return waitForCount(m_mutex, m_changed, m_messages, n, quietMs); }
 
 private:
     mutable std::mutex m_mutex;
@@ -456,18 +460,7 @@ public:
         return m_bytes.size();
     }
     // Waits until n bytes came, or none came for `quietMs`.
-    bool waitFor(size_t n, int quietMs)
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        for (;;) {
-            const size_t before = m_bytes.size();
-            if (before >= n)
-                return true;
-            if (!m_changed.wait_for(lock, std::chrono::milliseconds(quietMs),
-                                    [&] { return m_bytes.size() != before; }))
-                return m_bytes.size() >= n;
-        }
-    }
+    bool waitFor(size_t n, int quietMs) { return waitForCount(m_mutex, m_changed, m_bytes, n, quietMs); }
 
 private:
     void run()
