@@ -16,6 +16,8 @@ class VANTREL_MEMAPI_EXPORT TMemProxy_VANTREL_KXE : public TMemProxyBasic
 public:
     TMemProxy_VANTREL_KXE();
     // Unregisters a still-connected observer entry and frees the parsed records.
+    // Too late for a class whose process() another thread may call: its own
+    // destructor disconnects first.
     ~TMemProxy_VANTREL_KXE() override;
 
     virtual QMouseEvent* realMemoryProxy(QMouseEvent* event);

@@ -42,6 +42,9 @@ COnOffButton_VANTREL_KXE::COnOffButton_VANTREL_KXE(QWidget* parent, const char* 
 
 COnOffButton_VANTREL_KXE::~COnOffButton_VANTREL_KXE()
 {
+    // Unregistered first, while this is still a button: no observer call can reach a
+    // half-destroyed control.
+    disconnectMemAPI();
     // A block registered with an image cache belongs to the cache.
     if (!m_shared)
         delete m_images;

@@ -68,6 +68,9 @@ CPopup_VANTREL_KXE::CPopup_VANTREL_KXE(QWidget* parent, const char* name)
 
 CPopup_VANTREL_KXE::~CPopup_VANTREL_KXE()
 {
+    // Unregistered first, while this is still a popup: no observer call can reach a
+    // half-destroyed control.
+    disconnectMemAPI();
     delete d->window;
 }
 

@@ -52,6 +52,9 @@ CPullDownMenu_VANTREL_KXE::CPullDownMenu_VANTREL_KXE(QWidget* parent, const char
 
 CPullDownMenu_VANTREL_KXE::~CPullDownMenu_VANTREL_KXE()
 {
+    // Unregistered first, while this is still a menu: no observer call can reach a
+    // half-destroyed control.
+    disconnectMemAPI();
     safe_delete1(d->menu);
 }
 

@@ -47,7 +47,12 @@ CRadioButton_VANTREL_KXE::CRadioButton_VANTREL_KXE(QWidget* parent, const char* 
             &CRadioButton_VANTREL_KXE::handleStateChanged);
 }
 
-CRadioButton_VANTREL_KXE::~CRadioButton_VANTREL_KXE() = default;
+CRadioButton_VANTREL_KXE::~CRadioButton_VANTREL_KXE()
+{
+    // Unregistered first, while this is still a radio button: no observer call can reach a
+    // half-destroyed control.
+    disconnectMemAPI();
+}
 
 // ---- settings
 

@@ -84,7 +84,12 @@ CTextSlider_VANTREL_KXE::CTextSlider_VANTREL_KXE(int minValue, int maxValue, int
     initWidget();
 }
 
-CTextSlider_VANTREL_KXE::~CTextSlider_VANTREL_KXE() = default;
+CTextSlider_VANTREL_KXE::~CTextSlider_VANTREL_KXE()
+{
+    // Unregistered first, while this is still a slider: no observer call can reach a
+    // half-destroyed control.
+    disconnectMemAPI();
+}
 
 void CTextSlider_VANTREL_KXE::initWidget()
 {

@@ -17,7 +17,12 @@ StateDisplayWidget_VANTREL_KXE::StateDisplayWidget_VANTREL_KXE(QWidget* parent, 
     m_undoEnable = false;
 }
 
-StateDisplayWidget_VANTREL_KXE::~StateDisplayWidget_VANTREL_KXE() = default;
+StateDisplayWidget_VANTREL_KXE::~StateDisplayWidget_VANTREL_KXE()
+{
+    // Unregistered first, while this is still a display: no observer call can reach a
+    // half-destroyed control.
+    disconnectMemAPI();
+}
 
 int StateDisplayWidget_VANTREL_KXE::pixmapId(int value) const
 {

@@ -12,6 +12,9 @@
 //       Q_PROPERTY(QString namedAddress READ namedAddress WRITE setNamedAddress)
 //       Q_PROPERTY(bool undoEnable READ isUndoEnable WRITE setUndoEnable)
 //       Q_PROPERTY(int numDefaultKind READ numDefaultKind WRITE setNumDefaultKind)
+//       // First thing: another thread may be alerting this control's address, and
+//       // once this destructor returns, process() is no longer this class's.
+//       ~CX() override { disconnectMemAPI(); }
 //   public slots:   // forward to the proxy base
 //       bool setNamedAddress(const QString& t) override { return TMemProxy_VANTREL_KXE::setNamedAddress(t); }
 //       TMemProxy_VANTREL_KXE* setUndoEnable(bool on) override { ... }

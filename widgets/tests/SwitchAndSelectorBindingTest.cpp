@@ -1,10 +1,11 @@
 // The switches and selectors against the real memory-API object on the shipped data
 // folder: a value from memory is shown and not written back, a user change writes
-// once, the copy record (none from a display), and notifications from another thread
-// handed over once.
+// once, the copy record (none from a display), notifications from another thread
+// handed over once, and a control deleted while the worker alerts its address.
 #include "WidgetTestSupport.h"
 #include "appserver/CAppServer.h"
 #include "console/memapi/tests/MemApiTestSupport.h"
+#include "console/model/PrmCtrl.h"
 #include "widgets/COnOffButton_VANTREL_KXE.h"
 #include "widgets/CMenuObject_VANTREL_KXE.h"
 #include "widgets/CPopupItem_VANTREL_KXE.h"
@@ -17,10 +18,15 @@
 
 #include <QAction>
 #include <QDataStream>
+#include <QDeadlineTimer>
 #include <QMenu>
+#include <QMutex>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
+#include <QWaitCondition>
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <type_traits>
@@ -233,7 +239,105 @@ class AcceptedPaste : public ::testing::Test
 using PastingKinds = ::testing::Types<OnOffKind, PopupKind, TextSliderKind, PullDownKind, RadioKind>;
 TYPED_TEST_SUITE(AcceptedPaste, PastingKinds);
 
+// Registered on the control's address ahead of it: its call from the worker holds the
+// worker (and the memory-API lock) inside the notification until it is opened.
+class GateObserver : public QObject, public TMemProxyBasic
+{
+public:
+    void process(const uint8_t*, int, uint32_t) override
+    {
+        if (QThread::currentThread() == QCoreApplication::instance()->thread())
+            return;
+        QMutexLocker locker(&mutex);
+        if (entered)
+            return;
+        entered = true;
+        changed.wakeAll();
+        while (!opened)
+            changed.wait(&mutex);
+    }
+    bool waitEntered()
+    {
+        QMutexLocker locker(&mutex);
+        QDeadlineTimer deadline(10000);
+        while (!entered)
+            if (!changed.wait(&mutex, deadline))
+                return entered;
+        return true;
+    }
+    void open()
+    {
+        QMutexLocker locker(&mutex);
+        opened = true;
+        changed.wakeAll();
+    }
+
+    QMutex mutex;
+    QWaitCondition changed;
+    bool entered = false;
+    bool opened = false;
+};
+
+// The real memory-API object, telling when a proxy starts to unregister: that call
+// waits for the lock the worker holds.
+class UnregisterWatchingApi : public TovarIMemAPI
+{
+public:
+    UnregisterWatchingApi() : TovarIMemAPI(nullptr, Y_GUID(), false, shippedMultiTemplate(), shippedVoiceTemplate()) {}
+    int32_t MAPI_unregisterObserver(TMemProxyBasic* proxy, unsigned int key) override
+    {
+        if (onUnregister && QThread::currentThread() == QCoreApplication::instance()->thread())
+            onUnregister();
+        return TovarIMemAPI::MAPI_unregisterObserver(proxy, key);
+    }
+    std::function<void()> onUnregister;
+};
+
+template <class Kind>
+class DeletedDuringANotification : public ::testing::Test
+{
+};
+TYPED_TEST_SUITE(DeletedDuringANotification, Kinds);
+
 } // namespace
+
+// The window goes while the worker is alerting the observers of a control's address:
+// the control leaves the notification before any of it is destroyed, so the worker
+// never calls into a half-destroyed control.
+TYPED_TEST(DeletedDuringANotification, TheWorkerNeverReachesAHalfDestroyedControl)
+{
+    CAppServer* server = CAppServer::Instance();
+    auto* api = new UnregisterWatchingApi;
+    FakeBridge bridge;
+    FakePrefs prefs;
+    api->MAPI_associate(&bridge, &prefs, 0, nullptr);
+    const uint32_t key = NS_MemAPI::observerKey(kElement, TypeParam::param, kChannel);
+    GateObserver gate;
+    api->MAPI_registerObserver(&gate, key, nullptr);
+    auto view = std::make_unique<QWidget>();
+    TypeParam::make(view.get());
+    ASSERT_EQ(api->MAPI_assignServer(view.get(), kChannel), 0);
+    ASSERT_NE(api->MAPI_memApiTaskObject(nullptr), nullptr);
+
+    api->MAPI_lock(true);
+    api->memory()->MultiMap()->EditorAddressChanged({kElement, kChannel, TypeParam::param});
+    api->MAPI_lock(false);
+    ASSERT_TRUE(gate.waitEntered()) << "the worker did not alert the address";
+    bool unregistered = false;
+    api->onUnregister = [&] {
+        unregistered = true;
+        gate.open();
+    };
+    view.reset();
+    api->onUnregister = nullptr;
+    EXPECT_TRUE(unregistered);
+    gate.open();
+    api->MAPI_unregisterObserver(&gate, key);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(api->Release(), 0u);
+    QCoreApplication::sendPostedEvents();
+    server->release();
+}
 
 TYPED_TEST(SwitchAndSelectorBinding, ValueFromMemoryIsShownAndNotWrittenBack)
 {
