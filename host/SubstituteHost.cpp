@@ -164,6 +164,8 @@ int SubstituteHost::outstandingReferences() const
 bool SubstituteHost::start()
 {
     m_started = std::chrono::steady_clock::now();
+    if (!checkSurfaceKeys())
+        return false;
     m_factory = m_options.factory;
     if (!m_factory) {
         const QString path =
@@ -180,6 +182,9 @@ bool SubstituteHost::start()
     m_component = m_factory(nullptr, &NS_HostIds::IID_IMPInitialise);
     if (!m_component)
         return fail(QStringLiteral("the component factory made nothing"));
+    // A modal dialog of the editor runs the toolkit's own loop inside a timer callback
+    // of this one: the host's timers go on inside it.
+    NS_Platform::RunLoop::main()->followToolkitLoops();
     // From here on: the connect may already show a modal warning, and a signal must
     // end that too.
     watchDialogs();
@@ -293,6 +298,13 @@ bool SubstituteHost::start()
     m_page->Activate(m_window->handle(), &rect, false);
     m_page->Show(1);
     m_window->show();
+    // Pressed from the loop, as a person presses them once the page is shown: also
+    // when the editor has a modal dialog open by then.
+    if (!m_options.surfaceKeys.isEmpty())
+        m_keyTimer = NS_Platform::RunLoop::main()->addTimer(0.0, 0.0, [this] {
+            m_keyTimer = 0;
+            tapSurfaceKeys();
+        });
     runFor(0);
     tellKeptProject();
     m_startupMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - m_started).count();
@@ -308,20 +320,26 @@ bool SubstituteHost::start()
     }
     if (m_options.page >= 0)
         showPage(m_options.page);
-    return pressSurfaceKeys();
+    return true;
 }
 
-bool SubstituteHost::pressSurfaceKeys()
+bool SubstituteHost::checkSurfaceKeys()
 {
     for (const QString& name : m_options.surfaceKeys) {
-        if (!m_surface)
+        if (!m_options.surface)
             return fail(QStringLiteral("no simulated surface to press %1 on").arg(name));
-        const int key = NS_Simulator::SimulatedSurface::keyNumber(name.toStdString());
-        if (key < 0)
+        if (NS_Simulator::SimulatedSurface::keyNumber(name.toStdString()) < 0)
             return fail(QStringLiteral("the simulated surface has no key %1").arg(name));
-        m_surface->surface().tapKey(key);
     }
     return true;
+}
+
+void SubstituteHost::tapSurfaceKeys()
+{
+    if (!m_surface)
+        return;
+    for (const QString& name : m_options.surfaceKeys)
+        m_surface->surface().tapKey(NS_Simulator::SimulatedSurface::keyNumber(name.toStdString()));
 }
 
 int32_t SubstituteHost::openEditor(const EditorRequest& request)
@@ -499,6 +517,9 @@ bool SubstituteHost::saveScreenshot(const QString& path)
 
 bool SubstituteHost::stop(bool save)
 {
+    if (m_keyTimer)
+        NS_Platform::RunLoop::main()->removeTimer(m_keyTimer);
+    m_keyTimer = 0;
     if (!m_component)
         return true;
     bool saved = true;

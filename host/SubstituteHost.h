@@ -148,7 +148,9 @@ private:
     void keepProject(const QString& why);
     void tellKeptProject();
     void seedDefaultInstrument();
-    bool pressSurfaceKeys();
+    // Fails for keys the surface cannot press; taps them from the run loop later.
+    bool checkSurfaceKeys();
+    void tapSurfaceKeys();
     void watchDialogs();
     void printMeasurements();
 
@@ -179,6 +181,7 @@ private:
     std::chrono::steady_clock::time_point m_started;
     std::function<void()> m_idle;
     std::unique_ptr<QTimer> m_dialogWatch;
+    int m_keyTimer = 0;
 };
 
 } // namespace NS_Host

@@ -1,6 +1,10 @@
 #include "platform/RunLoop.h"
 
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QThread>
+#include <QTimer>
 #include <QtMath>
 #include <atomic>
 #include <chrono>
@@ -29,6 +33,12 @@ RunLoop::RunLoop()
 
 RunLoop::~RunLoop()
 {
+    if (QObject* follower = m_toolkitFollower.data()) {
+        if (follower->thread() == QThread::currentThread())
+            delete follower;
+        else
+            follower->deleteLater();
+    }
     RunLoop* self = this;
     s_installed.compare_exchange_strong(self, nullptr);
 }
@@ -130,6 +140,15 @@ int RunLoop::fireDueTimers()
     return fired;
 }
 
+qint64 RunLoop::nextDueLocked() const
+{
+    qint64 next = -1;
+    for (const auto& entry : m_timers)
+        if (next < 0 || entry.second.due < next)
+            next = entry.second.due;
+    return next;
+}
+
 void RunLoop::run()
 {
     for (;;) {
@@ -142,16 +161,41 @@ void RunLoop::run()
         }
         fireDueTimers();
         std::unique_lock<std::mutex> lock(m_mutex);
-        qint64 next = -1;
-        for (const auto& entry : m_timers)
-            if (next < 0 || entry.second.due < next)
-                next = entry.second.due;
+        const qint64 next = nextDueLocked();
         const qint64 waitMs = next < 0 ? 100 : qMax<qint64>(0, next - nowMs());
         if (waitMs > 0)
             m_wake.wait_for(lock, std::chrono::milliseconds(waitMs),
                             [this] { return m_woken || m_quit; });
         m_woken = false;
     }
+}
+
+bool RunLoop::followToolkitLoops()
+{
+    if (m_toolkitFollower)
+        return true;
+    QCoreApplication* app = QCoreApplication::instance();
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    if (!app || !dispatcher || QThread::currentThread() != app->thread())
+        return false;
+    auto* timer = new QTimer(app);
+    timer->setSingleShot(true);
+    timer->setTimerType(Qt::PreciseTimer);
+    QObject::connect(timer, &QTimer::timeout, timer, [this] { fireDueTimers(); });
+    // A toolkit loop is about to wait for its next event: it wakes when the loop's
+    // next timer is due. processEvents() without waiting (the toolkit pump of a timer
+    // callback) never gets here.
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, timer, [this, timer] {
+        qint64 next;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            next = nextDueLocked();
+        }
+        // Without timers it looks again as run() does: one added meanwhile is due.
+        timer->start(int(next < 0 ? 100 : qBound(qint64(0), next - nowMs(), qint64(100))));
+    });
+    m_toolkitFollower = timer;
+    return true;
 }
 
 void RunLoop::quit()

@@ -3,6 +3,7 @@
 // event hook. The substitute host runs it with run(); tests drive a FakeRunLoop
 // one tick at a time.
 #include "vantrel_platform_export.h"
+#include <QPointer>
 #include <QtGlobal>
 #include <condition_variable>
 #include <cstdint>
@@ -56,6 +57,13 @@ public:
     void quit();
     void wakeUp();
 
+    // Loop thread, once the toolkit's application lives on it. From then on, while the
+    // toolkit runs an event loop of its own on this thread (a modal dialog opened from
+    // a timer callback), the loop's due timers fire inside it, as the platform's main
+    // loop keeps running under a modal session. Once per application; true when the
+    // loop follows the toolkit's loops now.
+    bool followToolkitLoops();
+
     // Milliseconds on this loop's clock.
     virtual qint64 nowMs() const;
 
@@ -66,6 +74,9 @@ private:
         qint64 intervalMs = 0;
         TimerCallback callback;
     };
+    // Under m_mutex: the earliest due time of a timer, -1 without timers.
+    qint64 nextDueLocked() const;
+
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     std::map<int, Timer> m_timers;
@@ -73,6 +84,9 @@ private:
     bool m_quit = false;
     bool m_woken = false;
     EventHook m_hook;
+    // Loop thread only: the toolkit-side timer that fires this loop's timers while a
+    // toolkit loop waits; a child of the application, so it ends with it.
+    QPointer<QObject> m_toolkitFollower;
 };
 
 } // namespace NS_Platform

@@ -1,5 +1,7 @@
 #include "platform/FakeRunLoop.h"
 
+#include <QEventLoop>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -85,4 +87,41 @@ TEST(RunLoop, RealLoopRunsTimersUntilQuit)
     stopper.join();
     loop.run(); // a quit from another thread before run() ends it at once
     EXPECT_GE(calls, 5);
+}
+
+// A timer callback that runs a toolkit loop of its own (a modal dialog) does not stop
+// the loop's other timers: they fire inside it, those added from another thread while
+// it waits included.
+TEST(RunLoop, TimersFireWhileAToolkitLoopRunsInsideACallback)
+{
+    RunLoop loop;
+    ASSERT_TRUE(loop.followToolkitLoops());
+    EXPECT_TRUE(loop.followToolkitLoops());
+    QEventLoop modal;
+    bool guardEnded = false;
+    int ticks = 0;
+    bool added = false;
+    loop.addTimer(0, 0, [&] {
+        const int repeating = loop.addTimer(0.005, 0.002, [&] {
+            if (++ticks >= 3 && added)
+                modal.quit();
+        });
+        // Only the end of a run that went wrong: the loop's own timers end it.
+        QTimer::singleShot(20000, &modal, [&] {
+            guardEnded = true;
+            modal.quit();
+        });
+        QTimer::singleShot(0, &modal, [&] {
+            std::thread([&] {
+                loop.addTimer(0.01, 0, [&] { added = true; });
+            }).join();
+        });
+        modal.exec();
+        loop.removeTimer(repeating);
+        loop.quit();
+    });
+    loop.run();
+    EXPECT_FALSE(guardEnded);
+    EXPECT_TRUE(added);
+    EXPECT_GE(ticks, 3);
 }
