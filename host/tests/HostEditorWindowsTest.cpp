@@ -15,6 +15,7 @@
 
 namespace {
 
+using NS_HostTest::OwnSettings;
 using NS_HostTest::pumpToolkit;
 
 const QUuid kMixer = NS_Host::toUuid(NS_AddOnIds::LayerAddOn);
@@ -65,6 +66,7 @@ TEST(HostEditorRequests, ShortNamesAndIdentifiersWithAnOptionalId)
 
 TEST(HostEditorWindows, OpensWindowsByCommandAndDrawsEachIntoAPictureOfItsOwn)
 {
+    OwnSettings settings;
     QTemporaryDir dir;
     NS_Host::HostOptions options;
     options.componentPath = QStringLiteral(VANTREL_HOST_COMPONENT_PATH);

@@ -10,12 +10,16 @@
 
 namespace {
 
+using NS_HostTest::OwnSettings;
 using NS_HostTest::pumpToolkit;
 
 } // namespace
 
 TEST(HostRecall, UploadOfTheMultiReachesTheInstrumentWithoutAFailure)
 {
+    // A first start: the editor's ports are the ones this host seeds, not the ports an
+    // earlier host of the process left in the settings (long gone with it).
+    OwnSettings settings;
     NS_Host::HostOptions options;
     options.componentPath = QStringLiteral(VANTREL_HOST_COMPONENT_PATH);
     options.simulatorName = QStringLiteral("TOVAR-VANTREL recall %1").arg(QCoreApplication::applicationPid());

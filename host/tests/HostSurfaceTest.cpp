@@ -17,6 +17,7 @@
 
 namespace {
 
+using NS_HostTest::OwnSettings;
 using NS_HostTest::pumpToolkit;
 
 const char kOrganization[] = "halvorsk.example";
@@ -87,6 +88,7 @@ TEST(HostSurface, PrintsTheSurfaceOnceForEachChange)
 // nothing is sent to it, until its remote key hands it to the editor.
 TEST(HostSurface, SecondPortPairWaitsForTheRemoteKeyThenFollowsTheEditorAndMovesTheInstrument)
 {
+    OwnSettings settings;
     NS_Host::HostOptions options;
     options.componentPath = QStringLiteral(VANTREL_HOST_COMPONENT_PATH);
     options.projectPath.clear();

@@ -12,12 +12,14 @@
 
 namespace {
 
+using NS_HostTest::OwnSettings;
 using NS_HostTest::pumpToolkit;
 
 } // namespace
 
 TEST(HostWindow, ThePageIsInsideTheWindowAndFillsItAtEverySize)
 {
+    OwnSettings settings;
     NS_Host::HostOptions options;
     options.componentPath = QStringLiteral(VANTREL_HOST_COMPONENT_PATH);
     options.projectPath.clear();

@@ -24,6 +24,7 @@
 
 namespace {
 
+using NS_HostTest::OwnSettings;
 using NS_HostTest::pumpToolkit;
 using NS_HostTest::readBytes;
 using NS_HostTest::writeBytes;
@@ -91,6 +92,7 @@ const Damage kDamages[] = {
 
 class SubstituteHostDamagedProject : public ::testing::TestWithParam<Damage>
 {
+    OwnSettings m_settings;
 };
 
 } // namespace
@@ -120,6 +122,7 @@ INSTANTIATE_TEST_SUITE_P(Host, SubstituteHostDamagedProject, ::testing::ValuesIn
 
 TEST(SubstituteHostProject, AWholeProjectLoadsAndIsSavedIntoASyncedFolder)
 {
+    OwnSettings settings;
     ASSERT_GT(savedProject().size(), 12);
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("projects"));
@@ -141,6 +144,7 @@ TEST(SubstituteHostProject, AWholeProjectLoadsAndIsSavedIntoASyncedFolder)
 
 TEST(SubstituteHostProject, ASaveThatCannotBeWrittenIsReported)
 {
+    OwnSettings settings;
     struct Case
     {
         const char* what;
@@ -197,6 +201,7 @@ TEST(SubstituteHostProject, ASaveThatCannotBeWrittenIsReported)
 
 TEST(SubstituteHostProject, TheStartRemovesWhatAnInterruptedSaveLeftAndNothingElse)
 {
+    OwnSettings settings;
     QTemporaryDir dir;
     const QDir folder(dir.path());
     const QString path = folder.filePath(QStringLiteral("p.tvproj"));
@@ -309,6 +314,7 @@ std::vector<WholeCase> wholeCases(int group)
 
 class SubstituteHostWholeProject : public ::testing::TestWithParam<int>
 {
+    OwnSettings m_settings;
 };
 
 } // namespace

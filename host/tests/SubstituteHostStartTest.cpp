@@ -17,6 +17,7 @@
 
 namespace {
 
+using NS_HostTest::OwnSettings;
 using NS_HostTest::pumpToolkit;
 
 NS_Host::HostOptions baseOptions(const char* name)
@@ -40,6 +41,7 @@ struct StartFault
 
 class SubstituteHostStart : public ::testing::TestWithParam<StartFault>
 {
+    OwnSettings m_settings;
 };
 
 } // namespace
@@ -87,6 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SubstituteHostProject, RefusedProjectBytesAreReportedAndTheEditorStillStarts)
 {
+    OwnSettings settings;
     QTemporaryDir dir;
     NS_Host::HostOptions options = baseOptions("garbled");
     options.projectPath = dir.filePath(QStringLiteral("garbled.tvproj"));
@@ -111,6 +114,7 @@ TEST(SubstituteHostProject, RefusedProjectBytesAreReportedAndTheEditorStillStart
 
 TEST(SubstituteHostProgram, APictureThatCannotBeWrittenEndsTheProgramWithStatus1)
 {
+    OwnSettings settings;
     QTemporaryDir dir;
     NS_Host::HostOptions options = baseOptions("unwritable");
     options.projectPath.clear();
