@@ -7,7 +7,8 @@
 #
 # The guest sees this machine's root read-only and DIR (default: the build-release
 # folder) writable at the same path, and runs COMMAND as root, chrooted there, in the
-# current folder. Its /tmp is its own. The exit status is COMMAND's; it is not 0 when
+# current folder. Its /tmp is its own, with the folders of this run that lie below the
+# machine's /tmp kept in view. The exit status is COMMAND's; it is not 0 when
 # the guest cannot boot, times out or finds no sequencer: this never skips.
 #
 # Environment: VANTREL_GUEST_DIR (kernel and initramfs cache, default build-guest),
@@ -117,15 +118,26 @@ mount -t devtmpfs dev /dev
 for m in $(cat /modules/order); do insmod "/modules/$m" || echo "alsa-guest: insmod $m failed"; done
 shared=$(sed -n 's/.*vantrel\.shared=\([^ ]*\).*/\1/p' /proc/cmdline)
 opts=trans=virtio,version=9p2000.L,msize=512000
-if mount -t 9p -o "$opts,ro,cache=loose" root /newroot \
-   && mount -t 9p -o "$opts,cache=mmap" shared "/newroot$shared"; then
+keep=$(sed -n 's/.*vantrel\.keep=\([^ ]*\).*/\1/p' /proc/cmdline | tr ',' ' ')
+# The guest's /tmp is its own; the machine's folders below /tmp that the run needs
+# (a checkout or build there) stay in view beneath it.
+mounted() {
+  mount -t 9p -o "$opts,ro,cache=loose" root /newroot || return 1
+  mkdir -p /keep
+  mount -o bind /newroot/tmp /keep || return 1
+  mount -t tmpfs tmp /newroot/tmp || return 1
+  for top in $keep; do
+    mkdir -p "/newroot$top" && mount -o bind "/keep${top#/tmp}" "/newroot$top" || return 1
+  done
+  mount -t 9p -o "$opts,cache=mmap" shared "/newroot$shared"
+}
+if mounted; then
   mount -t proc proc /newroot/proc
   mount -t sysfs sys /newroot/sys
   mount -t devtmpfs dev /newroot/dev
   mkdir -p /newroot/dev/pts /newroot/dev/shm
   mount -t devpts devpts /newroot/dev/pts
   mount -t tmpfs tmp /newroot/dev/shm
-  mount -t tmpfs tmp /newroot/tmp
   mount -t tmpfs run /newroot/run
   echo "alsa-guest: up"
   chroot /newroot /bin/sh "$shared/.alsa-guest/run.sh"
@@ -166,6 +178,18 @@ mkdir -p "$state"
   echo
 } > "$state/run.sh"
 
+# The folders directly below /tmp that hold what the guest reads: the shared folder,
+# the current folder, the kernel's tree and this checkout.
+keep=""
+for path in "$shared" "$PWD" "$cache" "$repo"; do
+  case "$path" in
+    /tmp/?*) rest=${path#/tmp/}; top="/tmp/${rest%%/*}" ;;
+    *) continue ;;
+  esac
+  case ",$keep," in *",$top,"*) ;; *) keep="${keep:+$keep,}$top" ;; esac
+done
+case "$keep" in *[[:space:]]*) fail "a folder below /tmp holds a space: $keep" ;; esac
+
 accel="tcg,thread=multi"
 # The kvm on some machines here is a PVM one that cannot boot a stock kernel.
 if [ -w /dev/kvm ] && [ ! -d /sys/module/kvm_pvm ]; then accel=kvm; fi
@@ -176,7 +200,7 @@ timeout --foreground -k 10 "${VANTREL_GUEST_TIMEOUT:-1800}" \
   qemu-system-x86_64 -accel "$accel" -cpu max -smp "${VANTREL_GUEST_CPUS:-4}" \
     -m "${VANTREL_GUEST_MEMORY:-4096}" -no-reboot -display none -monitor none -serial stdio -nic none \
     -kernel "$tree/vmlinux" -initrd "$initrd" \
-    -append "console=ttyS0 quiet loglevel=3 panic=-1 vantrel.shared=$shared" \
+    -append "console=ttyS0 quiet loglevel=3 panic=-1 vantrel.shared=$shared${keep:+ vantrel.keep=$keep}" \
     -virtfs local,path=/,mount_tag=root,security_model=none,readonly=on,multidevs=remap \
     -virtfs "local,path=$shared,mount_tag=shared,security_model=none,multidevs=remap" </dev/null
 qemu=$?
