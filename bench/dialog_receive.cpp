@@ -3,6 +3,7 @@
 // add-ons found in the bundle) that the substitute host runs, as the user opens it. Wall time against the time the same bytes take on a
 // 31250-baud MIDI cable (3125 bytes a second); then with the instrument's replies
 // paced at cable speed, where no time-out may fire while the replies still arrive.
+#include "BenchMain.h"
 #include "console/memapi/TovarIMemAPIQObject_VANTREL_KXE.h"
 #include "genericeditor/CompIMPInitialise_VANTREL_KXE.h"
 #include "genericeditor/interfaces/GenericEditorPluginInterface.h"
@@ -192,20 +193,7 @@ BENCHMARK(BM_ReceiveMultiThroughDialogAtCableSpeed)->UseManualTime()->Unit(bench
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    setenv("VANTREL_MIDI_BACKEND", "virtual", 0);
-    setenv("VANTREL_BUNDLE_DIR", VANTREL_BUNDLE_DIR, 0);
-    // The editor's settings stay out of the user's own.
-    QTemporaryDir config;
-    if (config.isValid())
-        setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
-    QApplication app(argc, argv);
-    QLoggingCategory::setFilterRules(QStringLiteral("tovar.*=false"));
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    delete &editor();
-    return 0;
+    return runToolkitBenchmarks(argc, argv, BenchMidi::Virtual, {}, [] { delete &editor(); });
 }
 
 #include "dialog_receive.moc"

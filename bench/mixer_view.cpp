@@ -10,6 +10,7 @@
 //   first shown page (the mixer open), resident memory and idle processor use with the
 //   1 ms pump running (the pump runs only in the program, whose toolkit the component
 //   starts itself).
+#include "BenchMain.h"
 #include "appserver/CAppServer.h"
 #include "console/memapi/TovarIMemAPI.h"
 #include "console/memapi/TovarIMemAPIQObject_VANTREL_KXE.h"
@@ -382,18 +383,6 @@ BENCHMARK(BM_MultiReceivedToLastStripRepainted)->UseManualTime()->Unit(benchmark
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    setenv("VANTREL_MIDI_BACKEND", "virtual", 0);
-    setenv("VANTREL_BUNDLE_DIR", VANTREL_BUNDLE_DIR, 0);
-    // The editor's settings stay out of the user's own.
-    QTemporaryDir config;
-    if (config.isValid())
-        setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
-    QApplication app(argc, argv);
-    CSynthMemory::setFailureReporter([](const QString&, const QString&) {});
-    QLoggingCategory::setFilterRules(QStringLiteral("tovar.*=false"));
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runToolkitBenchmarks(argc, argv, BenchMidi::Virtual,
+                                [] { CSynthMemory::setFailureReporter([](const QString&, const QString&) {}); });
 }

@@ -3,6 +3,7 @@
 // the in-process bus, and the kernel's ALSA sequencer with the instrument as a client
 // of its own (where /dev/snd/seq opens: the bench report runs that one in a virtual
 // machine). Beside the time the same bytes take on a 31250-baud cable (10 bits a byte).
+#include "BenchMain.h"
 #include "host/SubstituteHost.h"
 #include "platform/MidiService.h"
 #include "simulator/SimulatedInstrument.h"
@@ -87,16 +88,5 @@ BENCHMARK_CAPTURE(BM_TotalRecallDownloadThrough, alsa, "alsa")
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    setenv("VANTREL_BUNDLE_DIR", VANTREL_BUNDLE_DIR, 0);
-    // The editor's settings stay out of the user's own.
-    QTemporaryDir config;
-    if (config.isValid())
-        setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
-    QApplication app(argc, argv);
-    QLoggingCategory::setFilterRules(QStringLiteral("tovar.*=false"));
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runToolkitBenchmarks(argc, argv, BenchMidi::AsChosen);
 }

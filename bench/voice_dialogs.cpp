@@ -4,6 +4,7 @@
 // a 128-voice bank, until it shows, and its switch to category mode (every voice of all
 // banks sorted into categories); the arpeggio type list, until it shows its 1787
 // names, and one refill of it.
+#include "BenchMain.h"
 #include "console/memapi/TovarIMemAPI.h"
 #include "console/memapi/TovarIMemAPIQObject_VANTREL_KXE.h"
 #include "genericeditor/CompIMPInitialise_VANTREL_KXE.h"
@@ -200,18 +201,5 @@ BENCHMARK(BM_ArpeggioTypeListFill)->UseManualTime()->Unit(benchmark::kMillisecon
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    setenv("VANTREL_MIDI_BACKEND", "virtual", 0);
-    setenv("VANTREL_BUNDLE_DIR", VANTREL_BUNDLE_DIR, 0);
-    // The editor's settings stay out of the user's own.
-    QTemporaryDir config;
-    if (config.isValid())
-        setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
-    QApplication app(argc, argv);
-    QLoggingCategory::setFilterRules(QStringLiteral("tovar.*=false"));
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    delete &editor();
-    return 0;
+    return runToolkitBenchmarks(argc, argv, BenchMidi::Virtual, {}, [] { delete &editor(); });
 }
