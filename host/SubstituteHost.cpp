@@ -26,6 +26,7 @@
 #include <cstdlib>
 #include <dlfcn.h>
 #include <sys/resource.h>
+#include <ctime>
 #include <unistd.h>
 
 namespace NS_Host {
@@ -49,14 +50,39 @@ constexpr int kDialogWatchMs = 10;
 // Set from signal handlers: lock-free, so setting it there is safe.
 std::atomic<bool> s_endRequested{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
+// When the end was first asked for (CLOCK_MONOTONIC, ns); 0 while it was not.
+std::atomic<int64_t> s_endRequestedAt{0};
+static_assert(std::atomic<int64_t>::is_always_lock_free);
+// Signals that come sooner after the first are the same request (a TERM to the process
+// and one to its group); only a later one means that ending hangs.
+constexpr int64_t kForceEndAfterNs = 3'000'000'000;
+
+int64_t monotonicNs()
+{
+    timespec now = {};
+    clock_gettime(CLOCK_MONOTONIC, &now); // async-signal-safe
+    return int64_t(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+// True for the first request; the time of the first is then in `first`.
+bool markEndRequested(int64_t now, int64_t* first)
+{
+    int64_t none = 0;
+    const bool isFirst = s_endRequestedAt.compare_exchange_strong(none, now ? now : 1);
+    s_endRequested.store(true);
+    *first = isFirst ? now : none;
+    return isFirst;
+}
 
 void onEndSignal(int signal)
 {
-    // A second one while the first is still being handled: the way out if ending hangs.
-    if (s_endRequested.exchange(true)) {
-        std::signal(signal, SIG_DFL);
-        std::raise(signal);
-    }
+    const int64_t now = monotonicNs();
+    int64_t first = 0;
+    if (markEndRequested(now, &first) || now - first < kForceEndAfterNs)
+        return;
+    // The end has run for a while and is asked for again: the way out if it hangs.
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
 }
 
 // Rejects every modal dialog that is shown; their loops unwind as each returns.
@@ -397,7 +423,8 @@ bool SubstituteHost::saveEditorScreenshots(const QString& folder)
 
 void SubstituteHost::requestEnd()
 {
-    s_endRequested.store(true);
+    int64_t first = 0;
+    markEndRequested(monotonicNs(), &first);
 }
 
 bool SubstituteHost::endRequested()

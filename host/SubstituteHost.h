@@ -105,7 +105,9 @@ public:
     // flag, so a signal handler may call it; the flag stays set for the process.
     static void requestEnd();
     static bool endRequested();
-    // SIGINT and SIGTERM call requestEnd(); a second one ends the process at once.
+    // SIGINT and SIGTERM ask for the end as requestEnd() does. Those that come within
+    // a few seconds of the first are the same request; a later one ends the process at
+    // once, without saving.
     static void endOnSignals();
 
     // Runs the platform run loop for at most `ms`, or until `until` says so.

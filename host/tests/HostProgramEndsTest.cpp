@@ -7,9 +7,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -31,6 +33,23 @@ QProcessEnvironment dialogLog()
     return env;
 }
 
+// Once the process has taken the signal from its pending set (signals of one kind that
+// are pending together are delivered as one).
+bool signalTaken(qint64 pid, int signal)
+{
+    return QTest::qWaitFor(
+        [&] {
+            QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+            if (!status.open(QIODevice::ReadOnly))
+                return true;
+            for (const QByteArray& line : status.readAll().split('\n')) {
+                if (line.startsWith("ShdPnd:"))
+                    return (line.mid(7).trimmed().toULongLong(nullptr, 16) & (1ull << (signal - 1))) == 0;
+            }
+            return true;
+        },
+        10000);
+}
 
 } // namespace
 
@@ -77,6 +96,8 @@ TEST(HostProgramEnds, ASignalEndsTheProgramAlsoInsideAModalDialog)
         int signal;
         QStringList arguments;
         bool savesProject;
+        int times = 1; // the signal sent so often, each once the last is taken
+        const char* windowKey = nullptr; // a window the saved project holds
     };
     // Setup (dialogs:5) runs modally until it is closed, and the start-up prompt comes
     // up over it: closed at once in runs with nobody at them, left standing in a run
@@ -96,6 +117,11 @@ TEST(HostProgramEnds, ASignalEndsTheProgramAlsoInsideAModalDialog)
          true},
         {"a person's run, the prompt on its own", SIGINT,
          {QStringLiteral("--project"), QStringLiteral("project.tvproj")}, true},
+        // As `timeout` sends it to the program and to its group.
+        {"a person's run with a part window, two TERMs", SIGTERM,
+         {QStringLiteral("--project"), QStringLiteral("project.tvproj"), QStringLiteral("--open"),
+          QStringLiteral("part:3")},
+         true, 2, "3;{0b2621dc-3d30-3c4b-b6fe-3fd92456225f}"},
     };
     for (const Case& c : cases) {
         QTemporaryDir home;
@@ -116,13 +142,22 @@ TEST(HostProgramEnds, ASignalEndsTheProgramAlsoInsideAModalDialog)
 
         QElapsedTimer clock;
         clock.start();
-        ASSERT_EQ(::kill(pid_t(host->processId()), c.signal), 0);
+        for (int n = 0; n < c.times; ++n) {
+            ASSERT_TRUE(n == 0 || signalTaken(host->processId(), c.signal)) << c.what;
+            ASSERT_EQ(::kill(pid_t(host->processId()), c.signal), 0);
+        }
         const int status = statusOf(*host, 30000);
         err += host->readAllStandardError();
         ASSERT_NE(status, -1) << c.what << ": the signal did not end the host\n" << err.toStdString();
         EXPECT_EQ(status, 0) << c.what << "\n" << err.toStdString();
         EXPECT_LT(clock.elapsed(), 15000) << c.what;
         EXPECT_EQ(QFileInfo(home.filePath(QStringLiteral("project.tvproj"))).size() > 0, c.savesProject) << c.what;
+        if (c.windowKey) {
+            QFile project(home.filePath(QStringLiteral("project.tvproj")));
+            ASSERT_TRUE(project.open(QIODevice::ReadOnly)) << c.what;
+            const QByteArray key = QStringEncoder(QStringConverter::Utf16BE).encode(QLatin1String(c.windowKey));
+            EXPECT_TRUE(project.readAll().contains(key)) << c.what << ": the window is not in the project";
+        }
         EXPECT_FALSE(QFileInfo::exists(home.filePath(QStringLiteral("shots/mixer-1.png"))))
             << c.what << ": pictures of a run that was ended";
     }

@@ -4,6 +4,7 @@
 #include "platform/VirtualMidiBus.h"
 #include <gtest/gtest.h>
 #include <QByteArray>
+#include <QStringList>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -327,10 +328,28 @@ TEST(TMacMIDI, NoObserverCallAfterCloseInputReturns)
 
 TEST(TMacMIDI, OutputPortsAreNumberedAcrossTheProcess)
 {
-    NS_Platform::VirtualMidiBus bus;
+    // Keeps the name of every output port made on it.
+    struct NamingBus : NS_Platform::VirtualMidiBus
+    {
+        int32_t createOutputPort(NS_Platform::MidiRef client, const QString& name, NS_Platform::MidiRef* port) override
+        {
+            names << name;
+            return VirtualMidiBus::createOutputPort(client, name, port);
+        }
+        QStringList names;
+    } bus;
     TMacMIDI a(nullptr, &bus), b(nullptr, &bus);
     EXPECT_NE(a.openOutput(1), 0u); // no destination on this bus, but the port exists
+    EXPECT_NE(a.openOutput(2), 0u); // the same port again
     EXPECT_NE(b.openOutput(1), 0u);
+    // Other tests of this program may have made ports before: the two are consecutive.
+    ASSERT_EQ(bus.names.size(), 2);
+    const QString prefix = QStringLiteral("Ferunit Palodex #");
+    ASSERT_TRUE(bus.names[0].startsWith(prefix)) << bus.names[0].toStdString();
+    bool ok = false;
+    const int first = bus.names[0].mid(prefix.size()).toInt(&ok);
+    ASSERT_TRUE(ok && first >= 1) << bus.names[0].toStdString();
+    EXPECT_EQ(bus.names[1], prefix + QString::number(first + 1));
     EXPECT_EQ(a.outputData(1, "\xF8"), 0);
     EXPECT_EQ(a.numberOfInputs(), 0);
     EXPECT_TRUE(a.getOutPortDescriptor(1).isNull());
