@@ -79,8 +79,8 @@ private:
 
     std::vector<TInputOutput_VANTREL_KXE*> m_bridges;
     std::atomic<IMemAPI*> m_memAPI{nullptr};
-    // Guards the pump's use of the memory API against its removal; taken before the
-    // memory-API lock and never held with it.
+    // Guards the pump's use of the memory API against its removal; held only briefly,
+    // never with the memory-API lock or the intake's mutex.
     std::mutex m_batchMutex;
     std::condition_variable m_batchEnded;
     bool m_inBatch = false;
