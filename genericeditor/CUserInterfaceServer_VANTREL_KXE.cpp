@@ -520,11 +520,17 @@ void CUserInterfaceServer_VANTREL_KXE::editor_helper(bool show, unsigned int sub
                     window->resize(rect->size());
                 }
             } else if (!((f1 & NS_GPFlags::keepCreatedWindow) && out)) {
-                // A command: it runs once and goes.
+                // A command: it runs once and goes. Its exec() may run a release posted
+                // meanwhile, which waits until this call is done with the window.
                 done();
+                ++m_commandsRunning;
+                QPointer<QWidget> command(window);
                 if (ext)
                     ext->EX_execute();
-                window->deleteLater();
+                if (command)
+                    command->deleteLater();
+                if (guard)
+                    --m_commandsRunning;
                 return;
             }
         }

@@ -112,6 +112,9 @@ public:
     QRect closedGeometry(const QString& key) const { return m_closedGeometry.value(key); }
     // Windows whose deletion holds the memory-API lock right now.
     int locksHeldForDeletion() const { return int(m_lockedForDelete.size()); }
+    // Commands (windows that run once) whose run has not returned yet: their dialogs
+    // may be hidden while their exec() is still on the stack.
+    int commandsRunning() const { return m_commandsRunning; }
 
 public slots:
     void editor_helper(quint32 editorId, TAddOnDescriptor* descriptor, quint32 flags);
@@ -155,6 +158,7 @@ private:
     int m_closeAllItemId = kCloseAllItemId;
     int m_closeItemId = kCloseItemId;
     bool m_destroying = false;
+    int m_commandsRunning = 0;
     // The server's own takes of the memory-API lock, innermost last, so that they can
     // be released around event processing and matched exactly.
     QList<IMemAPI*> m_lockStack;

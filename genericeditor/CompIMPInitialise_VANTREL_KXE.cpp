@@ -159,13 +159,12 @@ CompIMPInitialise_VANTREL_KXE::CompIMPInitialise_VANTREL_KXE(IUnknown* outer,
                                                          reinterpret_cast<const void*>(&bundleAnchor));
     m_prefs = new EditorIPrefsQuery_VANTREL_KXE(this);
     m_addOns = new TCompIMPInitialisePrivate;
-    if (NS_Utilities::mainThreadRunning())
+    if (NS_Utilities::mainThreadRunning()) {
         m_server = new CUserInterfaceServer_VANTREL_KXE(this);
-    else
+        loadAddOns();
+    } else {
         makeServerOnGuiThread();
-    const QDir folder(addOnFolder());
-    if (folder.exists())
-        m_addOns->loadAddOns(folder);
+    }
 
     const MemAPIFactoryFn factory = g_memAPIFactory.load();
     m_memAPIFactory = factory ? factory() : MemAPI_Factory();
@@ -186,6 +185,7 @@ CompIMPInitialise_VANTREL_KXE::~CompIMPInitialise_VANTREL_KXE()
         delete m_server.data();
         if (m_addOns)
             m_addOns->clear();
+        m_eventFilter->intake().setMemAPI(nullptr);
         if (IMemAPI* api = m_memAPI.exchange(nullptr))
             api->Release();
         if (m_memAPIFactory)
@@ -604,10 +604,12 @@ bool CompIMPInitialise_VANTREL_KXE::releaseOnGuiThread()
 {
     if (m_released)
         return true;
-    // A modal dialog still open blocks the release; it is asked to go at the next turn
-    // of the event loop and the release is tried again after it.
+    // A modal dialog still open, or a command still running (its dialog hidden while
+    // its exec() returns), blocks the release: the dialog is asked to go at the next
+    // turn of the event loop and the release is tried again after it, until every
+    // exec() has returned and its caller is done with the dialog.
     TModalDialogObserver_VANTREL_KXE dialogs;
-    if (m_server && dialogs.moreProcessingNeeded()) {
+    if (m_server && (dialogs.moreProcessingNeeded() || m_server->commandsRunning() > 0)) {
         dialogs.cancelAllDialogs();
         if (CMarshallDispatcher* dispatcher = CAppServer::MS()) {
             QCoreApplication::postEvent(
@@ -617,6 +619,9 @@ bool CompIMPInitialise_VANTREL_KXE::releaseOnGuiThread()
         }
     }
     m_released = true;
+    // Before the mutex: the pump's batch, which waits for the memory-API lock, ends
+    // first, and no later one touches the memory API released below.
+    m_eventFilter->intake().setMemAPI(nullptr);
     {
         QMutexLocker lock(&m_mutex);
         delete m_server.data();
@@ -624,7 +629,6 @@ bool CompIMPInitialise_VANTREL_KXE::releaseOnGuiThread()
         // The memory API goes before the preferences it may still hold.
         if (IMemAPI* api = m_memAPI.exchange(nullptr))
             api->Release();
-        m_eventFilter->intake().setMemAPI(nullptr);
         if (m_memAPIFactory)
             m_memAPIFactory->Release();
         m_memAPIFactory = nullptr;
@@ -662,12 +666,32 @@ void CompIMPInitialise_VANTREL_KXE::deleteSelf()
     latch->condition.wakeAll();
 }
 
+void CompIMPInitialise_VANTREL_KXE::loadAddOns()
+{
+    const QDir folder(addOnFolder());
+    if (!folder.exists())
+        return;
+    QMutexLocker lock(&m_mutex);
+    const size_t before = m_addOns->addOns().size();
+    m_addOns->loadAddOns(folder);
+    // A connect that came first (the GUI thread turned late) initialised the others.
+    IMemAPI* api = m_memAPI.load();
+    if (!m_addOns->initialised || !api)
+        return;
+    for (size_t i = before; i < m_addOns->addOns().size(); ++i) {
+        if (IGenericEditorPluginInterface* addOn = m_addOns->addOns()[i]->addOn())
+            addOn->GP_initialize(api, m_server.data());
+    }
+}
+
 void CompIMPInitialise_VANTREL_KXE::makeServerOnGuiThread()
 {
-    // The server receives posted calls and owns windows: it lives on the GUI thread.
+    // The server and the add-ons receive posted calls and own windows and helpers:
+    // they are made on the GUI thread.
     CMarshallDispatcher* dispatcher = CAppServer::MS();
     if (!dispatcher) {
         qCWarning(lcComponent) << "component made off the GUI thread without a dispatcher: no user interface";
+        loadAddOns();
         return;
     }
     if (!postAndWait(dispatcher, this, &serverCallback, m_serverLatch, kServerMadeWaitMs))
@@ -684,11 +708,15 @@ void CompIMPInitialise_VANTREL_KXE::serverCallback(QObject* target)
     CompIMPInitialise_VANTREL_KXE* component = wrapper->component();
     if (!component)
         return;
+    bool made = false;
     {
         QMutexLocker lock(&component->m_mutex);
-        if (!component->m_server && !component->m_released)
+        made = !component->m_server && !component->m_released;
+        if (made)
             component->m_server = new CUserInterfaceServer_VANTREL_KXE(component);
     }
+    if (made)
+        component->loadAddOns();
     std::shared_ptr<TLatch_VANTREL_KXE> latch = component->m_serverLatch;
     QMutexLocker lock(&latch->mutex);
     latch->done = true;

@@ -47,8 +47,8 @@ public:
     using MemAPIFactoryFn = IUnknown* (*)();
     static void setMemAPIFactory(MemAPIFactoryFn factory);
 
-    // Any thread. Starts the application server, loads the add-ons and makes the
-    // aggregated objects; the user-interface server is made on the GUI thread.
+    // Any thread. Starts the application server and makes the aggregated objects; the
+    // user-interface server is made, and the add-ons loaded, on the GUI thread.
     CompIMPInitialise_VANTREL_KXE(IUnknown* outer, const Y_GUID& factoryId, bool registration);
 
     // Its own interfaces, then those of the aggregated objects.
@@ -140,8 +140,10 @@ private:
     // GUI thread, from a zero-time timer: deletes the component and wakes waiters.
     void deleteSelf();
     static void releaseCallback(QObject* wrapper);
-    // Made on a host thread: the server is made on the GUI thread through a marshalled
-    // call, waited for a bounded time with no lock held.
+    // The add-ons below addOnFolder(), on the GUI thread unless there is no toolkit.
+    void loadAddOns();
+    // Made on a host thread: the server is made, and the add-ons loaded, on the GUI
+    // thread through a marshalled call, waited for a bounded time with no lock held.
     void makeServerOnGuiThread();
     static void serverCallback(QObject* wrapper);
     void deleteBridgesLocked();

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QMutexLocker>
+#include <chrono>
 #include <climits>
 #include <cstring>
 
@@ -30,6 +31,33 @@ TMIDIIntake_VANTREL_KXE::~TMIDIIntake_VANTREL_KXE()
     setEnable(false);
     stopPump();
     m_ring.reset();
+}
+
+void TMIDIIntake_VANTREL_KXE::setMemAPI(IMemAPI* api)
+{
+    std::unique_lock<std::mutex> lock(m_batchMutex);
+    m_memAPI = api;
+    if (api)
+        return;
+    while (!m_batchEnded.wait_for(lock, std::chrono::milliseconds(kPumpWaitMs), [&] { return !m_inBatch; }))
+        qCWarning(lcIntake) << "MIDI pump still in a batch after" << kPumpWaitMs << "ms; the memory API waits for it";
+}
+
+IMemAPI* TMIDIIntake_VANTREL_KXE::beginBatch()
+{
+    std::lock_guard<std::mutex> lock(m_batchMutex);
+    IMemAPI* api = m_memAPI.load();
+    m_inBatch = api != nullptr;
+    return api;
+}
+
+void TMIDIIntake_VANTREL_KXE::endBatch()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_batchMutex);
+        m_inBatch = false;
+    }
+    m_batchEnded.notify_all();
 }
 
 void TMIDIIntake_VANTREL_KXE::setBridges(const std::vector<TInputOutput_VANTREL_KXE*>& bridges)
@@ -130,18 +158,21 @@ int32_t TMIDIIntake_VANTREL_KXE::onEvents(IMPEventQueue* queue, const tagMPQSTAT
 
 void TMIDIIntake_VANTREL_KXE::pushEvents()
 {
-    IMemAPI* api = m_memAPI.load();
-    if (!m_ring || !api || !isEnable())
+    IMemAPI* api = beginBatch();
+    if (!api)
         return;
-    api->MAPI_lock(true);
-    const std::vector<TInputOutput_VANTREL_KXE*> targets = bridges();
-    while (isEnable() && !m_ring->isEmpty()) {
-        tagMPEVENT record = m_ring->popEvent();
-        pushEvent(record, targets);
-        ++m_delivered;
-        NS_MPEvent::release(record);
+    if (m_ring && isEnable()) {
+        api->MAPI_lock(true);
+        const std::vector<TInputOutput_VANTREL_KXE*> targets = bridges();
+        while (isEnable() && !m_ring->isEmpty()) {
+            tagMPEVENT record = m_ring->popEvent();
+            pushEvent(record, targets);
+            ++m_delivered;
+            NS_MPEvent::release(record);
+        }
+        api->MAPI_lock(false);
     }
-    api->MAPI_lock(false);
+    endBatch();
 }
 
 void TMIDIIntake_VANTREL_KXE::pushEvent(const tagMPEVENT& record,

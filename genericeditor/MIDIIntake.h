@@ -6,11 +6,15 @@
 //
 // Locks: the intake's own mutex is taken after the memory-API lock, never before it;
 // then the ring's. The pump snapshots the bridges once per batch under the memory-API
-// lock: the component must clear and delete bridges with that lock held.
+// lock: the component must clear and delete bridges with that lock held. The pump
+// holds no reference to the memory API: the component takes it away (which waits for
+// a batch in progress) before it releases the memory API.
 #include "genericeditor/interfaces/HostInterfaces.h"
 #include <QRecursiveMutex>
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class EventPusher;
@@ -29,8 +33,10 @@ public:
     TMIDIIntake_VANTREL_KXE(const TMIDIIntake_VANTREL_KXE&) = delete;
     TMIDIIntake_VANTREL_KXE& operator=(const TMIDIIntake_VANTREL_KXE&) = delete;
 
-    // Any thread.
-    void setMemAPI(IMemAPI* api) { m_memAPI = api; }
+    // Any thread, with neither the memory-API lock nor anything the pump waits for
+    // held. Null returns once the pump has let go of the old memory API: a batch in
+    // progress has ended, and none starts with it.
+    void setMemAPI(IMemAPI* api);
     IMemAPI* memAPI() const { return m_memAPI.load(); }
 
     // Any thread, under the intake's mutex. Null entries are skipped.
@@ -66,9 +72,18 @@ public:
 
 private:
     void startOnce();
+    // Pump thread: the memory API for one batch (null: no batch), given back by
+    // endBatch.
+    IMemAPI* beginBatch();
+    void endBatch();
 
     std::vector<TInputOutput_VANTREL_KXE*> m_bridges;
     std::atomic<IMemAPI*> m_memAPI{nullptr};
+    // Guards the pump's use of the memory API against its removal; held only briefly,
+    // never with the memory-API lock or the intake's mutex.
+    std::mutex m_batchMutex;
+    std::condition_variable m_batchEnded;
+    bool m_inBatch = false;
     bool m_enabled = false;
     mutable QRecursiveMutex m_mutex;
     std::unique_ptr<MPEventBuffer> m_ring;

@@ -5,7 +5,9 @@
 #include "utilities/ThreadUtilities.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QThread>
+#include <deque>
 
 TSimpleMarshaller_VANTREL_KXE::TSimpleMarshaller_VANTREL_KXE(IUnknown* target) : m_target(target)
 {
@@ -39,10 +41,31 @@ void TSimpleMarshaller_VANTREL_KXE::run(QObject* packet)
     auto* self = qobject_cast<TSimpleMarshaller_VANTREL_KXE*>(packet);
     if (!self)
         return;
-    const bool deleteNow = self->marshall();
-    self->releaseWaitCondition();
+    // GUI thread only. A call that lets the event loop run must not have the calls
+    // posted after it run inside it: they wait, in posting order, until it is done.
+    static bool running = false;
+    static std::deque<QPointer<TSimpleMarshaller_VANTREL_KXE>> waiting;
+    if (running) {
+        waiting.emplace_back(self);
+        return;
+    }
+    running = true;
+    self->runNow();
+    while (!waiting.empty()) {
+        const QPointer<TSimpleMarshaller_VANTREL_KXE> next = waiting.front();
+        waiting.pop_front();
+        if (next)
+            next->runNow();
+    }
+    running = false;
+}
+
+void TSimpleMarshaller_VANTREL_KXE::runNow()
+{
+    const bool deleteNow = marshall();
+    releaseWaitCondition();
     if (deleteNow)
-        delete self;
+        delete this;
 }
 
 int32_t TSimpleMarshaller_VANTREL_KXE::statusCode(bool noWait)

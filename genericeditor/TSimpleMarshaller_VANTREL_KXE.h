@@ -2,7 +2,7 @@
 // A call packet: a host-facing call that arrived off the GUI thread, posted there and
 // run without the caller waiting. The packet holds a reference to its target, so the
 // target outlives its queued calls. Packets live on the GUI thread whichever thread
-// made them.
+// made them, and run there in posting order, none inside another.
 #include "genericeditor/interfaces/HostInterfaces.h"
 #include <QObject>
 #include <atomic>
@@ -33,7 +33,9 @@ protected:
     std::atomic<int32_t> m_status{0};
 
 private:
+    // GUI thread: packets run one at a time, in the order they were posted.
     static void run(QObject* packet);
+    void runNow();
 
     IUnknown* m_target;
     std::atomic<int> m_done{0};

@@ -5,12 +5,15 @@
 #include "genericeditor/interfaces/GenericEditorPluginInterface.h"
 #include "utilities/DocuSaveLoad.h"
 #include <QDataStream>
+#include <QDialog>
 #include <QKeySequence>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QVariant>
 #include <QWidget>
 #include <atomic>
+#include <functional>
 #include <vector>
 
 class TMIDIProxyInOut;
@@ -49,8 +52,17 @@ public:
     FakeDocument companion;
     QMdiArea* workspace = nullptr;
 
+    // Runs first in every MAPI_lock(true).
+    std::function<void()> beforeLock;
+
     uint32_t AddRef() override { return uint32_t(++refs); }
     uint32_t Release() override { return uint32_t(--refs); }
+    int32_t MAPI_lock(bool lock) override
+    {
+        if (lock && beforeLock)
+            beforeLock();
+        return FakeMemAPI::MAPI_lock(lock);
+    }
     int32_t MAPI_proxiesNeeded() override { return 2; }
     int32_t MAPI_associate(TMIDIProxyInOut* proxy, IPrefsQuery_VANTREL_KXE* prefs, int index,
                            IClientServices* cs) override
@@ -157,6 +169,15 @@ public:
         if (depthAtDestruction && bound)
             *depthAtDestruction = static_cast<FakeMemAPI*>(bound)->lockDepth();
     }
+    // As a command: runs `during` inside a modal dialog's exec().
+    int32_t EX_execute() override
+    {
+        QDialog dialog;
+        QTimer::singleShot(0, &dialog, during);
+        dialog.exec();
+        return 0;
+    }
+    std::function<void()> during;
     IMemAPI* bound = nullptr;
     QString loaded;
     // Where the destructor reports the memory-API lock depth it ran under.
@@ -169,11 +190,14 @@ private:
 
 // Editor 1: one per key, a default editor, in the "&Windows" menu. Editor 2: kept
 // (hidden) when closed, with a separator before its entry. Editors from 3 up to
-// editorCount: one per key, deleted when closed, in no menu.
+// editorCount, and kCommand: one per key, deleted when closed, in no menu; kCommand is
+// a command, outside the workspace, and runs duringCommand while it runs.
 class ViewAddOn : public IGenericEditorPluginInterface
 {
 public:
     static inline const QUuid kModule{QStringLiteral("{4b1c7d0e-2f3a-4c5b-9d6e-7f8091a2b3c4}")};
+    static constexpr int kCommand = 99;
+    std::function<void()> duringCommand;
     std::atomic<int> refs{1};
     std::vector<IMemAPI*> initialised;
     std::vector<unsigned> events;
@@ -207,7 +231,7 @@ public:
     }
     TGP_Information* GP_inforamtion(int id, int32_t* status) override
     {
-        if (id < 1 || id > editorCount) {
+        if (id < 1 || (id > editorCount && id != kCommand)) {
             if (status)
                 *status = int32_t(0x80000008);
             return nullptr;
@@ -223,6 +247,8 @@ public:
             info->flags = NS_GPFlags::oneWindowPerKey | NS_GPFlags::defaultEditor;
         } else if (id > 2) {
             info->flags = NS_GPFlags::oneWindowPerKey;
+            if (id == kCommand)
+                info->flags |= NS_GPFlags::notWorkspaceWindow;
         } else {
             info->flags = NS_GPFlags::oneWindowPerKey | NS_GPFlags::separatorBefore;
             info->flags2 = NS_GPFlags2::hideOnClose;
@@ -244,7 +270,9 @@ public:
     QWidget* GP_create(int id, int32_t*) override
     {
         ++created;
-        return new ViewWindow(this, id);
+        auto* window = new ViewWindow(this, id);
+        window->during = duringCommand;
+        return window;
     }
     IEditorExtensions* GP_extension(QWidget* window, int32_t*) override
     {

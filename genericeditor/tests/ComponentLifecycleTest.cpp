@@ -6,12 +6,16 @@
 #include "FakeHost.h"
 #include "genericeditor/CUserInterfaceServer_VANTREL_KXE.h"
 #include "genericeditor/CompIMPEventFilter.h"
+#include "genericeditor/EventPusher.h"
 #include "genericeditor/CompIMPInitialise_VANTREL_KXE.h"
 #include "genericeditor/CompIPersistStream.h"
 #include "genericeditor/TCompIMPInitialisePrivate.h"
 #include "genericeditor/TInputOutput_VANTREL_KXE.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QLibrary>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -308,29 +312,80 @@ TEST_F(ComponentLifecycle, SaveFramesThePayloadAndLoadRefusesBadFrames)
 
 TEST_F(ComponentLifecycle, LastReleaseOnAHostThreadReturnsOnceTheGuiThreadDeletedIt)
 {
+    // Also while a command's modal dialog runs: the dialog is cancelled, and the release
+    // waits until the command is done with it.
+    for (const bool duringCommand : {false, true}) {
+        SCOPED_TRACE(duringCommand ? "while a command runs" : "nothing open");
+        if (!m_component) {
+            m_component = new CompIMPInitialise_VANTREL_KXE(nullptr, NS_HostIds::IID_IUnknown, false);
+            m_component->modules().add(std::make_unique<TAddOnDescriptor>(QDir(), nullptr, &m_addOn));
+        }
+        ASSERT_EQ(connect(), NS_MPStatus::ok);
+        CompIMPInitialise_VANTREL_KXE* component = m_component;
+        m_component = nullptr;
+        std::atomic<bool> returned{false};
+        std::thread host;
+        const auto releaseOnHostThread = [&] {
+            host = std::thread([&] {
+                static_cast<IMPInitialise*>(component)->Release();
+                returned = true;
+            });
+        };
+        QElapsedTimer clock;
+        clock.start();
+        if (duringCommand) {
+            QPointer<CUserInterfaceServer_VANTREL_KXE> server(component->uiServer());
+            server->UI_assignContext(nullptr, component->workspace(nullptr));
+            m_addOn.duringCommand = releaseOnHostThread;
+            server->editor_helper(true, ViewAddOn::kCommand, component->modules().addOns()[0].get(), nullptr,
+                                  nullptr, 0);
+            EXPECT_FALSE(server.isNull()) << "released while the command ran";
+        } else {
+            releaseOnHostThread();
+        }
+        while (!returned && clock.elapsed() < 10000)
+            QCoreApplication::processEvents();
+        host.join();
+        EXPECT_LT(clock.elapsed(), 4000);
+        EXPECT_TRUE(waitUntilDeleted());
+        EXPECT_EQ(m_api.refs.load(), 0);
+        EXPECT_EQ(m_host.refs(), 0);
+    }
+}
+
+// The pump may have taken the memory API and not yet locked it when the last release
+// comes: the memory API goes only once the pump has let go of it.
+TEST_F(ComponentLifecycle, TheMemoryApiIsReleasedOnlyOnceThePumpLetGoOfIt)
+{
     ASSERT_EQ(connect(), NS_MPStatus::ok);
-    IMPInitialise* component = m_component;
-    m_component = nullptr;
-    std::atomic<bool> returned{false};
-    QElapsedTimer clock;
-    clock.start();
-    std::thread host([&] {
-        component->Release();
-        returned = true;
-    });
-    while (!returned && clock.elapsed() < 10000)
-        QCoreApplication::processEvents();
-    host.join();
-    EXPECT_LT(clock.elapsed(), 4000);
-    EXPECT_TRUE(waitUntilDeleted());
-    EXPECT_EQ(m_api.refs.load(), 0);
-    EXPECT_EQ(m_host.refs(), 0);
+    const QUuid ports[2] = {m_portList.ports[0][0].id, QUuid()};
+    m_component->inputOutput(0)->selectPorts(ports, 0);
+    TMIDIIntake_VANTREL_KXE& intake = m_component->eventFilter()->intake();
+    std::atomic<bool> pumpWaits{false}, releasedUnderThePump{false};
+    m_api.beforeLock = [&] {
+        if (QThread::currentThread() != intake.pump())
+            return;
+        pumpWaits = true;
+        while (m_api.refs > 0 && intake.memAPI())
+            QThread::yieldCurrentThread();
+        releasedUnderThePump = m_api.refs == 0;
+    };
+    FakeEventQueue queue;
+    queue.events.push_back(FakeEventQueue::sysex(1, QByteArrayLiteral("\x43\xF7")));
+    ASSERT_EQ(m_component->eventFilter()->MPOnEvents(&queue, eventsWaiting()), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pumpWaits.load(); }));
+    release(); // the pump has ended once the component is deleted
+    EXPECT_FALSE(releasedUnderThePump) << "the memory API went while the pump was about to lock it";
+    m_api.beforeLock = nullptr;
 }
 
 // A host may make the component on a thread of its own: the user-interface server is
-// then made on the GUI thread all the same, and the connect hands it to the memory API.
+// then made, and the add-ons loaded, on the GUI thread all the same, and the connect
+// hands the server to the memory API.
 TEST_F(ComponentLifecycle, TheUserInterfaceServerLivesOnTheGuiThreadWhereverTheComponentIsMade)
 {
+    const QString addOn = m_empty.filePath(QStringLiteral("probe.so"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VANTREL_TEST_ADDON_PATH), addOn));
     struct Case
     {
         const char* name;
@@ -357,6 +412,10 @@ TEST_F(ComponentLifecycle, TheUserInterfaceServerLivesOnTheGuiThreadWhereverTheC
         CUserInterfaceServer_VANTREL_KXE* server = m_component->uiServer();
         ASSERT_NE(server, nullptr) << "no user interface";
         EXPECT_EQ(server->thread(), QCoreApplication::instance()->thread());
+        QLibrary library(addOn);
+        const auto madeOn = reinterpret_cast<QThread* (*)()>(library.resolve("test_addon_made_on"));
+        ASSERT_NE(madeOn, nullptr);
+        EXPECT_EQ(madeOn(), QCoreApplication::instance()->thread()) << "add-on made off the GUI thread";
 
         ASSERT_EQ(connect(), NS_MPStatus::ok);
         ASSERT_FALSE(m_api.associations.empty());

@@ -117,6 +117,17 @@ TEST_F(PropertyPageHostThread, ActivationAndRemovalFromAHostThreadRunOnTheGuiThr
     EXPECT_EQ(deactivated, NS_MPStatus::ok);
     EXPECT_TRUE(QTest::qWaitFor([] { return pageWindow() == nullptr; }));
 
+    // Activated and removed before the GUI thread turns: the activation lets the event
+    // loop run, and the removal waits until it is done.
+    ASSERT_EQ(page->SetObjects(1, objects), NS_MPStatus::ok);
+    std::thread again([&] {
+        page->Activate(window.handle(), &rect, false);
+        page->Deactivate();
+    });
+    again.join();
+    turn();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pageWindow() == nullptr && !page->component(); }));
+
     static_cast<IPropertyPage*>(page)->Release();
 }
 

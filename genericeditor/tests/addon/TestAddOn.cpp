@@ -1,14 +1,17 @@
-// A minimal add-on for the discovery tests: one object per factory call, counted.
+// A minimal add-on for the discovery and lifecycle tests: one object per factory call,
+// counted, and the thread it was made on.
 #include "genericeditor/interfaces/GenericEditorPluginInterface.h"
+#include <QThread>
 #include <atomic>
 
 namespace {
 std::atomic<int> g_live{0};
+std::atomic<QThread*> g_madeOn{nullptr};
 
 class TestAddOn final : public IGenericEditorPluginInterface
 {
 public:
-    TestAddOn() { ++g_live; }
+    TestAddOn() { ++g_live; g_madeOn = QThread::currentThread(); }
     ~TestAddOn() override { --g_live; }
 
     int32_t QueryInterface(const Y_GUID& iid, void** out) override
@@ -73,4 +76,10 @@ tovar_vantrel_kxe_factory()
 extern "C" __attribute__((visibility("default"))) int test_addon_live_count()
 {
     return g_live.load();
+}
+
+// The thread the last object of this copy was made on.
+extern "C" __attribute__((visibility("default"))) QThread* test_addon_made_on()
+{
+    return g_madeOn.load();
 }
