@@ -21,7 +21,6 @@
 #include <atomic>
 #include <deque>
 #include <functional>
-#include <thread>
 #include <vector>
 
 namespace CommandsTest {
@@ -82,27 +81,23 @@ class ScriptedPrompter : public NS_Utilities::IDocuPrompter
 public:
     Answer question(QWidget*, const QString& caption, const QString& text, bool) override
     {
-        probeLock();
         kinds.append(QStringLiteral("question"));
         questions.append(caption + QLatin1Char('|') + text);
         return answer;
     }
     Answer warningWithCancel(QWidget*, const QString& caption, const QString& text) override
     {
-        probeLock();
         kinds.append(QStringLiteral("warning"));
         questions.append(caption + QLatin1Char('|') + text);
         return answer;
     }
     void critical(QWidget*, const QString& caption, const QString& text) override
     {
-        probeLock();
         kinds.append(QStringLiteral("critical"));
         messages.append(caption + QLatin1Char('|') + text);
     }
     void information(QWidget*, const QString& caption, const QString& text) override
     {
-        probeLock();
         kinds.append(QStringLiteral("information"));
         messages.append(caption + QLatin1Char('|') + text);
     }
@@ -114,26 +109,10 @@ public:
     {
         return QString();
     }
-    // With a memory API to probe: counts the boxes shown while another thread could not
-    // take its lock.
-    void probeLock()
-    {
-        if (!lockProbe)
-            return;
-        std::thread other([this] {
-            if (lockProbe->MAPI_tryLock() == 0)
-                lockProbe->MAPI_lock(false);
-            else
-                ++underLock;
-        });
-        other.join();
-    }
     Answer answer = Yes;
     QStringList questions;
     QStringList messages;
     QStringList kinds; // the kind of every box, in order
-    IMemAPI* lockProbe = nullptr;
-    int underLock = 0;
 };
 
 // The instrument's port: every write reaches the simulated instrument, until the port
