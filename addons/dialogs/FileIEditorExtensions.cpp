@@ -157,14 +157,18 @@ QString FileIEditorExtensions::getSaveFileName()
 
 void FileIEditorExtensions::saveUnder(const QString& name, bool prompt)
 {
-    if (name.isEmpty())
-        return;
-    if (prompt && QFileInfo::exists(name)) {
+    bool refused = name.isEmpty();
+    if (!refused && prompt && QFileInfo::exists(name)) {
         const QString text = QCoreApplication::translate("@default", "Overwrite \n'%1'?").arg(name);
         const auto answer = NS_DialogsFrame::prompterOf(m_api)->warning(
             parentWidget(), QCoreApplication::translate("@default", "TOVAR-VANTREL Editor"), text);
-        if (answer != NS_Utilities::IDocuPrompter::Yes)
-            return;
+        refused = answer != NS_Utilities::IDocuPrompter::Yes;
+    }
+    if (refused) {
+        // A New or Open that waits for this save goes with it.
+        OneHandOver handOver(m_api, this, SLOT(fileSaveCancelled()), SIGNAL(fileSaveCancelled()));
+        emit fileSaveCancelled();
+        return;
     }
     OneHandOver handOver(m_api, this, SLOT(fileSave(const QString&)), SIGNAL(fileSave(const QString&)));
     emit fileSave(name);

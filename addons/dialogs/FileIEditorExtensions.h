@@ -39,6 +39,8 @@ signals:
     void fileNew();
     void fileOpen(const QString& name, const bool import);
     void fileSave(const QString& name);
+    // Save or Save As ended without handing a name over.
+    void fileSaveCancelled();
 
 public slots:
     // Runs the command once (nothing without a memory API) and schedules the object's
@@ -48,6 +50,7 @@ public slots:
 private:
     void open(bool import);
     // Saves under the name; with the prompt, asks before overwriting an existing file.
+    // Without a name, or refused, it tells the companion that the save ended unwritten.
     void saveUnder(const QString& name, bool prompt);
     QWidget* parentWidget() const;
 

@@ -135,8 +135,13 @@ void Companion::onReceiveCompleted()
 {
     CSynthMemory* model = memory();
     IPrefsQuery_VANTREL_KXE* prefs = m_api ? m_api->MAPI_prefs() : nullptr;
-    if (prefs && model)
-        prefs->setProperty(NS_TovarMemAPI::kPrefPresetVoices, model->presetVoicesLoaded());
+    if (prefs && model) {
+        const int present = [&] {
+            MemApiLock lock(m_api);
+            return model->presetVoicesLoaded();
+        }();
+        prefs->setProperty(NS_TovarMemAPI::kPrefPresetVoices, present);
+    }
     m_dirty = true;
     setDocDirty(true);
     stopBulkRequest();

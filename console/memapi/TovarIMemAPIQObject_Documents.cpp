@@ -1,5 +1,8 @@
-// The companion's document, import and clipboard commands.
+// The companion's document, import and clipboard commands. The memory and the surface
+// are read and written under the memory-API lock, as the pump thread reads and writes
+// them; every box is shown with that lock let go.
 #include "console/libfile/LibraryFile.h"
+#include "console/memapi/MemApiLock.h"
 #include "console/memapi/MemApiLogging.h"
 #include "console/memapi/TovarIMemAPI.h"
 #include "console/memapi/TovarIMemAPIQObject_VANTREL_KXE.h"
@@ -152,7 +155,12 @@ void Companion::fileOpen(const QString& name, const bool import)
         return;
     }
     WaitCursor busy;
-    if (!model->loadFile(name)) {
+    bool loaded = false;
+    {
+        MemApiLock lock(m_api);
+        loaded = model->loadFile(name);
+    }
+    if (!loaded) {
         busy.restore();
         if (wasModified)
             setDocDirty(true);
@@ -173,7 +181,12 @@ void Companion::fileSave(const QString& name)
     CSynthMemory* model = memory();
     {
         WaitCursor busy;
-        if (!model || !model->saveFile(name)) {
+        bool saved = false;
+        if (model) {
+            MemApiLock lock(m_api);
+            saved = model->saveFile(name);
+        }
+        if (!saved) {
             busy.restore();
             NS_Utilities::TDocuPrompter fallback;
             IDocuPrompter* prompter = DSL_prompter() ? DSL_prompter() : &fallback;
@@ -195,6 +208,13 @@ void Companion::fileSave(const QString& name)
         fileOpen(m_pendingFileName, m_pendingImport);
 }
 
+void Companion::fileSaveCancelled()
+{
+    m_pendingAction = 0;
+    m_pendingFileName.clear();
+    m_pendingImport = false;
+}
+
 // ---- import files
 
 void* Companion::loadImportFile(QString path)
@@ -213,6 +233,7 @@ void* Companion::loadImportFile(QString path)
     CLibraryFile* library = nullptr;
     {
         WaitCursor busy;
+        MemApiLock lock(m_api);
         library = model->GetVoiceImportLibrary(path);
     }
     if (!library) {
@@ -221,6 +242,7 @@ void* Companion::loadImportFile(QString path)
     }
     if (code > 2)
         return library;
+    MemApiLock lock(m_api);
     const int items = int(library->voiceDataInfo().items.size());
     for (int column = 0; column < kImportColumns; ++column) {
         const int bank = kColumnBank[column];
@@ -260,7 +282,10 @@ bool Companion::importVoiceFile(const QString& path)
 {
     std::unique_ptr<CLibraryFile> library(static_cast<CLibraryFile*>(loadImportFile(path)));
     CSynthMemory* model = memory();
-    if (!library || !model || !model->VoiceMap())
+    if (!library || !model)
+        return false;
+    MemApiLock lock(m_api);
+    if (!model->VoiceMap())
         return false;
     CPrmCtrl* previous = library->AttachPrmCtrl(model->VoiceMap());
     const bool ok = library->CopyAllBankToLibrary();
@@ -275,39 +300,46 @@ bool Companion::importVoiceFile(const QString& path)
 bool Companion::copyToClipboard(short bank, short first, short last, void* handle)
 {
     CSynthMemory* model = memory();
-    CPrmCtrl* map = model ? model->VoiceMap() : nullptr;
-    if (!map || bank < 0 || first < 0 || last < 0)
+    if (!model || bank < 0 || first < 0 || last < 0)
         return false;
     struct Saved
     {
         short voice;
         QByteArray bytes;
     };
-    std::vector<Saved> saved;
-    if (handle) {
-        // The import voices stand in the editor's places only while the payload is
-        // built; observers are not told, so nobody shows the borrowed data.
-        for (short v = first; v <= last; ++v) {
-            int size = 0;
-            const unsigned char* bytes = map->GetVoiceMem(bank, v, &size);
-            if (!bytes || size <= 0)
-                continue;
-            saved.push_back({v, QByteArray(reinterpret_cast<const char*>(bytes), size)});
-            copyToMainVoices(handle, bank, v, bank, v, false);
-        }
-    }
     QClipboard* board = clipboard();
     QByteArray payload;
-    if (board && first <= last && model->GetDataForClipboard(bank, first, last, payload)) {
+    bool built = false;
+    {
+        // The import voices stand in the editor's places only inside this lock;
+        // observers are not told, so nobody shows the borrowed data.
+        MemApiLock lock(m_api);
+        CPrmCtrl* map = model->VoiceMap();
+        if (!map)
+            return false;
+        std::vector<Saved> saved;
+        if (handle) {
+            for (short v = first; v <= last; ++v) {
+                int size = 0;
+                const unsigned char* bytes = map->GetVoiceMem(bank, v, &size);
+                if (!bytes || size <= 0)
+                    continue;
+                saved.push_back({v, QByteArray(reinterpret_cast<const char*>(bytes), size)});
+                copyToMainVoices(handle, bank, v, bank, v, false);
+            }
+        }
+        built = board && first <= last && model->GetDataForClipboard(bank, first, last, payload);
+        for (const Saved& s : saved) {
+            int size = 0;
+            unsigned char* bytes = map->GetVoiceMem(bank, s.voice, &size);
+            if (bytes && size == s.bytes.size())
+                std::memcpy(bytes, s.bytes.constData(), size_t(size));
+        }
+    }
+    if (built) {
         auto* data = new QMimeData;
         data->setData(QLatin1String(kClipboardFormat), payload);
         board->setMimeData(data, QClipboard::Clipboard);
-    }
-    for (const Saved& s : saved) {
-        int size = 0;
-        unsigned char* bytes = map->GetVoiceMem(bank, s.voice, &size);
-        if (bytes && size == s.bytes.size())
-            std::memcpy(bytes, s.bytes.constData(), size_t(size));
     }
     return true;
 }
@@ -337,5 +369,6 @@ bool Companion::pasteFromClipboard(short bank, short voice)
     // A payload of another bank type would be cut into voices of the wrong layout.
     if (bytes.size() < 2 || bankType(short(uchar(bytes.at(1)))) != bankType(bank))
         return false;
+    MemApiLock lock(m_api);
     return model->SetDataFromClipboard(bank, voice, bytes);
 }

@@ -1,4 +1,5 @@
 #include "console/memapi/TovarIMemAPIQObject_VANTREL_KXE.h"
+#include "console/memapi/MemApiLock.h"
 #include "console/memapi/NS_LookupUtility.h"
 #include "console/memapi/TovarIMemAPI.h"
 #include "console/model/PrmCtrl.h"
@@ -115,6 +116,7 @@ int Companion::bankTableID(int part)
 {
     CSynthMemory* model = memory();
     int table = 0;
+    MemApiLock lock(m_api);
     if (!model || !model->GetBankTableID(part, table))
         return 0;
     return table;
@@ -250,6 +252,8 @@ void Companion::emitDirty(bool d)
 
 void Companion::updateRemote()
 {
+    // The pump hands surface input to the same manager under this lock.
+    MemApiLock lock(m_api);
     CSynthMemory* model = memory();
     if (model && model->MultiMap())
         model->MultiMap()->RemoteCtrl().Refresh(15);
@@ -257,19 +261,21 @@ void Companion::updateRemote()
 
 void Companion::getVoiceParameterData()
 {
+    MemApiLock lock(m_api);
     if (CSynthMemory* model = memory())
         model->getVoiceParameterData();
 }
 
 void Companion::resetVoiceParameterData()
 {
-    if (CSynthMemory* model = memory())
+    if (MemApiLock lock(m_api); CSynthMemory* model = memory())
         model->resetVoiceParameterData();
     NotifyAll();
 }
 
 void Companion::deleteVoiceParameterData()
 {
+    MemApiLock lock(m_api);
     if (CSynthMemory* model = memory())
         model->deleteVoiceParameterData();
 }

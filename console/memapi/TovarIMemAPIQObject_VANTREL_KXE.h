@@ -307,6 +307,8 @@ public slots:
     void fileNew();
     void fileOpen(const QString& name, const bool markModified);
     void fileSave(const QString& name);
+    // The save window ended without saving: the New or Open that waited for it is dropped.
+    void fileSaveCancelled();
     void voiceNameChangedNormal(int value);
     void voiceNameChangedDrum(int value);
     void voiceNameChangedPlugin(int value);
@@ -320,6 +322,8 @@ private:
 public:
     // The companion's state, shared by its core and its commands.
     using NameNotifiers = std::array<CSimpleNotifier_VANTREL_KXE*, 10>;
+    // The edit voice's name as its ten name parameters spell it, read under the lock.
+    QString editName(const NameNotifiers* notifiers);
 
     int m_focusElement = -1;
     int m_focusPart = -1;

@@ -1,6 +1,9 @@
 // The companion's voice-data operations: banks, voice names, the edit buffer,
 // compare and monitor modes, plug-in boards and the edit-voice name notifiers.
+// The memory is read and written under the memory-API lock, as the pump thread reads
+// and writes it; windows are opened and closed, and signals emitted, with it let go.
 #include "console/libfile/LibraryFile.h"
+#include "console/memapi/MemApiLock.h"
 #include "console/memapi/TovarIMemAPI.h"
 #include "console/memapi/TovarIMemAPIQObject_VANTREL_KXE.h"
 #include "console/model/PrmCtrl.h"
@@ -127,9 +130,13 @@ bool Companion::copyToMainVoices(void* handle, short srcBank, short srcVoice, sh
         return false;
     if (srcVoice >= library->GetDirectorySize(srcBank))
         return false;
-    CPrmCtrl* previous = library->AttachPrmCtrl(model->VoiceMap());
-    const bool ok = library->CopyVoiceDataToLibrary(srcBank, srcVoice, dstBank, dstVoice, true);
-    library->AttachPrmCtrl(previous);
+    bool ok = false;
+    {
+        MemApiLock lock(m_api);
+        CPrmCtrl* previous = library->AttachPrmCtrl(model->VoiceMap());
+        ok = library->CopyVoiceDataToLibrary(srcBank, srcVoice, dstBank, dstVoice, true);
+        library->AttachPrmCtrl(previous);
+    }
     if (notify && m_api)
         m_api->notifyAllObservers();
     return ok;
@@ -156,6 +163,7 @@ QString Companion::bankName(short bank)
 {
     CSynthMemory* model = memory();
     QString name;
+    MemApiLock lock(m_api);
     if (bank < 0 || !model || !model->GetBankName(bank, name))
         return QString();
     return name;
@@ -164,6 +172,7 @@ QString Companion::bankName(short bank)
 int Companion::bankType(short bank)
 {
     CSynthMemory* model = memory();
+    MemApiLock lock(m_api);
     return bank < 0 || !model ? -1 : model->GetBankType(bank);
 }
 
@@ -171,12 +180,14 @@ QString Companion::shortBankName(int a, int b)
 {
     CSynthMemory* model = memory();
     QString name;
+    MemApiLock lock(m_api);
     return model && model->GetShortBankName(a, b, name) ? name : QString();
 }
 
 bool Companion::isBankEditable(short bank)
 {
     CSynthMemory* model = memory();
+    MemApiLock lock(m_api);
     return bank >= 0 && model && model->IsBankEditable(bank);
 }
 
@@ -186,6 +197,7 @@ QString Companion::nthDisplayBank(short n, short& bank, short& msb, short& lsb)
     CSynthMemory* model = memory();
     QString name;
     int kind = 0, m = 0, l = 0, b = 0;
+    MemApiLock lock(m_api);
     if (!model || n < 0 || !model->GetDisplayBankInfo(n, name, kind, m, l, b))
         return QString();
     bank = short(b);
@@ -198,6 +210,7 @@ QString Companion::voiceName(short bank, short voice)
 {
     CSynthMemory* model = memory();
     QString text;
+    MemApiLock lock(m_api);
     if (!model || bank < 0 || voice < 0 || !model->GetVoiceNameInBank(bank, voice, text))
         return QString();
     return text;
@@ -207,6 +220,7 @@ QString Companion::voiceNameCategory(short bank, short voice, QString& category)
 {
     CSynthMemory* model = memory();
     QString name, kind;
+    MemApiLock lock(m_api);
     if (!model || bank < 0 || voice < 0 || !model->GetVoiceNameInBank(bank, voice, name, kind)) {
         category = QString();
         return QString();
@@ -217,6 +231,7 @@ QString Companion::voiceNameCategory(short bank, short voice, QString& category)
 
 void Companion::setVoiceName(short bank, short voice, const QString& name)
 {
+    MemApiLock lock(m_api);
     if (CSynthMemory* model = memory(); model && bank >= 0 && voice >= 0)
         model->SetVoiceName(bank, voice, name);
 }
@@ -224,14 +239,20 @@ void Companion::setVoiceName(short bank, short voice, const QString& name)
 bool Companion::initVoice(short bank, short voice)
 {
     CSynthMemory* model = memory();
+    MemApiLock lock(m_api);
     return model && bank >= 0 && voice >= 0 && model->InitVoice(bank, voice);
 }
 
 bool Companion::moveVoices(short a, short b, short c, short d)
 {
     CSynthMemory* model = memory();
-    if (!model || a < 0 || b < 0 || c < 0 || d < 0 || !model->MoveVoicesInBank(a, b, c, d))
+    if (!model || a < 0 || b < 0 || c < 0 || d < 0)
         return false;
+    {
+        MemApiLock lock(m_api);
+        if (!model->MoveVoicesInBank(a, b, c, d))
+            return false;
+    }
     NotifyAll();
     return true;
 }
@@ -239,12 +260,14 @@ bool Companion::moveVoices(short a, short b, short c, short d)
 bool Companion::getVoiceData(short bank, short first, short last, QByteArray& data)
 {
     CSynthMemory* model = memory();
+    MemApiLock lock(m_api);
     return model && bank >= 0 && model->GetDataForClipboard(bank, first, last, data);
 }
 
 bool Companion::setVoiceData(short bank, short voice, const QByteArray& data)
 {
     CSynthMemory* model = memory();
+    MemApiLock lock(m_api);
     return model && bank >= 0 && voice >= 0 && model->SetDataFromClipboard(bank, voice, data);
 }
 
@@ -254,6 +277,7 @@ void Companion::getEditBufferVoice(short& bank, short& voice, bool& derived)
 {
     bank = voice = -1;
     derived = true;
+    MemApiLock lock(m_api);
     CPrmCtrl* map = voiceMap(memory());
     if (!map)
         return;
@@ -269,7 +293,12 @@ bool Companion::loadToEditBuffer(short bank, short voice, bool openLibrary)
     if (!model || !services || bank < 0 || voice < 0)
         return false;
     QPointer<QObject> self(this);
-    if (!model->CopyVoiceToEditBuffer(bank, voice) || !self)
+    bool copied = false;
+    {
+        MemApiLock lock(m_api);
+        copied = model->CopyVoiceToEditBuffer(bank, voice);
+    }
+    if (!copied || !self)
         return false;
     if (openLibrary) {
         setMonitorVoice(-1, 0, nullptr, true);
@@ -279,11 +308,19 @@ bool Companion::loadToEditBuffer(short bank, short voice, bool openLibrary)
     if (!self)
         return false;
     dirty(false);
-    model->setCompareMode(false);
+    short type = -1;
+    bool mapped = false;
+    {
+        MemApiLock lock(m_api);
+        model->setCompareMode(false);
+        if (CPrmCtrl* map = voiceMap(model)) {
+            short category = 0, number = 0;
+            map->GetEditBufferInfo(type, category, number);
+            mapped = true;
+        }
+    }
     // Editor windows of another voice type would show parameters the voice lacks.
-    if (CPrmCtrl* map = voiceMap(model)) {
-        short type = -1, category = 0, number = 0;
-        map->GetEditBufferInfo(type, category, number);
+    if (mapped) {
         if (m_lastEditCategory == -1) {
             m_lastEditCategory = type;
         } else if (m_lastEditCategory != type) {
@@ -298,7 +335,9 @@ bool Companion::loadToEditBuffer(short bank, short voice, bool openLibrary)
                         services->CS_closeEditor(open);
                 }
         }
-        map->ResetLink();
+        MemApiLock lock(m_api);
+        if (CPrmCtrl* map = voiceMap(model))
+            map->ResetLink();
     }
     flush(false);
     emit editBufferLoaded(bank, voice);
@@ -310,8 +349,13 @@ bool Companion::loadToEditBuffer(short bank, short voice, bool openLibrary)
 bool Companion::storeEditBuffer(short bank, short voice)
 {
     CSynthMemory* model = memory();
-    if (!model || bank < 0 || voice < 0 || !model->CopyEditBufferToVoice(bank, voice))
+    if (!model || bank < 0 || voice < 0)
         return false;
+    {
+        MemApiLock lock(m_api);
+        if (!model->CopyEditBufferToVoice(bank, voice))
+            return false;
+    }
     NotifyAll();
     {
         QMutexLocker locker(&m_mutex);
@@ -328,32 +372,37 @@ void Companion::setCompareMode(bool on)
     IClientServices* services = m_api ? m_api->MAPI_cs() : nullptr;
     if (!model || !services)
         return;
-    if (model->compareMode() == on) {
+    if (compareMode() == on) {
         emit enterCompareMode(on);
         return;
     }
     m_compareSwitch = true;
-    model->setCompareMode(on);
     short bank = -1, voice = -1;
     bool derived = true;
-    getEditBufferVoice(bank, voice, derived);
-    CPrmCtrl* map = voiceMap(model);
-    CVceMem* voices = map ? map->VceMem() : nullptr;
-    const bool known = bank != -1 && voice != -1;
+    const auto editVoices = [&]() -> CVceMem* {
+        CPrmCtrl* map = voiceMap(model);
+        return map && bank != -1 && voice != -1 ? map->VceMem() : nullptr;
+    };
+    {
+        MemApiLock lock(m_api);
+        model->setCompareMode(on);
+        getEditBufferVoice(bank, voice, derived);
+        if (CVceMem* voices = editVoices(); voices && !on)
+            voices->restoreEditBuffer(nullptr, false);
+    }
+    // The compare window, or the edit window it gives way to, opens with the lock let go.
     QWidget* widget = nullptr;
-    if (on) {
-        services->CS_openEditor(Guid2QUuid(DialogsModule::guid), 36, &widget, nullptr, true);
-        if (known && voices) {
+    services->CS_openEditor(Guid2QUuid(DialogsModule::guid), on ? 36 : 34, &widget, nullptr, true);
+    {
+        MemApiLock lock(m_api);
+        CPrmCtrl* map = voiceMap(model);
+        if (CVceMem* voices = editVoices(); voices && on) {
             voices->cacheEditBuffer(nullptr, false);
             if (model->CopyVoiceToEditBuffer(bank, voice))
                 map->ResetLink();
-        }
-    } else {
-        if (known && voices)
-            voices->restoreEditBuffer(nullptr, false);
-        services->CS_openEditor(Guid2QUuid(DialogsModule::guid), 34, &widget, nullptr, true);
-        if (map)
+        } else if (map && !on) {
             map->ResetLink();
+        }
     }
     m_compareSwitch = false;
     NotifyAll();
@@ -364,6 +413,7 @@ void Companion::setCompareMode(bool on)
 bool Companion::compareMode()
 {
     CSynthMemory* model = memory();
+    MemApiLock lock(m_api);
     return model && model->compareMode();
 }
 
@@ -412,19 +462,25 @@ void Companion::ObserveEditVoiceName()
 void Companion::voiceNameChangedNormal(int)
 {
     if (complete(m_normalNames.get()))
-        emit editVoiceNameChanged(gatherName(memory(), m_normalNames.get()), 0);
+        emit editVoiceNameChanged(editName(m_normalNames.get()), 0);
 }
 
 void Companion::voiceNameChangedDrum(int)
 {
     if (complete(m_drumNames.get()))
-        emit editVoiceNameChanged(gatherName(memory(), m_drumNames.get()), 1);
+        emit editVoiceNameChanged(editName(m_drumNames.get()), 1);
 }
 
 void Companion::voiceNameChangedPlugin(int)
 {
     if (complete(m_pluginNames.get()))
-        emit editVoiceNameChanged(gatherName(memory(), m_pluginNames.get()), 2);
+        emit editVoiceNameChanged(editName(m_pluginNames.get()), 2);
+}
+
+QString Companion::editName(const NameNotifiers* notifiers)
+{
+    MemApiLock lock(m_api);
+    return gatherName(memory(), notifiers);
 }
 
 QString Companion::getEditVoiceName()
@@ -435,10 +491,10 @@ QString Companion::getEditVoiceName()
     QString text;
     getEditVoiceType(type, text);
     if (type == 1)
-        return gatherName(memory(), m_drumNames.get());
+        return editName(m_drumNames.get());
     if (type == 2)
-        return gatherName(memory(), m_pluginNames.get());
-    return gatherName(memory(), m_normalNames.get());
+        return editName(m_pluginNames.get());
+    return editName(m_normalNames.get());
 }
 
 void Companion::setEditVoiceName(const QString& name, int type)
@@ -450,20 +506,23 @@ void Companion::setEditVoiceName(const QString& name, int type)
         return;
     const QByteArray latin = name.toLatin1();
     CSynthMemory* model = memory();
-    for (int i = 0; i < 10; ++i) {
-        // Past the name's end: 00 to the tenth byte. A name parameter whose range
-        // leaves 00 out gets the blank the instrument pads names with instead, never
-        // a byte outside its range.
-        int value = i < latin.size() ? int(uchar(latin.at(i))) : 0;
-        if (value == 0 && model && model->VoiceMap()) {
-            const int low = nameMinimum(model, (*notifiers)[size_t(i)]);
-            if (low > 0)
-                value = ' ';
+    {
+        MemApiLock lock(m_api);
+        for (int i = 0; i < 10; ++i) {
+            // Past the name's end: 00 to the tenth byte. A name parameter whose range
+            // leaves 00 out gets the blank the instrument pads names with instead,
+            // never a byte outside its range.
+            int value = i < latin.size() ? int(uchar(latin.at(i))) : 0;
+            if (value == 0 && model && model->VoiceMap()) {
+                const int low = nameMinimum(model, (*notifiers)[size_t(i)]);
+                if (low > 0)
+                    value = ' ';
+            }
+            setNameValue(model, (*notifiers)[size_t(i)], value);
         }
-        setNameValue(model, (*notifiers)[size_t(i)], value);
     }
     const int which = notifiers == m_drumNames.get() ? 1 : notifiers == m_pluginNames.get() ? 2 : 0;
-    emit editVoiceNameChanged(gatherName(model, notifiers), which);
+    emit editVoiceNameChanged(editName(notifiers), which);
 }
 
 void Companion::getEditVoiceType(int& type, QString& text)
@@ -524,12 +583,14 @@ QString Companion::getDocumentFileName() { return m_documentFileName; }
 
 void Companion::selectPluginBoard(int slot, bool on)
 {
+    MemApiLock lock(m_api);
     if (CPrmCtrl* map = voiceMap(memory()))
         map->SelectPlugInBoard(slot, on);
 }
 
 void Companion::initPluginBoardData()
 {
+    MemApiLock lock(m_api);
     if (CPrmCtrl* map = voiceMap(memory())) {
         map->InitPlugInBoardData();
         map->SelectPlugInBoard(-1, true);
@@ -538,6 +599,7 @@ void Companion::initPluginBoardData()
 
 void Companion::setPluginBoardCheck(bool on)
 {
+    MemApiLock lock(m_api);
     if (CPrmCtrl* map = voiceMap(memory()))
         map->SetPlugInBoardsFlag(on);
 }
@@ -563,7 +625,7 @@ void Companion::getMonitorVoice(int& bank, int& voice, void*& handle)
 
 void Companion::flush(bool compare)
 {
-    if (CPrmCtrl* map = voiceMap(memory())) {
+    if (MemApiLock lock(m_api); CPrmCtrl* map = voiceMap(memory())) {
         std::vector<std::array<unsigned char, 3>> blocks;
         for (unsigned char n = 0; n < 4; ++n)
             blocks.push_back({0x44, n, 0x00});
@@ -584,6 +646,7 @@ void Companion::flush(bool compare)
 
 void Companion::suppressMIDI(bool on)
 {
+    MemApiLock lock(m_api);
     CPrmCtrl* map = voiceMap(memory());
     if (!map)
         return;
@@ -600,6 +663,7 @@ QString Companion::voiceNameAndCategory(short msb, short lsb, short number, QStr
         return QString();
     QString name;
     int kind = 0, m = 0, l = 0, bank = 0;
+    MemApiLock lock(m_api);
     for (int n = 0; model->GetDisplayBankInfo(n, name, kind, m, l, bank); ++n) {
         if (m != msb || l != lsb)
             continue;

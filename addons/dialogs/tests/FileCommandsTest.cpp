@@ -309,3 +309,37 @@ TEST_F(FileCommands, NewStartsAnUntitledDocument)
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->text(), QStringLiteral("Untitled"));
 }
+
+// An Open that asked to save first goes on only after that save. When the save window
+// ends without writing, the Open is dropped: a later Save As writes the document on
+// screen and leaves it there, and the file the Open named stays as it was.
+TEST_F(FileCommands, AnOpenWhoseSaveWroteNothingIsDropped)
+{
+    CSynthMemory* model = dynamic_cast<TovarIMemAPI*>(m_api)->memory();
+    for (const bool cancelled : {false, true}) {
+        SCOPED_TRACE(cancelled ? "save cancelled" : "overwrite refused");
+        QTemporaryDir folder;
+        const QString other = folder.filePath(QStringLiteral("x.m3e"));
+        const QString mine = folder.filePath(QStringLiteral("mine.m3e"));
+        model->SetIndParamAndDirty(0x36, 0, 0, 0x41, 0);
+        m_companion->fileSave(other);
+        const QByteArray otherBytes = contents(other);
+        m_companion->fileNew();
+        model->SetIndParamAndDirty(0x36, 0, 0, 0x47, 0);
+        m_companion->setDocDirty(true);
+        // Yes to the save prompt; the save window is given the Open's file and told No.
+        m_prompter.openName = other;
+        m_prompter.saveName = cancelled ? QString() : other;
+        const int asked = m_prompter.starts.size();
+        run(QStringLiteral("&Open..."));
+        ASSERT_TRUE(pumpUntil([&] { return m_prompter.starts.size() > asked + 1; }, 3000));
+        m_prompter.saveName = mine;
+        run(QStringLiteral("Save &As..."));
+        ASSERT_TRUE(pumpUntil([&] { return QFileInfo::exists(mine); }, 3000));
+        pumpToolkit();
+        EXPECT_EQ(model->GetIndParam(0x36, 0, 0), 0x47) << "the dropped Open replaced the document";
+        EXPECT_EQ(toolbar()->findChild<QLabel*>(QStringLiteral("DocumentNameLabel"))->text().toStdString(),
+                  mine.toStdString());
+        EXPECT_EQ(contents(other), otherBytes);
+    }
+}

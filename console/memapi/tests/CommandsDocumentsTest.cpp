@@ -14,8 +14,11 @@
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <condition_variable>
 #include <functional>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
 
 using namespace CommandsTest;
 
@@ -298,6 +301,76 @@ TEST_P(FailedOpenKeepsTheMark, AndTheNextNewAsks)
     EXPECT_EQ(fresh.count(), c.modified ? 0 : 1) << "edits thrown away without a question";
     if (c.modified)
         EXPECT_EQ(rig.memory()->GetIndParam(0x36, 0, 0), 0x45);
+}
+
+// Another thread holds the memory-API lock, as the pump does for a batch of input: a
+// command that reads or changes the memory or the surface waits for it, and what that
+// thread sees stays as it was until it lets go.
+TEST_F(CommandsDocuments, CommandsWaitWhileAnotherThreadHoldsTheMemApiLock)
+{
+    const short user = firstBankNamed(data, "Norm");
+    ASSERT_GE(user, 0);
+    data->setVoiceName(user, 3, QStringLiteral("Harborlamp"));
+    ASSERT_TRUE(CLibraryFile(rig.memory()->VoiceMap(), path("bank.w9e")).LibrarySaveAs());
+    data->setVoiceName(user, 9, QStringLiteral("Other"));
+    setCommon(4);
+    companion->fileSave(path("doc.m3e"));
+    setCommon(5);
+    ASSERT_TRUE(data->copyToClipboard(user, 3, 4, nullptr));
+    bool returned = false; // the command has returned
+    const auto voice = [&](short v) { return [&, v] { return rig.storedVoice(user, v); }; };
+    const auto flag = [](const std::function<bool()>& f) { return [f] { return Bytes{uint8_t(f())}; }; };
+    const struct
+    {
+        const char* name;
+        std::function<void()> run;
+        std::function<Bytes()> seen; // read by the other thread under the lock
+    } cases[] = {
+        {"open", [&] { companion->fileOpen(path("doc.m3e"), false); }, [&] { return Bytes{uint8_t(common())}; }},
+        {"import", [&] { companion->fileOpen(path("bank.w9e"), true); }, voice(9)},
+        {"save", [&] { companion->fileSave(path("other.m3e")); },
+         flag([&] { return QFileInfo::exists(path("other.m3e")); })},
+        {"copy", [&] { data->copyToClipboard(user, 3, 4, nullptr); }, flag([&] { return returned; })},
+        {"paste", [&] { data->pasteFromClipboard(user, 20); }, voice(20)},
+        {"surface refresh", [&] { companion->updateRemote(); }, flag([&] { return returned; })},
+        {"voice name", [&] { data->setVoiceName(user, 7, QStringLiteral("Lock")); }, voice(7)},
+        {"load to the edit buffer", [&] { data->loadToEditBuffer(user, 3, false); },
+         flag([&] { short t = 0, b = 0, v = 0; return rig.voice().GetEditBufferInfo(t, b, v) == 0 && v == 3; })},
+        {"store the edit buffer", [&] { data->storeEditBuffer(user, 8); }, voice(8)},
+        {"compare", [&] { data->setCompareMode(true); }, flag([&] { return rig.memory()->compareMode(); })},
+        {"voice parameter data", [&] { companion->getVoiceParameterData(); }, flag([&] { return returned; })},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        companion->setDocDirty(false);
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool held = false;
+        returned = false;
+        Bytes first, last;
+        std::thread holder([&] {
+            rig.api->MAPI_lock(true);
+            std::unique_lock<std::mutex> lock(mutex);
+            first = c.seen();
+            held = true;
+            changed.notify_all();
+            // Bounded: a command that waits for the lock cannot return before it is let go.
+            changed.wait_for(lock, std::chrono::milliseconds(300), [&] { return returned; });
+            last = c.seen();
+            rig.api->MAPI_lock(false);
+        });
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [&] { return held; });
+        lock.unlock();
+        c.run();
+        lock.lock();
+        returned = true;
+        changed.notify_all();
+        lock.unlock();
+        holder.join();
+        EXPECT_TRUE(first == last) << "the command worked beside the other thread's lock";
+        EXPECT_FALSE(c.seen() == first) << "the command did nothing";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(CommandsDocuments, FailedOpenKeepsTheMark, ::testing::ValuesIn(kFailedOpens), failedOpenName);
