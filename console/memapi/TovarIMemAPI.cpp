@@ -454,6 +454,8 @@ MemAPITask_VANTREL_KXE* TovarIMemAPI::MAPI_memApiTaskObject(int32_t* status)
 
 void TovarIMemAPI::resetSettings()
 {
+    // The rebuild's template warnings are shown once the lock is let go.
+    CSynthMemory::BoxesAfter boxesAfter;
     ApiLocker locker(m_mutex);
     if (m_memory) {
         m_memory->InitDefaultSettings();

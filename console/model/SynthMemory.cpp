@@ -25,6 +25,16 @@ CSynthMemory::FailureReporter& failureReporter()
     return reporter;
 }
 
+// Scopes of BoxesAfter open on this thread.
+thread_local int t_boxesHeld = 0;
+
+// Boxes open at once only on the GUI thread outside a BoxesAfter scope; else they
+// wait for its loop.
+bool showBoxesNow(QCoreApplication* app)
+{
+    return QThread::currentThread() == app->thread() && t_boxesHeld == 0;
+}
+
 // The start-up's message boxes go by one name, by which a host with nobody at the
 // program knows them (they are modal and come during its connect).
 void showStartupBox(QMessageBox::Icon icon, const QString& title, const QString& text)
@@ -119,7 +129,7 @@ void CSynthMemory::reportFailure(const QString& text)
     if (!app)
         return;
     // Message boxes open only on the GUI thread.
-    if (QThread::currentThread() == app->thread())
+    if (showBoxesNow(app))
         showCritical(title, text);
     else
         QMetaObject::invokeMethod(app, [title, text] { showCritical(title, text); }, Qt::QueuedConnection);
@@ -148,10 +158,20 @@ void CSynthMemory::reportStartupWarnings(const QList<QPair<QString, QString>>& w
         for (const auto& w : warnings)
             showStartupBox(QMessageBox::Warning, w.first, w.second);
     };
-    if (QThread::currentThread() == app->thread())
+    if (showBoxesNow(app))
         show();
     else
         QMetaObject::invokeMethod(app, show, Qt::QueuedConnection);
+}
+
+CSynthMemory::BoxesAfter::BoxesAfter()
+{
+    ++t_boxesHeld;
+}
+
+CSynthMemory::BoxesAfter::~BoxesAfter()
+{
+    --t_boxesHeld;
 }
 
 void CSynthMemory::deleteMaps()

@@ -54,6 +54,16 @@ public:
     // Several warnings (title, text), reported in order; without a reporter the boxes
     // follow one another on the GUI thread, each shown when the one before is closed.
     static void reportStartupWarnings(const QList<QPair<QString, QString>>& warnings);
+    // While one is alive, boxes reported on this thread are shown at the next turn of
+    // the GUI thread's loop, not from inside the report: for a caller that holds a lock
+    // no box may run its loop under.
+    struct BoxesAfter
+    {
+        BoxesAfter();
+        ~BoxesAfter();
+        BoxesAfter(const BoxesAfter&) = delete;
+        BoxesAfter& operator=(const BoxesAfter&) = delete;
+    };
 
     CPrmCtrl* MultiMap() const { return m_multi; }
     CPrmCtrl* VoiceMap() const { return m_voice; }

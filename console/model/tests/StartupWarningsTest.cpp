@@ -1,5 +1,6 @@
 // Start-up warnings without a reporter: warning boxes on the GUI thread, one at a time
-// and in the order given, whether they were reported there or on a host thread.
+// and in the order given, whether they were reported there or on a host thread; inside
+// a BoxesAfter scope none opens before the scope ends.
 #include "console/model/SynthMemory.h"
 #include <QApplication>
 #include <QMessageBox>
@@ -38,8 +39,11 @@ TEST(StartupWarnings, WithoutAReporterTheBoxesFollowOneAnotherOnTheGuiThread)
         {QStringLiteral("RemoteCtrl-MakeList"), QStringLiteral("ERROR")},
     };
     CSynthMemory::setFailureReporter(nullptr);
-    for (const bool hostThread : {false, true}) {
-        SCOPED_TRACE(hostThread ? "reported on a host thread" : "reported on the GUI thread");
+    enum Way { GuiThread, HostThread, GuiThreadBoxesAfter };
+    for (const Way way : {GuiThread, HostThread, GuiThreadBoxesAfter}) {
+        SCOPED_TRACE(way == HostThread ? "reported on a host thread"
+                     : way == GuiThread ? "reported on the GUI thread"
+                                        : "reported on the GUI thread, boxes after");
         QList<Shown> shown;
         // Closes the box in front once it is up, keeping what it showed.
         QTimer closer;
@@ -52,11 +56,15 @@ TEST(StartupWarnings, WithoutAReporterTheBoxesFollowOneAnotherOnTheGuiThread)
             front->done(QMessageBox::Ok);
         });
         closer.start(5);
-        if (hostThread) {
+        if (way == HostThread) {
             std::thread reporter([&] { CSynthMemory::reportStartupWarnings(warnings); });
             reporter.join();
-        } else {
+        } else if (way == GuiThread) {
             CSynthMemory::reportStartupWarnings(warnings);
+        } else {
+            CSynthMemory::BoxesAfter boxesAfter;
+            CSynthMemory::reportStartupWarnings(warnings);
+            EXPECT_TRUE(shown.isEmpty()) << "a box ran its loop inside the scope";
         }
         EXPECT_TRUE(QTest::qWaitFor([&] { return shown.size() >= warnings.size() && openStartupBoxes().isEmpty(); },
                                     5000));
