@@ -2,9 +2,11 @@
 // and snd-virmidi's cables at the other end: long dumps arrive whole, sends reach the
 // kernel's ports with their exact bytes, a cable gets its bytes no faster than it
 // carries them, reading goes on while a long send goes out, a receiver that stops
-// reading makes a send fail within its bound, and other programs connect the host's
+// reading makes a send fail within its bound and alone, what reached the host while its
+// reader was held back arrives once it goes on, and other programs connect the host's
 // ports.
 #include "AlsaGuest.h"
+#include "platform/AlsaMidiBackend.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,6 +14,8 @@
 #include <cstdio>
 
 using namespace NS_AlsaTest;
+using NS_Platform::MidiPacket;
+using NS_Platform::MidiRef;
 using NS_Platform::MidiService;
 
 namespace {
@@ -216,6 +220,218 @@ TEST_F(AlsaHostPortsRig, ASendToAReceiverThatStopsReadingFailsWithinItsBoundAndI
     ASSERT_TRUE(waitFor([&] { return peer.output().count("sysex F0") >= sent; }, kQuietMs)) << peer.output().constData();
     EXPECT_FALSE(peer.output().contains("overrun"));
 }
+
+namespace {
+
+// What a source of this process sends reaches a receiver that takes nothing: one that
+// stopped reading, or one whose pool is smaller than a piece (the kernel refuses those).
+struct RefusingReceiver
+{
+    const char* name;
+    const char* pool; // null: the default, and it stops reading
+};
+
+class AlsaTwoReceivers : public AlsaHostPortsRig, public ::testing::WithParamInterface<RefusingReceiver>
+{
+};
+
+} // namespace
+
+TEST_P(AlsaTwoReceivers, TheOtherGetsEachMessageOnceWhileTheSendsToTheOneFailWithinTheirBound)
+{
+    const QString name = QStringLiteral("Vantrel refusing receiver");
+    QStringList arguments{name};
+    if (GetParam().pool)
+        arguments << QString::fromLatin1(GetParam().pool);
+    Program peer(QStringLiteral(VANTREL_ALSA_PEER), arguments);
+    ASSERT_TRUE(peer.start());
+    ASSERT_TRUE(waitFor([&] { return peer.output().startsWith("client"); }, kListedMs));
+    // A source of this process, read by the host's input and by the peer.
+    const QString sourceName = QStringLiteral("Vantrel two receivers");
+    MidiRef client = 0, source = 0;
+    ASSERT_EQ(m_service->createClient(sourceName, &client), 0);
+    ASSERT_EQ(m_service->createSource(client, sourceName, &source), 0);
+    ASSERT_TRUE(runs(QStringLiteral("aconnect"), {QStringLiteral("%1:0").arg(clientNumber(sourceName)),
+                                                  QStringLiteral("%1:0").arg(peer.output().mid(7).split('\n').front().toInt())}));
+    bool heard = false;
+    for (int i = 0; i < 60 && !heard; ++i) {
+        ASSERT_EQ(m_service->received(source, {MidiPacket{0, {0xF0, 0x7D, 0x01, 0xF7}}}), 0);
+        heard = m_filter.waitFor(1, 500);
+    }
+    ASSERT_TRUE(heard) << "the host does not read the source";
+    if (!GetParam().pool)
+        peer.pause();
+    m_filter.clear();
+    std::vector<Bytes> sent;
+    int failed = 0;
+    qint64 longest = 0;
+    for (int i = 0; i < 12; ++i) {
+        sent.push_back(sysexOf(1024, uint8_t(i)));
+        QElapsedTimer clock;
+        clock.start();
+        failed += m_service->received(source, {MidiPacket{0, sent.back()}}) != 0 ? 1 : 0;
+        longest = std::max(longest, clock.elapsed());
+    }
+    std::printf("two receivers: %d of %zu sends failed, the longest took %lld ms\n", failed, sent.size(), longest);
+    EXPECT_GT(failed, 0) << "the receiver that takes nothing took everything";
+    EXPECT_LE(longest, 100) << "a send took longer than its bound";
+    ASSERT_TRUE(m_filter.waitFor(sent.size(), kQuietMs)) << m_filter.count() << " of " << sent.size() << " messages";
+    const std::vector<Bytes> got = m_filter.messages();
+    ASSERT_EQ(got.size(), sent.size());
+    for (size_t i = 0; i < sent.size(); ++i)
+        EXPECT_TRUE(got[i] == sent[i]) << "message " << i << ": " << difference(got[i], sent[i]);
+}
+
+INSTANTIATE_TEST_SUITE_P(Receivers, AlsaTwoReceivers,
+                         ::testing::Values(RefusingReceiver{"StopsReading", nullptr},
+                                           RefusingReceiver{"PoolSmallerThanAPiece", "8"}),
+                         [](const ::testing::TestParamInfo<RefusingReceiver>& info) { return info.param.name; });
+
+// ---- the host's reader held back
+
+namespace {
+
+// A sequencer client of the test's own with one port that others read. The kernel has
+// queued what it sends at each subscriber when the call returns; closing it is a
+// program that quits.
+class SequencerSender
+{
+public:
+    explicit SequencerSender(const char* name)
+    {
+        if (snd_seq_open(&m_seq, "default", SND_SEQ_OPEN_DUPLEX, 0) < 0) {
+            m_seq = nullptr;
+            return;
+        }
+        snd_seq_set_client_name(m_seq, name);
+        m_port = snd_seq_create_simple_port(m_seq, name, SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
+                                            SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
+    }
+    ~SequencerSender() { close(); }
+    bool isOpen() const { return m_seq && m_port >= 0; }
+    void close()
+    {
+        if (m_seq)
+            snd_seq_close(m_seq);
+        m_seq = nullptr;
+    }
+    bool subscribed() const
+    {
+        snd_seq_query_subscribe_t* query;
+        snd_seq_query_subscribe_alloca(&query);
+        const snd_seq_addr_t root{uint8_t(snd_seq_client_id(m_seq)), uint8_t(m_port)};
+        snd_seq_query_subscribe_set_root(query, &root);
+        snd_seq_query_subscribe_set_type(query, SND_SEQ_QUERY_SUBS_READ);
+        return snd_seq_query_port_subscribers(m_seq, query) >= 0;
+    }
+    // Each message in pieces of 256 bytes, as a cable's driver hands it on.
+    bool send(const std::vector<Bytes>& messages)
+    {
+        for (const Bytes& m : messages) {
+            for (size_t at = 0; at < m.size(); at += 256) {
+                snd_seq_event_t ev;
+                snd_seq_ev_clear(&ev);
+                snd_seq_ev_set_source(&ev, m_port);
+                snd_seq_ev_set_subs(&ev);
+                snd_seq_ev_set_direct(&ev);
+                snd_seq_ev_set_sysex(&ev, unsigned(std::min<size_t>(256, m.size() - at)),
+                                     const_cast<uint8_t*>(m.data() + at));
+                if (snd_seq_event_output_direct(m_seq, &ev) < 0)
+                    return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    snd_seq_t* m_seq = nullptr;
+    int m_port = -1;
+};
+
+struct HeldBurst
+{
+    const char* name;
+    int eventsPerDrain; // 0: the backend's own cap
+    size_t messages, size;
+    bool quits; // the sender quits at once
+};
+
+// The host's backend with its reader held before its next poll() while the gate is shut.
+class AlsaHeldReader : public AlsaHostPortsRig, public ::testing::WithParamInterface<HeldBurst>
+{
+protected:
+    void SetUp() override
+    {
+        NS_Platform::setAlsaReaderForTesting(
+            [this](pollfd* fds, nfds_t count, int timeoutMs) {
+                {
+                    std::unique_lock<std::mutex> lock(m_gateMutex);
+                    m_held = m_shut;
+                    m_gateMoved.notify_all();
+                    m_gateMoved.wait(lock, [this] { return !m_shut; });
+                    m_held = false;
+                }
+                return ::poll(fds, count, timeoutMs);
+            },
+            GetParam().eventsPerDrain);
+        AlsaHostPortsRig::SetUp();
+        NS_Platform::setAlsaReaderForTesting({}, 0);
+    }
+    void TearDown() override
+    {
+        shut(false);
+        AlsaHostPortsRig::TearDown();
+    }
+    void shut(bool shut)
+    {
+        std::lock_guard<std::mutex> lock(m_gateMutex);
+        m_shut = shut;
+        m_gateMoved.notify_all();
+    }
+    bool held()
+    {
+        std::unique_lock<std::mutex> lock(m_gateMutex);
+        return m_gateMoved.wait_for(lock, std::chrono::milliseconds(kQuietMs), [this] { return m_held; });
+    }
+
+    std::mutex m_gateMutex;
+    std::condition_variable m_gateMoved;
+    bool m_shut = false, m_held = false;
+};
+
+} // namespace
+
+TEST_P(AlsaHeldReader, WhatCameWhileTheReaderWasHeldBackArrivesWholeOnceItGoesOn)
+{
+    const HeldBurst& burst = GetParam();
+    SequencerSender sender("Vantrel burst");
+    ASSERT_TRUE(sender.isOpen());
+    ASSERT_TRUE(listed(false, QStringLiteral("Vantrel burst")));
+    ASSERT_TRUE(waitFor([&] { return sender.subscribed(); }, kListedMs)) << "the host does not read the sender";
+    // A client made now wakes the reader; it stops at the gate before its next poll().
+    shut(true);
+    MidiRef wakes = 0;
+    ASSERT_EQ(m_service->createClient(QStringLiteral("Vantrel wakes the reader"), &wakes), 0);
+    ASSERT_TRUE(held());
+    std::vector<Bytes> sent;
+    for (size_t i = 0; i < burst.messages; ++i)
+        sent.push_back(sysexOf(burst.size, uint8_t(i)));
+    ASSERT_TRUE(sender.send(sent));
+    if (burst.quits)
+        sender.close();
+    QElapsedTimer clock;
+    clock.start();
+    shut(false);
+    const bool whole = m_filter.waitFor(sent.size(), kQuietMs);
+    std::printf("held reader: %zu of %zu messages in %lld ms\n", m_filter.count(), sent.size(), clock.elapsed());
+    ASSERT_TRUE(whole) << m_filter.count() << " of " << sent.size() << " messages";
+    EXPECT_TRUE(m_filter.messages() == sent);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bursts, AlsaHeldReader,
+                         ::testing::Values(HeldBurst{"MoreThanOneDrainThenSilence", 8, 64, 16, false},
+                                           HeldBurst{"ADumpFromAClientThatQuitsAtOnce", 0, 16, 1024, true}),
+                         [](const ::testing::TestParamInfo<HeldBurst>& info) { return info.param.name; });
 
 // ---- other programs connect the host's ports
 
