@@ -26,20 +26,15 @@ std::unique_ptr<MidiService> openAlsa()
     return MidiService::create("alsa");
 }
 
-#define VANTREL_SKIP_WITHOUT(alsa)                                                          \
-    do {                                                                                    \
-        if (!(alsa) && qEnvironmentVariableIntValue("VANTREL_REQUIRE_ALSA"))                \
-            FAIL() << "no ALSA sequencer (/dev/snd/seq) where VANTREL_REQUIRE_ALSA is set"; \
-        if (!(alsa))                                                                        \
-            GTEST_SKIP() << "no ALSA sequencer here (/dev/snd/seq)";                        \
-    } while (false)
-
 } // namespace
 
 TEST(AlsaMidiBackend, LoopsBackThroughAnOwnEndpointPair)
 {
     auto alsa = openAlsa();
-    VANTREL_SKIP_WITHOUT(alsa);
+    if (!alsa && qEnvironmentVariableIntValue("VANTREL_REQUIRE_ALSA"))
+        FAIL() << "no ALSA sequencer (/dev/snd/seq) where VANTREL_REQUIRE_ALSA is set";
+    if (!alsa)
+        GTEST_SKIP() << "no ALSA sequencer here (/dev/snd/seq)";
     std::mutex mutex;
     std::condition_variable cv;
     std::vector<uint8_t> got;
@@ -74,43 +69,35 @@ TEST(AlsaMidiBackend, AReaderWhosePollFailsEndsSendsFailFromThenOnAndDisposeRetu
     std::atomic<bool> failing{false};
     setAlsaReaderForTesting(
         [&](pollfd* fds, nfds_t count, int timeoutMs) {
-            if (failing) {
-                errno = EBADF;
-                return -1;
-            }
-            return ::poll(fds, count, timeoutMs);
+            errno = EBADF;
+            return failing ? -1 : ::poll(fds, count, timeoutMs);
         },
         0);
     auto alsa = openAlsa();
     setAlsaReaderForTesting({}, 0);
-    VANTREL_SKIP_WITHOUT(alsa);
-    auto pair = std::make_unique<MidiEndpointPair>(*alsa, "Vantrel Loop", [](const MidiPacketList&, void*) {});
-    MidiRef client = 0, out = 0, dest = 0;
+    if (!alsa && qEnvironmentVariableIntValue("VANTREL_REQUIRE_ALSA"))
+        FAIL() << "no ALSA sequencer (/dev/snd/seq) where VANTREL_REQUIRE_ALSA is set";
+    if (!alsa)
+        GTEST_SKIP() << "no ALSA sequencer here (/dev/snd/seq)";
+    MidiRef client = 0, out = 0, dest = 0, other = 0;
     ASSERT_EQ(alsa->createClient("MIDI Client", &client), kMidiNoError);
     ASSERT_EQ(alsa->createOutputPort(client, "out", &out), kMidiNoError);
-    for (int i = 0; i < alsa->numberOfDestinations(); ++i)
-        if (alsa->endpointName(alsa->destination(i)) == "Vantrel Loop")
-            dest = alsa->destination(i);
-    ASSERT_NE(dest, 0u);
+    ASSERT_EQ(alsa->createDestination(client, "in", [](const MidiPacketList&, void*) {}, nullptr, &dest), kMidiNoError);
     failing = true;
-    MidiRef other = 0;
     alsa->createClient("Wakes the reader", &other); // its next poll() fails
     // An empty send fails once the reader has ended, and sends nothing before.
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (alsa->send(out, dest, {}) == kMidiNoError && std::chrono::steady_clock::now() < until)
         std::this_thread::yield();
-    MidiPacket p;
-    p.bytes = {0x90, 0x3C, 0x64};
-    EXPECT_NE(alsa->send(out, dest, {p}), kMidiNoError) << "sends went on after the reader ended";
+    EXPECT_NE(alsa->send(out, dest, {MidiPacket{0, {0x90, 0x3C, 0x64}}}), kMidiNoError) << "sends went on";
     // Disposing does not wait for the reader that has gone.
     std::promise<int32_t> result;
     std::future<int32_t> disposed = result.get_future();
-    MidiService* service = alsa.get();
-    std::thread([service, client, r = std::move(result)]() mutable { r.set_value(service->disposeClient(client)); })
-        .detach();
+    std::thread([service = alsa.get(), client, r = std::move(result)]() mutable {
+        r.set_value(service->disposeClient(client));
+    }).detach();
     if (disposed.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
-        pair.release(); // they wait for ever: the process ends without them
-        alsa.release();
+        alsa.release(); // its threads wait for ever: the process ends without them
         FAIL() << "disposeClient did not return";
     }
     EXPECT_EQ(disposed.get(), kMidiNoError);

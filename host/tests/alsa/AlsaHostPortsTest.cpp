@@ -7,6 +7,7 @@
 // ports.
 #include "AlsaGuest.h"
 #include "platform/AlsaMidiBackend.h"
+#include "platform/MidiEndpointPair.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -15,6 +16,7 @@
 
 using namespace NS_AlsaTest;
 using NS_Platform::MidiPacket;
+using NS_Platform::MidiPacketList;
 using NS_Platform::MidiRef;
 using NS_Platform::MidiService;
 
@@ -53,6 +55,33 @@ protected:
             || f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) != qint64(bytes.size()))
             return QString();
         return path;
+    }
+
+    // Sends a short message until the host has it: it reads the sender from then on.
+    bool hostReads(NS_Platform::MidiEndpointPair& sender)
+    {
+        for (int i = 0; i < 60; ++i)
+            if (sender.send({MidiPacket{0, {0xF0, 0x7D, 0x01, 0xF7}}}) == 0 && m_filter.waitFor(1, 500)) {
+                m_filter.clear();
+                return true;
+            }
+        return false;
+    }
+    static MidiPacketList dumpOf(size_t messages, size_t size)
+    {
+        MidiPacketList dump;
+        for (size_t i = 0; i < messages; ++i)
+            dump.push_back(MidiPacket{0, sysexOf(size, uint8_t(i))});
+        return dump;
+    }
+    // The host got these messages, each once and byte for byte.
+    void expectReceived(const MidiPacketList& sent)
+    {
+        ASSERT_TRUE(m_filter.waitFor(sent.size(), kQuietMs)) << m_filter.count() << " of " << sent.size() << " messages";
+        const std::vector<Bytes> got = m_filter.messages();
+        ASSERT_EQ(got.size(), sent.size());
+        for (size_t i = 0; i < sent.size(); ++i)
+            EXPECT_TRUE(got[i] == sent[i].bytes) << "message " << i << ": " << difference(got[i], sent[i].bytes);
     }
 
     QTemporaryDir m_dir;
@@ -240,46 +269,32 @@ class AlsaTwoReceivers : public AlsaHostPortsRig, public ::testing::WithParamInt
 TEST_P(AlsaTwoReceivers, TheOtherGetsEachMessageOnceWhileTheSendsToTheOneFailWithinTheirBound)
 {
     const QString name = QStringLiteral("Vantrel refusing receiver");
-    QStringList arguments{name};
-    if (GetParam().pool)
-        arguments << QString::fromLatin1(GetParam().pool);
-    Program peer(QStringLiteral(VANTREL_ALSA_PEER), arguments);
+    Program peer(QStringLiteral(VANTREL_ALSA_PEER),
+                 GetParam().pool ? QStringList{name, QString::fromLatin1(GetParam().pool)} : QStringList{name});
     ASSERT_TRUE(peer.start());
     ASSERT_TRUE(waitFor([&] { return peer.output().startsWith("client"); }, kListedMs));
     // A source of this process, read by the host's input and by the peer.
     const QString sourceName = QStringLiteral("Vantrel two receivers");
-    MidiRef client = 0, source = 0;
-    ASSERT_EQ(m_service->createClient(sourceName, &client), 0);
-    ASSERT_EQ(m_service->createSource(client, sourceName, &source), 0);
+    NS_Platform::MidiEndpointPair source(*m_service, sourceName, nullptr);
+    const int peerClient = peer.output().mid(7).split('\n').front().toInt();
     ASSERT_TRUE(runs(QStringLiteral("aconnect"), {QStringLiteral("%1:0").arg(clientNumber(sourceName)),
-                                                  QStringLiteral("%1:0").arg(peer.output().mid(7).split('\n').front().toInt())}));
-    bool heard = false;
-    for (int i = 0; i < 60 && !heard; ++i) {
-        ASSERT_EQ(m_service->received(source, {MidiPacket{0, {0xF0, 0x7D, 0x01, 0xF7}}}), 0);
-        heard = m_filter.waitFor(1, 500);
-    }
-    ASSERT_TRUE(heard) << "the host does not read the source";
+                                                  QStringLiteral("%1:0").arg(peerClient)}));
+    ASSERT_TRUE(hostReads(source));
     if (!GetParam().pool)
         peer.pause();
-    m_filter.clear();
-    std::vector<Bytes> sent;
+    const MidiPacketList sent = dumpOf(12, 1024);
     int failed = 0;
     qint64 longest = 0;
-    for (int i = 0; i < 12; ++i) {
-        sent.push_back(sysexOf(1024, uint8_t(i)));
+    for (const MidiPacket& p : sent) {
         QElapsedTimer clock;
         clock.start();
-        failed += m_service->received(source, {MidiPacket{0, sent.back()}}) != 0 ? 1 : 0;
+        failed += source.send({p}) != 0 ? 1 : 0;
         longest = std::max(longest, clock.elapsed());
     }
     std::printf("two receivers: %d of %zu sends failed, the longest took %lld ms\n", failed, sent.size(), longest);
     EXPECT_GT(failed, 0) << "the receiver that takes nothing took everything";
     EXPECT_LE(longest, 100) << "a send took longer than its bound";
-    ASSERT_TRUE(m_filter.waitFor(sent.size(), kQuietMs)) << m_filter.count() << " of " << sent.size() << " messages";
-    const std::vector<Bytes> got = m_filter.messages();
-    ASSERT_EQ(got.size(), sent.size());
-    for (size_t i = 0; i < sent.size(); ++i)
-        EXPECT_TRUE(got[i] == sent[i]) << "message " << i << ": " << difference(got[i], sent[i]);
+    expectReceived(sent);
 }
 
 INSTANTIATE_TEST_SUITE_P(Receivers, AlsaTwoReceivers,
@@ -291,63 +306,7 @@ INSTANTIATE_TEST_SUITE_P(Receivers, AlsaTwoReceivers,
 
 namespace {
 
-// A sequencer client of the test's own with one port that others read. The kernel has
-// queued what it sends at each subscriber when the call returns; closing it is a
-// program that quits.
-class SequencerSender
-{
-public:
-    explicit SequencerSender(const char* name)
-    {
-        if (snd_seq_open(&m_seq, "default", SND_SEQ_OPEN_DUPLEX, 0) < 0) {
-            m_seq = nullptr;
-            return;
-        }
-        snd_seq_set_client_name(m_seq, name);
-        m_port = snd_seq_create_simple_port(m_seq, name, SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
-                                            SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
-    }
-    ~SequencerSender() { close(); }
-    bool isOpen() const { return m_seq && m_port >= 0; }
-    void close()
-    {
-        if (m_seq)
-            snd_seq_close(m_seq);
-        m_seq = nullptr;
-    }
-    bool subscribed() const
-    {
-        snd_seq_query_subscribe_t* query;
-        snd_seq_query_subscribe_alloca(&query);
-        const snd_seq_addr_t root{uint8_t(snd_seq_client_id(m_seq)), uint8_t(m_port)};
-        snd_seq_query_subscribe_set_root(query, &root);
-        snd_seq_query_subscribe_set_type(query, SND_SEQ_QUERY_SUBS_READ);
-        return snd_seq_query_port_subscribers(m_seq, query) >= 0;
-    }
-    // Each message in pieces of 256 bytes, as a cable's driver hands it on.
-    bool send(const std::vector<Bytes>& messages)
-    {
-        for (const Bytes& m : messages) {
-            for (size_t at = 0; at < m.size(); at += 256) {
-                snd_seq_event_t ev;
-                snd_seq_ev_clear(&ev);
-                snd_seq_ev_set_source(&ev, m_port);
-                snd_seq_ev_set_subs(&ev);
-                snd_seq_ev_set_direct(&ev);
-                snd_seq_ev_set_sysex(&ev, unsigned(std::min<size_t>(256, m.size() - at)),
-                                     const_cast<uint8_t*>(m.data() + at));
-                if (snd_seq_event_output_direct(m_seq, &ev) < 0)
-                    return false;
-            }
-        }
-        return true;
-    }
-
-private:
-    snd_seq_t* m_seq = nullptr;
-    int m_port = -1;
-};
-
+// A sender in a program of its own (a backend of its own) that sends a burst at once.
 struct HeldBurst
 {
     const char* name;
@@ -356,7 +315,7 @@ struct HeldBurst
     bool quits; // the sender quits at once
 };
 
-// The host's backend with its reader held before its next poll() while the gate is shut.
+// The host's reader waits before its next poll() while the gate is shut.
 class AlsaHeldReader : public AlsaHostPortsRig, public ::testing::WithParamInterface<HeldBurst>
 {
 protected:
@@ -364,13 +323,12 @@ protected:
     {
         NS_Platform::setAlsaReaderForTesting(
             [this](pollfd* fds, nfds_t count, int timeoutMs) {
-                {
-                    std::unique_lock<std::mutex> lock(m_gateMutex);
-                    m_held = m_shut;
-                    m_gateMoved.notify_all();
-                    m_gateMoved.wait(lock, [this] { return !m_shut; });
-                    m_held = false;
-                }
+                std::unique_lock<std::mutex> lock(m_gateMutex);
+                m_held = m_shut;
+                m_gateMoved.notify_all();
+                m_gateMoved.wait(lock, [this] { return !m_shut; });
+                m_held = false;
+                lock.unlock();
                 return ::poll(fds, count, timeoutMs);
             },
             GetParam().eventsPerDrain);
@@ -388,11 +346,6 @@ protected:
         m_shut = shut;
         m_gateMoved.notify_all();
     }
-    bool held()
-    {
-        std::unique_lock<std::mutex> lock(m_gateMutex);
-        return m_gateMoved.wait_for(lock, std::chrono::milliseconds(kQuietMs), [this] { return m_held; });
-    }
 
     std::mutex m_gateMutex;
     std::condition_variable m_gateMoved;
@@ -403,29 +356,24 @@ protected:
 
 TEST_P(AlsaHeldReader, WhatCameWhileTheReaderWasHeldBackArrivesWholeOnceItGoesOn)
 {
-    const HeldBurst& burst = GetParam();
-    SequencerSender sender("Vantrel burst");
-    ASSERT_TRUE(sender.isOpen());
-    ASSERT_TRUE(listed(false, QStringLiteral("Vantrel burst")));
-    ASSERT_TRUE(waitFor([&] { return sender.subscribed(); }, kListedMs)) << "the host does not read the sender";
-    // A client made now wakes the reader; it stops at the gate before its next poll().
+    auto program = MidiService::create(QStringLiteral("alsa"));
+    ASSERT_NE(program, nullptr);
+    auto sender = std::make_unique<NS_Platform::MidiEndpointPair>(*program, QStringLiteral("Vantrel burst"), nullptr);
+    ASSERT_TRUE(hostReads(*sender));
+    // A client made now wakes the reader, which then waits at the gate.
     shut(true);
     MidiRef wakes = 0;
     ASSERT_EQ(m_service->createClient(QStringLiteral("Vantrel wakes the reader"), &wakes), 0);
-    ASSERT_TRUE(held());
-    std::vector<Bytes> sent;
-    for (size_t i = 0; i < burst.messages; ++i)
-        sent.push_back(sysexOf(burst.size, uint8_t(i)));
-    ASSERT_TRUE(sender.send(sent));
-    if (burst.quits)
-        sender.close();
-    QElapsedTimer clock;
-    clock.start();
+    {
+        std::unique_lock<std::mutex> lock(m_gateMutex);
+        ASSERT_TRUE(m_gateMoved.wait_for(lock, std::chrono::milliseconds(kQuietMs), [this] { return m_held; }));
+    }
+    const MidiPacketList sent = dumpOf(GetParam().messages, GetParam().size);
+    ASSERT_EQ(sender->send(sent), 0); // queued at the host's client when it returns
+    if (GetParam().quits)
+        sender.reset();
     shut(false);
-    const bool whole = m_filter.waitFor(sent.size(), kQuietMs);
-    std::printf("held reader: %zu of %zu messages in %lld ms\n", m_filter.count(), sent.size(), clock.elapsed());
-    ASSERT_TRUE(whole) << m_filter.count() << " of " << sent.size() << " messages";
-    EXPECT_TRUE(m_filter.messages() == sent);
+    expectReceived(sent);
 }
 
 INSTANTIATE_TEST_SUITE_P(Bursts, AlsaHeldReader,
