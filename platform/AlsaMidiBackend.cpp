@@ -1,5 +1,26 @@
-#ifdef VANTREL_HAVE_ALSA
 #include "AlsaMidiBackend.h"
+#include <mutex>
+
+namespace NS_Platform {
+
+namespace {
+
+std::mutex testingMutex;
+AlsaReaderPoll testingPoll;
+int testingEventsPerDrain = 0;
+
+} // namespace
+
+void setAlsaReaderForTesting(AlsaReaderPoll poll, int eventsPerDrain)
+{
+    std::lock_guard<std::mutex> lock(testingMutex);
+    testingPoll = std::move(poll);
+    testingEventsPerDrain = eventsPerDrain;
+}
+
+} // namespace NS_Platform
+
+#ifdef VANTREL_HAVE_ALSA
 #include "AlsaClientPool.h"
 #include "AlsaSequencer.h"
 #include "MidiCablePacer.h"
@@ -11,11 +32,11 @@
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <fcntl.h>
+#include <iterator>
 #include <map>
-#include <mutex>
-#include <poll.h>
 #include <pthread.h>
 #include <sched.h>
 #include <thread>
@@ -56,6 +77,8 @@ struct Sender
     std::mutex mutex;
     MidiOutgoingCutter cutter;
     MidiCodec encoder{16};
+    // Receivers that failed the message in progress: they get none of the rest of it.
+    std::vector<int64_t> failed;
 };
 using SenderPtr = std::shared_ptr<Sender>;
 
@@ -65,8 +88,9 @@ struct OutEvent
     snd_seq_event_t ev{};
     std::vector<uint8_t> bytes; // a piece's bytes (ev points into them when written)
     bool sysex = false;
-    bool ends = true;  // the last event of its message
-    size_t cost = 0;   // bytes on a cable
+    bool begins = false; // the first piece of a system-exclusive message
+    bool ends = true;    // the last event of its message
+    size_t cost = 0;     // bytes on a cable
 };
 
 // Where one send goes.
@@ -144,6 +168,7 @@ struct AlsaMidiBackend::Private
     std::map<int64_t, MidiRef> ownByAddress;  // own ports of every handle
     std::map<int64_t, MidiRef> liveByAddress; // other clients' ports now there
     std::map<std::pair<MidiRef, MidiRef>, SenderPtr> senders;
+    std::vector<MidiRef> goneLines; // endpoints gone whose paced lines are still there
     // The sender of one source and destination pair, made on first use; under `mutex`.
     SenderPtr senderFor(MidiRef from, MidiRef to)
     {
@@ -171,6 +196,9 @@ struct AlsaMidiBackend::Private
     uint64_t handlesWanted = 0, handlesSeen = 0;
     int wakePipe[2] = {-1, -1};
     std::thread reader;
+    std::atomic<bool> readerEnded{false}; // set under `handlesMutex`
+    AlsaReaderPoll pollEvents;            // empty: poll()
+    int eventsPerDrain = kEventsPerDrain;
 
     // ---- the delivery thread: calls read and notify procedures.
     std::mutex deliveryMutex;
@@ -218,7 +246,32 @@ struct AlsaMidiBackend::Private
             entry.second.connections.erase(ref);
         sources.erase(std::remove(sources.begin(), sources.end(), ref), sources.end());
         destinations.erase(std::remove(destinations.begin(), destinations.end(), ref), destinations.end());
+        eraseSenders(ref);
+        goneLines.push_back(ref);
         ++generation;
+    }
+
+    // Under `mutex`. A send under way keeps its own.
+    void eraseSenders(MidiRef ref)
+    {
+        for (auto it = senders.begin(); it != senders.end();)
+            it = it->first.first == ref || it->first.second == ref ? senders.erase(it) : std::next(it);
+    }
+
+    // Without `mutex`: the paced lines to endpoints that have gone. What waited there can
+    // no longer be delivered; a write under way finds its line gone and goes on.
+    void eraseGoneLines()
+    {
+        std::vector<MidiRef> gone;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            gone.swap(goneLines);
+        }
+        if (gone.empty())
+            return;
+        std::lock_guard<std::mutex> out(outMutex);
+        for (MidiRef ref : gone)
+            lines.erase(ref);
     }
 
     // Under `mutex`: the scan becomes the lists.
@@ -297,14 +350,17 @@ struct AlsaMidiBackend::Private
     // Any thread, without `mutex`.
     void rescan()
     {
-        std::lock_guard<std::mutex> scanning(scanMutex);
         {
+            std::lock_guard<std::mutex> scanning(scanMutex);
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                dirty = false; // a change from here on makes the lists dirty again
+            }
+            const std::vector<ScannedPort> scan = scanKernel(watch->seq);
             std::lock_guard<std::mutex> lock(mutex);
-            dirty = false; // a change from here on makes the lists dirty again
+            apply(scan);
         }
-        const std::vector<ScannedPort> scan = scanKernel(watch->seq);
-        std::lock_guard<std::mutex> lock(mutex);
-        apply(scan);
+        eraseGoneLines();
     }
 
     void ensureCurrent()
@@ -383,12 +439,7 @@ struct AlsaMidiBackend::Private
         if (source)
             for (auto& entry : objects)
                 entry.second.connections.erase(ref);
-        std::vector<std::pair<MidiRef, MidiRef>> unused;
-        for (const auto& entry : senders)
-            if (entry.first.first == ref || entry.first.second == ref)
-                unused.push_back(entry.first);
-        for (const auto& key : unused)
-            senders.erase(key);
+        eraseSenders(ref);
         dirty = true;
         waitForCallback(ref, lock);
     }
@@ -421,7 +472,8 @@ struct AlsaMidiBackend::Private
         lock.unlock();
         wakeReader();
         lock.lock();
-        handlesAck.wait(lock, [&] { return handlesSeen >= wanted || stopping.load(); });
+        // A reader that has ended reads from no handle.
+        handlesAck.wait(lock, [&] { return handlesSeen >= wanted || stopping.load() || readerEnded.load(); });
     }
 
     struct ReaderClient
@@ -432,6 +484,7 @@ struct AlsaMidiBackend::Private
         std::vector<std::vector<uint8_t>> done; // reused: no allocation per event
         std::tuple<int, int, int> lastKey{-1, -1, -1};
         MidiSysExAssembler* last = nullptr;
+        bool pending = false; // the last drain stopped at its cap with events in alsa-lib's buffer
 
         // The stream of one sender to one port; a dump's pieces come one after the other.
         MidiSysExAssembler& stream(int port, int srcClient, int srcPort)
@@ -444,8 +497,27 @@ struct AlsaMidiBackend::Private
             return *last;
         }
 
+        // The streams from or to a port that has gone (port -1: every port of the client).
+        void forget(int client, int port)
+        {
+            const bool own = client == handle->client;
+            for (auto it = streams.begin(); it != streams.end();) {
+                const auto& [to, fromClient, fromPort] = it->first;
+                const bool gone = (fromClient == client && (port < 0 || fromPort == port))
+                                  || (own && (port < 0 || to == port));
+                it = gone ? streams.erase(it) : std::next(it);
+            }
+            last = nullptr;
+        }
+
         explicit ReaderClient(HandlePtr h) : handle(std::move(h)) {}
     };
+
+    int pollHandles(std::vector<pollfd>& fds, int timeoutMs)
+    {
+        return pollEvents ? pollEvents(fds.data(), nfds_t(fds.size()), timeoutMs)
+                          : poll(fds.data(), nfds_t(fds.size()), timeoutMs);
+    }
 
     void readerRun()
     {
@@ -488,9 +560,23 @@ struct AlsaMidiBackend::Private
             }
         };
         rebuild();
+        // Announcements wait until the clients' queues are read to their end: what a
+        // program sent before it quit is delivered before its port is forgotten.
+        std::vector<Arrival> announced;
+        std::vector<bool> due;
         while (!stopping.load()) {
-            if (poll(fds.data(), nfds_t(fds.size()), -1) < 0 && errno != EINTR)
+            // poll() sees the kernel's queues only: while alsa-lib holds events of a
+            // client, it looks and does not wait.
+            const bool holding = std::any_of(clients.begin(), clients.end(),
+                                             [](const std::unique_ptr<ReaderClient>& c) { return c->pending; });
+            if (pollHandles(fds, holding ? 0 : -1) < 0) {
+                if (errno == EINTR)
+                    continue;
+                const int error = errno;
+                qCCritical(lcPlatformMidi).nospace() << "ALSA sequencer input thread ended: poll() failed ("
+                                                     << strerror(error) << "); no MIDI input arrives from now on";
                 break;
+            }
             if (fds[0].revents & POLLIN) {
                 char buffer[64];
                 while (read(wakePipe[0], buffer, sizeof buffer) > 0) {
@@ -500,9 +586,28 @@ struct AlsaMidiBackend::Private
                 rebuild();
                 continue;
             }
+            due.assign(clients.size(), false);
             for (size_t i = 1; i < fds.size(); ++i)
                 if (fds[i].revents & (POLLIN | POLLERR))
-                    drain(*clients[owner[i]], found);
+                    due[owner[i]] = true;
+            // The watch comes first: what the other queues hold once it has been read
+            // came before the announcements it brought.
+            bool behind = false;
+            for (size_t i = 0; i < clients.size(); ++i) {
+                ReaderClient& c = *clients[i];
+                const bool watching = c.handle == watch;
+                if (due[i] || c.pending || (!watching && !announced.empty()))
+                    c.pending = drain(c, watching ? announced : found);
+                behind = behind || (!watching && c.pending);
+            }
+            if (!behind && !announced.empty()) {
+                for (const Arrival& a : announced)
+                    if (a.announcement && (a.type == SND_SEQ_EVENT_PORT_EXIT || a.type == SND_SEQ_EVENT_CLIENT_EXIT))
+                        for (auto& c : clients)
+                            c->forget(a.client, a.type == SND_SEQ_EVENT_PORT_EXIT ? a.port : -1);
+                std::move(announced.begin(), announced.end(), std::back_inserter(found));
+                announced.clear();
+            }
             if (!found.empty()) {
                 {
                     std::lock_guard<std::mutex> lock(deliveryMutex);
@@ -513,18 +618,21 @@ struct AlsaMidiBackend::Private
                 deliveryWake.notify_one();
             }
         }
+        // Disposing no longer waits for this thread, and sends fail from now on.
         std::lock_guard<std::mutex> lock(handlesMutex);
         handlesSeen = handlesWanted;
+        readerEnded = true;
         handlesAck.notify_all();
     }
 
-    // Reader thread: everything queued on one handle, a little work per event.
-    void drain(ReaderClient& c, std::vector<Arrival>& found)
+    // Reader thread: what is queued on one handle, a little work per event, up to the
+    // cap. True when it stopped there with events left in alsa-lib's buffer.
+    bool drain(ReaderClient& c, std::vector<Arrival>& found)
     {
         const bool watching = c.handle == watch;
         // One time for what one read brings: the events came together.
         const uint64_t now = MidiService::hostTime();
-        for (int n = 0; n < kEventsPerDrain; ++n) {
+        for (int n = 0; n < eventsPerDrain; ++n) {
             snd_seq_event_t* ev = nullptr;
             const int r = snd_seq_event_input(c.handle->seq, &ev);
             if (r == -ENOSPC) {
@@ -561,6 +669,7 @@ struct AlsaMidiBackend::Private
             if (length > 0) // else no MIDI message (subscriptions and the like)
                 found.push_back(arrival(*ev, std::vector<uint8_t>(buf, buf + length), now));
         }
+        return snd_seq_event_input_pending(c.handle->seq, 0) > 0;
     }
 
     static Arrival arrival(const snd_seq_event_t& ev, std::vector<uint8_t> bytes, uint64_t time)
@@ -723,6 +832,7 @@ struct AlsaMidiBackend::Private
             if (u.sysex) {
                 OutEvent e;
                 e.sysex = true;
+                e.begins = u.begins;
                 e.ends = u.ends;
                 e.cost = u.bytes.size();
                 e.bytes = std::move(u.bytes);
@@ -775,20 +885,17 @@ struct AlsaMidiBackend::Private
         return r == 0 || r == -EBUSY;
     }
 
-    // Waits, for at most the stall bound, until every receiver has room for the event.
-    bool waitForRoom(const Route& route, const std::vector<int>& receivers, int cells,
-                     Clock::time_point deadline)
+    // Waits, for at most the stall bound, until the receiver has room for the event; false
+    // at once when its pool can never hold it. The kernel refuses what does not fit and
+    // then clears the receiver's whole queue at its next read: nothing is written that
+    // would not fit.
+    bool waitForRoom(const Route& route, int client, int cells, Clock::time_point deadline)
     {
         for (;;) {
-            bool room = true;
-            for (int client : receivers) {
-                AlsaClientRoom r;
-                if (alsaClientRoom(route.handle->fd, client, r) && r.pool >= cells && r.free < cells)
-                    room = false;
-            }
-            if (room)
-                return true;
-            if (!pauseUntil(deadline))
+            AlsaClientRoom r;
+            if (!alsaClientRoom(route.handle->fd, client, r) || r.pool == 0 || r.free >= cells)
+                return true; // the kernel's own clients have no pool
+            if (r.pool < cells || !pauseUntil(deadline))
                 return false;
         }
     }
@@ -804,12 +911,15 @@ struct AlsaMidiBackend::Private
         return !stopping.load();
     }
 
-    std::vector<int> receiversOf(const Route& route)
+    // The destination, or each port subscribed to the sending port: each is written to
+    // at its own address, so that one that refuses fails alone, and no other gets a
+    // piece twice.
+    std::vector<snd_seq_addr_t> receiversOf(const Route& route)
     {
-        std::vector<int> clients;
+        std::vector<snd_seq_addr_t> found;
         if (!route.toSubscribers) {
-            clients.push_back(route.destClient);
-            return clients;
+            found.push_back(snd_seq_addr_t{uint8_t(route.destClient), uint8_t(route.destPort)});
+            return found;
         }
         snd_seq_query_subscribe_t* query;
         snd_seq_query_subscribe_alloca(&query);
@@ -818,15 +928,18 @@ struct AlsaMidiBackend::Private
         snd_seq_query_subscribe_set_type(query, SND_SEQ_QUERY_SUBS_READ);
         snd_seq_query_subscribe_set_index(query, 0);
         while (snd_seq_query_port_subscribers(route.handle->seq, query) >= 0) {
-            clients.push_back(snd_seq_query_subscribe_get_addr(query)->client);
+            found.push_back(*snd_seq_query_subscribe_get_addr(query));
             snd_seq_query_subscribe_set_index(query, snd_seq_query_subscribe_get_index(query) + 1);
         }
-        return clients;
+        return found;
     }
 
-    // Writes one event, waiting for a receiver that is slow to read; false when it
-    // cannot be delivered within the stall bound.
-    bool writeEvent(const Route& route, OutEvent& e, const std::vector<int>& receivers)
+    // Writes one event to one receiver, waiting for one that is slow to read; false when
+    // it cannot be delivered within the stall bound. A refused write is never repeated:
+    // a user client's queue is cleared at its next read after a refusal, and a kernel
+    // port may have passed on part of the event (a raw MIDI write, a port's own
+    // subscribers) before it refused.
+    bool writeEvent(const Route& route, OutEvent& e, const snd_seq_addr_t& to)
     {
         snd_seq_event_t ev = e.ev;
         if (e.sysex) {
@@ -834,54 +947,62 @@ struct AlsaMidiBackend::Private
             snd_seq_ev_set_sysex(&ev, unsigned(e.bytes.size()), e.bytes.data());
         }
         snd_seq_ev_set_source(&ev, route.fromPort);
-        if (route.toSubscribers)
-            snd_seq_ev_set_subs(&ev);
-        else
-            snd_seq_ev_set_dest(&ev, route.destClient, route.destPort);
+        snd_seq_ev_set_dest(&ev, to.client, to.port);
         snd_seq_ev_set_direct(&ev);
         const int cells = alsaEventCells(e.sysex ? int(e.bytes.size()) : 0);
-        const auto deadline = Clock::now() + kStallBound;
-        for (;;) {
-            if (!waitForRoom(route, receivers, cells, deadline))
-                return false;
-            int r;
-            {
-                std::lock_guard<std::mutex> writing(route.handle->writeMutex);
-                r = snd_seq_event_output_direct(route.handle->seq, &ev);
-            }
-            if (r >= 0)
-                return true;
-            // A receiver's queue that is full refuses the event; anything else is final.
-            if ((r != -EAGAIN && r != -ENOMEM) || !pauseUntil(deadline))
-                return false;
-        }
+        if (!waitForRoom(route, to.client, cells, Clock::now() + kStallBound))
+            return false;
+        std::lock_guard<std::mutex> writing(route.handle->writeMutex);
+        return snd_seq_event_output_direct(route.handle->seq, &ev) >= 0;
     }
 
-    // The caller's thread: everything goes now, or fails within the stall bound.
+    // The caller's thread: everything goes now, or fails within the stall bound for each
+    // receiver. A receiver that fails a message gets none of the rest of it; the others
+    // get it whole.
     int32_t sendNow(Route& route, const MidiPacketList& packets)
     {
-        std::lock_guard<std::mutex> lock(route.sender->mutex);
+        Sender& sender = *route.sender;
+        std::lock_guard<std::mutex> lock(sender.mutex);
         std::vector<OutEvent> events = cut(route, packets);
         if (events.empty())
             return kMidiNoError;
-        const std::vector<int> receivers = receiversOf(route);
-        int32_t status = kMidiNoError;
-        bool skipping = false; // the rest of a message that failed
+        const std::vector<snd_seq_addr_t> receivers = receiversOf(route);
+        std::vector<bool> skipping(receivers.size()), failed(receivers.size());
+        for (size_t i = 0; i < receivers.size(); ++i)
+            skipping[i] = std::count(sender.failed.begin(), sender.failed.end(),
+                                     addressKey(receivers[i].client, receivers[i].port))
+                          > 0;
         for (OutEvent& e : events) {
-            if (skipping) {
-                skipping = !e.ends;
-                continue;
-            }
-            if (!checkRoute(route) || !writeEvent(route, e, receivers)) {
-                status = kMidiFailure;
-                skipping = !e.ends;
+            const bool routed = checkRoute(route);
+            for (size_t i = 0; i < receivers.size(); ++i) {
+                // Other events (a real-time byte inside a dump) are no part of the message.
+                if (e.sysex && !e.begins && skipping[i]) {
+                    skipping[i] = !e.ends;
+                    continue;
+                }
+                if (e.sysex)
+                    skipping[i] = false;
+                if (!routed || !writeEvent(route, e, receivers[i])) {
+                    failed[i] = true;
+                    if (e.sysex)
+                        skipping[i] = !e.ends;
+                }
             }
         }
-        if (skipping)
-            route.sender->cutter.failMessage();
-        if (status != kMidiNoError)
-            qCWarning(lcPlatformMidi).nospace() << "ALSA sequencer: a message to " << route.destClient << ":"
-                                                << route.destPort << " could not be delivered";
+        sender.failed.clear();
+        for (size_t i = 0; i < receivers.size(); ++i)
+            if (skipping[i])
+                sender.failed.push_back(addressKey(receivers[i].client, receivers[i].port));
+        if (!sender.failed.empty() && sender.failed.size() == receivers.size())
+            sender.cutter.failMessage(); // the rest of it goes to nobody
+        int32_t status = kMidiNoError;
+        for (size_t i = 0; i < receivers.size(); ++i) {
+            if (!failed[i])
+                continue;
+            status = kMidiFailure;
+            qCWarning(lcPlatformMidi).nospace() << "ALSA sequencer: a message to " << receivers[i].client << ":"
+                                                << receivers[i].port << " could not be delivered";
+        }
         return status;
     }
 
@@ -944,7 +1065,7 @@ struct AlsaMidiBackend::Private
             next->writingFrom = item.route.from;
             outWriting = item.route.handle.get();
             lock.unlock();
-            const bool ok = checkRoute(item.route) && writeEvent(item.route, item.event, receiversOf(item.route));
+            const bool ok = checkRoute(item.route) && writeEvent(item.route, item.event, receiversOf(item.route).front());
             const auto sentAt = Clock::now();
             lock.lock();
             outWriting = nullptr;
@@ -1022,6 +1143,12 @@ bool AlsaMidiBackend::available()
 AlsaMidiBackend::AlsaMidiBackend() : d(new Private)
 {
     quietAlsa();
+    {
+        std::lock_guard<std::mutex> lock(testingMutex);
+        d->pollEvents = testingPoll;
+        if (testingEventsPerDrain > 0)
+            d->eventsPerDrain = testingEventsPerDrain;
+    }
     // A client of its own that only listens to the announcements and asks the
     // kernel; its port is not offered to other programs.
     d->watch = openHandle(QStringLiteral("TOVAR-VANTREL port watch"));
@@ -1084,7 +1211,7 @@ int32_t AlsaMidiBackend::createClient(const QString& name, MidiRef* client)
     if (!client)
         return kMidiInvalidArgument;
     *client = 0;
-    if (!isOpen())
+    if (!isOpen() || d->readerEnded)
         return kMidiFailure;
     HandlePtr handle = openHandle(name);
     if (!handle)
@@ -1170,6 +1297,8 @@ int32_t AlsaMidiBackend::disposePort(MidiRef port)
 
 int32_t AlsaMidiBackend::connectSource(MidiRef inputPort, MidiRef source, void* connRefCon)
 {
+    if (d->readerEnded)
+        return kMidiFailure; // nothing would read what comes
     std::lock_guard<std::mutex> lock(d->mutex);
     auto it = d->objects.find(inputPort);
     auto src = d->objects.find(source);
@@ -1264,6 +1393,9 @@ QString AlsaMidiBackend::endpointName(MidiRef endpoint)
 
 int32_t AlsaMidiBackend::send(MidiRef outputPort, MidiRef destination, const MidiPacketList& packets)
 {
+    // Without the reader, no receiver of this process reads and no port's going is seen.
+    if (d->readerEnded)
+        return kMidiFailure;
     Route route;
     {
         std::lock_guard<std::mutex> lock(d->mutex);
@@ -1318,6 +1450,8 @@ int32_t AlsaMidiBackend::createDestination(MidiRef client, const QString& name, 
 
 int32_t AlsaMidiBackend::received(MidiRef source, const MidiPacketList& packets)
 {
+    if (d->readerEnded)
+        return kMidiFailure;
     Route route;
     {
         std::lock_guard<std::mutex> lock(d->mutex);

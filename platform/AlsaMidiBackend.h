@@ -1,6 +1,6 @@
 #pragma once
-// The MIDI service over the ALSA sequencer. Built only with VANTREL_HAVE_ALSA; the
-// sequencer's own headers stay inside the .cpp.
+// The MIDI service over the ALSA sequencer. Built only with VANTREL_HAVE_ALSA (but for
+// the test hook at the end); the sequencer's own headers stay inside the .cpp.
 //
 // Each client is a sequencer client of its own, named as given. One thread reads every
 // client and does little per event (system-exclusive pieces are gathered into whole
@@ -11,7 +11,9 @@
 // endpoint that goes is never written to again, not even when another program takes
 // its address. A receiver that stops reading makes a send fail within 100 ms.
 #include "platform/MidiService.h"
+#include <functional>
 #include <memory>
+#include <poll.h>
 
 namespace NS_Platform {
 
@@ -51,5 +53,11 @@ private:
     struct Private;
     std::unique_ptr<Private> d;
 };
+
+// Tests only: what the reader calls in place of poll() (empty: poll()), and how many
+// events it reads from one client before the others get their turn (0: its own
+// number). Taken by the backends made from then on; any thread.
+using AlsaReaderPoll = std::function<int(pollfd* fds, nfds_t count, int timeoutMs)>;
+VANTREL_PLATFORM_EXPORT void setAlsaReaderForTesting(AlsaReaderPoll poll, int eventsPerDrain);
 
 } // namespace NS_Platform

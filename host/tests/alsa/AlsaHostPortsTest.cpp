@@ -2,9 +2,12 @@
 // and snd-virmidi's cables at the other end: long dumps arrive whole, sends reach the
 // kernel's ports with their exact bytes, a cable gets its bytes no faster than it
 // carries them, reading goes on while a long send goes out, a receiver that stops
-// reading makes a send fail within its bound, and other programs connect the host's
+// reading makes a send fail within its bound and alone, what reached the host while its
+// reader was held back arrives once it goes on, and other programs connect the host's
 // ports.
 #include "AlsaGuest.h"
+#include "platform/AlsaMidiBackend.h"
+#include "platform/MidiEndpointPair.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,6 +15,9 @@
 #include <cstdio>
 
 using namespace NS_AlsaTest;
+using NS_Platform::MidiPacket;
+using NS_Platform::MidiPacketList;
+using NS_Platform::MidiRef;
 using NS_Platform::MidiService;
 
 namespace {
@@ -49,6 +55,33 @@ protected:
             || f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) != qint64(bytes.size()))
             return QString();
         return path;
+    }
+
+    // Sends a short message until the host has it: it reads the sender from then on.
+    bool hostReads(NS_Platform::MidiEndpointPair& sender)
+    {
+        for (int i = 0; i < 60; ++i)
+            if (sender.send({MidiPacket{0, {0xF0, 0x7D, 0x01, 0xF7}}}) == 0 && m_filter.waitFor(1, 500)) {
+                m_filter.clear();
+                return true;
+            }
+        return false;
+    }
+    static MidiPacketList dumpOf(size_t messages, size_t size)
+    {
+        MidiPacketList dump;
+        for (size_t i = 0; i < messages; ++i)
+            dump.push_back(MidiPacket{0, sysexOf(size, uint8_t(i))});
+        return dump;
+    }
+    // The host got these messages, each once and byte for byte.
+    void expectReceived(const MidiPacketList& sent)
+    {
+        ASSERT_TRUE(m_filter.waitFor(sent.size(), kQuietMs)) << m_filter.count() << " of " << sent.size() << " messages";
+        const std::vector<Bytes> got = m_filter.messages();
+        ASSERT_EQ(got.size(), sent.size());
+        for (size_t i = 0; i < sent.size(); ++i)
+            EXPECT_TRUE(got[i] == sent[i].bytes) << "message " << i << ": " << difference(got[i], sent[i].bytes);
     }
 
     QTemporaryDir m_dir;
@@ -216,6 +249,137 @@ TEST_F(AlsaHostPortsRig, ASendToAReceiverThatStopsReadingFailsWithinItsBoundAndI
     ASSERT_TRUE(waitFor([&] { return peer.output().count("sysex F0") >= sent; }, kQuietMs)) << peer.output().constData();
     EXPECT_FALSE(peer.output().contains("overrun"));
 }
+
+namespace {
+
+// What a source of this process sends reaches a receiver that takes nothing: one that
+// stopped reading, or one whose pool is smaller than a piece (the kernel refuses those).
+struct RefusingReceiver
+{
+    const char* name;
+    const char* pool; // null: the default, and it stops reading
+};
+
+class AlsaTwoReceivers : public AlsaHostPortsRig, public ::testing::WithParamInterface<RefusingReceiver>
+{
+};
+
+} // namespace
+
+TEST_P(AlsaTwoReceivers, TheOtherGetsEachMessageOnceWhileTheSendsToTheOneFailWithinTheirBound)
+{
+    const QString name = QStringLiteral("Vantrel refusing receiver");
+    Program peer(QStringLiteral(VANTREL_ALSA_PEER),
+                 GetParam().pool ? QStringList{name, QString::fromLatin1(GetParam().pool)} : QStringList{name});
+    ASSERT_TRUE(peer.start());
+    ASSERT_TRUE(waitFor([&] { return peer.output().startsWith("client"); }, kListedMs));
+    // A source of this process, read by the host's input and by the peer.
+    const QString sourceName = QStringLiteral("Vantrel two receivers");
+    NS_Platform::MidiEndpointPair source(*m_service, sourceName, nullptr);
+    const int peerClient = peer.output().mid(7).split('\n').front().toInt();
+    ASSERT_TRUE(runs(QStringLiteral("aconnect"), {QStringLiteral("%1:0").arg(clientNumber(sourceName)),
+                                                  QStringLiteral("%1:0").arg(peerClient)}));
+    ASSERT_TRUE(hostReads(source));
+    if (!GetParam().pool)
+        peer.pause();
+    const MidiPacketList sent = dumpOf(12, 1024);
+    int failed = 0;
+    qint64 longest = 0;
+    for (const MidiPacket& p : sent) {
+        QElapsedTimer clock;
+        clock.start();
+        failed += source.send({p}) != 0 ? 1 : 0;
+        longest = std::max(longest, clock.elapsed());
+    }
+    std::printf("two receivers: %d of %zu sends failed, the longest took %lld ms\n", failed, sent.size(), longest);
+    EXPECT_GT(failed, 0) << "the receiver that takes nothing took everything";
+    EXPECT_LE(longest, 100) << "a send took longer than its bound";
+    expectReceived(sent);
+}
+
+INSTANTIATE_TEST_SUITE_P(Receivers, AlsaTwoReceivers,
+                         ::testing::Values(RefusingReceiver{"StopsReading", nullptr},
+                                           RefusingReceiver{"PoolSmallerThanAPiece", "8"}),
+                         [](const ::testing::TestParamInfo<RefusingReceiver>& info) { return info.param.name; });
+
+// ---- the host's reader held back
+
+namespace {
+
+// A sender in a program of its own (a backend of its own) that sends a burst at once.
+struct HeldBurst
+{
+    const char* name;
+    int eventsPerDrain; // 0: the backend's own cap
+    size_t messages, size;
+    bool quits; // the sender quits at once
+};
+
+// The host's reader waits before its next poll() while the gate is shut.
+class AlsaHeldReader : public AlsaHostPortsRig, public ::testing::WithParamInterface<HeldBurst>
+{
+protected:
+    void SetUp() override
+    {
+        NS_Platform::setAlsaReaderForTesting(
+            [this](pollfd* fds, nfds_t count, int timeoutMs) {
+                std::unique_lock<std::mutex> lock(m_gateMutex);
+                m_held = m_shut;
+                m_gateMoved.notify_all();
+                m_gateMoved.wait(lock, [this] { return !m_shut; });
+                m_held = false;
+                lock.unlock();
+                return ::poll(fds, count, timeoutMs);
+            },
+            GetParam().eventsPerDrain);
+        AlsaHostPortsRig::SetUp();
+        NS_Platform::setAlsaReaderForTesting({}, 0);
+    }
+    void TearDown() override
+    {
+        shut(false);
+        AlsaHostPortsRig::TearDown();
+    }
+    void shut(bool shut)
+    {
+        std::lock_guard<std::mutex> lock(m_gateMutex);
+        m_shut = shut;
+        m_gateMoved.notify_all();
+    }
+
+    std::mutex m_gateMutex;
+    std::condition_variable m_gateMoved;
+    bool m_shut = false, m_held = false;
+};
+
+} // namespace
+
+TEST_P(AlsaHeldReader, WhatCameWhileTheReaderWasHeldBackArrivesWholeOnceItGoesOn)
+{
+    auto program = MidiService::create(QStringLiteral("alsa"));
+    ASSERT_NE(program, nullptr);
+    auto sender = std::make_unique<NS_Platform::MidiEndpointPair>(*program, QStringLiteral("Vantrel burst"), nullptr);
+    ASSERT_TRUE(hostReads(*sender));
+    // A client made now wakes the reader, which then waits at the gate.
+    shut(true);
+    MidiRef wakes = 0;
+    ASSERT_EQ(m_service->createClient(QStringLiteral("Vantrel wakes the reader"), &wakes), 0);
+    {
+        std::unique_lock<std::mutex> lock(m_gateMutex);
+        ASSERT_TRUE(m_gateMoved.wait_for(lock, std::chrono::milliseconds(kQuietMs), [this] { return m_held; }));
+    }
+    const MidiPacketList sent = dumpOf(GetParam().messages, GetParam().size);
+    ASSERT_EQ(sender->send(sent), 0); // queued at the host's client when it returns
+    if (GetParam().quits)
+        sender.reset();
+    shut(false);
+    expectReceived(sent);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bursts, AlsaHeldReader,
+                         ::testing::Values(HeldBurst{"MoreThanOneDrainThenSilence", 8, 64, 16, false},
+                                           HeldBurst{"ADumpFromAClientThatQuitsAtOnce", 0, 16, 1024, true}),
+                         [](const ::testing::TestParamInfo<HeldBurst>& info) { return info.param.name; });
 
 // ---- other programs connect the host's ports
 

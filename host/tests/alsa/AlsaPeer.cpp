@@ -1,20 +1,23 @@
 // A program at the other end of the sequencer for the tests: a client and a port of the
 // name it is given, that prints its client number and then every event it receives, a
 // line each, as hex bytes ("sysex F0 43 .. F7" for a system-exclusive piece). Its input
-// pool stays at the kernel's default, as most programs leave it.
+// pool stays at the kernel's default, as most programs leave it, unless a size follows.
 #include <alsa/asoundlib.h>
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s NAME\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s NAME [INPUT-POOL]\n", argv[0]);
         return 64;
     }
     snd_seq_t* seq = nullptr;
     if (snd_seq_open(&seq, "default", SND_SEQ_OPEN_DUPLEX, 0) < 0)
         return 1;
     snd_seq_set_client_name(seq, argv[1]);
+    if (argc == 3 && snd_seq_set_client_pool_input(seq, std::atoi(argv[2])) < 0)
+        return 1;
     const int port = snd_seq_create_simple_port(
         seq, argv[1],
         SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE | SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
