@@ -939,7 +939,7 @@ struct AlsaMidiBackend::Private
     // a user client's queue is cleared at its next read after a refusal, and a kernel
     // port may have passed on part of the event (a raw MIDI write, a port's own
     // subscribers) before it refused.
-    bool writeEvent(const Route& route, OutEvent& e, const snd_seq_addr_t& to)
+    bool writeEvent(const Route& route, OutEvent& e, const snd_seq_addr_t& to, Clock::time_point deadline)
     {
         snd_seq_event_t ev = e.ev;
         if (e.sysex) {
@@ -950,7 +950,7 @@ struct AlsaMidiBackend::Private
         snd_seq_ev_set_dest(&ev, to.client, to.port);
         snd_seq_ev_set_direct(&ev);
         const int cells = alsaEventCells(e.sysex ? int(e.bytes.size()) : 0);
-        if (!waitForRoom(route, to.client, cells, Clock::now() + kStallBound))
+        if (!waitForRoom(route, to.client, cells, deadline))
             return false;
         std::lock_guard<std::mutex> writing(route.handle->writeMutex);
         return snd_seq_event_output_direct(route.handle->seq, &ev) >= 0;
@@ -974,6 +974,8 @@ struct AlsaMidiBackend::Private
                           > 0;
         for (OutEvent& e : events) {
             const bool routed = checkRoute(route);
+            // One bound for the event, however many of its receivers are slow.
+            const auto deadline = Clock::now() + kStallBound;
             for (size_t i = 0; i < receivers.size(); ++i) {
                 // Other events (a real-time byte inside a dump) are no part of the message.
                 if (e.sysex && !e.begins && skipping[i]) {
@@ -982,7 +984,7 @@ struct AlsaMidiBackend::Private
                 }
                 if (e.sysex)
                     skipping[i] = false;
-                if (!routed || !writeEvent(route, e, receivers[i])) {
+                if (!routed || !writeEvent(route, e, receivers[i], deadline)) {
                     failed[i] = true;
                     if (e.sysex)
                         skipping[i] = !e.ends;
@@ -1065,7 +1067,9 @@ struct AlsaMidiBackend::Private
             next->writingFrom = item.route.from;
             outWriting = item.route.handle.get();
             lock.unlock();
-            const bool ok = checkRoute(item.route) && writeEvent(item.route, item.event, receiversOf(item.route).front());
+            // A paced line goes to one destination.
+            const snd_seq_addr_t to = receiversOf(item.route).front();
+            const bool ok = checkRoute(item.route) && writeEvent(item.route, item.event, to, Clock::now() + kStallBound);
             const auto sentAt = Clock::now();
             lock.lock();
             outWriting = nullptr;
