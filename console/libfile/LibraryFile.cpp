@@ -1144,9 +1144,12 @@ bool CLibraryFile::OpenLibraryFile2()
     QFile file(m_libraryPath);
     if (!file.open(QIODevice::ReadOnly))
         return false;
+    // Only a file of exactly the image's size is an image of this format: a longer one
+    // (a document starts with the voice image) holds no voice file of its own.
+    const bool ownSize = file.size() == m_common.fileSize;
     QByteArray bytes = file.read(m_common.fileSize);
     file.close();
-    if (bytes.size() == m_common.fileSize
+    if (ownSize && bytes.size() == m_common.fileSize
         && CheckFileHeader(reinterpret_cast<const unsigned char*>(bytes.constData()), bytes.size())) {
         m_image = bytes;
         return true;

@@ -8,12 +8,15 @@ Writes data/VEXMOOR/TOVAR-VANTREL/METOVAR-VANTREL.tpm,
 data/VEXMOOR/TOVAR-VANTREL/TOVAR-VANTREL(Voice)/VETOVAR-VANTREL.tpm, parts.ini,
 PresetBankInfo.ini and the board files in PlugIn/ beside them, the generated part of
 data/TOVAR-VANTREL-memory-map.md and simulator/SimPresetNames.cpp (the simulated
-instrument's copy of the document's preset-name table). Template syntax rules kept here: no blanks around '=',
+instrument's copy of the document's preset-name table); old_voice_tables.py writes the
+voice effect types and the older voice files' conversion tables (document section 5.5 and
+console/libfile/converters/OldVoiceTables.cpp). Template syntax rules kept here: no blanks around '=',
 no value holds both '[' and ']', no empty inner token, lines below 512 characters.
 """
 import os
 import sys
 
+import old_voice_tables
 import surface_tables
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -1519,6 +1522,7 @@ def main():
     with open(DOC, "w", newline="\n") as f:
         f.write(doc)
     surface_tables.write_all(DATA, DOC, DISP_TABLES, MULTI_BLOCKS)
+    old_voice_tables.write_all(ROOT, DOC)
     assert sum(b[3] for b in MULTI_BLOCKS if b[5]) == 1217
     assert len([b for b in MULTI_BLOCKS if b[5]]) == 23
     assert sum(vb(s)[3] for s in NORMAL_VOICE) == 952

@@ -92,11 +92,14 @@ void convertElement(const unsigned char* o, unsigned char* n, int number)
     fillBytes(n, 156, 158, 127);
 }
 
-void convertEffects(unsigned char* part, const unsigned char* initPart, EVoiceKind kind)
+// The four effect blocks through their maps, then the chorus types the current
+// format numbers differently (in every kind of voice, so that no old code stays).
+void convertEffects(unsigned char* part, EVoiceKind kind)
 {
     const int* pos = effectTypePositions(kind);
     for (int b = 0; b < kEffectBlocks; ++b)
-        NS_W2EEffects::convertBlock(part, initPart, pos[b], b);
+        NS_W2EEffects::convertBlock(part, pos[b], b);
+    NS_OldVoiceParts::renumberChorusType(part + pos[NS_W2EEffects::kChorus]);
 }
 
 void writeNameEntry(unsigned char* entry, const unsigned char* common)
@@ -141,23 +144,21 @@ bool CW2EToW7EConverter::DataConv(const unsigned char* src, int srcLen, unsigned
     for (int i = 0; i < kNormalCount; ++i) {
         const unsigned char* s = src + kNormalFrom + i * kNormalRecord;
         unsigned char* r = out.data() + kW7EBanks[0].recordOffset + i * kW7ENormalSize;
-        init.assign(r, r + kW7ENormalSize);
+        init.assign(r, r + kCommonSize);
         NS_OldVoiceParts::convertCommon(s, r, false);
         moveRuns(r + kCommonSize, kNormalVoicePart, s + kOldCommon, kNormalRuns, 5);
         for (int k = 0; k < kElementCount; ++k)
             convertElement(s + kOldCommon + kNormalPart + k * kOldElement,
                            r + kCommonSize + kNormalVoicePart + k * kElementSize, k);
-        convertEffects(r + kCommonSize, init.data() + kCommonSize, kNormalVoice);
+        convertEffects(r + kCommonSize, kNormalVoice);
         NS_VoiceReference::remap(r, 19, refs, init.data());
-        NS_OldVoiceParts::renumberChorusType(r + kCommonSize + kNormalEffectTypePos[1],
-                                             init.data() + kCommonSize + kNormalEffectTypePos[1]);
         writeNameEntry(out.data() + kNormalDir + i * kW7EDirEntry, s);
     }
 
     for (int i = 0; i < kDrumCount; ++i) {
         const unsigned char* s = src + kDrumFrom + i * kDrumRecord;
         unsigned char* r = out.data() + kW7EBanks[2].recordOffset + i * kW7EDrumSize;
-        init.assign(r, r + kW7EDrumSize);
+        init.assign(r, r + kCommonSize);
         NS_OldVoiceParts::convertCommon(s, r, false);
         moveRuns(r + kCommonSize, kDrumVoicePart, s + kOldCommon, kDrumRuns, 4);
         for (int k = 0; k < kKeyCount; ++k) {
@@ -166,7 +167,7 @@ bool CW2EToW7EConverter::DataConv(const unsigned char* src, int srcLen, unsigned
             std::memcpy(nk, ok, kKeySize);
             nk[38] = clamp7(ok[38] * 2 + 8);
         }
-        convertEffects(r + kCommonSize, init.data() + kCommonSize, kDrumVoice);
+        convertEffects(r + kCommonSize, kDrumVoice);
         NS_VoiceReference::remap(r, 19, refs, init.data());
         writeNameEntry(out.data() + kDrumDir + i * kW7EDirEntry, s);
     }
@@ -175,10 +176,10 @@ bool CW2EToW7EConverter::DataConv(const unsigned char* src, int srcLen, unsigned
         for (int i = 0; i < kPluginCount; ++i) {
             const unsigned char* s = src + kPluginFrom[b] + i * kPluginRecord;
             unsigned char* r = out.data() + kPluginTo[b] + i * kW7EPluginSize;
-            init.assign(r, r + kW7EPluginSize);
+            init.assign(r, r + kCommonSize);
             NS_OldVoiceParts::convertCommon(s, r, true);
             moveRuns(r + kCommonSize, kPluginVoicePart, s + kOldCommon, kPluginRuns, 4);
-            convertEffects(r + kCommonSize, init.data() + kCommonSize, kPluginVoice);
+            convertEffects(r + kCommonSize, kPluginVoice);
             std::memcpy(r + kCommonSize + kPluginVoicePart, s + kOldCommon + kOldPluginPart, kPluginPart);
             NS_VoiceReference::remap(r, 20, refs, init.data());
             writeNameEntry(out.data() + kPluginDir + (b * kPluginCount + i) * kW7EDirEntry, s);

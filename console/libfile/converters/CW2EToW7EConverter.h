@@ -13,8 +13,9 @@ public:
     // The 128-byte signature every .w2e image starts with.
     static const unsigned char* signature();
 
-    // Destination bytes the conversion does not write keep what dst held, and
-    // so does whatever the tables do not cover: dst holds the initial data.
+    // Destination bytes the conversion does not write keep what dst held (the
+    // initial data), and so does an arpeggio reference to a bank the old format
+    // does not have.
     bool DataConv(const unsigned char* src, int srcLen, unsigned char* dst, int dstLen,
                   TConvertContext& context) override;
     int GetBankSize(int bank) const override;

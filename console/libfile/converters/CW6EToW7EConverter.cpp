@@ -75,13 +75,15 @@ void convertPlugin(const unsigned char* s, unsigned char* r)
     NS_OldVoiceParts::renumberType3664(part + kPluginEffectTypePos[3]);
 }
 
-// Effect types the current format numbers differently, in any kind of record.
-void renumberTypes(unsigned char* r, const unsigned char* init, EVoiceKind kind)
+// Effect types and voice part bytes the current format numbers differently, in
+// any kind of record.
+void renumberTypes(unsigned char* r, EVoiceKind kind)
 {
     const int* pos = effectTypePositions(kind);
-    NS_OldVoiceParts::renumberChorusType(r + kCommonSize + pos[1], init + kCommonSize + pos[1]);
+    NS_OldVoiceParts::renumberChorusType(r + kCommonSize + pos[1]);
     NS_OldVoiceParts::renumberInsertionType(r + kCommonSize + pos[2]);
     NS_OldVoiceParts::renumberInsertionType(r + kCommonSize + pos[3]);
+    NS_OldVoiceParts::renumberVoicePartBytes(r + kCommonSize);
 }
 
 } // namespace
@@ -118,7 +120,7 @@ bool CW6EToW7EConverter::DataConv(const unsigned char* src, int srcLen, unsigned
         for (int i = 0; i < from.count; ++i, ++dirEntry) {
             const unsigned char* s = src + from.from + i * from.recordSize;
             unsigned char* r = out.data() + to.recordOffset + i * to.recordSize;
-            init.assign(r, r + to.recordSize);
+            init.assign(r, r + kCommonSize);
             if (to.kind == kNormalVoice)
                 convertNormal(s, r);
             else if (to.kind == kDrumVoice)
@@ -126,7 +128,7 @@ bool CW6EToW7EConverter::DataConv(const unsigned char* src, int srcLen, unsigned
             else
                 convertPlugin(s, r);
             NS_VoiceReference::remap(r, to.kind == kPluginVoice ? 20 : 19, refs, init.data());
-            renumberTypes(r, init.data(), to.kind);
+            renumberTypes(r, to.kind);
             unsigned char* entry = out.data() + kW7EDirStart + dirEntry * kW7EDirEntry;
             std::memcpy(entry, s, kNameSize);
             std::memset(entry + kNameSize, 0, kNameEntry - kNameSize);

@@ -10,8 +10,9 @@ public:
 
     static CW6EToW7EConverter* create();
 
-    // Destination bytes the conversion does not write keep what dst held, and
-    // so does whatever the tables do not cover: dst holds the initial data.
+    // Destination bytes the conversion does not write keep what dst held (the
+    // initial data), and so does an arpeggio reference to a bank the old format
+    // does not have.
     // The working image is per call, so conversions may run on several threads.
     bool DataConv(const unsigned char* src, int srcLen, unsigned char* dst, int dstLen,
                   TConvertContext& context) override;

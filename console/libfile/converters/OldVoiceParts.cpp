@@ -1,10 +1,21 @@
 #include "OldVoiceParts.h"
 
 #include "ConverterLayout.h"
+#include "OldVoiceTables.h"
 
 using namespace NS_ConvertLayout;
 
 namespace NS_OldVoiceParts {
+
+namespace {
+
+// A byte past 7 bits is no curve of the old format and stays as it is.
+unsigned char curveShape(unsigned char old)
+{
+    return old < 0x80 ? NS_OldVoiceTables::kCurveShapes[old] : old;
+}
+
+} // namespace
 
 void convertCommon(const unsigned char* o, unsigned char* n, bool plugin)
 {
@@ -49,24 +60,36 @@ void renumberType3664(unsigned char* type)
 {
     if (value16(type) != 3664)
         return;
-    unsigned char& b = type[3];
-    if (b == 1)
-        b = 8;
-    else if (b == 0)
-        b = 11;
-    else if (b == 2)
-        b = 5;
+    type[3] = curveShape(type[3]);
 }
 
-bool renumberChorusType(unsigned char* type, const unsigned char* initType)
+bool renumberChorusType(unsigned char* type)
 {
     const int v = value16(type);
     if (v != 576 && v != 584)
         return false;
     type[0] = 2;
     type[1] = v == 576 ? 16 : 32;
-    std::memcpy(type + 2, initType + 2, 2 * kEffectParams);
+    // Parameters 0-3 move to 7-10; 11-13 repeat parameter 7.
+    unsigned char* params = type + 2;
+    std::memmove(params + 14, params, 8);
+    std::memset(params, 0, 8);
+    for (int k = 11; k <= 13; ++k) {
+        params[2 * k] = params[14];
+        params[2 * k + 1] = params[15];
+    }
     return true;
+}
+
+void renumberVoicePartBytes(unsigned char* part)
+{
+    const unsigned char mode = part[0];
+    if (mode < 0x80) {
+        part[0] = NS_OldVoiceTables::kModePairs[mode][0];
+        part[11] = NS_OldVoiceTables::kModePairs[mode][1];
+    }
+    part[1] = curveShape(part[1]);
+    part[2] = curveShape(part[2]);
 }
 
 } // namespace NS_OldVoiceParts

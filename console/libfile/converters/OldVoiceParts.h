@@ -14,13 +14,19 @@ VANTREL_CONSOLE_EXPORT void convertCommon(const unsigned char* old66, unsigned c
 // 2568 becomes (10, 0) and 3864 becomes (15, 16). True when renumbered.
 VANTREL_CONSOLE_EXPORT bool renumberInsertionType(unsigned char* type);
 
-// Under insertion type 3664 the first parameter's low byte (type + 3) is
-// renumbered 1 to 8, 0 to 11 and 2 to 5; other values stay.
+// Under insertion type 3664 the first parameter's low byte (type + 3), a curve
+// shape, is renumbered through the curve table (1 to 8, 0 to 11, 2 to 5, ...).
 VANTREL_CONSOLE_EXPORT void renumberType3664(unsigned char* type);
 
-// Chorus types 576 and 584 become (2, 16) and (2, 32). Their parameters have
-// to move for the new type, so the block's 16 parameters are taken from the
-// initial voice part (initType points at the same block there). True when renumbered.
-VANTREL_CONSOLE_EXPORT bool renumberChorusType(unsigned char* type, const unsigned char* initType);
+// Chorus types 576 and 584 become (2, 16) and (2, 32). Their first four
+// parameters move up 14 bytes, the bytes they leave are cleared, and the first
+// parameter is repeated in the three parameters after the last moved one.
+// True when renumbered.
+VANTREL_CONSOLE_EXPORT bool renumberChorusType(unsigned char* type);
+
+// Voice part bytes of a .w6e voice that the current format numbers differently:
+// byte 0 splits into byte 0 and byte 11 (pair table), bytes 1 and 2 go through
+// the curve table.
+VANTREL_CONSOLE_EXPORT void renumberVoicePartBytes(unsigned char* voicePart);
 
 } // namespace NS_OldVoiceParts

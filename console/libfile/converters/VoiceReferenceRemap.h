@@ -17,15 +17,15 @@ struct TReferenceTable {
     int count;
 };
 
-// The 256-entry table of the oldest voice format.
+// The 256-entry tables of the oldest voice format and of the .w6e format: the old
+// preset arpeggios of banks 0 and 1.
 VANTREL_CONSOLE_EXPORT TReferenceTable w2eTable();
-// The table of the .w6e format; none of its values are known.
 VANTREL_CONSOLE_EXPORT TReferenceTable w6eTable();
 
 // Rewrites record[19..21] of a common part in place. bankPos is 19 for normal
-// and drum voices, 20 for plug-in voices. Where the table has no value for the
-// reference (unknown entry or an index past the table) the three bytes are
-// taken from init, the target's initial record. Returns false in that case.
+// and drum voices, 20 for plug-in voices. A reference the old format cannot have
+// (an index past the table) takes the three bytes from init, the target's
+// initial record. Returns false in that case.
 VANTREL_CONSOLE_EXPORT bool remap(unsigned char* record, int bankPos, const TReferenceTable& table, const unsigned char* init);
 
 } // namespace NS_VoiceReference

@@ -1,37 +1,21 @@
 #include "W2EEffectMaps.h"
 
 #include "ConverterLayout.h"
+#include "OldVoiceTables.h"
 
 using namespace NS_ConvertLayout;
 
 namespace NS_W2EEffects {
 
-namespace {
-
-// Effect types of the old format that are known to convert. Types missing here
-// are not known to be invalid, so their blocks keep the initial data.
-constexpr uint16_t kOldTypes[] = {528, 536, 576, 584};
-
-// The rows of the four maps and their (type, row) tables are not known; the
-// maps are kept with their shape so that known rows can be added.
-const TParamMap kMaps[4] = {
-    {nullptr, 0, nullptr, 0, 10, false, nullptr, 0, nullptr, 0},
-    {nullptr, 0, nullptr, 0, 10, true, nullptr, 0, nullptr, 0},
-    {nullptr, 0, nullptr, 0, 10, false, nullptr, 0, nullptr, 0},
-    {nullptr, 0, nullptr, 0, 16, false, nullptr, 0, nullptr, 0},
-};
-
-} // namespace
-
 const TParamMap& blockMap(int block)
 {
-    return kMaps[block >= 0 && block < 4 ? block : 0];
+    return NS_OldVoiceTables::kW2EMaps[block >= 0 && block < 4 ? block : 0];
 }
 
 bool isOldEffectType(int type)
 {
-    for (uint16_t t : kOldTypes)
-        if (t == type)
+    for (int i = 0; i < NS_OldVoiceTables::kW2EEffectTypeCount; ++i)
+        if (NS_OldVoiceTables::kW2EEffectTypes[i] == type)
             return true;
     return false;
 }
@@ -73,33 +57,28 @@ bool mapParams(const TParamMap& map, int type, const int in[16], int out[16])
     return true;
 }
 
-bool convertBlock(unsigned char* part, const unsigned char* initPart, int typePos, int block)
+bool convertBlock(unsigned char* part, int typePos, int block)
 {
-    return convertBlock(part, initPart, typePos, block, blockMap(block));
+    return convertBlock(part, typePos, block, blockMap(block));
 }
 
-bool convertBlock(unsigned char* part, const unsigned char* initPart, int typePos, int block, const TParamMap& map)
+bool convertBlock(unsigned char* part, int typePos, int block, const TParamMap& map)
 {
     unsigned char* t = part + typePos;
-    const unsigned char* initT = initPart + typePos;
-    const int blockBytes = 2 + 2 * kEffectParams;
     int type = value16(t);
     if (block == kChorus && type == 528)
         type = 536;
-    if (!isOldEffectType(type)) {
-        std::memcpy(t, initT, blockBytes);
-        return false;
-    }
-    t[0] = static_cast<unsigned char>(type >> 8);
-    t[1] = static_cast<unsigned char>(type & 0xFF);
     int in[16];
     int out[16];
     for (int i = 0; i < 16; ++i)
         in[i] = value14(t + 2 + 2 * i);
-    if (!mapParams(map, type, in, out)) {
-        std::memcpy(t + 2, initT + 2, 2 * kEffectParams);
+    if (!isOldEffectType(type) || !mapParams(map, type, in, out)) {
+        // No effect: type 0, 0 and every parameter 0.
+        std::memset(t, 0, 2 + 2 * kEffectParams);
         return false;
     }
+    t[0] = static_cast<unsigned char>(type >> 8);
+    t[1] = static_cast<unsigned char>(type & 0xFF);
     for (int i = 0; i < 16; ++i) {
         t[2 + 2 * i] = clamp7(out[i] >> 7);
         t[3 + 2 * i] = static_cast<unsigned char>(out[i] & 0x7F);

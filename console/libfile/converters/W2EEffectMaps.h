@@ -54,11 +54,9 @@ VANTREL_CONSOLE_EXPORT int rowOf(const TParamMap& map, int type);
 VANTREL_CONSOLE_EXPORT bool mapParams(const TParamMap& map, int type, const int in[16], int out[16]);
 
 // Converts one effect block of a converted voice part in place: type at
-// part[typePos], parameters after it. Whatever the tables do not cover comes
-// from the same block of initPart, the target's initial voice part. False when
-// any of the block was taken from initPart.
-VANTREL_CONSOLE_EXPORT bool convertBlock(unsigned char* part, const unsigned char* initPart, int typePos, int block);
-VANTREL_CONSOLE_EXPORT bool convertBlock(unsigned char* part, const unsigned char* initPart, int typePos, int block,
-                                         const TParamMap& map);
+// part[typePos], parameters after it. A type the old format does not have
+// becomes 0, 0 with all parameters 0; false then.
+VANTREL_CONSOLE_EXPORT bool convertBlock(unsigned char* part, int typePos, int block);
+VANTREL_CONSOLE_EXPORT bool convertBlock(unsigned char* part, int typePos, int block, const TParamMap& map);
 
 } // namespace NS_W2EEffects

@@ -141,7 +141,8 @@ TEST(ConverterRegistry, W2EGoesThroughW7EToW9EWithInitialVoices)
     EXPECT_EQ(r[316 + 159 * 3 + 2], 3);
     EXPECT_EQ(r[316 + 28], 11);
     EXPECT_EQ(r[316 + 88], 0x40);
-    EXPECT_EQ(r[82 + 21], 0x0B);           // effect block of unknown type: initial data
+    EXPECT_EQ(r[82 + 21], 0);              // effect block of no old type: no effect
+    EXPECT_EQ(r[82 + 54], 0);
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(dst[128 + 14 * 5 + i], s[i]);
     // A bank the old format lacks holds the initial voice (with its inserted bytes).
@@ -155,7 +156,7 @@ TEST(ConverterRegistry, W2EGoesThroughW7EToW9EWithInitialVoices)
     EXPECT_EQ(dr[269 + 38], 48);
     EXPECT_EQ(dr[4137], 0x0C);             // tail after the keys: initial data
     EXPECT_EQ(dst[373760 + 4138 * 16], 0x0C);  // drum voices 16-31 are initial voices
-    EXPECT_EQ(dst[506176 + 82 + 13], 0x0D);
+    EXPECT_EQ(dst[506176 + 82 + 13], 0);   // plug-in voice 0 of the file: its first block, no effect
 }
 
 TEST(ConverterRegistry, M2EAnswersForADocument)

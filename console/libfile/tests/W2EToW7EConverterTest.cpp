@@ -114,7 +114,7 @@ TEST(W2EToW7EConverter, VoicePartRunsAndCommonPart)
     for (int i = 0; i < 82; ++i)
         ASSERT_EQ(r[i], want[i]) << "common " << i;
 
-    // Effect blocks of unknown types keep the (zero) initial data; the rest follows the runs.
+    // Effect blocks of unknown types are no effect (all zero); the rest follows the runs.
     const std::vector<int> m = runMap(230, {{0, 0, 14}, {17, 15, 40}, {55, 41, 64}, {91, 65, 89}, {128, 90, 190}});
     const int newTypes[] = {21, 57, 94, 128};
     for (int i = 0; i < 230; ++i) {
@@ -192,11 +192,12 @@ TEST(W2EToW7EConverter, ReferenceRemapCases)
         int bank, number;
         int want19, want20, want21;
     };
-    // Initial reference (0, 0x3C, 0x0A) stands for "no table value".
+    // Initial reference (0, 0x3C, 0x0A) stands for "no value of the old format".
     const Case cases[] = {
         {2, 0x85, 0, 0x41, 0x05}, {2, 0x10, 0, 0x40, 0x10}, {0, 5, 0, 0, 5},
         {0, 24, 0, 0, 24},        {0, 25, 0, 0x01, 0x0E},   {1, 0, 0, 0x03, 0x22},
-        {1, 127, 0, 0x0B, 0x44},  {0, 26, 0, 0x3C, 0x0A},   {3, 0, 0, 0x3C, 0x0A},
+        {1, 127, 0, 0x0B, 0x44},  {0, 26, 0, 0x01, 0x10},   {1, 1, 0, 0x03, 0x2A},
+        {0, 127, 0, 0x02, 0x5A},  {3, 0, 0, 0x3C, 0x0A},
         {0xFF, 0xFF, 0, 0x3C, 0x0A},
     };
     Bytes src = w2eImage();
@@ -224,44 +225,66 @@ TEST(W2EToW7EConverter, ReferenceRemapCases)
     EXPECT_EQ(q[19], 0); EXPECT_EQ(q[20], 0x03); EXPECT_EQ(q[21], 0x22);
 }
 
-TEST(W2EToW7EConverter, EffectBlocksConvertKnownTypesAndKeepInitialDataElsewhere)
+TEST(W2EToW7EConverter, EffectBlocksGoThroughTheirMapsAndUnknownTypesBecomeNoEffect)
 {
     Bytes src = w2eImage();
+    const auto setParams = [](unsigned char* type, std::initializer_list<int> values) {
+        int p = 0;
+        for (int v : values) {
+            type[2 + 2 * p] = static_cast<unsigned char>(v >> 7);
+            type[3 + 2 * p++] = static_cast<unsigned char>(v & 0x7F);
+        }
+    };
     unsigned char* s = src.data() + w2eNormal(0) + 66;
     fillPattern(s, 191, 1);
-    s[19] = 2; s[20] = 16;   // first block 528: known, stays
-    s[43] = 2; s[44] = 16;   // second block 528 becomes 536
-    s[68] = 9; s[69] = 9;    // third block: unknown type
-    s[90] = 2; s[91] = 64;   // fourth block 576: known, stays (only the second block is renumbered)
+    s[19] = 1; s[20] = 0;    // first block: Hall Bright
+    setParams(s + 19, {40, 5, 9, 2, 50, 77, 78, 79, 80, 81, 82, 83, 84, 85, 86, 87});
+    s[43] = 2; s[44] = 16;   // second block 528: read as 536, Chorus Bright
+    setParams(s + 43, {10, 50, 40, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13});
+    s[68] = 9; s[69] = 9;    // third block: no type of the old format
+    s[90] = 9; s[91] = 0;    // fourth block: Auto Wah, all 16 parameters moved
+    setParams(s + 90, {64, 20, 30, 45, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16});
     unsigned char* s1 = src.data() + w2eNormal(1) + 66;
-    s1[43] = 2; s1[44] = 64; // second block 576 becomes (2, 16)
+    s1[43] = 2; s1[44] = 64; // 576: Chorus Quad, its parameters moved up seven slots
+    setParams(s1 + 43, {10, 50, 40, 1000, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     unsigned char* s2 = src.data() + w2eNormal(2) + 66;
     s2[43] = 2; s2[44] = 72; // 584 becomes (2, 32)
+    unsigned char* d = src.data() + w2eDrum(0) + 66;
+    d[36] = 2; d[37] = 64;   // a drum voice's 576 too
     Bytes dst(522624, 0);
     for (int v = 0; v < 3; ++v)
         for (int i = 0; i < 230; ++i)
             dst[w7eNormal(0, v) + 82 + i] = static_cast<unsigned char>(0x20 + (i & 0x0F));
-    const Bytes init = dst;
     ASSERT_TRUE(conv()->DataConv(src.data(), 284544, dst.data(), 522624));
 
+    // The 16 parameters of a converted block: the type's defaults, the old parameters
+    // at the slots their row names, value table 1 (2 x v) and 2 (64 + 2 x (v - 32)).
+    const auto params = [](const unsigned char* type) {
+        std::vector<int> v(16);
+        for (int p = 0; p < 16; ++p)
+            v[p] = type[2 + 2 * p] * 128 + type[3 + 2 * p];
+        return v;
+    };
     const unsigned char* r = dst.data() + w7eNormal(0, 0) + 82;
-    const unsigned char* ini = init.data() + w7eNormal(0, 0) + 82;
-    EXPECT_EQ(r[21], 2); EXPECT_EQ(r[22], 16);
+    EXPECT_EQ(r[21], 1); EXPECT_EQ(r[22], 0);
+    EXPECT_EQ(params(r + 21), std::vector<int>({40, 9, 5, 2, 50, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(r[57], 2); EXPECT_EQ(r[58], 24);
-    EXPECT_EQ(r[128], 2); EXPECT_EQ(r[129], 64);
-    // No parameter rows are known: parameters of every block are the initial ones,
-    // and the whole block of an unknown type is.
-    for (int i = 23; i <= 54; ++i) ASSERT_EQ(r[i], ini[i]) << i;
-    for (int i = 59; i <= 90; ++i) ASSERT_EQ(r[i], ini[i]) << i;
-    for (int i = 94; i <= 127; ++i) ASSERT_EQ(r[i], ini[i]) << i;
-    for (int i = 130; i <= 161; ++i) ASSERT_EQ(r[i], ini[i]) << i;
+    EXPECT_EQ(params(r + 57), std::vector<int>({20, 50, 80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    for (int i = 94; i <= 127; ++i)
+        ASSERT_EQ(r[i], 0) << "no effect " << i;
+    EXPECT_EQ(r[128], 9); EXPECT_EQ(r[129], 0);
+    EXPECT_EQ(params(r + 128), std::vector<int>({64, 45, 20, 30, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(r[55], s[41]);  // between blocks: carried over
     EXPECT_EQ(r[162], s[124]);
 
     const unsigned char* r1 = dst.data() + w7eNormal(0, 1) + 82;
     EXPECT_EQ(r1[57], 2); EXPECT_EQ(r1[58], 16);
+    EXPECT_EQ(params(r1 + 57), std::vector<int>({0, 0, 0, 0, 0, 0, 0, 20, 50, 80, 1000, 20, 20, 20, 0, 0}));
     const unsigned char* r2 = dst.data() + w7eNormal(0, 2) + 82;
     EXPECT_EQ(r2[57], 2); EXPECT_EQ(r2[58], 32);
+    EXPECT_EQ(params(r2 + 57), std::vector<int>({0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0}));
+    const unsigned char* rd = dst.data() + w7eDrum(0) + 82;
+    EXPECT_EQ(rd[48], 2); EXPECT_EQ(rd[49], 16);
 }
 
 TEST(W2EToW7EConverter, ParameterMapMovesDefaultsDropsAndCodes)
@@ -303,18 +326,18 @@ TEST(W2EToW7EConverter, ParameterMapMovesDefaultsDropsAndCodes)
         ins[0].positions[s] = static_cast<uint8_t>(s);
     const TParamMap insertion = {nullptr, 0, ins, 1, 16, false, nullptr, 0, nullptr, 0};
     unsigned char part[40] = {};
-    unsigned char initPart[40] = {};
-    part[0] = 2; part[1] = 16;  // 528
+    part[0] = 8; part[1] = 0;   // an old insertion type
     for (int i = 0; i < 16; ++i) {
         part[2 + 2 * i] = static_cast<unsigned char>(i);
         part[3 + 2 * i] = 0x7F;
     }
     part[2 + 30] = 0xC0;  // a high byte past 7 bits comes out clamped
-    EXPECT_TRUE(convertBlock(part, initPart, 0, kInsertion2, insertion));
+    EXPECT_TRUE(convertBlock(part, 0, kInsertion2, insertion));
     EXPECT_EQ(part[2 + 2 * 5], 5);
     EXPECT_EQ(part[3 + 2 * 5], 0x7F);
     EXPECT_EQ(part[2 + 30], 0x7F);
-    EXPECT_TRUE(isOldEffectType(528));
+    EXPECT_TRUE(isOldEffectType(576));
+    EXPECT_FALSE(isOldEffectType(528));  // the chorus block reads it as 536
     EXPECT_FALSE(isOldEffectType(0x0909));
 }
 

@@ -35,6 +35,15 @@ Bytes expectedCommon(const unsigned char* o, bool plugin)
     return n;
 }
 
+// Voice part byte i of a converted record from the old voice part: byte 0 splits into
+// the mode (bits 0-2) and, at 11, the layer count; bytes 1 and 2 are curves, renumbered
+// (11 - 3 x old) mod 13 below 13.
+int voicePartByte(const unsigned char* old, int i)
+{
+    const auto curve = [](int v) { return v < 13 ? ((11 - 3 * v) % 13 + 13) % 13 : v; };
+    return i == 0 ? old[0] % 8 : i == 11 ? old[0] / 8 : i == 1 || i == 2 ? curve(old[i]) : old[i];
+}
+
 // Keeps a patterned record away from the type codes that get renumbered.
 void neutralTypes(unsigned char* part, const int* typePos)
 {
@@ -65,7 +74,7 @@ TEST(W6EToW7EConverter, NormalRecordLayoutAndDirectory)
     for (int i = 0; i < 82; ++i)
         ASSERT_EQ(r[i], common[i]) << "common " << i;
     for (int i = 0; i < 230; ++i) {
-        const int want = i < 15 ? s[66 + i] : i < 17 ? 0 : s[66 + i - 2];
+        const int want = i < 15 ? voicePartByte(s + 66, i) : i < 17 ? 0 : s[66 + i - 2];
         ASSERT_EQ(r[82 + i], want) << "voice part " << i;
     }
     for (int k = 0; k < 4; ++k)
@@ -109,7 +118,7 @@ TEST(W6EToW7EConverter, DrumAndPluginRecordLayouts)
     for (int i = 0; i < 82; ++i)
         ASSERT_EQ(rd[i], common[i]) << "drum common " << i;
     for (int i = 0; i < 183; ++i)
-        ASSERT_EQ(rd[82 + i], d[66 + i]) << "drum part " << i;
+        ASSERT_EQ(rd[82 + i], voicePartByte(d + 66, i)) << "drum part " << i;
     for (int i = 0; i < 73 * 50; ++i)
         ASSERT_EQ(rd[265 + i], d[66 + 183 + 4 + i]) << "drum key byte " << i;
     EXPECT_EQ(rd[3915], 0xAA);
@@ -121,7 +130,7 @@ TEST(W6EToW7EConverter, DrumAndPluginRecordLayouts)
     for (int i = 0; i < 82; ++i)
         ASSERT_EQ(rp[i], common[i]) << "plug-in common " << i;
     for (int i = 0; i < 164; ++i)
-        ASSERT_EQ(rp[82 + i], p[66 + i]) << "plug-in part " << i;
+        ASSERT_EQ(rp[82 + i], voicePartByte(p + 66, i)) << "plug-in part " << i;
     for (int i = 0; i < 103; ++i)
         ASSERT_EQ(rp[246 + i], p[66 + 164 + 4 + i]) << "plug-in board part " << i;
     EXPECT_EQ(rp[349], 0xAA);
@@ -134,7 +143,10 @@ TEST(W6EToW7EConverter, RenumbersTypesAndTheirParameters)
     // Normal voice: second block 576, insertion blocks 2568 and 3864, 3664 rule.
     unsigned char* n = src.data() + w6eNormal(0, 0) + 66;
     n[55] = 2; n[56] = 64;             // new 57/58: 576
-    n[57] = 9;                         // its first parameter
+    for (int i = 0; i < 32; ++i)
+        n[57 + i] = static_cast<unsigned char>(0x10 + i);  // its parameters, new 59-90
+    n[0] = 0x1D;                       // mode 5, layer count 3
+    n[1] = 3; n[2] = 12; n[11] = 0x44;
     n[92] = 10; n[93] = 8;             // new 94/95: 2568
     n[126] = 14; n[127] = 80;          // new 128/129: 3664
     n[129] = 1;                        // new 131
@@ -145,7 +157,7 @@ TEST(W6EToW7EConverter, RenumbersTypesAndTheirParameters)
     unsigned char* n2 = src.data() + w6eNormal(0, 2) + 66;
     n2[126] = 14; n2[127] = 80; n2[129] = 2;
     unsigned char* n3 = src.data() + w6eNormal(0, 3) + 66;
-    n3[126] = 14; n3[127] = 80; n3[129] = 3;  // not renumbered
+    n3[126] = 14; n3[127] = 80; n3[129] = 3;  // 3 becomes 2
     unsigned char* dr = src.data() + w6eDrum(0) + 66;
     dr[119] = 14; dr[120] = 80; dr[122] = 0;
     dr[48] = 2; dr[49] = 64;
@@ -163,8 +175,15 @@ TEST(W6EToW7EConverter, RenumbersTypesAndTheirParameters)
 
     const unsigned char* a = dst.data() + w7eNormal(0, 0) + 82;
     EXPECT_EQ(a[57], 2); EXPECT_EQ(a[58], 16);
-    for (int i = 59; i <= 90; ++i)
-        ASSERT_EQ(a[i], 0x21) << "chorus parameters from the initial data " << i;
+    // Parameters 0-3 move up 14 bytes to 7-10, their bytes are cleared, parameter 7
+    // is repeated in 11-13, and 4-6, 14 and 15 stay.
+    for (int p = 0; p < 16; ++p) {
+        const int from = p < 4 ? -1 : p < 7 ? p : p < 11 ? p - 7 : p < 14 ? 0 : p;
+        for (int b = 0; b < 2; ++b)
+            ASSERT_EQ(a[59 + 2 * p + b], from < 0 ? 0 : 0x10 + 2 * from + b) << "chorus parameter " << p;
+    }
+    EXPECT_EQ(a[0], 5); EXPECT_EQ(a[11], 3);  // pair table
+    EXPECT_EQ(a[1], 2); EXPECT_EQ(a[2], 1);   // curve table
     EXPECT_EQ(a[94], 10); EXPECT_EQ(a[95], 0);
     EXPECT_EQ(a[128], 14); EXPECT_EQ(a[129], 80); EXPECT_EQ(a[131], 8);
     const unsigned char* b = dst.data() + w7eNormal(0, 1) + 82;
@@ -172,7 +191,7 @@ TEST(W6EToW7EConverter, RenumbersTypesAndTheirParameters)
     EXPECT_EQ(b[128], 15); EXPECT_EQ(b[129], 16);
     EXPECT_EQ(b[131], 0);  // 3664 rule does not apply to 3864
     EXPECT_EQ(dst[w7eNormal(0, 2) + 82 + 131], 5);
-    EXPECT_EQ(dst[w7eNormal(0, 3) + 82 + 131], 3);
+    EXPECT_EQ(dst[w7eNormal(0, 3) + 82 + 131], 2);
     const unsigned char* c = dst.data() + w7eDrum(0) + 82;
     EXPECT_EQ(c[122], 11);
     EXPECT_EQ(c[48], 2); EXPECT_EQ(c[49], 16);
@@ -183,26 +202,34 @@ TEST(W6EToW7EConverter, RenumbersTypesAndTheirParameters)
     EXPECT_EQ(q1[86], 15); EXPECT_EQ(q1[87], 16);
 }
 
-TEST(W6EToW7EConverter, ReferencesInBankTwoMoveAndOthersKeepTheInitialReference)
+TEST(W6EToW7EConverter, ReferencesInBankTwoMoveAndOthersGoThroughTheTable)
 {
+    struct Case {
+        int bank, number;
+        int want19, want20, want21;
+    };
+    // Initial reference (0, 0x3C, 0x0A) stands for "no value of the old format".
+    const Case cases[] = {
+        {2, 0x85, 0, 0x41, 0x05}, {0, 5, 0, 0x00, 0x23}, {1, 72, 0, 0x0A, 0x78},
+        {1, 127, 0, 0x0D, 0x79},  {200, 200, 0, 0x3C, 0x0A},
+    };
     Bytes src = w6eImage();
-    unsigned char* r0 = src.data() + w6eNormal(0, 0);
-    r0[19] = 2; r0[20] = 0x85;
-    unsigned char* r1 = src.data() + w6eNormal(0, 1);
-    r1[19] = 0; r1[20] = 5;   // no known table value
-    unsigned char* r2 = src.data() + w6eNormal(0, 2);
-    r2[19] = 200; r2[20] = 200;  // index far past any table
     Bytes dst(522624, 0);
-    for (int i = 0; i < 3; ++i) {
-        unsigned char* d = dst.data() + w7eNormal(0, i);
+    int i = 0;
+    for (const Case& c : cases) {
+        unsigned char* s = src.data() + w6eNormal(0, i);
+        s[19] = static_cast<unsigned char>(c.bank);
+        s[20] = static_cast<unsigned char>(c.number);
+        unsigned char* d = dst.data() + w7eNormal(0, i++);
         d[19] = 0; d[20] = 0x3C; d[21] = 0x0A;  // initial reference
     }
     ASSERT_TRUE(conv()->DataConv(src.data(), 409088, dst.data(), 522624));
-    const unsigned char* a = dst.data() + w7eNormal(0, 0);
-    EXPECT_EQ(a[19], 0); EXPECT_EQ(a[20], 0x41); EXPECT_EQ(a[21], 0x05);
-    for (int i = 1; i < 3; ++i) {
-        const unsigned char* d = dst.data() + w7eNormal(0, i);
-        EXPECT_EQ(d[19], 0); EXPECT_EQ(d[20], 0x3C); EXPECT_EQ(d[21], 0x0A);
+    i = 0;
+    for (const Case& c : cases) {
+        const unsigned char* d = dst.data() + w7eNormal(0, i++);
+        EXPECT_EQ(d[19], c.want19) << c.bank << "/" << c.number;
+        EXPECT_EQ(d[20], c.want20) << c.bank << "/" << c.number;
+        EXPECT_EQ(d[21], c.want21) << c.bank << "/" << c.number;
     }
 }
 

@@ -488,12 +488,17 @@ TEST_F(CommandsDocuments, EachBoxIsOfItsKind)
          "TOVAR-VANTREL Editor|Error opening file"},
         {"import of a voice file that cannot be read", [&] { data->loadImportFile(path("gone.w9e")); },
          "information", "TOVAR-VANTREL Editor|Error opening file"},
+        {"import of a document under a voice file's name", [&] { data->loadImportFile(path("doc.w9e")); },
+         "information", "TOVAR-VANTREL Editor|Error opening file"},
         {"new with changes", [&] {
              companion->setDocDirty(true);
              companion->fileNew();
          },
          "warning", "Save Quillon Information|Save the modified Multi-Part data?"},
     };
+    // A document renamed as a voice file holds no voice data of that format.
+    companion->fileSave(path("doc.m3e"));
+    ASSERT_TRUE(QFile::copy(path("doc.m3e"), path("doc.w9e")));
     rig.prompter.answer = NS_Utilities::IDocuPrompter::Cancel;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
