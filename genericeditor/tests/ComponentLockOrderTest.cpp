@@ -222,3 +222,37 @@ TEST_F(ComponentLockOrder, WorkUnderTheMemoryApiLockNeverWaitsForTheComponent)
     EXPECT_EQ(m_api->MAPI_tryLock(), 0);
     m_api->MAPI_lock(false);
 }
+
+// The server runs the event loop with its takes of the memory-API lock let go: a
+// release posted meanwhile waits for the pump's batch, which needs that lock. Every
+// event delivered during the reopening of the saved windows finds the lock free for
+// another thread.
+TEST_F(ComponentLockOrder, EventsTheServerProcessesFindTheMemoryApiLockFree)
+{
+    bool reopening = false;
+    int delivered = 0, underTheLock = 0;
+    std::function<void()> probe;
+    probe = [&] {
+        if (!reopening)
+            return;
+        ++delivered;
+        int32_t taken = -1;
+        std::thread other([&] {
+            taken = m_api->MAPI_tryLock();
+            if (taken == 0)
+                m_api->MAPI_lock(false);
+        });
+        other.join();
+        if (taken != 0)
+            ++underTheLock;
+        // Delivered again by the next turn of the loop, wherever it runs.
+        QMetaObject::invokeMethod(QCoreApplication::instance(), probe, Qt::QueuedConnection);
+    };
+    reopening = true;
+    QMetaObject::invokeMethod(QCoreApplication::instance(), probe, Qt::QueuedConnection);
+    m_server->UI_triggerSavedUILoading(true);
+    reopening = false;
+    pumpToolkit();
+    EXPECT_GT(delivered, 1);
+    EXPECT_EQ(underTheLock, 0) << "events delivered while the GUI thread held the memory-API lock";
+}
