@@ -383,6 +383,9 @@ TEST_F(PropertyPageHostThread, APageActivatedBeforeTheFirstConnectEndsUpAsOneAct
         EXPECT_TRUE(toolbar && main->toolBarArea(toolbar) == Qt::TopToolBarArea) << "no toolbar in the host's window";
         EXPECT_EQ(initialise->memAPI()->MAPI_workspace(nullptr), main->centralWidget());
         EXPECT_EQ(promptParent.data(), main) << "the prompt has no parent in the host's window";
+        // The windows the page opened come after the toolbar: the focus is theirs.
+        QWidget* focus = main->window()->focusWidget();
+        EXPECT_TRUE(focus && main->centralWidget()->isAncestorOf(focus)) << "the focus is not in the editor windows";
 
         closer.stop();
         page->Deactivate();
