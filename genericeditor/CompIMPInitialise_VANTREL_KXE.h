@@ -72,8 +72,8 @@ public:
     bool initializeAddOnModules(CUserInterfaceServer_VANTREL_KXE* server);
     // GUI thread. The add-on menus in the server's menu bar, then the default menus.
     void createUIElements(CUserInterfaceServer_VANTREL_KXE* server);
-    // GUI thread, under the component mutex: GP_uiEvent on every add-on, then
-    // MAPI_uiEvent. Before the add-ons are initialised the event is kept for them.
+    // Under the component mutex: GP_uiEvent on every add-on, then MAPI_uiEvent. Before
+    // the add-ons are initialised the event is kept for them (catchUpUserInterface).
     void doNotifyAboutUIEvent(unsigned int code);
     // GUI thread. A user interface built before the first connect is caught up on once
     // the add-ons are initialised: the memory API gets the workspace and the window
