@@ -223,32 +223,27 @@ TEST_F(ComponentLockOrder, WorkUnderTheMemoryApiLockNeverWaitsForTheComponent)
     m_api->MAPI_lock(false);
 }
 
-// The server runs the event loop with its takes of the memory-API lock let go: a
-// release posted meanwhile waits for the pump's batch, which needs that lock. Every
-// event delivered during the reopening of the saved windows finds the lock free for
-// another thread.
+// The server runs the event loop with its takes of the memory-API lock let go: a release
+// posted meanwhile waits for the pump's batch, which needs that lock. A call delivered
+// at every turn of the loop during the reopening of the saved windows finds the lock
+// free for another thread.
 TEST_F(ComponentLockOrder, EventsTheServerProcessesFindTheMemoryApiLockFree)
 {
-    bool reopening = false;
+    bool reopening = true;
     int delivered = 0, underTheLock = 0;
-    std::function<void()> probe;
-    probe = [&] {
+    std::function<void()> probe = [&] {
         if (!reopening)
             return;
         ++delivered;
-        int32_t taken = -1;
         std::thread other([&] {
-            taken = m_api->MAPI_tryLock();
-            if (taken == 0)
+            if (m_api->MAPI_tryLock() != 0)
+                ++underTheLock;
+            else
                 m_api->MAPI_lock(false);
         });
         other.join();
-        if (taken != 0)
-            ++underTheLock;
-        // Delivered again by the next turn of the loop, wherever it runs.
         QMetaObject::invokeMethod(QCoreApplication::instance(), probe, Qt::QueuedConnection);
     };
-    reopening = true;
     QMetaObject::invokeMethod(QCoreApplication::instance(), probe, Qt::QueuedConnection);
     m_server->UI_triggerSavedUILoading(true);
     reopening = false;

@@ -6,20 +6,19 @@
 #include "genericeditor/CompIPropertyPage_VANTREL_KXE.h"
 #include "genericeditor/interfaces/ComponentInterfaces.h"
 #include "FakeHost.h"
-#include "memapi/IMemAPI.h"
 #include "platform/PlatformWindow.h"
 #include "appserver/CAppServer.h"
 #include "appserver/HostWindowWrapper.h"
+#include "memapi/IMemAPI.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QDialog>
-#include <QMdiArea>
 #include <QPointer>
+#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
@@ -48,8 +47,8 @@ void turn()
     }
 }
 
-// A component of this library with no add-ons, made through the factory, and the
-// host objects a connect is given.
+// A component of this library with no add-ons, made through the factory, and the host
+// objects a connect is given.
 class PropertyPageHostThread : public ::testing::Test
 {
 protected:
@@ -60,65 +59,30 @@ protected:
         m_portList.ports[0] = {{1, QUuid::createUuid(), QStringLiteral("in")}};
         m_portList.ports[1] = {{1, QUuid::createUuid(), QStringLiteral("out")}};
         m_host.portList = &m_portList;
-        m_host.portAssign = &m_assign;
-        makeComponent();
+        remakeComponent();
     }
     void TearDown() override
     {
-        releaseComponent();
+        remakeComponent(false);
         CompIMPInitialise_VANTREL_KXE::setAddOnFolder(QString());
     }
-    void releaseComponent()
+    // The component held goes; a new one takes its place (with the add-ons of the folder set).
+    void remakeComponent(bool make = true)
     {
         if (component)
             component->Release();
-        component = nullptr;
-        initialise = nullptr;
         QElapsedTimer clock;
         clock.start();
         while (CompIMPInitialise_VANTREL_KXE::liveCount() > m_live && clock.elapsed() < 5000)
             QCoreApplication::processEvents();
-    }
-    // A new component in place of the one held, with the add-ons of the folder set.
-    void makeComponent()
-    {
-        releaseComponent();
-        component = MacLoaderFactory(nullptr, &NS_HostIds::IID_IMPInitialise);
-        ASSERT_NE(component, nullptr);
+        component = make ? MacLoaderFactory(nullptr, &NS_HostIds::IID_IMPInitialise) : nullptr;
         initialise = dynamic_cast<CompIMPInitialise_VANTREL_KXE*>(component);
-        ASSERT_NE(initialise, nullptr);
-    }
-    CompIPropertyPage_VANTREL_KXE* makePage()
-    {
-        IUnknown* unknown = MacLoaderFactory(nullptr, &NS_HostIds::IID_IPropertyPage);
-        void* answer = nullptr;
-        if (!unknown || unknown->QueryInterface(NS_HostIds::IID_IPropertyPage, &answer) != 0)
-            return nullptr;
-        unknown->Release();
-        auto* page = static_cast<CompIPropertyPage_VANTREL_KXE*>(static_cast<IPropertyPage*>(answer));
-        IUnknown* objects[1] = {component};
-        page->SetObjects(1, objects);
-        return page;
+        ASSERT_EQ(initialise != nullptr, make);
     }
     int32_t connect()
     {
         uint32_t flags = 0;
         return initialise->MPConnect(&m_host, &m_output, MPINITIALISE_DEFAULT, 0, &flags);
-    }
-    // Connects on a thread of the host's own; the GUI thread turns until it is done.
-    int32_t connectOnHostThread()
-    {
-        std::atomic<bool> done{false};
-        int32_t result = -1;
-        std::thread host([&] {
-            result = connect();
-            done = true;
-        });
-        // Bounded far beyond a pass: only a connect that waits for the GUI thread in vain
-        // takes long.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 30000));
-        host.join();
-        return result;
     }
 
     IUnknown* component = nullptr;
@@ -129,7 +93,6 @@ private:
     int m_live = 0;
     // Outlive the component, which holds them until its release.
     FakePortList m_portList;
-    FakePortAssign m_assign;
     FakeHost m_host;
     FakeAsyncOutput m_output;
 };
@@ -142,7 +105,7 @@ public:
     std::function<void()> call;
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (call && watched == QCoreApplication::instance() && event->type() == QEvent::MetaCall)
+        if (watched == QCoreApplication::instance() && event->type() == QEvent::MetaCall)
             call();
         return false;
     }
@@ -268,126 +231,95 @@ TEST_F(PropertyPageHostThread, LastReleaseFreesThePageOnceAndGivesTheComponentBa
     server->release();
 }
 
-// A host that connects on a thread of its own while its GUI thread asks for what needs
-// the component mutex: the memory API is built on the GUI thread meanwhile, and the
-// connect never holds the mutex while it waits for that.
-TEST_F(PropertyPageHostThread, AConnectOnAHostThreadNeverWaitsForTheGuiThreadWithTheComponentHeld)
-{
-    PlatformWindow window(QRect(10, 10, 640, 480));
-    window.show();
-    const tagRECT rect{0, 0, 640, 480};
-    CompIPropertyPage_VANTREL_KXE* page = nullptr;
-    struct Case
-    {
-        const char* name;
-        std::function<void()> guiCall;
-    };
-    const Case cases[] = {
-        {"the dirty flag asked",
-         [&] {
-             void* out = nullptr;
-             ASSERT_EQ(component->QueryInterface(NS_HostIds::IID_IPersistStream, &out), 0);
-             auto* persist = static_cast<IPersistStream*>(out);
-             persist->IsDirty();
-             persist->Release();
-         }},
-        {"the page activated", [&] { page->Activate(window.handle(), &rect, false); }},
-        {"ports changed",
-         [&] {
-             void* out = nullptr;
-             ASSERT_EQ(component->QueryInterface(NS_HostIds::IID_IMPNotificationSink, &out), 0);
-             auto* sink = static_cast<IMPNotificationSink*>(out);
-             sink->MPNotify(tagMPMSG{NS_HostIds::MSG_MIDIPortsChanged});
-             sink->Release();
-         }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        makeComponent();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return initialise->uiServer() != nullptr; }));
-        page = makePage();
-        ASSERT_NE(page, nullptr);
-        int calls = 0;
-        BeforeQueuedCalls filter;
-        filter.call = [&] {
-            ++calls;
-            c.guiCall();
-        };
-        QCoreApplication::instance()->installEventFilter(&filter);
-        const int32_t connected = connectOnHostThread();
-        QCoreApplication::instance()->removeEventFilter(&filter);
-        EXPECT_GT(calls, 0) << "the memory API was not built on the GUI thread";
-        EXPECT_EQ(connected, NS_MPStatus::ok);
-        EXPECT_NE(initialise->memAPI(), nullptr);
-        page->Deactivate();
-        static_cast<IPropertyPage*>(page)->Release();
-        turn();
-    }
-}
-
-// With its add-ons, whatever the order of the page's activation and the first connect:
-// the toolbar sits in the host's window, and the preset prompt the shown page opens is
-// a window of the host's.
+// Whatever the order of the page's activation and the first connect, and whatever the
+// GUI thread asks of the component while a host thread connects: the connect succeeds,
+// the toolbar sits in the host's window, the preset prompt of the shown page is a
+// window of the page's, and the focus is in the editor windows.
 TEST_F(PropertyPageHostThread, APageActivatedBeforeTheFirstConnectEndsUpAsOneActivatedAfterIt)
 {
     CompIMPInitialise_VANTREL_KXE::setAddOnFolder(QString());
     PlatformWindow window(QRect(10, 10, 800, 600));
     window.show();
     const tagRECT rect{0, 0, 800, 600};
+    CompIPropertyPage_VANTREL_KXE* page = nullptr;
     struct Case
     {
         const char* name;
         bool activatedFirst;
-        bool connectedOnHostThread;
+        // Without: the connect is made on the GUI thread.
+        std::function<void()> whileAHostThreadConnects;
     };
     const Case cases[] = {
-        {"connected, then activated", false, false},
-        {"activated, then connected", true, false},
-        {"activated, then connected on a host thread", true, true},
+        {"connected, then activated", false, nullptr},
+        {"activated, then connected", true, nullptr},
+        {"activated, then connected on a host thread", true, [] {}},
+        {"activated while a host thread connects", false, [&] { page->Activate(window.handle(), &rect, false); }},
+        {"the dirty flag asked while a host thread connects", false, [&] { initialise->documentDirty(); }},
+        {"ports changed while a host thread connects", false, [&] { initialise->reselectPortsForAll(); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        makeComponent();
+        remakeComponent();
         ASSERT_TRUE(QTest::qWaitFor([&] { return initialise->uiServer() != nullptr; }));
-        CompIPropertyPage_VANTREL_KXE* page = makePage();
-        ASSERT_NE(page, nullptr);
+        void* answer = nullptr;
+        IUnknown* made = MacLoaderFactory(nullptr, &NS_HostIds::IID_IPropertyPage);
+        ASSERT_EQ(made->QueryInterface(NS_HostIds::IID_IPropertyPage, &answer), 0);
+        made->Release();
+        page = static_cast<CompIPropertyPage_VANTREL_KXE*>(static_cast<IPropertyPage*>(answer));
+        IUnknown* objects[1] = {component};
+        page->SetObjects(1, objects);
         // Nobody at the test answers the prompt: it is closed once seen.
-        bool prompted = false;
         QPointer<QWidget> promptParent;
+        bool prompted = false;
         QTimer closer;
-        QObject::connect(&closer, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            if (dialog->objectName() == QLatin1String("PresetReceiveDialog")) {
+        closer.callOnTimeout([&] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
                 prompted = true;
                 promptParent = dialog->parentWidget();
+                dialog->reject();
             }
-            dialog->reject();
         });
         closer.start(10);
 
-        if (!c.activatedFirst) {
-            ASSERT_EQ(connect(), NS_MPStatus::ok);
+        if (c.activatedFirst)
+            page->Activate(window.handle(), &rect, false);
+        int32_t connected = -1;
+        if (c.whileAHostThreadConnects) {
+            int asked = 0;
+            BeforeQueuedCalls filter;
+            filter.call = [&] {
+                ++asked;
+                c.whileAHostThreadConnects();
+            };
+            QCoreApplication::instance()->installEventFilter(&filter);
+            std::atomic<bool> done{false};
+            std::thread host([&] {
+                connected = connect();
+                done = true;
+            });
+            // Far beyond a pass: only a connect that waits for the GUI thread in vain takes long.
+            EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 30000));
+            host.join();
+            QCoreApplication::instance()->removeEventFilter(&filter);
+            EXPECT_GT(asked, 0) << "the memory API was not built on the GUI thread";
+        } else {
+            connected = connect();
         }
-        ASSERT_EQ(page->Activate(window.handle(), &rect, false), NS_MPStatus::ok);
-        if (c.activatedFirst) {
-            ASSERT_EQ(c.connectedOnHostThread ? connectOnHostThread() : connect(), NS_MPStatus::ok);
-        }
-        ASSERT_EQ(page->Show(1), NS_MPStatus::ok);
+        EXPECT_EQ(connected, NS_MPStatus::ok);
+        page->Activate(window.handle(), &rect, false);
+        page->Show(1);
         EXPECT_TRUE(QTest::qWaitFor([&] { return prompted; }));
 
         QMainWindow* main = page->wrapper();
         ASSERT_NE(main, nullptr);
         auto* toolbar = main->findChild<QToolBar*>();
         EXPECT_TRUE(toolbar && main->toolBarArea(toolbar) == Qt::TopToolBarArea) << "no toolbar in the host's window";
-        EXPECT_EQ(initialise->memAPI()->MAPI_workspace(nullptr), main->centralWidget());
+        IMemAPI* api = initialise->memAPI();
+        EXPECT_TRUE(api && api->MAPI_workspace(nullptr) == main->centralWidget());
         EXPECT_EQ(promptParent.data(), main) << "the prompt has no parent in the host's window";
         // The windows the page opened come after the toolbar: the focus is theirs.
         QWidget* focus = main->window()->focusWidget();
         EXPECT_TRUE(focus && main->centralWidget()->isAncestorOf(focus)) << "the focus is not in the editor windows";
-
-        closer.stop();
         page->Deactivate();
         static_cast<IPropertyPage*>(page)->Release();
         turn();
