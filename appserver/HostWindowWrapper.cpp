@@ -131,6 +131,10 @@ void CForeignWindowWrapper_VANTREL_KXE::mySetParent(WId window, const QPoint* po
         setGeometry(QRect(pointOr0(position), wanted));
         raise();
     } else {
+        // The host window's focus inside this window would stay the host window's,
+        // pointing at a widget it no longer holds once this one is deleted.
+        if (QWidget* focus = QWidget::window()->focusWidget(); focus && isAncestorOf(focus))
+            focus->clearFocus();
         setParent(nullptr, Qt::Window | Qt::FramelessWindowHint);
         move(0, 0);
         deleteInnerWindow();

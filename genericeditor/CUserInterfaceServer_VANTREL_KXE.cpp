@@ -177,25 +177,26 @@ void CUserInterfaceServer_VANTREL_KXE::unlock()
 bool CUserInterfaceServer_VANTREL_KXE::processEventsUnlocked()
 {
     QPointer<CUserInterfaceServer_VANTREL_KXE> guard(this);
-    // The pump thread may take the lock while the loop runs.
-    const QList<IMemAPI*> held = m_lockStack;
+    // The pump thread may take the lock while the loop runs, and a release run by the
+    // loop finds it free. The takes are off the stack meanwhile: a release that deletes
+    // this server lets go of nothing twice, and nothing is taken again on a memory API
+    // that went with it.
+    QList<IMemAPI*> held;
+    held.swap(m_lockStack);
     for (auto it = held.crbegin(); it != held.crend(); ++it) {
         if (*it)
             (*it)->MAPI_lock(false);
     }
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    for (IMemAPI* api : held) {
+    if (!guard)
+        return false;
+    for (IMemAPI* api : std::as_const(held)) {
         if (api)
             api->MAPI_lock(true);
     }
-    if (!guard) {
-        // Nobody is left to release these.
-        for (auto it = held.crbegin(); it != held.crend(); ++it) {
-            if (*it)
-                (*it)->MAPI_lock(false);
-        }
-        return false;
-    }
+    // Takes of the loop's own are let go within it: the stack is as it was.
+    held.append(m_lockStack);
+    m_lockStack = held;
     return true;
 }
 
@@ -308,10 +309,8 @@ int32_t CUserInterfaceServer_VANTREL_KXE::CS_closeEditor(QWidget* widget)
         doCloseWindow(widget);
         return ok;
     }
-    QPointer<CUserInterfaceServer_VANTREL_KXE> guard(this);
     doCloseAllWindows();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    if (guard)
+    if (processEventsUnlocked())
         destroyHiddenWindows();
     return ok;
 }
@@ -682,7 +681,7 @@ int32_t CUserInterfaceServer_VANTREL_KXE::doCloseWindow(QWidget* window)
             window->close();
     }
     unlock();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    processEventsUnlocked();
     return ok;
 }
 
@@ -826,10 +825,11 @@ void CUserInterfaceServer_VANTREL_KXE::destroyHiddenWindows()
 {
     if (!NS_Utilities::mainThreadRunning())
         return;
-    QPointer<CUserInterfaceServer_VANTREL_KXE> guard(this);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    if (!guard)
+    // Called with the lock held too (the reopening of the saved windows): the events
+    // are processed with it let go.
+    if (!processEventsUnlocked())
         return;
+    QPointer<CUserInterfaceServer_VANTREL_KXE> guard(this);
     lock();
     bool again = true;
     while (again && guard) {
@@ -1004,6 +1004,12 @@ void CUserInterfaceServer_VANTREL_KXE::reopenCallback(QObject* target)
 bool CUserInterfaceServer_VANTREL_KXE::UI_reopenSavedEditorWindows()
 {
     QPointer<CUserInterfaceServer_VANTREL_KXE> guard(this);
+    // A page shown before the first connect had its menus built without the add-ons:
+    // they catch up first (the toolbar), as they would have when the page came.
+    if (m_component)
+        m_component->catchUpUserInterface();
+    if (!guard)
+        return false;
     m_reopening = true;
     bool reopened = false;
     bool locked = false;

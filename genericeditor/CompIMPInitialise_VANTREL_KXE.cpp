@@ -56,6 +56,8 @@ constexpr int kOffThreadReleaseWaitMs = 4000;
 constexpr int kServerMadeWaitMs = 10000;
 // More port pairs than this would be a fault of the memory API.
 constexpr int kMaxBridges = 16;
+// The user-interface event that tells the user interface was removed.
+constexpr unsigned int kUIRemoved = 1;
 
 QString& addOnFolderOverride()
 {
@@ -263,31 +265,43 @@ int32_t CompIMPInitialise_VANTREL_KXE::aggrQueryInterface(const Y_GUID& iid, voi
 int32_t CompIMPInitialise_VANTREL_KXE::MPConnect(IUnknown* host, IMPAsyncOutput* output,
                                                  _MPINITIALISE_MODE, uint32_t, uint32_t* flags)
 {
-    QMutexLocker lock(&m_mutex);
     if (!host || !flags)
         return NS_MPStatus::invalidArgument;
+
+    // The factory builds the memory API on the GUI thread and waits for it: asked with
+    // no lock held, since that thread may be waiting for the component mutex.
+    int32_t result = NS_MPStatus::ok;
+    IMemAPI* made = nullptr;
+    if (!m_memAPI.load()) {
+        if (!m_memAPIFactory) {
+            result = NS_MPStatus::unexpected;
+        } else {
+            void* object = nullptr;
+            result = m_memAPIFactory->QueryInterface(NS_MemAPI::iidIMemAPI(), &object);
+            if (result == NS_MPStatus::ok && object)
+                made = static_cast<IMemAPI*>(object);
+            else if (result == NS_MPStatus::ok)
+                result = NS_MPStatus::unexpected;
+        }
+    }
+
+    QMutexLocker lock(&m_mutex);
     *flags &= MPCONNECT_FLAG_KEPT;
     if (m_host)
         MPDisconnect();
     m_host = host;
     m_asyncOutput = output;
 
-    int32_t result = NS_MPStatus::ok;
     IMemAPI* api = m_memAPI.load();
-    if (!api) {
-        if (!m_memAPIFactory) {
-            result = NS_MPStatus::unexpected;
-        } else {
-            void* object = nullptr;
-            result = m_memAPIFactory->QueryInterface(NS_MemAPI::iidIMemAPI(), &object);
-            if (result == NS_MPStatus::ok && object) {
-                api = static_cast<IMemAPI*>(object);
-                m_memAPI = api;
-            } else if (result == NS_MPStatus::ok) {
-                result = NS_MPStatus::unexpected;
-            }
-        }
+    if (api) {
+        // Another connect got there first: its memory API is the one.
+        result = NS_MPStatus::ok;
+    } else if (made) {
+        api = made;
+        m_memAPI = api;
+        made = nullptr;
     }
+    bool uiToCatchUp = false;
     if (result == NS_MPStatus::ok && api) {
         // Every connect makes and associates fresh bridges, a reconnect included.
         const int needed = std::clamp(int(api->MAPI_proxiesNeeded()), 0, kMaxBridges);
@@ -305,9 +319,11 @@ int32_t CompIMPInitialise_VANTREL_KXE::MPConnect(IUnknown* host, IMPAsyncOutput*
         api->MAPI_setPortsFromPreferences();
         m_eventFilter->intake().setMemAPI(api);
         m_eventFilter->intake().setBridges(bridges);
-        initializeAddOnModules(m_server.data());
+        uiToCatchUp = initializeAddOnModules(m_server.data()) && m_uiBeforeAddOns;
     }
     lock.unlock();
+    if (made)
+        made->Release();
 
     uint32_t cookie = 0;
     if (NS_Connection::ConnectionAdvise(host, NS_HostIds::IID_IMPNotificationSink, self(), true,
@@ -323,6 +339,9 @@ int32_t CompIMPInitialise_VANTREL_KXE::MPConnect(IUnknown* host, IMPAsyncOutput*
     // handed over is not what the editor holds.
     if (result == NS_MPStatus::ok && m_persistStream->applyPendingLoad() != NS_MPStatus::ok)
         *flags |= MPCONNECT_FLAG_KEPT_LOAD_FAILED;
+    // A page shown before this first connect: its add-ons catch up with the project loaded.
+    if (uiToCatchUp)
+        postUICatchUp();
     return result;
 }
 
@@ -370,29 +389,105 @@ int32_t CompIMPInitialise_VANTREL_KXE::MPDisconnect()
     return NS_MPStatus::ok;
 }
 
-void CompIMPInitialise_VANTREL_KXE::initializeAddOnModules(CUserInterfaceServer_VANTREL_KXE* server)
+bool CompIMPInitialise_VANTREL_KXE::initializeAddOnModules(CUserInterfaceServer_VANTREL_KXE* server)
 {
     QMutexLocker lock(&m_mutex);
     IMemAPI* api = m_memAPI.load();
     // An add-on initialised without the memory API would never get it.
     if (m_addOns->initialised || !api)
-        return;
+        return false;
     m_addOns->initialised = true;
     for (const auto& descriptor : m_addOns->addOns()) {
         if (IGenericEditorPluginInterface* addOn = descriptor->addOn())
             addOn->GP_initialize(api, server);
     }
+    return true;
 }
 
 void CompIMPInitialise_VANTREL_KXE::doNotifyAboutUIEvent(unsigned int code)
 {
     QMutexLocker lock(&m_mutex);
+    if (!m_addOns->initialised) {
+        // Kept for the add-ons until the first connect initialises them; a user
+        // interface removed meanwhile leaves them nothing to catch up on.
+        if (code == kUIRemoved)
+            m_missedUIEvents.clear();
+        else
+            m_missedUIEvents.push_back(code);
+        return;
+    }
+    // What came before the add-ons goes to them first.
+    catchUpUserInterface();
+    deliverUIEvent(code);
+}
+
+void CompIMPInitialise_VANTREL_KXE::deliverUIEvent(unsigned int code)
+{
     for (const auto& descriptor : m_addOns->addOns()) {
         if (IGenericEditorPluginInterface* addOn = descriptor->addOn())
             addOn->GP_uiEvent(code);
     }
     if (IMemAPI* api = m_memAPI.load())
         api->MAPI_uiEvent(code);
+}
+
+void CompIMPInitialise_VANTREL_KXE::registerWindowControls(IMemAPI* api)
+{
+    for (const auto& descriptor : m_addOns->addOns()) {
+        IGenericEditorPluginInterface* addOn = descriptor->addOn();
+        if (!addOn)
+            continue;
+        const int count = addOn->GP_editorCount(nullptr);
+        for (int id = 1; id <= count; ++id) {
+            TGP_Information* info = addOn->GP_rawInformation(id, nullptr);
+            if (!info)
+                continue;
+            const size_t nameLength = strnlen(info->windowControlName, sizeof info->windowControlName);
+            if (nameLength == 8) {
+                const QByteArray name(info->windowControlName, int(nameLength));
+                api->MAPI_registerWindowControl(name.constData(), info->moduleId, info->reserved);
+            }
+            addOn->GP_releaseInformation(info);
+        }
+    }
+}
+
+void CompIMPInitialise_VANTREL_KXE::catchUpUserInterface()
+{
+    if (!NS_Utilities::mainThreadRunning())
+        return;
+    QMutexLocker lock(&m_mutex);
+    IMemAPI* api = m_memAPI.load();
+    if (!m_uiBeforeAddOns || !api || !m_addOns->initialised)
+        return;
+    m_uiBeforeAddOns = false;
+    if (m_workspace)
+        api->MAPI_setWorkspace(m_workspace.data());
+    registerWindowControls(api);
+    std::vector<unsigned int> missed;
+    missed.swap(m_missedUIEvents);
+    for (unsigned int code : missed)
+        deliverUIEvent(code);
+}
+
+void CompIMPInitialise_VANTREL_KXE::postUICatchUp()
+{
+    // Posted to the server, which lives while the component does: in order with the
+    // page's own posted calls, and after the connect has loaded the project.
+    CUserInterfaceServer_VANTREL_KXE* server = m_server.data();
+    CMarshallDispatcher* dispatcher = CAppServer::MS();
+    if (!server || !dispatcher)
+        return;
+    QCoreApplication::postEvent(dispatcher, new TMarshallEvent_VANTREL_KXE(server, &catchUpCallback));
+    wakeUpGuiThread();
+}
+
+void CompIMPInitialise_VANTREL_KXE::catchUpCallback(QObject* target)
+{
+    if (auto* server = qobject_cast<CUserInterfaceServer_VANTREL_KXE*>(target)) {
+        if (CompIMPInitialise_VANTREL_KXE* component = server->CS_compInitialize())
+            component->catchUpUserInterface();
+    }
 }
 
 void CompIMPInitialise_VANTREL_KXE::createUIElements(CUserInterfaceServer_VANTREL_KXE* server)
@@ -402,6 +497,10 @@ void CompIMPInitialise_VANTREL_KXE::createUIElements(CUserInterfaceServer_VANTRE
     QMutexLocker lock(&m_mutex);
     initializeAddOnModules(server);
     IMemAPI* api = m_memAPI.load();
+    // Built before the first connect: the add-ons and the memory API catch up on it
+    // once they are initialised.
+    if (!m_addOns->initialised)
+        m_uiBeforeAddOns = true;
 
     std::vector<TInfoPair*> pairs;
     for (const auto& owned : m_addOns->addOns()) {

@@ -5,7 +5,8 @@
 // preferences, the user-interface server and the port bridges.
 //
 // Lock order: the component mutex, then the memory-API lock. Nothing here waits for
-// the GUI thread while holding either.
+// the GUI thread while holding either: the connect asks the factory, which builds the
+// memory API on the GUI thread, before it takes the mutex.
 #include "EditorIPrefsQuery_VANTREL_KXE.h"
 #include "TCOMPtr.h"
 #include "TCompObject_VANTREL_KXE.h"
@@ -67,12 +68,18 @@ public:
     IClientServices* prefsClientServices() override;
 
     // Any thread. Under the component mutex: GP_initialize on every add-on, once, and
-    // only once the memory API exists.
-    void initializeAddOnModules(CUserInterfaceServer_VANTREL_KXE* server);
+    // only once the memory API exists. True when this call initialised them.
+    bool initializeAddOnModules(CUserInterfaceServer_VANTREL_KXE* server);
     // GUI thread. The add-on menus in the server's menu bar, then the default menus.
     void createUIElements(CUserInterfaceServer_VANTREL_KXE* server);
-    // Under the component mutex: GP_uiEvent on every add-on, then MAPI_uiEvent.
+    // Under the component mutex: GP_uiEvent on every add-on, then MAPI_uiEvent. Before
+    // the add-ons are initialised the event is kept for them (catchUpUserInterface).
     void doNotifyAboutUIEvent(unsigned int code);
+    // GUI thread. A user interface built before the first connect is caught up on once
+    // the add-ons are initialised: the memory API gets the workspace and the window
+    // controls, then the add-ons and the memory API the events they missed, in order.
+    // Nothing to do otherwise.
+    void catchUpUserInterface();
     // GUI thread. Opens the editors of the add-on with that module identifier (every
     // add-on for the null one) through the server's editor_helper.
     void createEditorByCLSID(unsigned int editorId, bool show, const QUuid& module, int subId,
@@ -147,6 +154,12 @@ private:
     void makeServerOnGuiThread();
     static void serverCallback(QObject* wrapper);
     void deleteBridgesLocked();
+    // Under the component mutex.
+    void deliverUIEvent(unsigned int code);
+    void registerWindowControls(IMemAPI* api);
+    // Any thread: catchUpUserInterface() on the GUI thread, posted.
+    void postUICatchUp();
+    static void catchUpCallback(QObject* server);
 
     mutable QRecursiveMutex m_mutex;
     CompIMPNotificationSink* m_notificationSink = nullptr;
@@ -168,6 +181,10 @@ private:
     int32_t m_pageWidth = 996;
     int32_t m_pageHeight = 716;
     bool m_reopenPending = true;
+    // Under the mutex: menus built before the add-ons were initialised, and the
+    // user-interface events kept for them since.
+    bool m_uiBeforeAddOns = false;
+    std::vector<unsigned int> m_missedUIEvents;
     bool m_released = false;
     bool m_deletionScheduled = false;
     CAppServer* m_appServer = nullptr;

@@ -2,8 +2,10 @@
 #include "platform/PlatformWindow.h"
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -85,14 +87,24 @@ TEST(HostWindowWrapper, MovingToAnotherHostWindowReplacesTheInnerWindow)
 TEST(HostWindowWrapper, DetachingLeavesNoParentAndNoInnerWindow)
 {
     PlatformWindow host(QRect(0, 0, 640, 480));
+    host.show();
     const QSize size(300, 200);
     CForeignWindowWrapper_VANTREL_KXE window(host.handle(), nullptr, &size);
     QPointer<QMainWindow> inner = window.innerWindow();
+    // The host window's focus in the page goes with the page.
+    auto* field = new QLineEdit(&window);
+    window.setCentralWidget(field);
+    QWidget* hostWindow = host.contentWidget()->window();
+    hostWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(hostWindow));
+    field->setFocus();
+    ASSERT_EQ(hostWindow->focusWidget(), field);
     window.mySetParent(0, nullptr, nullptr, false);
     EXPECT_TRUE(inner.isNull());
     EXPECT_EQ(window.parentWidget(), nullptr);
     EXPECT_EQ(window.hostWindow(), WId(0));
     EXPECT_EQ(window.innerWindow(), nullptr);
+    EXPECT_EQ(hostWindow->focusWidget(), nullptr) << "the host window keeps a focus it no longer holds";
 }
 
 TEST(HostWindowWrapper, IntoAToolkitWidgetKeepsTheInnerWindow)

@@ -473,3 +473,23 @@ TEST_F(ComponentLifecycle, PortsChangedOnTheGuiThreadNeverMeetsABridgeADisconnec
     EXPECT_EQ(m_component->bridgeCount(), 0);
     sink->Release();
 }
+
+// A release posted while the saved windows are reopened runs in the reopening's event
+// loop, with the server's take of the memory-API lock let go: the server it deletes
+// lets go of nothing a second time, and nothing is taken again afterwards.
+TEST_F(ComponentLifecycle, AReleaseRunWhileTheSavedWindowsAreReopenedLeavesTheLockAsItWas)
+{
+    ASSERT_EQ(connect(), NS_MPStatus::ok);
+    QPointer<CUserInterfaceServer_VANTREL_KXE> server(m_component->uiServer());
+    server->UI_assignContext(nullptr, m_component->workspace(nullptr));
+    CompIMPInitialise_VANTREL_KXE* component = m_component;
+    m_component = nullptr;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [component] { static_cast<IMPInitialise*>(component)->Release(); },
+        Qt::QueuedConnection);
+    server->UI_triggerSavedUILoading(true);
+    EXPECT_TRUE(server.isNull()) << "the release did not run during the reopening";
+    EXPECT_TRUE(waitUntilDeleted());
+    EXPECT_EQ(m_api.lockDepth(), 0);
+    EXPECT_EQ(m_api.refs.load(), 0);
+}

@@ -222,3 +222,32 @@ TEST_F(ComponentLockOrder, WorkUnderTheMemoryApiLockNeverWaitsForTheComponent)
     EXPECT_EQ(m_api->MAPI_tryLock(), 0);
     m_api->MAPI_lock(false);
 }
+
+// The server runs the event loop with its takes of the memory-API lock let go: a release
+// posted meanwhile waits for the pump's batch, which needs that lock. A call delivered
+// at every turn of the loop during the reopening of the saved windows finds the lock
+// free for another thread.
+TEST_F(ComponentLockOrder, EventsTheServerProcessesFindTheMemoryApiLockFree)
+{
+    bool reopening = true;
+    int delivered = 0, underTheLock = 0;
+    std::function<void()> probe = [&] {
+        if (!reopening)
+            return;
+        ++delivered;
+        std::thread other([&] {
+            if (m_api->MAPI_tryLock() != 0)
+                ++underTheLock;
+            else
+                m_api->MAPI_lock(false);
+        });
+        other.join();
+        QMetaObject::invokeMethod(QCoreApplication::instance(), probe, Qt::QueuedConnection);
+    };
+    QMetaObject::invokeMethod(QCoreApplication::instance(), probe, Qt::QueuedConnection);
+    m_server->UI_triggerSavedUILoading(true);
+    reopening = false;
+    pumpToolkit();
+    EXPECT_GT(delivered, 1);
+    EXPECT_EQ(underTheLock, 0) << "events delivered while the GUI thread held the memory-API lock";
+}

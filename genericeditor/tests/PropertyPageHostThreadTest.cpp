@@ -8,14 +8,22 @@
 #include "FakeHost.h"
 #include "platform/PlatformWindow.h"
 #include "appserver/CAppServer.h"
+#include "appserver/HostWindowWrapper.h"
+#include "memapi/IMemAPI.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QTemporaryDir>
+#include <QDialog>
+#include <QPointer>
 #include <QTest>
+#include <QTimer>
+#include <QToolBar>
 #include <gtest/gtest.h>
+#include <atomic>
+#include <functional>
 #include <thread>
 
 extern "C" IUnknown* MacLoaderFactory(void* allocator, const Y_GUID* type);
@@ -39,7 +47,8 @@ void turn()
     }
 }
 
-// A component of this library with no add-ons, made through the factory.
+// A component of this library with no add-ons, made through the factory, and the host
+// objects a connect is given.
 class PropertyPageHostThread : public ::testing::Test
 {
 protected:
@@ -47,12 +56,18 @@ protected:
     {
         CompIMPInitialise_VANTREL_KXE::setAddOnFolder(m_empty.path());
         m_live = CompIMPInitialise_VANTREL_KXE::liveCount();
-        component = MacLoaderFactory(nullptr, &NS_HostIds::IID_IMPInitialise);
-        ASSERT_NE(component, nullptr);
-        initialise = dynamic_cast<CompIMPInitialise_VANTREL_KXE*>(component);
-        ASSERT_NE(initialise, nullptr);
+        m_portList.ports[0] = {{1, QUuid::createUuid(), QStringLiteral("in")}};
+        m_portList.ports[1] = {{1, QUuid::createUuid(), QStringLiteral("out")}};
+        m_host.portList = &m_portList;
+        remakeComponent();
     }
     void TearDown() override
+    {
+        remakeComponent(false);
+        CompIMPInitialise_VANTREL_KXE::setAddOnFolder(QString());
+    }
+    // The component held goes; a new one takes its place (with the add-ons of the folder set).
+    void remakeComponent(bool make = true)
     {
         if (component)
             component->Release();
@@ -60,7 +75,14 @@ protected:
         clock.start();
         while (CompIMPInitialise_VANTREL_KXE::liveCount() > m_live && clock.elapsed() < 5000)
             QCoreApplication::processEvents();
-        CompIMPInitialise_VANTREL_KXE::setAddOnFolder(QString());
+        component = make ? MacLoaderFactory(nullptr, &NS_HostIds::IID_IMPInitialise) : nullptr;
+        initialise = dynamic_cast<CompIMPInitialise_VANTREL_KXE*>(component);
+        ASSERT_EQ(initialise != nullptr, make);
+    }
+    int32_t connect()
+    {
+        uint32_t flags = 0;
+        return initialise->MPConnect(&m_host, &m_output, MPINITIALISE_DEFAULT, 0, &flags);
     }
 
     IUnknown* component = nullptr;
@@ -69,6 +91,24 @@ protected:
 private:
     QTemporaryDir m_empty;
     int m_live = 0;
+    // Outlive the component, which holds them until its release.
+    FakePortList m_portList;
+    FakeHost m_host;
+    FakeAsyncOutput m_output;
+};
+
+// Runs `call` on the GUI thread before each queued call to the application is
+// delivered: the memory-API factory builds through such a call while it waits.
+class BeforeQueuedCalls : public QObject
+{
+public:
+    std::function<void()> call;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == QCoreApplication::instance() && event->type() == QEvent::MetaCall)
+            call();
+        return false;
+    }
 };
 
 } // namespace
@@ -189,4 +229,99 @@ TEST_F(PropertyPageHostThread, LastReleaseFreesThePageOnceAndGivesTheComponentBa
     }
 
     server->release();
+}
+
+// Whatever the order of the page's activation and the first connect, and whatever the
+// GUI thread asks of the component while a host thread connects: the connect succeeds,
+// the toolbar sits in the host's window, the preset prompt of the shown page is a
+// window of the page's, and the focus is in the editor windows.
+TEST_F(PropertyPageHostThread, APageActivatedBeforeTheFirstConnectEndsUpAsOneActivatedAfterIt)
+{
+    CompIMPInitialise_VANTREL_KXE::setAddOnFolder(QString());
+    PlatformWindow window(QRect(10, 10, 800, 600));
+    window.show();
+    const tagRECT rect{0, 0, 800, 600};
+    CompIPropertyPage_VANTREL_KXE* page = nullptr;
+    struct Case
+    {
+        const char* name;
+        bool activatedFirst;
+        // Without: the connect is made on the GUI thread.
+        std::function<void()> whileAHostThreadConnects;
+    };
+    const Case cases[] = {
+        {"connected, then activated", false, nullptr},
+        {"activated, then connected", true, nullptr},
+        {"activated, then connected on a host thread", true, [] {}},
+        {"activated while a host thread connects", false, [&] { page->Activate(window.handle(), &rect, false); }},
+        {"the dirty flag asked while a host thread connects", false, [&] { initialise->documentDirty(); }},
+        {"ports changed while a host thread connects", false, [&] { initialise->reselectPortsForAll(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        remakeComponent();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return initialise->uiServer() != nullptr; }));
+        void* answer = nullptr;
+        IUnknown* made = MacLoaderFactory(nullptr, &NS_HostIds::IID_IPropertyPage);
+        ASSERT_EQ(made->QueryInterface(NS_HostIds::IID_IPropertyPage, &answer), 0);
+        made->Release();
+        page = static_cast<CompIPropertyPage_VANTREL_KXE*>(static_cast<IPropertyPage*>(answer));
+        IUnknown* objects[1] = {component};
+        page->SetObjects(1, objects);
+        // Nobody at the test answers the prompt: it is closed once seen.
+        QPointer<QWidget> promptParent;
+        bool prompted = false;
+        QTimer closer;
+        closer.callOnTimeout([&] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                prompted = true;
+                promptParent = dialog->parentWidget();
+                dialog->reject();
+            }
+        });
+        closer.start(10);
+
+        if (c.activatedFirst)
+            page->Activate(window.handle(), &rect, false);
+        int32_t connected = -1;
+        if (c.whileAHostThreadConnects) {
+            int asked = 0;
+            BeforeQueuedCalls filter;
+            filter.call = [&] {
+                ++asked;
+                c.whileAHostThreadConnects();
+            };
+            QCoreApplication::instance()->installEventFilter(&filter);
+            std::atomic<bool> done{false};
+            std::thread host([&] {
+                connected = connect();
+                done = true;
+            });
+            // Far beyond a pass: only a connect that waits for the GUI thread in vain takes long.
+            EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 30000));
+            host.join();
+            QCoreApplication::instance()->removeEventFilter(&filter);
+            EXPECT_GT(asked, 0) << "the memory API was not built on the GUI thread";
+        } else {
+            connected = connect();
+        }
+        EXPECT_EQ(connected, NS_MPStatus::ok);
+        page->Activate(window.handle(), &rect, false);
+        page->Show(1);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return prompted; }));
+
+        QMainWindow* main = page->wrapper();
+        ASSERT_NE(main, nullptr);
+        auto* toolbar = main->findChild<QToolBar*>();
+        EXPECT_TRUE(toolbar && main->toolBarArea(toolbar) == Qt::TopToolBarArea) << "no toolbar in the host's window";
+        IMemAPI* api = initialise->memAPI();
+        EXPECT_TRUE(api && api->MAPI_workspace(nullptr) == main->centralWidget());
+        EXPECT_EQ(promptParent.data(), main) << "the prompt has no parent in the host's window";
+        // The windows the page opened come after the toolbar: the focus is theirs.
+        QWidget* focus = main->window()->focusWidget();
+        EXPECT_TRUE(focus && main->centralWidget()->isAncestorOf(focus)) << "the focus is not in the editor windows";
+        page->Deactivate();
+        static_cast<IPropertyPage*>(page)->Release();
+        turn();
+    }
 }
