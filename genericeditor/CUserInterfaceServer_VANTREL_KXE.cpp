@@ -11,6 +11,7 @@
 #include "memapi/IMemAPI.h"
 #include "utilities/DocuSaveLoad.h"
 #include "utilities/HelpLauncher.h"
+#include "utilities/StreamVersion.h"
 #include "utilities/ThreadUtilities.h"
 #include "utilities/WidgetUtilities.h"
 #include <QAction>
@@ -961,6 +962,7 @@ void CUserInterfaceServer_VANTREL_KXE::UI_saveUIState()
         m_snapshot = new QBuffer;
         m_snapshot->open(QIODevice::WriteOnly);
         QDataStream stream(m_snapshot);
+        stream.setVersion(NS_Utilities::kStreamVersion);
         UI_saveLoadUIstate(false, stream);
         m_snapshot->close();
     }
@@ -976,6 +978,7 @@ void CUserInterfaceServer_VANTREL_KXE::UI_loadUIState()
     if (snapshot && !snapshot->data().isEmpty()) {
         snapshot->open(QIODevice::ReadOnly);
         QDataStream stream(snapshot);
+        stream.setVersion(NS_Utilities::kStreamVersion);
         UI_saveLoadUIstate(true, stream);
     }
     delete snapshot;
