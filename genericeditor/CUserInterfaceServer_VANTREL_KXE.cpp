@@ -9,7 +9,9 @@
 #include "appserver/TMarshallEvent_VANTREL_KXE.h"
 #include "genericeditor/interfaces/GenericEditorPluginInterface.h"
 #include "memapi/IMemAPI.h"
+#include "utilities/DocuSaveLoad.h"
 #include "utilities/HelpLauncher.h"
+#include "utilities/StreamVersion.h"
 #include "utilities/ThreadUtilities.h"
 #include "utilities/WidgetUtilities.h"
 #include <QAction>
@@ -367,8 +369,12 @@ int32_t CUserInterfaceServer_VANTREL_KXE::CS_closeParent()
 int32_t CUserInterfaceServer_VANTREL_KXE::CS_showHelp(const QString& document)
 {
     QString bundle = CompIMPInitialise_VANTREL_KXE::bundleIdentifier;
+    // The document frame's prompter, which tests replace; the toolkit's without one.
+    IMemAPI* api = memapi();
+    auto* frame = api ? dynamic_cast<NS_Utilities::TDocuSaveLoad*>(api->MAPI_qself()) : nullptr;
     NS_Utilities::ShowHelpDocumentation(QStringLiteral("TOVAR-VANTREL (Multi)"), nullptr,
-                                        QStringLiteral("%1.pdf").arg(document), &bundle);
+                                        QStringLiteral("%1.pdf").arg(document), &bundle,
+                                        frame ? frame->DSL_prompter() : nullptr);
     return ok;
 }
 
@@ -956,6 +962,7 @@ void CUserInterfaceServer_VANTREL_KXE::UI_saveUIState()
         m_snapshot = new QBuffer;
         m_snapshot->open(QIODevice::WriteOnly);
         QDataStream stream(m_snapshot);
+        stream.setVersion(NS_Utilities::kStreamVersion);
         UI_saveLoadUIstate(false, stream);
         m_snapshot->close();
     }
@@ -971,6 +978,7 @@ void CUserInterfaceServer_VANTREL_KXE::UI_loadUIState()
     if (snapshot && !snapshot->data().isEmpty()) {
         snapshot->open(QIODevice::ReadOnly);
         QDataStream stream(snapshot);
+        stream.setVersion(NS_Utilities::kStreamVersion);
         UI_saveLoadUIstate(true, stream);
     }
     delete snapshot;

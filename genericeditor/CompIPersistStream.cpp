@@ -2,6 +2,7 @@
 #include "CUserInterfaceServer_VANTREL_KXE.h"
 #include "CompIMPInitialise_VANTREL_KXE.h"
 #include "memapi/IMemAPI.h"
+#include "utilities/StreamVersion.h"
 #include <QBuffer>
 #include <QByteArray>
 #include <QDataStream>
@@ -78,6 +79,7 @@ int32_t CompIPersistStream::Save(IStream* stream, bool clearDirty)
     QByteArray payload;
     {
         QDataStream out(&payload, QIODevice::WriteOnly);
+        out.setVersion(NS_Utilities::kStreamVersion);
         const int32_t saved = api->MAPI_saveViaStream(out);
         if (saved != 0)
             return saved;
@@ -137,6 +139,7 @@ int32_t CompIPersistStream::Load(IStream* stream)
             return p;
     }
     QDataStream in(payload);
+    in.setVersion(NS_Utilities::kStreamVersion);
     return api->MAPI_loadViaStream(in);
 }
 

@@ -1,7 +1,7 @@
 #include "CNumEdit_VANTREL_KXE.h"
 
 #include <QDoubleValidator>
-#include <QEvent>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPalette>
@@ -125,10 +125,12 @@ void CNumEdit_VANTREL_KXE::abortInput()
 
 bool CNumEdit_VANTREL_KXE::eventFilter(QObject* watched, QEvent* event)
 {
-    // The line edit's focus loss ends the entry without a number.
+    // The line edit's focus loss ends the entry without a number. A popup (the entry's
+    // own context menu) borrows the focus and gives it back when it closes: the typed
+    // number stays.
     if (event->type() == QEvent::FocusOut && watched->objectName() == QLatin1String(kEditBoxName)) {
         auto* box = qobject_cast<QLineEdit*>(watched);
-        if (box && box->isVisible())
+        if (box && box->isVisible() && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
             abortInput();
     }
     return QObject::eventFilter(watched, event);

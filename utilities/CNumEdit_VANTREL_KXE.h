@@ -1,7 +1,8 @@
 #pragma once
 // Inline number entry that a display control opens over itself: a frameless line
 // edit covering the control, filled with the shown number and selected. Return
-// proposes the number, losing the focus abandons the entry. GUI thread.
+// proposes the number, losing the focus abandons the entry; a popup such as the
+// entry's context menu only borrows the focus. GUI thread.
 #include "vantrel_kxe21_utilities_export.h"
 #include <QObject>
 

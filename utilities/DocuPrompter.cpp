@@ -37,6 +37,11 @@ void IDocuPrompter::information(QWidget* parent, const QString& caption, const Q
     critical(parent, caption, text);
 }
 
+void IDocuPrompter::warningMessage(QWidget* parent, const QString& caption, const QString& text)
+{
+    information(parent, caption, text);
+}
+
 IDocuPrompter::Answer TDocuPrompter::question(QWidget* parent, const QString& caption,
                                               const QString& text, bool withCancel)
 {
@@ -82,6 +87,11 @@ IDocuPrompter::Answer TDocuPrompter::warningWithCancel(QWidget* parent, const QS
 void TDocuPrompter::information(QWidget* parent, const QString& caption, const QString& text)
 {
     QMessageBox::information(parent, caption, text);
+}
+
+void TDocuPrompter::warningMessage(QWidget* parent, const QString& caption, const QString& text)
+{
+    QMessageBox::warning(parent, caption, text);
 }
 
 QString TDocuPrompter::openFileName(QWidget* parent, const QString& caption, const QString& start,

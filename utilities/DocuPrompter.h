@@ -25,6 +25,8 @@ public:
     virtual Answer warningWithCancel(QWidget* parent, const QString& caption, const QString& text);
     // A message with one OK button. By default shown as critical().
     virtual void information(QWidget* parent, const QString& caption, const QString& text);
+    // A warning with one OK button. By default shown as information().
+    virtual void warningMessage(QWidget* parent, const QString& caption, const QString& text);
     // Empty when cancelled; symbolic links resolved. An empty start leaves the folder to
     // the toolkit.
     virtual QString openFileName(QWidget* parent, const QString& caption, const QString& start,
@@ -43,6 +45,7 @@ public:
     Answer warning(QWidget* parent, const QString& caption, const QString& text) override;
     Answer warningWithCancel(QWidget* parent, const QString& caption, const QString& text) override;
     void information(QWidget* parent, const QString& caption, const QString& text) override;
+    void warningMessage(QWidget* parent, const QString& caption, const QString& text) override;
     QString openFileName(QWidget* parent, const QString& caption, const QString& start,
                          const QString& filter, QString* selectedFilter) override;
     QString saveFileName(QWidget* parent, const QString& caption, const QString& start,

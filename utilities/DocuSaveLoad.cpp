@@ -1,5 +1,6 @@
 #include "utilities/DocuSaveLoad.h"
 #include "utilities/DocuPrompter.h"
+#include "utilities/StreamVersion.h"
 #include "utilities/WidgetUtilities.h"
 #include "platform/PlatformDurableFile.h"
 
@@ -188,6 +189,7 @@ int32_t TDocuSaveLoad::DSL_load(QWidget* parent, int)
     }
     {
         QDataStream test(&file);
+        test.setVersion(kStreamVersion);
         const int32_t tested = DSL_loadTest(test, index);
         file.seek(0);
         if (tested != 0) {
@@ -202,6 +204,7 @@ int32_t TDocuSaveLoad::DSL_load(QWidget* parent, int)
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
     QDataStream stream(&file);
+    stream.setVersion(kStreamVersion);
     const int32_t result = DSL_loadViaStream(stream, index);
     file.close();
     if (result != 0) {
@@ -258,6 +261,7 @@ int32_t TDocuSaveLoad::DSL_save(QWidget* parent, int)
     int32_t result;
     {
         QDataStream stream(&file);
+        stream.setVersion(kStreamVersion);
         result = DSL_saveViaStream(stream, index);
         if (result == 0 && stream.status() != QDataStream::Ok)
             result = kFailure;

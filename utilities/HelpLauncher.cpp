@@ -1,10 +1,10 @@
 #include "HelpLauncher.h"
+#include "DocuPrompter.h"
 #include "ModuleLocation.h"
 #include "ThreadUtilities.h"
 #include "UtilitiesLogging.h"
 #include "platform/PlatformLaunchService.h"
 #include <QDir>
-#include <QMessageBox>
 #include <QString>
 #include <QUrl>
 
@@ -40,7 +40,7 @@ bool LaunchHelpSystem(const QString& url, QWidget* parent)
 }
 
 bool ShowHelpDocumentation(const QString& caption, QWidget* parent, const QString& file,
-                           QString* bundleId)
+                           QString* bundleId, IDocuPrompter* prompter)
 {
     Q_UNUSED(parent);
     const QString folder = moduleLocation(bundleId);
@@ -51,7 +51,9 @@ bool ShowHelpDocumentation(const QString& caption, QWidget* parent, const QStrin
         return true;
     const QString shown = text.isEmpty() ? file : text;
     if (mainThreadRunning()) {
-        QMessageBox::warning(nullptr, caption,
+        TDocuPrompter toolkit;
+        (prompter ? prompter : &toolkit)
+            ->warningMessage(nullptr, caption,
                              QStringLiteral("Failed to load \"%1\" help document.\r\n"
                                             "Please try re-installing the package.")
                                  .arg(shown));

@@ -1,4 +1,5 @@
 #include "DialogsAddOn.h"
+#include "CTovarDialog.h"
 #include "DialogsEditorRegistry.h"
 #include "DialogsEditorTable.h"
 #include "DialogsIds.h"
@@ -223,7 +224,8 @@ QWidget* DialogsAddOn::GP_create(int id, int32_t* status)
     case kManual: {
         QString bundle = kBundleIdentifier;
         NS_Utilities::ShowHelpDocumentation(QCoreApplication::translate("@default", "TOVAR-VANTREL Quillon"), nullptr,
-                                            QCoreApplication::translate("@default", "Manual.pdf"), &bundle);
+                                            QCoreApplication::translate("@default", "Manual.pdf"), &bundle,
+                                            NS_DialogsFrame::prompterOf(m_api));
         return nullptr;
     }
     case kToolbar:

@@ -180,6 +180,7 @@ void VoiceList::execute()
             BANK_init();
             BANK_updateList(m_savedProgram, m_savedLsb, m_savedMsb);
         }
+        auditionShownVoice();
         ui.AuditionCheckBox->hide();
         exec();
         if (self && m_connectedTo)
@@ -397,6 +398,7 @@ void VoiceList::selectSearchMode(int mode)
             CATE_updateList(program, m_bankLsb[size_t(bank)], m_bankMsb[size_t(bank)]);
         else
             CATE_updateList(-1, kCategoryCount);
+        auditionShownVoice();
         return;
     }
     int program = 0, bank = 0;
@@ -410,6 +412,7 @@ void VoiceList::selectSearchMode(int mode)
         clearList();
         ui.OKButton->setEnabled(false);
     }
+    auditionShownVoice();
 }
 
 void VoiceList::selectBank(int index)
@@ -435,6 +438,19 @@ void VoiceList::setupAudition()
     if (!chosenVoice(program, bank))
         return;
     setMemAPI(program, m_bankLsb[size_t(bank)], m_bankMsb[size_t(bank)], false);
+}
+
+void VoiceList::auditionShownVoice()
+{
+    // The list may open on, or switch to, another voice than the part plays (a bank
+    // that is not listed, an empty category): what is shown is what is heard.
+    int program = 0, bank = 0;
+    if (!chosenVoice(program, bank))
+        return;
+    int playing = -1, lsb = -1, msb = -1;
+    getMemAPI(playing, lsb, msb);
+    if (playing != program || lsb != m_bankLsb[size_t(bank)] || msb != m_bankMsb[size_t(bank)])
+        setupAudition();
 }
 
 void VoiceList::accept()

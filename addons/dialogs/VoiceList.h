@@ -89,6 +89,8 @@ private:
     bool showBank(int program, int lsb, int msb, bool firstOtherwise);
     // The voice chosen in either mode; false without one.
     bool chosenVoice(int& program, int& bank);
+    // Auditions the voice the list shows when the part plays another one.
+    void auditionShownVoice();
     void setCurrentRowQuietly(int row);
     void clearList();
 

@@ -23,6 +23,7 @@
 #include "utilities/interfaces/IPrefsQuery_VANTREL_KXE.h"
 #include "utilities/interfaces/MPPortData.h"
 #include "utilities/interfaces/TMIDIProxyInOut.h"
+#include "utilities/StreamVersion.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -1071,6 +1072,7 @@ void TovarIMemAPI::put_synth_in_multi_mode()
 
 int32_t TovarIMemAPI::MAPI_saveViaStream(QDataStream& stream)
 {
+    const NS_Utilities::TStreamVersionScope version(stream);
     ApiLocker locker(m_mutex);
     if (!m_prefs || !m_memory)
         return kUnexpected;
@@ -1085,6 +1087,7 @@ int32_t TovarIMemAPI::MAPI_saveViaStream(QDataStream& stream)
 
 int32_t TovarIMemAPI::MAPI_loadViaStream(QDataStream& stream)
 {
+    const NS_Utilities::TStreamVersionScope version(stream);
     ApiLocker locker(m_mutex);
     if (!m_prefs || !m_memory)
         return kUnexpected;
@@ -1094,10 +1097,12 @@ int32_t TovarIMemAPI::MAPI_loadViaStream(QDataStream& stream)
     QByteArray savedPrefs;
     {
         QDataStream out(&savedPrefs, QIODevice::WriteOnly);
+        out.setVersion(NS_Utilities::kStreamVersion);
         m_prefs->writeToStream(out);
     }
     auto restorePrefs = [&] {
         QDataStream in(savedPrefs);
+        in.setVersion(NS_Utilities::kStreamVersion);
         m_prefs->readFromStream(in);
     };
     const int32_t read = m_prefs->readFromStream(stream);
@@ -1131,6 +1136,7 @@ int32_t TovarIMemAPI::MAPI_saveIStream(IStream* stream)
     payload.resize(0);
     {
         QDataStream out(&payload, QIODevice::WriteOnly);
+        out.setVersion(NS_Utilities::kStreamVersion);
         if (int32_t r = MAPI_saveViaStream(out))
             return r;
     }
@@ -1167,6 +1173,7 @@ int32_t TovarIMemAPI::MAPI_loadIStream(IStream* stream)
         return r;
     if (form == NS_DocumentStream::Form::Current) {
         QDataStream in(payload);
+        in.setVersion(NS_Utilities::kStreamVersion);
         return MAPI_loadViaStream(in);
     }
     ApiLocker locker(m_mutex);

@@ -178,37 +178,28 @@ QString CPrmCtrl::PresetCacheFile() const
     const QString overridden = qEnvironmentVariable("VANTREL_PRESET_CACHE");
     if (!overridden.isEmpty())
         return overridden;
-    return DataFolder() + QLatin1Char('/') + QLatin1String(kPresetFile);
-}
-
-QString CPrmCtrl::UserPresetCacheFile() const
-{
-    if (!qEnvironmentVariable("VANTREL_PRESET_CACHE").isEmpty())
-        return QString();
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (base.isEmpty())
         return QString();
     return base + QLatin1String(kDataFolder) + QLatin1Char('/') + QLatin1String(kPresetFile);
 }
 
+QString CPrmCtrl::InstalledPresetCacheFile() const
+{
+    if (!qEnvironmentVariable("VANTREL_PRESET_CACHE").isEmpty())
+        return QString();
+    return DataFolder() + QLatin1Char('/') + QLatin1String(kPresetFile);
+}
+
 bool CPrmCtrl::LoadPresetVoice()
 {
-    const QFileInfo program(PresetCacheFile());
-    const QString user = UserPresetCacheFile();
-    QStringList order{program.filePath()};
-    // The user's copy stands in for a program folder that could not be written; once the
-    // program's copy is written again it is the newer one and the user's copy is stale.
-    if (!user.isEmpty() && QFileInfo::exists(user)) {
-        if (!program.exists() || QFileInfo(user).lastModified() > program.lastModified())
-            order.prepend(user);
-        else
-            order.append(user);
-    }
-    for (const QString& file : order) {
-        if (LoadPresetVoice(file))
-            return true;
-    }
-    return false;
+    // The install folder serves every user of the machine: its copy stands in only
+    // until the user has received the preset voices once.
+    const QString user = PresetCacheFile();
+    if (!user.isEmpty() && QFileInfo::exists(user))
+        return LoadPresetVoice(user);
+    const QString installed = InstalledPresetCacheFile();
+    return !installed.isEmpty() && LoadPresetVoice(installed);
 }
 
 bool CPrmCtrl::LoadPresetVoice(const QString& file)
@@ -218,16 +209,12 @@ bool CPrmCtrl::LoadPresetVoice(const QString& file)
 
 void CPrmCtrl::StorePresetVoice()
 {
-    const QString program = PresetCacheFile();
-    if (StorePresetVoice(program))
-        return;
-    qCWarning(lcModel, "preset voice cache not written: %s", qPrintable(program));
-    const QString user = UserPresetCacheFile();
-    if (user.isEmpty())
-        return;
-    QDir().mkpath(QFileInfo(user).path());
-    if (!StorePresetVoice(user))
-        qCWarning(lcModel, "preset voice cache not written: %s", qPrintable(user));
+    const QString file = PresetCacheFile();
+    if (!file.isEmpty())
+        QDir().mkpath(QFileInfo(file).path());
+    if (file.isEmpty() || !StorePresetVoice(file))
+        qCWarning(lcModel, "preset voice cache not written: %s", qPrintable(file));
+    m_presetVoiceLoaded = true;
 }
 
 bool CPrmCtrl::StorePresetVoice(const QString& file)

@@ -97,12 +97,13 @@ public:
     bool IsBulkOutRunning() const { return m_bulkOutRunning; }
 
     // ---- preset voices (voice map)
-    // The preset voice cache: the data folder's "TOVAR-VANTPRESETS", or the file that
-    // VANTREL_PRESET_CACHE names (tests give each process its own). When the data folder
-    // cannot be written (a read-only install) the cache goes to the same names under the
-    // user's data folder; a start reads the newer of the two copies first.
+    // The preset voice cache the editor writes and reads: "TOVAR-VANTPRESETS" in the
+    // user's data folder ("VEXMOOR/TOVAR-VANTREL" under the XDG data home), or the file
+    // that VANTREL_PRESET_CACHE names (tests give each process its own). Nothing is
+    // written beside the libraries: a copy in the install's data folder serves only a
+    // user who has none of their own.
     QString PresetCacheFile() const;
-    QString UserPresetCacheFile() const;
+    QString InstalledPresetCacheFile() const;
     bool LoadPresetVoice();
     bool LoadPresetVoice(const QString& folder);
     void StorePresetVoice();

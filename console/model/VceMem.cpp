@@ -10,6 +10,7 @@
 #include "TemplateList.h"
 #include "console/bulk/MidiFormat.h"
 #include "platform/PlatformDurableFile.h"
+#include "utilities/StreamVersion.h"
 
 #include <QDataStream>
 #include <QFile>
@@ -1042,6 +1043,7 @@ bool CVceMem::StorePresetVoiceData(const QString& file) const
     if (!out.open(QIODevice::WriteOnly))
         return false;
     QDataStream s(&out);
+    s.setVersion(NS_Utilities::kStreamVersion);
     for (int cat = 0; cat < GetVoiceMemCategoryNum(); ++cat) {
         const VCEMEM_INFO& c = m_categories[size_t(cat)];
         if (!c.presetVoice)
@@ -1063,6 +1065,7 @@ bool CVceMem::LoadPresetVoiceData(const QString& file)
     if (!in.open(QIODevice::ReadOnly))
         return false;
     QDataStream s(&in);
+    s.setVersion(NS_Utilities::kStreamVersion);
     std::vector<unsigned char> bytes;
     for (int cat = 0; cat < GetVoiceMemCategoryNum(); ++cat) {
         VCEMEM_INFO& c = m_categories[size_t(cat)];

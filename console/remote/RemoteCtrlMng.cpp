@@ -487,7 +487,7 @@ QByteArray CRemoteCtrlMng::ItemText(const PARAM_STR_INFO& item, bool longText, b
     unsigned char a[3];
     const _RCPARAM_INFO p = InfoOf(item, a);
     Value v;
-    if (!ReadParam(p, 0, longText, v)) {
+    if (!ReadParam(p, 0, longText, item.width > 1, v)) {
         valid = false;
         return InvalidText(item.width);
     }
@@ -1124,7 +1124,7 @@ void CRemoteCtrlMng::WriteFader(int part)
     p.address = address;
     p.kind = 16;
     Value v;
-    Apply(p, CRemoteFunctionItems::Absolute, NS_RemoteMsg::faderToValue(int(position)), false, v);
+    Apply(p, CRemoteFunctionItems::Absolute, NS_RemoteMsg::faderToValue(int(position)), false, false, v);
 }
 
 void CRemoteCtrlMng::TurnKnob(int knob, int steps)
@@ -1136,6 +1136,7 @@ void CRemoteCtrlMng::TurnKnob(int knob, int steps)
         return;
     unsigned char a[3];
     const _RCPARAM_INFO p = InfoOf(*item, a);
+    const bool multiField = item->width > 1;
     Value v;
     if (item->bitMask >= 0 && item->bitMask < int(m_tpl->masks.size())) {
         const uint32_t mask = m_tpl->masks[size_t(item->bitMask)].mask;
@@ -1144,9 +1145,9 @@ void CRemoteCtrlMng::TurnKnob(int knob, int steps)
         if (!CRemoteFunctionItems::ReadValue(m_map, short(p.category), a, cur, size))
             return;
         const int32_t next = steps < 0 ? int32_t(uint32_t(cur) & ~mask) : int32_t(uint32_t(cur) | mask);
-        Apply(p, CRemoteFunctionItems::Absolute, next, true, v);
+        Apply(p, CRemoteFunctionItems::Absolute, next, true, multiField, v);
     } else {
-        Apply(p, CRemoteFunctionItems::Relative, steps, true, v);
+        Apply(p, CRemoteFunctionItems::Relative, steps, true, multiField, v);
     }
     ShowChangedValue(*item);
 }
@@ -1160,6 +1161,7 @@ void CRemoteCtrlMng::PressKnob(int knob)
         RedrawPage();
     unsigned char a[3];
     const _RCPARAM_INFO p = InfoOf(*item, a);
+    const bool multiField = item->width > 1;
     Value v;
     const bool masked = item->bitMask >= 0 && item->bitMask < int(m_tpl->masks.size());
     const uint32_t mask = masked ? m_tpl->masks[size_t(item->bitMask)].mask : 0;
@@ -1168,22 +1170,24 @@ void CRemoteCtrlMng::PressKnob(int knob)
     const bool readable = CRemoteFunctionItems::ReadValue(m_map, short(p.category), a, cur, size);
     if (Held(kKeyModifier)) {
         if (!masked) {
-            Apply(p, CRemoteFunctionItems::Default, 0, true, v);
+            Apply(p, CRemoteFunctionItems::Default, 0, true, multiField, v);
         } else if (readable) {
             int32_t def = 0;
             CRemoteFunctionItems::ReadValue(m_map, short(p.category), a, def, size, true);
-            Apply(p, CRemoteFunctionItems::Absolute, int32_t((uint32_t(cur) & ~mask) | (uint32_t(def) & mask)), true, v);
+            Apply(p, CRemoteFunctionItems::Absolute, int32_t((uint32_t(cur) & ~mask) | (uint32_t(def) & mask)), true,
+                  multiField, v);
         }
     } else if (!masked) {
-        Apply(p, CRemoteFunctionItems::Absolute, readable && cur == 0 ? 1 : 0, true, v);
+        Apply(p, CRemoteFunctionItems::Absolute, readable && cur == 0 ? 1 : 0, true, multiField, v);
     } else if (readable) {
         const bool anySet = (uint32_t(cur) & mask) != 0;
-        Apply(p, CRemoteFunctionItems::Absolute, int32_t(anySet ? uint32_t(cur) & ~mask : uint32_t(cur) | mask), true, v);
+        Apply(p, CRemoteFunctionItems::Absolute, int32_t(anySet ? uint32_t(cur) & ~mask : uint32_t(cur) | mask), true,
+              multiField, v);
     }
     ShowChangedValue(*item);
 }
 
-bool CRemoteCtrlMng::Apply(const _RCPARAM_INFO& p, int mode, int step, bool longText, Value& out)
+bool CRemoteCtrlMng::Apply(const _RCPARAM_INFO& p, int mode, int step, bool longText, bool multiField, Value& out)
 {
     PRMINFO info;
     if (!m_map || !p.address || !m_map->GetPrmInfo(short(p.category), p.address, info))
@@ -1192,7 +1196,7 @@ bool CRemoteCtrlMng::Apply(const _RCPARAM_INFO& p, int mode, int step, bool long
     if (CRemoteFunctionItems::IsSpecial(p.kind)) {
         CRemoteFunctionItems special(m_map, m_pVoiceBanks, m_tpl->selectLists);
         CRemoteFunctionItems::Result r;
-        if (special.Change(p, mode, step, longText, r)) {
+        if (special.Change(p, mode, step, multiField, r)) {
             SetLastChanged(p.address);
             emit openGuiWindow(-1, -1, -1);
             out.value = r.value;
@@ -1225,10 +1229,10 @@ bool CRemoteCtrlMng::Apply(const _RCPARAM_INFO& p, int mode, int step, bool long
     if (CRemoteFunctionItems::WriteValue(m_map, cat, p.address, value))
         SetLastChanged(p.address);
     emit openGuiWindow(-1, -1, -1);
-    return ReadParam(p, 0, longText, out);
+    return ReadParam(p, 0, longText, multiField, out);
 }
 
-bool CRemoteCtrlMng::ReadParam(const _RCPARAM_INFO& p, int mode, bool longText, Value& out)
+bool CRemoteCtrlMng::ReadParam(const _RCPARAM_INFO& p, int mode, bool longText, bool multiField, Value& out)
 {
     PRMINFO info;
     if (!m_map || !p.address || !m_map->GetPrmInfo(short(p.category), p.address, info))
@@ -1237,7 +1241,7 @@ bool CRemoteCtrlMng::ReadParam(const _RCPARAM_INFO& p, int mode, bool longText, 
     if (mode != CRemoteFunctionItems::Default && CRemoteFunctionItems::IsSpecial(p.kind)) {
         CRemoteFunctionItems special(m_map, m_pVoiceBanks, m_tpl->selectLists);
         CRemoteFunctionItems::Result r;
-        if (special.Read(p, longText, r)) {
+        if (special.Read(p, multiField, r)) {
             out.value = r.value;
             out.text = longText ? r.text : r.text.left(kFieldChars);
             out.valid = r.valid;

@@ -161,8 +161,10 @@ private:
     void WriteFader(int part);
     void TurnKnob(int knob, int steps);
     void PressKnob(int knob);
-    bool Apply(const _RCPARAM_INFO& p, int mode, int step, bool longText, Value& out);
-    bool ReadParam(const _RCPARAM_INFO& p, int mode, bool longText, Value& out);
+    // longText: the display text is not cut to one field; multiField: the item spans
+    // several fields (a category select names its category in full).
+    bool Apply(const _RCPARAM_INFO& p, int mode, int step, bool longText, bool multiField, Value& out);
+    bool ReadParam(const _RCPARAM_INFO& p, int mode, bool longText, bool multiField, Value& out);
     _RCPARAM_INFO InfoOf(const PARAM_STR_INFO& item, unsigned char* address) const;
     void SetLastChanged(const unsigned char* address);
 

@@ -73,7 +73,7 @@ bool CRemoteFunctionItems::WriteValue(CPrmCtrl* map, short category, const unsig
 
 // ------------------------------------------------------------------ dispatch
 
-bool CRemoteFunctionItems::Read(const _RCPARAM_INFO& p, bool longText, Result& out)
+bool CRemoteFunctionItems::Read(const _RCPARAM_INFO& p, bool multiField, Result& out)
 {
     if (!m_map || !p.address)
         return false;
@@ -89,7 +89,7 @@ bool CRemoteFunctionItems::Read(const _RCPARAM_INFO& p, bool longText, Result& o
         if (!c)
             return false;
         out.value = v;
-        out.text = CategoryText(*c, v, longText);
+        out.text = CategoryText(*c, v, multiField);
         out.valid = true;
         return true;
     }
@@ -137,7 +137,7 @@ bool CRemoteFunctionItems::Read(const _RCPARAM_INFO& p, bool longText, Result& o
     }
 }
 
-bool CRemoteFunctionItems::Change(const _RCPARAM_INFO& p, int mode, int step, bool longText, Result& out)
+bool CRemoteFunctionItems::Change(const _RCPARAM_INFO& p, int mode, int step, bool multiField, Result& out)
 {
     if (!m_map || !p.address || mode < Relative || mode > Default)
         return false;
@@ -156,7 +156,7 @@ bool CRemoteFunctionItems::Change(const _RCPARAM_INFO& p, int mode, int step, bo
             return false;
         WriteValue(m_map, cat, p.address, target);
         out.value = target;
-        out.text = CategoryText(*Holding(*list, target), target, longText);
+        out.text = CategoryText(*Holding(*list, target), target, multiField);
         out.valid = true;
         return true;
     }
@@ -171,7 +171,7 @@ bool CRemoteFunctionItems::Change(const _RCPARAM_INFO& p, int mode, int step, bo
         out.value = number;
         if (!m_banks->GetBankNameID(msb, lsb, name, id)) {
             // A bank this editor does not know: the voice stays.
-            Read(p, longText, out);
+            Read(p, multiField, out);
             return true;
         }
         if (mode == Relative) {
@@ -183,7 +183,7 @@ bool CRemoteFunctionItems::Change(const _RCPARAM_INFO& p, int mode, int step, bo
                     --b;
                 } while (b >= 0 && (!BankOf(b, bm, bl, voices) || voices <= 0));
                 if (b < 0) {
-                    Read(p, longText, out);
+                    Read(p, multiField, out);
                     return true;
                 }
                 msb = bm, lsb = bl, number = voices - 1;
@@ -195,7 +195,7 @@ bool CRemoteFunctionItems::Change(const _RCPARAM_INFO& p, int mode, int step, bo
                     ++b;
                 } while (b < m_banks->GetBankCount() && (!BankOf(b, bm, bl, voices) || voices <= 0));
                 if (b >= m_banks->GetBankCount()) {
-                    Read(p, longText, out);
+                    Read(p, multiField, out);
                     return true;
                 }
                 msb = bm, lsb = bl, number = 0;
@@ -204,7 +204,7 @@ bool CRemoteFunctionItems::Change(const _RCPARAM_INFO& p, int mode, int step, bo
             number = 0;
         }
         WriteVoice(p, msb, lsb, number);
-        Read(p, longText, out);
+        Read(p, multiField, out);
         out.value = number;
         return true;
     }
@@ -229,11 +229,11 @@ bool CRemoteFunctionItems::Change(const _RCPARAM_INFO& p, int mode, int step, bo
         if (!BankOf(target, bm, bl, voices))
             return true;
         WriteVoice(p, bm, bl, 0);
-        Read(p, longText, out);
+        Read(p, multiField, out);
         return true;
     }
     case Sustain:
-        return Read(p, longText, out);
+        return Read(p, multiField, out);
     default:
         return false;
     }
@@ -281,12 +281,12 @@ bool CRemoteFunctionItems::CategoryStep(const std::vector<PARAM_SELECT_CATEGORY_
     return true;
 }
 
-QByteArray CRemoteFunctionItems::CategoryText(const PARAM_SELECT_CATEGORY_DATA& c, int v, bool longText) const
+QByteArray CRemoteFunctionItems::CategoryText(const PARAM_SELECT_CATEGORY_DATA& c, int v, bool multiField) const
 {
     QString value = c.table >= 0 ? m_map->GetStrTblKeyData(unsigned(c.table), unsigned(v)) : QString();
     if (value.isEmpty())
         value = QString::number(v);
-    return (longText ? c.name : c.shortName) + latin(value);
+    return (multiField ? c.name : c.shortName) + latin(value);
 }
 
 // ------------------------------------------------------------------ insertion switches

@@ -43,11 +43,13 @@ public:
     }
     static uint32_t ArgumentOf(uint32_t kind) { return kind & 0xFFFF; }
 
-    // The reading check; true when the function answered (value, text, valid).
-    bool Read(const _RCPARAM_INFO& p, bool longText, Result& out);
+    // The reading check; true when the function answered (value, text, valid). A
+    // category is named by its long name on an item of several display fields, by its
+    // short name on an item of one.
+    bool Read(const _RCPARAM_INFO& p, bool multiField, Result& out);
     // The change check (mode 0 relative by step, 1 absolute, 2 default); true when the
     // function made (or refused) the change itself.
-    bool Change(const _RCPARAM_INFO& p, int mode, int step, bool longText, Result& out);
+    bool Change(const _RCPARAM_INFO& p, int mode, int step, bool multiField, Result& out);
 
     // Category stepping: from value v by step over the list; a step that leaves a
     // category lands on the nearest end of the neighbouring one. False when no
@@ -65,7 +67,7 @@ public:
 private:
     const std::vector<PARAM_SELECT_CATEGORY_DATA>* List(uint32_t argument) const;
     static const PARAM_SELECT_CATEGORY_DATA* Holding(const std::vector<PARAM_SELECT_CATEGORY_DATA>& list, int v);
-    QByteArray CategoryText(const PARAM_SELECT_CATEGORY_DATA& c, int v, bool longText) const;
+    QByteArray CategoryText(const PARAM_SELECT_CATEGORY_DATA& c, int v, bool multiField) const;
     bool ReadInsert(const _RCPARAM_INFO& p, Result& out);
     bool ChangeInsert(const _RCPARAM_INFO& p, int mode, int step, Result& out);
     bool VoiceOf(const _RCPARAM_INFO& p, int& msb, int& lsb, int& number) const;

@@ -1,6 +1,8 @@
 // The inline number entry a display control opens over itself.
 #include "utilities/CNumEdit_VANTREL_KXE.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -70,6 +72,15 @@ TEST(NumEdit, ReturnProposesTheNumberAndFocusLossAbandonsIt)
     QLineEdit* box = edit.editBox();
     ASSERT_TRUE(QTest::qWaitFor([&] { return box->hasFocus(); }));
     QTest::keyClicks(box, QStringLiteral("-2.5"));
+    // The entry's context menu takes the focus while it is open; the number typed stays.
+    QContextMenuEvent menuAt(QContextMenuEvent::Mouse, QPoint(2, 2), box->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(box, &menuAt);
+    QWidget* menu = QApplication::activePopupWidget();
+    ASSERT_NE(menu, nullptr);
+    menu->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box->hasFocus(); }));
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->text(), QStringLiteral("-2.5"));
     QTest::keyClick(box, Qt::Key_Return);
     ASSERT_EQ(proposed.count(), 1);
     EXPECT_DOUBLE_EQ(proposed.at(0).at(0).toDouble(), -2.5);

@@ -136,16 +136,19 @@ TEST(DocuPrompter, EachButtonOfEachPromptGivesItsAnswer)
 TEST(DocuPrompter, MessagesShowTheirTextAndCloseWithOk)
 {
     TDocuPrompter prompter;
-    const QMessageBox::Icon icons[] = {QMessageBox::Critical, QMessageBox::Information, QMessageBox::Critical};
-    for (int kind = 0; kind < 3; ++kind) {
+    const QMessageBox::Icon icons[] = {QMessageBox::Critical, QMessageBox::Information, QMessageBox::Critical,
+                                       QMessageBox::Warning};
+    for (int kind = 0; kind < 4; ++kind) {
         ModalAnswer answer(click("OK"));
         const QString text = QStringLiteral("The file cannot be read (%1).").arg(kind);
         if (kind == 0)
             prompter.critical(nullptr, QStringLiteral("Open"), text);
         else if (kind == 1)
             prompter.information(nullptr, QStringLiteral("Open"), text);
-        else
+        else if (kind == 2)
             static_cast<IDocuPrompter&>(prompter).IDocuPrompter::information(nullptr, QStringLiteral("Open"), text);
+        else
+            prompter.warningMessage(nullptr, QStringLiteral("Open"), text);
         EXPECT_EQ(answer.modalsSeen(), 1) << kind;
         EXPECT_EQ(answer.text, text) << kind;
         EXPECT_EQ(answer.icon, icons[kind]) << kind;

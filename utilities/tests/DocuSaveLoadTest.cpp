@@ -1,6 +1,7 @@
 #include "utilities/DocuPrompter.h"
 #include "utilities/DocuSaveLoad.h"
 #include "platform/testing/SyncProbe.h"
+#include "ScriptedPrompter.h"
 
 #include <QDataStream>
 #include <QDir>
@@ -12,35 +13,6 @@ using NS_Utilities::IDocuPrompter;
 using NS_Utilities::TDocuSaveLoad;
 
 namespace {
-
-class ScriptedPrompter : public IDocuPrompter
-{
-public:
-    Answer answer = Yes;
-    QString fileName;
-    QString filter;
-    QStringList criticals;
-    QStringList questions;
-    Answer question(QWidget*, const QString&, const QString& text, bool) override
-    {
-        questions << text;
-        return answer;
-    }
-    void critical(QWidget*, const QString&, const QString& text) override { criticals << text; }
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&, QString* selected) override
-    {
-        if (selected)
-            *selected = filter;
-        return fileName;
-    }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&,
-                         QString* selected) override
-    {
-        if (selected)
-            *selected = filter;
-        return fileName;
-    }
-};
 
 class Document : public TDocuSaveLoad
 {

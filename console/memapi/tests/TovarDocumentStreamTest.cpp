@@ -75,6 +75,16 @@ TEST_F(DocumentStream, RoundTripRestoresPreferencesMemoryImageAndUserInterfaceSt
     api->qself()->m_dirty = true;
     const QByteArray bytes = saved();
     EXPECT_FALSE(api->qself()->m_dirty);
+    // A stream handed over at another version gets the same payload, in the program's
+    // own version, and is given back at its own.
+    QByteArray handed;
+    {
+        QDataStream out(&handed, QIODevice::WriteOnly);
+        out.setVersion(QDataStream::Qt_3_3);
+        ASSERT_EQ(api->MAPI_saveViaStream(out), 0);
+        EXPECT_EQ(out.version(), QDataStream::Qt_3_3);
+    }
+    EXPECT_EQ(handed, bytes.mid(12));
 
     setPan(3, 0x50);
     prefs.setProperty(516, 99);
@@ -83,6 +93,12 @@ TEST_F(DocumentStream, RoundTripRestoresPreferencesMemoryImageAndUserInterfaceSt
     EXPECT_EQ(pan(3), 0x30);
     EXPECT_EQ(prefs.getProperty(516).toInt(), 40);
     EXPECT_EQ(prefs.uiState, QStringLiteral("window 17;1;2;3"));
+
+    setPan(3, 0x50);
+    QDataStream in(handed);
+    in.setVersion(QDataStream::Qt_3_3);
+    ASSERT_EQ(api->MAPI_loadViaStream(in), 0);
+    EXPECT_EQ(pan(3), 0x30);
 }
 
 TEST_F(DocumentStream, OtherVersionTruncatedAndOversizedStreamsAreRefusedWithNothingChanged)

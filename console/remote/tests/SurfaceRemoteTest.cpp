@@ -302,8 +302,14 @@ TEST(SurfaceRemote, DisplayShowsPageNamesValuesAndTheVoiceLayout)
     rig.mng().m_pVoiceBanks->GetVoiceNameShort(0, 0, 0, voice);
     EXPECT_EQ(QString::fromStdString(rig.lower().substr(0, 6)).trimmed(), voice.left(6).trimmed());
 
-    // Common pages: names on the upper line, values below.
+    // A category select on one field names its category short, turned or not.
     rig.surface.tapKey(kDisplay);
+    rig.surface.tapKey(kMix1 + 7);
+    EXPECT_EQ(rig.lower().substr(0, 7), "Ch1    ");
+    rig.surface.turnEncoder(0, 1);
+    EXPECT_EQ(rig.lower().substr(0, 7), "Ch2    ");
+
+    // Common pages: names on the upper line, values below.
     rig.surface.tapKey(kCommon1 + 6);
     EXPECT_EQ(rig.upper().substr(0, 20), "Asgn1  Asgn2  FC1   ");
     EXPECT_EQ(rig.lower().substr(0, 2), "16");

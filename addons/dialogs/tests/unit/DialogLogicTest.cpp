@@ -182,6 +182,9 @@ const ListCase kListCases[] = {
      "Bass"},
     // A category the table does not know lists nothing.
     {"UnknownCategory", 1, {fullBank()}, {2, 3, 5}, {}, -1, false, "-------"},
+    // A part on a bank that is not listed: the first voice, heard.
+    {"BankNotListedInCategoryMode", 1, {fullBank()}, {9, 9, 3}, {"Full-Sub", "Full-Round", "Full-Pick"}, 0, true,
+     "Bass"},
 };
 
 } // namespace
@@ -201,11 +204,25 @@ TEST_P(VoiceListModels, OpenOnWhatTheModelHasAndNeverWriteAnEntryNotShown)
         bool okEnabled = true, stayedOnOk = false;
         QString bankShown;
         QStringList otherMode;
+        QStringList shown, heard; // in the mode at opening, then in the other
     } seen;
+    // The part's voice as the list writes it in a mode.
+    const auto playing = [&](int mode) {
+        const short msb = short(api.peek(kPart, kMsb, 0)), lsb = short(api.peek(kPart, kLsb, 0));
+        const QString name = api.data->listText(msb, lsb, api.peek(kPart, kProgram, 0));
+        return mode == 0 || name.isEmpty() ? name : api.data->shortBankName(msb, lsb) + QLatin1Char('-') + name;
+    };
     const bool ran = run(voiceList(0), [&](QDialog* dialog) {
         auto* list = dialog->findChild<QListWidget*>(QStringLiteral("VoiceListBox"));
         auto* ok = dialog->findChild<QPushButton*>(QStringLiteral("OKButton"));
         auto* mode = dialog->findChild<QComboBox*>(QStringLiteral("SearchModeComboBox"));
+        const auto listen = [&](int m) {
+            if (list->currentItem()) {
+                seen.shown << list->currentItem()->text();
+                seen.heard << playing(m);
+            }
+        };
+        listen(c.mode);
         seen.listed = texts(list);
         seen.current = list->currentRow();
         seen.okEnabled = ok->isEnabled();
@@ -219,6 +236,7 @@ TEST_P(VoiceListModels, OpenOnWhatTheModelHasAndNeverWriteAnEntryNotShown)
         mode->setCurrentIndex(1 - c.mode);
         emit mode->activated(1 - c.mode);
         seen.otherMode = texts(list);
+        listen(1 - c.mode);
         mode->setCurrentIndex(c.mode);
         emit mode->activated(c.mode);
         dialog->findChild<QPushButton*>(QStringLiteral("CancelButton"))->click();
@@ -232,6 +250,8 @@ TEST_P(VoiceListModels, OpenOnWhatTheModelHasAndNeverWriteAnEntryNotShown)
         EXPECT_TRUE(seen.stayedOnOk);
     if (c.banks.empty())
         EXPECT_TRUE(seen.otherMode.isEmpty());
+    // The voice on show is the voice heard, in either mode.
+    EXPECT_EQ(seen.heard.join(QLatin1Char('|')).toStdString(), seen.shown.join(QLatin1Char('|')).toStdString());
     // The voice companion's copy was taken, and given back on Cancel.
     EXPECT_EQ(api.data->copies, 1);
     EXPECT_EQ(api.data->resets, 1);
