@@ -522,7 +522,7 @@ struct TableDial
     void bind()
     {
         api.MAPI_assignServer(&view, 3);
-        api.writes.clear();
+        EXPECT_TRUE(api.writes.isEmpty()) << "the value from memory was written back";
     }
     ~TableDial()
     {

@@ -37,7 +37,7 @@ struct Group
     {
         api.poke(kElement, kParam, kChannel, value);
         api.MAPI_assignServer(&view, kChannel);
-        api.writes.clear();
+        EXPECT_TRUE(api.writes.isEmpty()) << "the value from memory was written back";
     }
     int checked() const
     {
