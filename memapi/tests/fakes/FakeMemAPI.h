@@ -2,7 +2,8 @@
 // A memory API for tests, built on the base implementation: a value store with
 // ranges, a small table of named addresses ("<2 hex digits channel code><name>";
 // FE is the bound channel, FD the bound channel plus 1), synchronous observer
-// alerts on change, and a log of every write, unchanged values included. Not reference-counted away: the test owns it.
+// alerts on change, and a log of every write, unchanged values included. Not
+// reference-counted away: the test owns it.
 #include "memapi/MemAPITask_VANTREL_KXE.h"
 #include "memapi/StdIMemAPI.h"
 #include "memapi/TMemProxy_VANTREL_KXE.h"
