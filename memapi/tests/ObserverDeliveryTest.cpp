@@ -89,13 +89,43 @@ TEST_F(ObserverDelivery, HundredAlertsFromAWorkerPostOneEventPerControl)
 
 TEST_F(ObserverDelivery, ProxyDeletedWhileItsEventIsInFlightIsSkipped)
 {
-    auto* doomed = bind(3);
-    std::thread worker([&] { api.alert(55, 14, 3); });
+    // Counts its callbacks where the count outlives it.
+    class CountingNotifier : public CSimpleNotifier_VANTREL_KXE
+    {
+    public:
+        explicit CountingNotifier(int* calls) : m_calls(calls) {}
+        void process(const uint8_t* rawData, int operation, uint32_t flags) override
+        {
+            ++*m_calls;
+            CSimpleNotifier_VANTREL_KXE::process(rawData, operation, flags);
+        }
+
+    private:
+        int* m_calls;
+    };
+    auto bindCounting = [&](int channel, int* calls) {
+        auto* n = CSimpleNotifier_VANTREL_KXE::Create(api, nullptr, "FEkPartPan", channel, nullptr,
+                                                      new CountingNotifier(calls));
+        n->setAlwaysUpdate(true);
+        return n;
+    };
+    int doomedCalls = 0, keptCalls = 0;
+    auto* doomed = bindCounting(3, &doomedCalls);
+    std::unique_ptr<CSimpleNotifier_VANTREL_KXE> kept(bindCounting(4, &keptCalls));
+    std::thread worker([&] {
+        api.alert(55, 14, 3);
+        api.alert(55, 14, 4);
+    });
     worker.join();
     EXPECT_EQ(doomed->m_pending, 1);
+    EXPECT_EQ(kept->m_pending, 1);
+    const int doomedBefore = doomedCalls, keptBefore = keptCalls;
     delete doomed;
     QCoreApplication::sendPostedEvents(CAppServer::MS()); // no call into freed memory (ASan)
-    SUCCEED();
+    EXPECT_EQ(doomedCalls, doomedBefore);
+    // The events were delivered: the proxy still there got its callback.
+    EXPECT_EQ(keptCalls, keptBefore + 1);
+    EXPECT_EQ(kept->m_pending, 0);
 }
 
 TEST_F(ObserverDelivery, ClosingDownStopsRegistrationAndPosting)

@@ -78,6 +78,7 @@ protected:
         api->MAPI_setIndParam(kElement, kParam, kChannel, value, 0, IMemAPI::PostNothing);
         QCoreApplication::processEvents();
         bridge.clear();
+        recorded->clearSetCalls();
         return value;
     }
     QByteArray panMessage(int value) const
@@ -88,7 +89,8 @@ protected:
     }
 
     CAppServer* server = nullptr;
-    ApiHandle api;
+    SetCallRecordingApi* recorded = new SetCallRecordingApi;
+    ApiHandle api{recorded};
     FakePrefs prefs;
     FakeBridge bridge;
     std::unique_ptr<QWidget> view;
@@ -111,6 +113,7 @@ TYPED_TEST(BoundControlBinding, BindingShowsTheValueInMemoryAndSendsNothing)
     EXPECT_EQ(this->control->value(), start);
     EXPECT_EQ(this->control->maxValue(), this->api->MAPI_getIndParamMax(kElement, kParam, kChannel, nullptr));
     EXPECT_TRUE(this->bridge.messages().isEmpty());
+    EXPECT_TRUE(this->recorded->setCalls(kElement, kParam, kChannel).isEmpty());
 }
 
 TYPED_TEST(BoundControlBinding, ValueFromMemoryIsShownAndNotWrittenBack)
@@ -123,7 +126,8 @@ TYPED_TEST(BoundControlBinding, ValueFromMemoryIsShownAndNotWrittenBack)
     QCoreApplication::processEvents();
     EXPECT_EQ(this->control->value(), other);
     EXPECT_EQ(changed.count(), 1);
-    // Only the other editor's own message went out.
+    // Only the other editor's own write was made and its message went out.
+    EXPECT_EQ(this->recorded->setCalls(kElement, kParam, kChannel), QList<int>{other});
     ASSERT_EQ(this->bridge.messages().size(), 1);
     EXPECT_EQ(this->bridge.messages().at(0), this->panMessage(other));
 }

@@ -7,6 +7,7 @@
 #include "widgets/TCacheServer.h"
 
 #include <QEnterEvent>
+#include <QPaintEngine>
 #include <QSignalSpy>
 #include <QTest>
 #include <cmath>
@@ -521,7 +522,7 @@ struct TableDial
     void bind()
     {
         api.MAPI_assignServer(&view, 3);
-        api.writes.clear();
+        EXPECT_TRUE(api.writes.isEmpty()) << "the value from memory was written back";
     }
     ~TableDial()
     {
@@ -632,6 +633,58 @@ TEST_F(BoundDial, FrequencyTablePagesInRateUnitsAndWithoutAMemoryDoesNotStep)
     EXPECT_EQ(unbound.value(), 24000);
 }
 
+namespace {
+// A paint device that keeps the cache key of every pixmap painted on it, so that a
+// test sees which pixmap a widget drew, not only its colours.
+class PixmapLog : public QPaintDevice
+{
+public:
+    QVector<qint64> keys() const { return m_engine.keys; }
+    QPaintEngine* paintEngine() const override { return &m_engine; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmWidth:
+        case PdmHeight:
+            return 64;
+        case PdmDepth:
+            return 32;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return 96;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return int(devicePixelRatioFScale());
+        default:
+            return QPaintDevice::metric(metric);
+        }
+    }
+
+private:
+    class Engine : public QPaintEngine
+    {
+    public:
+        Engine() : QPaintEngine(AllFeatures) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap& pixmap, const QRectF&) override
+        {
+            keys.push_back(pixmap.cacheKey());
+        }
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        Type type() const override { return User; }
+        QVector<qint64> keys;
+    };
+    mutable Engine m_engine;
+};
+} // namespace
+
 TEST(DialDrawing, TwinDialsOfACachingWindowShareOneFace)
 {
     CachingWindow window;
@@ -647,8 +700,22 @@ TEST(DialDrawing, TwinDialsOfACachingWindowShareOneFace)
     window.show();
     EXPECT_EQ(dials[0]->grab().toImage().pixel(13, 13), frameColour(28));
     EXPECT_EQ(dials[1]->grab().toImage().pixel(13, 13), frameColour(28));
+    // Both paint the one face the first of them drew.
+    const auto facesPainted = [&] {
+        PixmapLog log;
+        for (CDial_VANTREL_KXE* dial : dials)
+            dial->render(&log, QPoint(), QRegion(), QWidget::DrawChildren);
+        return log.keys();
+    };
+    const QVector<qint64> top = facesPainted();
+    ASSERT_EQ(top.size(), 2);
+    EXPECT_EQ(top[0], top[1]);
     dials[1]->setValue(0);
     EXPECT_EQ(dials[1]->grab().toImage().pixel(13, 13), frameColour(0));
     dials[0]->setValue(0); // the face the other dial left in the cache
     EXPECT_EQ(dials[0]->grab().toImage().pixel(13, 13), frameColour(0));
+    const QVector<qint64> bottom = facesPainted();
+    ASSERT_EQ(bottom.size(), 2);
+    EXPECT_EQ(bottom[0], bottom[1]);
+    EXPECT_NE(bottom[0], top[0]);
 }

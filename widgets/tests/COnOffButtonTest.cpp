@@ -38,7 +38,7 @@ struct Bound
     {
         api.poke(kElement, kParam, kChannel, value);
         api.MAPI_assignServer(&view, kChannel);
-        api.writes.clear();
+        EXPECT_TRUE(api.writes.isEmpty()) << "the value from memory was written back";
         api.actions.clear();
     }
     std::optional<int> lastWrite() const
@@ -268,7 +268,7 @@ TEST(OnOffButton, AButtonWithoutAnAddressMirrorsItsSelectionObject)
     button->resize(30, 20);
     button->setSelectionObject(selection);
     api.MAPI_assignServer(&view, kChannel);
-    api.writes.clear();
+    EXPECT_TRUE(api.writes.isEmpty()) << "the value from memory was written back";
     EXPECT_FALSE(button->isChecked());
 
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));

@@ -70,7 +70,7 @@ struct Bound
     {
         api.poke(kElement, kParam, kChannel, value);
         api.MAPI_assignServer(&view, kChannel);
-        api.writes.clear();
+        EXPECT_TRUE(api.writes.isEmpty()) << "the value from memory was written back";
     }
 };
 
@@ -335,7 +335,7 @@ TEST(Popup, AListFromTheMemorysTableIsLoadedOnceAndRebuiltOnRequest)
     QSignalSpy created(popup, &CPopup_VANTREL_KXE::dynamicListCreated);
     QSignalSpy table(popup, &CPopup_VANTREL_KXE::updateTableId);
     api.MAPI_assignServer(&view, kChannel);
-    api.writes.clear();
+    EXPECT_TRUE(api.writes.isEmpty()) << "the value from memory was written back";
     EXPECT_EQ(popup->labels(), QStringLiteral("Saw;Square;Pulse"));
     EXPECT_EQ(popup->currentSelection(), 1);
     EXPECT_EQ(popup->text(), QStringLiteral("Square"));

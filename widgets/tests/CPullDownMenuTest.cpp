@@ -34,7 +34,7 @@ struct Bound
     {
         api.poke(kElement, kParam, kChannel, value);
         api.MAPI_assignServer(&view, kChannel);
-        api.writes.clear();
+        EXPECT_TRUE(api.writes.isEmpty()) << "the value from memory was written back";
     }
     QStringList texts() const
     {

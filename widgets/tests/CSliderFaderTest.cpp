@@ -694,7 +694,7 @@ struct BoundFader
         f->resize(20, 137); // 127 pixels of travel
         f->setNamedAddress(QStringLiteral("FEkLevel"));
         api.MAPI_assignServer(&view, 2);
-        api.writes.clear();
+        EXPECT_TRUE(api.writes.isEmpty()) << "the value from memory was written back";
         api.actions.clear();
     }
     ~BoundFader()

@@ -33,7 +33,7 @@ struct Bound
         slider->resize(40, 20);
         slider->setNamedAddress(QStringLiteral("FEkShift"));
         api.MAPI_assignServer(&view, kChannel);
-        api.writes.clear();
+        EXPECT_TRUE(api.writes.isEmpty()) << "the value from memory was written back";
     }
 };
 

@@ -197,6 +197,7 @@ protected:
     {
         store(Kind::start);
         bridge.clear();
+        recorded->clearSetCalls();
     }
     int inMemory() const { return api->MAPI_getIndParam(kElement, Kind::param, kChannel, false, nullptr); }
     static QByteArray message(int value)
@@ -208,7 +209,8 @@ protected:
     }
 
     CAppServer* server = nullptr;
-    ApiHandle api;
+    SetCallRecordingApi* recorded = new SetCallRecordingApi;
+    ApiHandle api{recorded};
     FakePrefs prefs;
     FakeBridge bridge;
     std::unique_ptr<QWidget> view;
@@ -347,10 +349,12 @@ TYPED_TEST(SwitchAndSelectorBinding, ValueFromMemoryIsShownAndNotWrittenBack)
     EXPECT_FALSE(this->control->isHidden());
     EXPECT_EQ(TypeParam::shown(this->control), TypeParam::start);
     EXPECT_TRUE(this->bridge.messages().isEmpty());
+    EXPECT_TRUE(this->recorded->setCalls(kElement, TypeParam::param, kChannel).isEmpty());
 
     this->store(TypeParam::other);
     EXPECT_EQ(TypeParam::shown(this->control), TypeParam::other);
-    // Only the other editor's own message went out.
+    // Only the other editor's own write was made and its message went out.
+    EXPECT_EQ(this->recorded->setCalls(kElement, TypeParam::param, kChannel), QList<int>{TypeParam::other});
     ASSERT_EQ(this->bridge.messages().size(), 1);
     EXPECT_EQ(this->bridge.messages().at(0), this->message(TypeParam::other));
 }
@@ -444,7 +448,7 @@ TYPED_TEST(AcceptedPaste, TheRecordsValueIsShownAndWrittenOnce)
     api.poke(kElement, TypeParam::param, kChannel, TypeParam::start);
     ASSERT_EQ(api.MAPI_assignServer(&view, kChannel), 0);
     ASSERT_EQ(TypeParam::shown(control), TypeParam::start);
-    api.writes.clear();
+    EXPECT_TRUE(api.writes.isEmpty()) << "the value from memory was written back";
     QByteArray record;
     {
         QDataStream out(&record, QIODevice::WriteOnly);

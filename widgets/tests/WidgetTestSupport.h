@@ -81,11 +81,9 @@ public:
     QVector<int> actions;
     int32_t MAPI_setIndParam(short e, short p, short c, int value, unsigned int flags, EPostAction action) override
     {
-        const int before = writes.size();
-        const int32_t result = FakeMemAPI::MAPI_setIndParam(e, p, c, value, flags, action);
-        if (writes.size() != before)
-            actions.push_back(int(action));
-        return result;
+        // Before the call, so that the actions of writes made from its alerts follow.
+        actions.push_back(int(action));
+        return FakeMemAPI::MAPI_setIndParam(e, p, c, value, flags, action);
     }
 };
 

@@ -440,17 +440,26 @@ TEST_F(MixerView, PageRequestsDoNothingWithoutClientServicesOrWhileTheMixerIsExp
     EXPECT_TRUE(follower.pages.empty());
     m_view->parentWidget()->show();
 
-    // A mixer made without client services opens nothing and relays nothing.
+    // A mixer made without client services, as a component without a user-interface
+    // server makes it, opens nothing and relays nothing: it neither reaches the
+    // services of the library's other mixer nor asks them for the active window, and
+    // the window a relay would reach gets no request.
     IGenericEditorPluginInterface* other = viewFactory(kViewLibraries[0])();
+    ASSERT_EQ(other->GP_initialize(nullptr, nullptr), NS_MPStatus::ok);
     std::unique_ptr<QWidget> window(other->GP_create(1, nullptr));
     QWidget* view = viewOf(window.get());
     ASSERT_NE(view, nullptr);
+    window->show();
+    const int asked = m_services.activeAsked;
     for (const char* slot : {"openGuiWindow", "remoteControlFocus"})
         EXPECT_TRUE(QMetaObject::invokeMethod(view, slot, Q_ARG(int, 5), Q_ARG(int, 2), Q_ARG(int, -1)));
     for (const char* slot : {"openPartDetail", "openVoiceDialog"})
         EXPECT_TRUE(QMetaObject::invokeMethod(view, slot, Q_ARG(int, 3)));
     EXPECT_TRUE(QMetaObject::invokeMethod(view, "openCommonDetail"));
     EXPECT_TRUE(m_services.opened.empty());
+    EXPECT_EQ(m_services.activeAsked, asked);
+    EXPECT_TRUE(follower.pages.empty());
+    EXPECT_TRUE(follower.focus.empty());
     window.reset();
     other->Release();
 }

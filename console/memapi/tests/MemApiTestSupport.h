@@ -22,6 +22,7 @@
 #include <QVariant>
 #include <atomic>
 #include <cstring>
+#include <tuple>
 
 class FakePrefs : public IPrefsQuery_VANTREL_KXE
 {
@@ -182,13 +183,46 @@ struct StartupFailures
     }();
 };
 
-// Owns one memory-API object built from the shipped templates.
+// The memory-API object of the shipped templates with the values of every
+// MAPI_setIndParam call kept per address: the object drops a value that does not
+// change without a trace, and a control that writes back what it read does just that.
+class SetCallRecordingApi : public TovarIMemAPI
+{
+public:
+    SetCallRecordingApi() : TovarIMemAPI(nullptr, Y_GUID(), false, shippedMultiTemplate(), shippedVoiceTemplate()) {}
+    int32_t MAPI_setIndParam(short element, short parameter, short channel, int value, unsigned int flags,
+                             EPostAction action) override
+    {
+        {
+            QMutexLocker locker(&m_callsMutex);
+            m_calls[{element, parameter, channel}].append(value);
+        }
+        return TovarIMemAPI::MAPI_setIndParam(element, parameter, channel, value, flags, action);
+    }
+    QList<int> setCalls(short element, short parameter, short channel) const
+    {
+        QMutexLocker locker(&m_callsMutex);
+        return m_calls.value({element, parameter, channel});
+    }
+    void clearSetCalls()
+    {
+        QMutexLocker locker(&m_callsMutex);
+        m_calls.clear();
+    }
+
+private:
+    mutable QMutex m_callsMutex;
+    QMap<std::tuple<short, short, short>, QList<int>> m_calls;
+};
+
+// Owns one memory-API object built from the shipped templates, or the one given.
 struct ApiHandle
 {
     ApiHandle()
         : api(new TovarIMemAPI(nullptr, Y_GUID(), false, shippedMultiTemplate(), shippedVoiceTemplate()))
     {
     }
+    explicit ApiHandle(TovarIMemAPI* given) : api(given) {}
     ~ApiHandle()
     {
         if (api)

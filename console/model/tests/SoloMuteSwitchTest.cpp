@@ -175,13 +175,32 @@ TEST_F(SoloMuteTest, ANinthInsertionSwitchIsRefused)
 
 TEST_F(SoloMuteTest, BoardOnlyInsertionBitsAreForcedOff)
 {
+    // Bits 18 and 19 set as a loaded document may carry them.
+    const auto storeInsertBits = [&](uint32_t bits) {
+        const unsigned char adrs[3] = {0x36, 0x00, 0x60};
+        PRMINFO info;
+        ASSERT_TRUE(map->GetPrmInfo(0, adrs, info));
+        unsigned char data[8] = {}, midi[8] = {};
+        CPrmCtrl::GetData(int(bits), data, info.size);
+        ASSERT_TRUE(map->DataToMidi(0, adrs, data, midi));
+        bool linked = false;
+        ASSERT_TRUE(map->SetData(0, adrs, midi, linked, LINK_OFF, MIDI_OFF, false, 0));
+    };
+    storeInsertBits(1u << 18 | 1u << 19);
+    ASSERT_TRUE(map->IsInsertStatus(18));
+    ASSERT_TRUE(map->IsInsertStatus(19));
     map->SetInsertStatus(18, true);
     EXPECT_FALSE(map->IsInsertStatus(18));
+    EXPECT_TRUE(map->IsInsertStatus(19));
     map->SetInsertStatus(16, true);
     EXPECT_TRUE(map->IsInsertStatus(16));
     map->SetInsertStatus(40, true);  // beyond the bit field: nothing
     EXPECT_FALSE(map->IsInsertStatus(40));
+
+    storeInsertBits(1u << 16 | 1u << 18 | 1u << 19);
     map->ClearIrrelevantStatus();
+    EXPECT_FALSE(map->IsInsertStatus(18));
+    EXPECT_FALSE(map->IsInsertStatus(19));
     EXPECT_TRUE(map->IsInsertStatus(16));
 }
 

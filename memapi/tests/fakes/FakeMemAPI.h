@@ -2,7 +2,8 @@
 // A memory API for tests, built on the base implementation: a value store with
 // ranges, a small table of named addresses ("<2 hex digits channel code><name>";
 // FE is the bound channel, FD the bound channel plus 1), synchronous observer
-// alerts on change, and a log of writes. Not reference-counted away: the test owns it.
+// alerts on change, and a log of every write, unchanged values included. Not
+// reference-counted away: the test owns it.
 #include "memapi/MemAPITask_VANTREL_KXE.h"
 #include "memapi/StdIMemAPI.h"
 #include "memapi/TMemProxy_VANTREL_KXE.h"
@@ -119,10 +120,11 @@ public:
                              EPostAction) override
     {
         MAPI_lock(true);
-        const bool changed = peek(e, p, c) != value;
-        if (changed) {
+        // Every call is recorded, an unchanged value too: the real memory drops those
+        // quietly, so a control that writes back what it read would go unseen otherwise.
+        writes.push_back(Write{e, p, c, value, flags});
+        if (peek(e, p, c) != value) {
             poke(e, p, c, value);
-            writes.push_back(Write{e, p, c, value, flags});
             if (MAPI_blocked() != 0)
                 alert(e, p, c);
         }

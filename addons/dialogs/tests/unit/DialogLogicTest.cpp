@@ -276,7 +276,7 @@ TEST_F(DialogLogic, AVoiceListEntryWritesItsOwnProgramPastAVoiceWithoutAName)
     });
     EXPECT_TRUE(ran);
     // Rows 2, 3 and 4 are programs 2, 4 and 5; OK sends the chosen one once more.
-    EXPECT_EQ(api.writesOf(kPart, kProgram), (std::vector<int>{2, 4, 5}));
+    EXPECT_EQ(api.writesOf(kPart, kProgram), (std::vector<int>{2, 4, 5, 5}));
     EXPECT_EQ(api.peek(kPart, kProgram, 0), 5);
     EXPECT_EQ(api.data->drops, 1);
 }
@@ -301,8 +301,9 @@ TEST_F(DialogLogic, ArpeggioEntriesKeepTheirValuesWhereATypeHasNoName)
     EXPECT_TRUE(ran);
     EXPECT_EQ(count, 1786);
     EXPECT_EQ(current, QStringLiteral("Arp 3"));
-    // Row 4 is type 5; Cancel writes back the type at opening.
-    EXPECT_EQ(api.writesOf(kCommon, kArpType), (std::vector<int>{5, 3}));
+    // Opening writes the current type again; row 4 is type 5; Cancel writes back the
+    // type at opening.
+    EXPECT_EQ(api.writesOf(kCommon, kArpType), (std::vector<int>{3, 5, 3}));
 }
 
 TEST_F(DialogLogic, ReturnAndEnterInTheListPressTheDialogsDefaultButton)
