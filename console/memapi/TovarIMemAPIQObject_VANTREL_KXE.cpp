@@ -35,7 +35,7 @@ const char* const kLinkedSectionNames[] = {
 } // namespace
 
 Companion::TovarIMemAPIQObject_VANTREL_KXE(TovarIMemAPI* api)
-    : QObject(nullptr), m_api(api)
+    : QObject(nullptr), m_api(api), m_heldReports(std::make_unique<HeldReports>())
 {
     m_bulkSendTimer = new QTimer(this);
     m_bulkSendTimer->setSingleShot(true);
