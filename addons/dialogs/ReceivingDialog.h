@@ -3,8 +3,8 @@
 // companion of the memory API does the transfer; the dialog starts it, watches it with
 // a response timer (8000 ms for the first report, 4000 ms after each), reports bulk
 // errors and closes itself at 100. The user cannot close it while the transfer runs;
-// the timer always ends a transfer that stalls, and a cancel stops it. GUI thread, except setProgress and
-// getBulkRcvError, which any thread may call.
+// the timer always ends a transfer that stalls, and a cancel stops it. GUI thread,
+// except setProgress and getBulkRcvError, which any thread may call.
 #include "CTovarDialog.h"
 #include "TProgressHandOver.h"
 #include "ui_ReceivingDialog.h"

@@ -1,4 +1,5 @@
 #include "console/memapi/RecallLogic.h"
+#include "console/memapi/HeldReports.h"
 #include "console/memapi/MemApiLock.h"
 #include "console/memapi/MemApiLogging.h"
 #include "console/memapi/TovarIMemAPI.h"

@@ -4,6 +4,7 @@
 // thread parses replies into the same engines under it. What an engine reports from
 // inside a step the GUI thread makes goes out once that step's lock is let go.
 #include "console/libfile/LibraryFile.h"
+#include "console/memapi/HeldReports.h"
 #include "console/memapi/MemApiLock.h"
 #include "console/memapi/MemApiLogging.h"
 #include "console/memapi/TovarIMemAPI.h"

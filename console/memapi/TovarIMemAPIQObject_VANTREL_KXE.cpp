@@ -1,4 +1,5 @@
 #include "console/memapi/TovarIMemAPIQObject_VANTREL_KXE.h"
+#include "console/memapi/HeldReports.h"
 #include "console/memapi/MemApiLock.h"
 #include "console/memapi/NS_LookupUtility.h"
 #include "console/memapi/TovarIMemAPI.h"

@@ -128,7 +128,7 @@ TEST(HostProgramEnds, ASignalEndsTheProgramAlsoInsideAModalDialog)
         {"a person's run receiving the multi", SIGTERM,
          {QStringLiteral("--project"), QStringLiteral("project.tvproj"), QStringLiteral("--no-simulator"),
           QStringLiteral("--open"), QStringLiteral("dialogs:4")},
-         true, 1, nullptr, 3000},
+         true, 1, nullptr, 5000},
     };
     for (const Case& c : cases) {
         QTemporaryDir home;
