@@ -53,6 +53,8 @@ const QString CompIMPInitialise_VANTREL_KXE::bundleIdentifier =
 namespace {
 
 constexpr int kOffThreadReleaseWaitMs = 4000;
+// Between two tries of a release that a modal dialog still holds up.
+constexpr int kReleaseRetryMs = 25;
 constexpr int kServerMadeWaitMs = 10000;
 // More port pairs than this would be a fault of the memory API.
 constexpr int kMaxBridges = 16;
@@ -704,16 +706,22 @@ bool CompIMPInitialise_VANTREL_KXE::releaseOnGuiThread()
     if (m_released)
         return true;
     // A modal dialog still open, or a command still running (its dialog hidden while
-    // its exec() returns), blocks the release: the dialog is asked to go at the next
-    // turn of the event loop and the release is tried again after it, until every
-    // exec() has returned and its caller is done with the dialog.
+    // its exec() returns), blocks the release: the dialog is cancelled at the next turn
+    // of the event loop and the release is tried again a moment later, until every
+    // exec() has returned and its caller is done with the dialog. The pause keeps a
+    // dialog that is slow to go from being asked over and over.
     TModalDialogObserver_VANTREL_KXE dialogs;
     if (m_server && (dialogs.moreProcessingNeeded() || m_server->commandsRunning() > 0)) {
         dialogs.cancelAllDialogs();
-        if (CMarshallDispatcher* dispatcher = CAppServer::MS()) {
-            QCoreApplication::postEvent(
-                dispatcher,
-                new TMarshallEvent_VANTREL_KXE(new ObjectWrapper_VANTREL_KXE(this), &releaseCallback));
+        if (CAppServer::MS()) {
+            auto* wrapper = new ObjectWrapper_VANTREL_KXE(this);
+            QTimer::singleShot(kReleaseRetryMs, wrapper, [wrapper] {
+                if (CMarshallDispatcher* dispatcher = CAppServer::MS())
+                    QCoreApplication::postEvent(dispatcher,
+                                                new TMarshallEvent_VANTREL_KXE(wrapper, &releaseCallback));
+                else
+                    releaseCallback(wrapper);
+            });
             return false;
         }
     }

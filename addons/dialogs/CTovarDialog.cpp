@@ -4,6 +4,7 @@
 #include "utilities/DocuSaveLoad.h"
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QCoreApplication>
 #include <QPixmap>
 #include <QFontMetrics>
@@ -74,8 +75,14 @@ bool CTovarDialog::closeAllowed() const
     return !m_closeButton || m_closeButton->isEnabled();
 }
 
+void CTovarDialog::cancelTransfer()
+{
+}
+
 void CTovarDialog::reject()
 {
+    if (!closeAllowed())
+        cancelTransfer();
     if (closeAllowed())
         QDialog::reject();
 }
@@ -88,6 +95,16 @@ void CTovarDialog::closeEvent(QCloseEvent* event)
     }
     // Calls reject().
     QDialog::closeEvent(event);
+}
+
+void CTovarDialog::keyPressEvent(QKeyEvent* event)
+{
+    // Escape would reject: the user's, refused as the close box is.
+    if (event->matches(QKeySequence::Cancel) && !closeAllowed()) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 QStringList CTovarDialog::displayTexts(IMemAPI* api, int table)

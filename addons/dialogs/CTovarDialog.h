@@ -31,14 +31,21 @@ public:
     virtual void execute() = 0;
 
 public slots:
-    // Refused while the dialog's close button is disabled (a transfer runs).
+    // The dialog is cancelled (the editor's release, a host that ends): a transfer it
+    // runs is stopped first, so that it always closes. The user's ways out (Close, the
+    // close box, Escape) do not come here while a transfer runs.
     void reject() override;
 
 protected:
     // Escape, the close box and Close end the dialog only while `close` is enabled.
     void closeOnlyWhileEnabled(QAbstractButton* close) { m_closeButton = close; }
-    bool closeAllowed() const;
+    // Whether the user may close the dialog: no transfer runs.
+    virtual bool closeAllowed() const;
+    // Stops the transfer that runs, after which the dialog may close; nothing in the
+    // plain dialog.
+    virtual void cancelTransfer();
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     // The texts of a display table for the values from 0 up to the first without one.
     static QStringList displayTexts(IMemAPI* api, int table);
     // Fixes the dialog at its current size.

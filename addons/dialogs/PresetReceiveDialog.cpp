@@ -133,6 +133,12 @@ void PresetReceiveDialog::stopTransfer()
     emit stopBulkTransfer();
 }
 
+void PresetReceiveDialog::cancelTransfer()
+{
+    if (m_receiving)
+        stopTransfer();
+}
+
 void PresetReceiveDialog::setProgress(int percent)
 {
     if (!NS_Utilities::mainThreadRunning()) {

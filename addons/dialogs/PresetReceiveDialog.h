@@ -5,8 +5,8 @@
 // preset voice data are loaded (preference 518 is 0); otherwise it is made and deleted
 // unseen. A time-out (8000 ms before and between reports) or a bulk error stops the
 // request and shows its text in place of the progress bar; the dialog stays open until
-// the user closes it, which is refused while a transfer runs. GUI thread, except
-// setProgress and getBulkRcvError, which any thread may call.
+// the user closes it, which is refused while a transfer runs; a cancel stops it. GUI
+// thread, except setProgress and getBulkRcvError, which any thread may call.
 #include "CTovarDialog.h"
 #include "TProgressHandOver.h"
 #include "ui_PresetReceiveDialog.h"
@@ -43,6 +43,7 @@ public slots:
 protected:
     virtual void init();
     virtual void languageChange();
+    void cancelTransfer() override;
 
 private:
     friend void PresetReceiveDialog_setProgress_bridge(QObject* dialog, int);

@@ -137,7 +137,14 @@ void ReceiveDialog::stopTransfer()
     else
         emit stopBulkTransfer();
     ui.ReceiveProgressBar->setValue(0);
+    ui.GroupBox->setTitle(tr("Receive"));
     showIdle();
+}
+
+void ReceiveDialog::cancelTransfer()
+{
+    if (m_receiving)
+        stopTransfer();
 }
 
 void ReceiveDialog::setProgress(int percent)
@@ -201,9 +208,9 @@ void ReceiveDialog::timeout()
 
 void ReceiveDialog::reject()
 {
-    // Close, the close box and Escape all end here, and only while no transfer runs.
-    if (!closeAllowed())
-        return;
+    // Close, the close box and Escape end here only while no transfer runs; a cancel
+    // stops the one that runs.
+    cancelTransfer();
     emit updateBulk();
     CTovarDialog::reject();
 }

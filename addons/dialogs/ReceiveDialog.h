@@ -2,10 +2,10 @@
 // Receives one of the instrument's user-voice banks, or its preset voices, as a bulk
 // dump chosen by the user, as often as the user starts it. The status shows in the
 // group box's title: receiving, completed, a bulk error or a time-out (8000 ms for the
-// first report, 4000 ms between reports); Stop ends a running transfer. Close (and
-// the close box) work only while none runs; closing asks the companion to bring the
-// control surface up to date. GUI thread, except setProgress and getBulkRcvError,
-// which any thread may call.
+// first report, 4000 ms between reports); Stop ends a running transfer and leaves the
+// dialog as it was before Start. Close (and the close box) work only while none runs;
+// a cancel stops it. Closing asks the companion to bring the control surface up to
+// date. GUI thread, except setProgress and getBulkRcvError, which any thread may call.
 #include "CTovarDialog.h"
 #include "TProgressHandOver.h"
 #include "ui_ReceiveDialog.h"
@@ -47,6 +47,7 @@ public slots:
 
 protected:
     virtual void languageChange();
+    void cancelTransfer() override;
 
 private:
     friend void ReceiveDialog_setProgress_bridge(QObject* dialog, int);

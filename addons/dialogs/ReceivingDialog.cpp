@@ -6,7 +6,6 @@
 #include "memapi/IMemAPI.h"
 #include "utilities/DocuPrompter.h"
 #include "utilities/ThreadUtilities.h"
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QPointer>
 #include <QTimer>
@@ -178,20 +177,16 @@ void ReceivingDialog::timeout()
     close();
 }
 
-void ReceivingDialog::reject()
+void ReceivingDialog::cancelTransfer()
 {
-    // Escape: only once the transfer is over.
-    if (m_closeAllowed)
-        CTovarDialog::reject();
-}
-
-void ReceivingDialog::closeEvent(QCloseEvent* event)
-{
-    if (!m_closeAllowed) {
-        event->ignore();
-        return;
+    if (!m_finished) {
+        m_finished = true;
+        if (m_responseTimer)
+            m_responseTimer->stop();
+        emit stopBulkTransfer();
     }
-    CTovarDialog::closeEvent(event);
+    // Also in the moment between the final report and the dialog's own close.
+    m_closeAllowed = true;
 }
 
 void ReceivingDialog_setProgress_bridge(QObject* dialog, int)

@@ -3,8 +3,8 @@
 // companion of the memory API does the transfer; the dialog starts it, watches it with
 // a response timer (8000 ms for the first report, 4000 ms after each), reports bulk
 // errors and closes itself at 100. The user cannot close it while the transfer runs;
-// the timer always ends a transfer that stalls. GUI thread, except setProgress and
-// getBulkRcvError, which any thread may call.
+// the timer always ends a transfer that stalls, and a cancel stops it. GUI thread,
+// except setProgress and getBulkRcvError, which any thread may call.
 #include "CTovarDialog.h"
 #include "TProgressHandOver.h"
 #include "ui_ReceivingDialog.h"
@@ -32,7 +32,6 @@ signals:
     void stopBulkTransfer();
 
 public slots:
-    void reject() override;
     // Any thread: 0 to 99 while running, 100 or more at the end. Never waits: off the
     // GUI thread at most one delivery is posted at a time.
     virtual void setProgress(int percent);
@@ -42,7 +41,8 @@ public slots:
 
 protected:
     virtual void languageChange();
-    void closeEvent(QCloseEvent* event) override;
+    bool closeAllowed() const override { return m_closeAllowed; }
+    void cancelTransfer() override;
 
 private:
     friend void ReceivingDialog_setProgress_bridge(QObject* dialog, int);

@@ -108,6 +108,12 @@ void TransmitDialog::stopTransfer()
     emit stopBulkTransfer();
 }
 
+void TransmitDialog::cancelTransfer()
+{
+    if (!ui.StopButton->isHidden())
+        stopTransfer();
+}
+
 void TransmitDialog::setProgress(int percent)
 {
     if (!NS_Utilities::mainThreadRunning()) {

@@ -1,8 +1,8 @@
 #pragma once
 // Sends one user-voice bank (or another transmit type of the memory model) chosen by
 // the user, as often as the user starts it, and shows the progress. Stop ends a
-// running transmission; Close (and the close box) work only while none runs. GUI
-// thread, except setProgress, which any thread may call.
+// running transmission; Close (and the close box) work only while none runs, and a
+// cancel stops it. GUI thread, except setProgress, which any thread may call.
 #include "CTovarDialog.h"
 #include "TProgressHandOver.h"
 #include "ui_TransmitDialog.h"
@@ -31,6 +31,7 @@ public slots:
 
 protected:
     virtual void languageChange();
+    void cancelTransfer() override;
 
 private:
     friend void TransmitDialog_setProgress_bridge(QObject* dialog, int);

@@ -5,7 +5,6 @@
 #include "memapi/IMemAPI.h"
 #include "utilities/DocuPrompter.h"
 #include "utilities/ThreadUtilities.h"
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QPointer>
 #include <QTimer>
@@ -149,19 +148,16 @@ void TransmittingDialog::stalled()
     close();
 }
 
-void TransmittingDialog::reject()
+void TransmittingDialog::cancelTransfer()
 {
-    if (m_closeAllowed)
-        CTovarDialog::reject();
-}
-
-void TransmittingDialog::closeEvent(QCloseEvent* event)
-{
-    if (!m_closeAllowed) {
-        event->ignore();
-        return;
+    if (!m_finished) {
+        m_finished = true;
+        if (m_stallTimer)
+            m_stallTimer->stop();
+        // The companion stops pacing the dump; the instrument keeps what it received.
+        emit stopBulkTransfer();
     }
-    CTovarDialog::closeEvent(event);
+    m_closeAllowed = true;
 }
 
 void TransmittingDialog_setProgress_bridge(QObject* dialog, int)

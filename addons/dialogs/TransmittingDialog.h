@@ -3,8 +3,8 @@
 // monitor transmission) and shows the progress; closes itself at 100. The user cannot
 // close it while the transmission runs; a stall timer (8000 ms for the first report,
 // 4000 ms after each) stops a transmission that never completes, so the dialog never
-// stays open for good. A monitor transmission with nothing to send is not shown at
-// all. GUI thread, except setProgress, which any thread may call.
+// stays open for good, and a cancel stops it. A monitor transmission with nothing to
+// send is not shown at all. GUI thread, except setProgress, which any thread may call.
 #include "CTovarDialog.h"
 #include "TProgressHandOver.h"
 #include "ui_TransmittingDialog.h"
@@ -38,11 +38,11 @@ public slots:
     virtual void setProgress(int percent);
     // Any thread. The port refused the transmission: it ends with its error at once.
     void sendFailed();
-    void reject() override;
 
 protected:
     virtual void languageChange();
-    void closeEvent(QCloseEvent* event) override;
+    bool closeAllowed() const override { return m_closeAllowed; }
+    void cancelTransfer() override;
 
 private:
     friend void TransmittingDialog_setProgress_bridge(QObject* dialog, int);

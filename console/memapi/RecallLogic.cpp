@@ -1,4 +1,5 @@
 #include "console/memapi/RecallLogic.h"
+#include "console/memapi/HeldReports.h"
 #include "console/memapi/MemApiLock.h"
 #include "console/memapi/MemApiLogging.h"
 #include "console/memapi/TovarIMemAPI.h"
@@ -166,7 +167,7 @@ int RecallLogic::scaled(int ms)
     return std::max(1, int(ms * timeScale().load()));
 }
 
-RecallLogic::RecallLogic() : QObject(nullptr)
+RecallLogic::RecallLogic() : QObject(nullptr), m_heldReports(std::make_unique<HeldReports>())
 {
     m_timer = new QTimer(this);
     m_timer->setSingleShot(true);
@@ -379,6 +380,7 @@ void RecallLogic::finish(int32_t status)
 
 void RecallLogic::recall_next_feature(int interval)
 {
+    HeldReports::Step step(*m_heldReports, this);
     recall_feature* feature = nullptr;
     bool empty = false;
     {
@@ -482,6 +484,9 @@ void RecallLogic::timeOut()
 {
     if (!m_memory)
         return;
+    // Reports of the step go out after its lock, and after the next step is armed: a
+    // failure that ends the recall then stops that timer too.
+    HeldReports::Step step(*m_heldReports, this);
     if (m_nextStepPending) {
         m_nextStepPending = false;
         const bool upload = m_upload;
@@ -510,12 +515,22 @@ void RecallLogic::timeOut()
 
 void RecallLogic::onRcvBulk() { stopTimerAnyThread(m_specialTimer); }
 
-void RecallLogic::onRcvProgressChanged(int percent) { update_progress(percent, 0); }
+void RecallLogic::onRcvProgressChanged(int percent)
+{
+    if (!m_heldReports->hold([this, percent] { onRcvProgressChanged(percent); }))
+        update_progress(percent, 0);
+}
 
-void RecallLogic::onSendProgressChanged(int percent, int section) { update_progress(percent, section); }
+void RecallLogic::onSendProgressChanged(int percent, int section)
+{
+    if (!m_heldReports->hold([this, percent, section] { onSendProgressChanged(percent, section); }))
+        update_progress(percent, section);
+}
 
 void RecallLogic::onSendFailed()
 {
+    if (m_heldReports->hold([this] { onSendFailed(); }))
+        return;
     if (!m_upload || !m_memory)
         return;
     report(0, tr("Transmitting failed!"));
@@ -525,6 +540,8 @@ void RecallLogic::onSendFailed()
 
 void RecallLogic::OnRcvErrorOccured(int code)
 {
+    if (m_heldReports->hold([this, code] { OnRcvErrorOccured(code); }))
+        return;
     if (code == 0 || m_upload)
         return;
     postTimerStart(0);
@@ -583,6 +600,7 @@ void RecallLogic::identityReplyTimeOut()
 
 void RecallLogic::specialBulkRequestTimeouted()
 {
+    HeldReports::Step step(*m_heldReports, this);
     recall_feature::m_usingSpecialBulkRequest = false;
     if (m_currentFeature && m_memory) {
         MemApiLock lock(m_api);
@@ -618,6 +636,7 @@ void RecallLogic::customEvent(QEvent* e)
     case kSpecialRequest: {
         recall_feature* feature = static_cast<SpecialBulkRequestTimerStartEvent*>(e)->m_feature;
         m_specialTimer->start(scaled(kSpecialRequestMs));
+        HeldReports::Step step(*m_heldReports, this);
         if (feature && m_memory) {
             MemApiLock lock(m_api);
             feature->recall(m_memory, m_upload, this, m_interval);

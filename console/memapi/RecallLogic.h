@@ -16,9 +16,11 @@
 #include <QStringList>
 #include <QWaitCondition>
 #include <atomic>
+#include <memory>
 #include <vector>
 
 class CSynthMemory;
+class HeldReports;
 class IMPClientProgressHandler;
 class QTimer;
 class TovarIMemAPI;
@@ -214,4 +216,7 @@ private:
     bool m_identityHandled = false;
     QMutex m_identityMutex;
     int m_lastPercent = -1;
+    // The engines' reports of a step the GUI thread makes under the memory-API lock,
+    // made once the lock is let go: the host's progress handler never runs under it.
+    std::unique_ptr<HeldReports> m_heldReports;
 };

@@ -1,8 +1,10 @@
 // The companion's bulk commands: requests with one retry, paced sends after an
 // identity check, audition dumps, and the progress and error signals.
 // Every call into the bulk engines holds the memory-API lock (MemApiLock): the pump
-// thread parses replies into the same engines under it.
+// thread parses replies into the same engines under it. What an engine reports from
+// inside a step the GUI thread makes goes out once that step's lock is let go.
 #include "console/libfile/LibraryFile.h"
+#include "console/memapi/HeldReports.h"
 #include "console/memapi/MemApiLock.h"
 #include "console/memapi/MemApiLogging.h"
 #include "console/memapi/TovarIMemAPI.h"
@@ -42,6 +44,7 @@ int Companion::getTransmitInterval()
 
 void Companion::requestPresetVoiceBulk()
 {
+    HeldReports::Step step(*m_heldReports, this);
     CSynthMemory* model = memory();
     if (!model)
         return;
@@ -64,6 +67,7 @@ void Companion::requestPresetVoiceBulk()
 
 void Companion::requestMultiBulk()
 {
+    HeldReports::Step step(*m_heldReports, this);
     CSynthMemory* model = memory();
     if (!model)
         return;
@@ -83,6 +87,7 @@ void Companion::requestMultiBulk()
 
 void Companion::requestUserVoiceBulk(int bank)
 {
+    HeldReports::Step step(*m_heldReports, this);
     CSynthMemory* model = memory();
     if (!model)
         return;
@@ -122,6 +127,8 @@ void Companion::onRcvBulk()
 
 void Companion::onRcvProgressChanged(int percent)
 {
+    if (m_heldReports->hold([this, percent] { onRcvProgressChanged(percent); }))
+        return;
     emit bulkProgressChanged(percent);
     if (percent < 100 || !m_api)
         return;
@@ -148,10 +155,17 @@ void Companion::onReceiveCompleted()
     NotifyAll();
 }
 
-void Companion::OnRcvErrorOccured(int code) { emit bulkRcvErrorOccurred(code); }
-
-void Companion::onSendProgressChanged(int percent, int)
+void Companion::OnRcvErrorOccured(int code)
 {
+    if (m_heldReports->hold([this, code] { OnRcvErrorOccured(code); }))
+        return;
+    emit bulkRcvErrorOccurred(code);
+}
+
+void Companion::onSendProgressChanged(int percent, int section)
+{
+    if (m_heldReports->hold([this, percent, section] { onSendProgressChanged(percent, section); }))
+        return;
     if (percent == m_lastSendProgress)
         return;
     m_lastSendProgress = percent;
@@ -162,6 +176,8 @@ void Companion::onSendProgressChanged(int percent, int)
 
 void Companion::onSendFailed()
 {
+    if (m_heldReports->hold([this] { onSendFailed(); }))
+        return;
     // Nothing more goes after the gap; the transmit windows end with their error.
     qCWarning(lcMemApi) << "bulk send ended: the instrument's port refused a message";
     stopTimer(m_bulkSendTimer);
@@ -199,6 +215,9 @@ void Companion::stopBulkRequest()
 
 void Companion::sendMultiBulk()
 {
+    // Its reports come after the timer is started: a failure of the first message
+    // stops it again.
+    HeldReports::Step step(*m_heldReports, this);
     CSynthMemory* model = memory();
     if (!model)
         return;
@@ -213,6 +232,7 @@ void Companion::sendMultiBulk()
 
 void Companion::sendUserVoiceBulk(int bank)
 {
+    HeldReports::Step step(*m_heldReports, this);
     CSynthMemory* model = memory();
     if (!model || bank < 0)
         return;
@@ -269,9 +289,10 @@ void Companion::bulkTimer()
     if (!model)
         return;
     bool more = false;
+    // The step's report (its progress, the 100 that ends the send, a failure) reaches
+    // the transmit windows once the lock is let go.
+    HeldReports::Step step(*m_heldReports, this);
     {
-        // The step that ends a send reports 100 from inside: stopBulkRequest then
-        // takes the companion's mutex after this lock, as the lock order wants.
         MemApiLock lock(m_api);
         more = model->continueBulkSend();
     }
@@ -288,6 +309,7 @@ bool Companion::bulkSendPending() const
 
 void Companion::monitorImportVoice(void* handle, short bank, short voice)
 {
+    HeldReports::Step step(*m_heldReports, this);
     CSynthMemory* model = memory();
     if (!model || !handle || bank < 0 || voice < 0)
         return;
@@ -304,6 +326,7 @@ void Companion::monitorImportVoice(void* handle, short bank, short voice)
 
 void Companion::monitorVoice(short bank, short voice)
 {
+    HeldReports::Step step(*m_heldReports, this);
     CSynthMemory* model = memory();
     if (!model || bank < 0 || voice < 0)
         return;
@@ -320,6 +343,7 @@ void Companion::monitorVoice(short bank, short voice)
 
 void Companion::monitorEditBuffVoice(short a, short)
 {
+    HeldReports::Step step(*m_heldReports, this);
     CSynthMemory* model = memory();
     CPrmCtrl* map = model ? model->VoiceMap() : nullptr;
     if (!map || a < 0)

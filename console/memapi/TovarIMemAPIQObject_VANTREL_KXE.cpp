@@ -1,4 +1,5 @@
 #include "console/memapi/TovarIMemAPIQObject_VANTREL_KXE.h"
+#include "console/memapi/HeldReports.h"
 #include "console/memapi/MemApiLock.h"
 #include "console/memapi/NS_LookupUtility.h"
 #include "console/memapi/TovarIMemAPI.h"
@@ -35,7 +36,7 @@ const char* const kLinkedSectionNames[] = {
 } // namespace
 
 Companion::TovarIMemAPIQObject_VANTREL_KXE(TovarIMemAPI* api)
-    : QObject(nullptr), m_api(api)
+    : QObject(nullptr), m_api(api), m_heldReports(std::make_unique<HeldReports>())
 {
     m_bulkSendTimer = new QTimer(this);
     m_bulkSendTimer->setSingleShot(true);

@@ -22,6 +22,7 @@
 
 class CSimpleNotifier_VANTREL_KXE;
 class CSynthMemory;
+class HeldReports;
 class IMPClientProgressHandler;
 class NativeParamsHelper;
 class QTimer;
@@ -359,4 +360,7 @@ public:
     int m_requestState = 0;
     int m_bankAwaitingIdentity = 0;
     int m_lastSendProgress = 0;
+    // The bulk engines' reports of a step the GUI thread makes under the memory-API lock,
+    // made once the lock is let go.
+    std::unique_ptr<HeldReports> m_heldReports;
 };

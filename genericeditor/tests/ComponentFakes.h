@@ -134,6 +134,22 @@ public:
 };
 
 // One editor window of the view add-on.
+// A command's modal dialog that refuses reject() while `refuse` says so; every call
+// is counted.
+class RefusingDialog : public QDialog
+{
+public:
+    std::function<bool()> refuse;
+    int* rejects = nullptr;
+    void reject() override
+    {
+        if (rejects)
+            ++*rejects;
+        if (!(refuse && refuse()))
+            QDialog::reject();
+    }
+};
+
 class ViewWindow : public QWidget, public IEditorExtensions
 {
 public:
@@ -172,12 +188,16 @@ public:
     // As a command: runs `during` inside a modal dialog's exec().
     int32_t EX_execute() override
     {
-        QDialog dialog;
+        RefusingDialog dialog;
+        dialog.refuse = refuseReject;
+        dialog.rejects = rejects;
         QTimer::singleShot(0, &dialog, during);
         dialog.exec();
         return 0;
     }
     std::function<void()> during;
+    std::function<bool()> refuseReject;
+    int* rejects = nullptr;
     IMemAPI* bound = nullptr;
     QString loaded;
     // Where the destructor reports the memory-API lock depth it ran under.
@@ -191,13 +211,16 @@ private:
 // Editor 1: one per key, a default editor, in the "&Windows" menu. Editor 2: kept
 // (hidden) when closed, with a separator before its entry. Editors from 3 up to
 // editorCount, and kCommand: one per key, deleted when closed, in no menu; kCommand is
-// a command, outside the workspace, and runs duringCommand while it runs.
+// a command, outside the workspace, and runs duringCommand while it runs; its dialog
+// refuses reject() while refuseReject says so and counts the calls in rejects.
 class ViewAddOn : public IGenericEditorPluginInterface
 {
 public:
     static inline const QUuid kModule{QStringLiteral("{4b1c7d0e-2f3a-4c5b-9d6e-7f8091a2b3c4}")};
     static constexpr int kCommand = 99;
     std::function<void()> duringCommand;
+    std::function<bool()> refuseReject;
+    int rejects = 0;
     std::atomic<int> refs{1};
     std::vector<IMemAPI*> initialised;
     std::vector<unsigned> events;
@@ -272,6 +295,8 @@ public:
         ++created;
         auto* window = new ViewWindow(this, id);
         window->during = duringCommand;
+        window->refuseReject = refuseReject;
+        window->rejects = &rejects;
         return window;
     }
     IEditorExtensions* GP_extension(QWidget* window, int32_t*) override

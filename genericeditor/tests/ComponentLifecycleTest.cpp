@@ -313,9 +313,29 @@ TEST_F(ComponentLifecycle, SaveFramesThePayloadAndLoadRefusesBadFrames)
 TEST_F(ComponentLifecycle, LastReleaseOnAHostThreadReturnsOnceTheGuiThreadDeletedIt)
 {
     // Also while a command's modal dialog runs: the dialog is cancelled, and the release
-    // waits until the command is done with it.
-    for (const bool duringCommand : {false, true}) {
-        SCOPED_TRACE(duringCommand ? "while a command runs" : "nothing open");
+    // waits until the command is done with it; a dialog slow to go is asked again at a
+    // pace, not over and over.
+    struct Case
+    {
+        const char* name;
+        bool duringCommand;
+        qint64 refuseMs; // the dialog refuses reject() for so long after the first
+    };
+    const Case cases[] = {
+        {"nothing open", false, 0},
+        {"while a command runs", true, 0},
+        {"while a command's dialog refuses to go for 300 ms", true, 300},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool duringCommand = c.duringCommand;
+        QElapsedTimer refusing;
+        m_addOn.rejects = 0;
+        m_addOn.refuseReject = [&] {
+            if (!refusing.isValid())
+                refusing.start();
+            return refusing.elapsed() < c.refuseMs;
+        };
         if (!m_component) {
             m_component = new CompIMPInitialise_VANTREL_KXE(nullptr, NS_HostIds::IID_IUnknown, false);
             m_component->modules().add(std::make_unique<TAddOnDescriptor>(QDir(), nullptr, &m_addOn));
@@ -350,7 +370,9 @@ TEST_F(ComponentLifecycle, LastReleaseOnAHostThreadReturnsOnceTheGuiThreadDelete
         EXPECT_TRUE(waitUntilDeleted());
         EXPECT_EQ(m_api.refs.load(), 0);
         EXPECT_EQ(m_host.refs(), 0);
+        EXPECT_LT(m_addOn.rejects, 2 + c.refuseMs / 10) << "the release spun on the refusing dialog";
     }
+    m_addOn.refuseReject = nullptr;
 }
 
 // The pump may have taken the memory API and not yet locked it when the last release

@@ -103,6 +103,8 @@ public:
     {
         messages.append(message);
         messageMs.append(clock.isValid() ? clock.elapsed() : -1);
+        if (duringMessage)
+            duringMessage();
     }
 
     Answer answer = Yes;
@@ -112,6 +114,8 @@ public:
     QStringList asked, warnings, messages, filters, starts;
     QList<qint64> messageMs;
     QElapsedTimer clock;
+    // Runs while a message is up.
+    std::function<void()> duringMessage;
 };
 
 class DialogsRig : public ::testing::Test

@@ -9,10 +9,14 @@
 #include "appserver/CAppServer.h"
 #include "appserver/CMarshallDispatcher.h"
 #include "appserver/TMarshallEvent_VANTREL_KXE.h"
+#include "platform/MidiService.h"
+#include "utilities/interfaces/TMIDIProxyInOut.h"
 #include <QComboBox>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QToolButton>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 using namespace DialogsTest;
@@ -321,6 +325,7 @@ TEST_F(TransferDialogs, VoiceTransmitStartsStopsAndCompletes)
         bool closeEnabled = true;
         bool stayed = false;
     } running, stopped, done, again;
+    bool cancelled = false;
     openDialog(6, [&](QDialog* dialog) {
         auto* group = dialog->findChild<QGroupBox*>(QStringLiteral("GroupBox"));
         auto* start = dialog->findChild<QPushButton*>(QStringLiteral("StartButton"));
@@ -349,8 +354,10 @@ TEST_F(TransferDialogs, VoiceTransmitStartsStopsAndCompletes)
         ASSERT_TRUE(pumpUntil([&] { return bar->value() > 0; }, 10000));
         again.title = group->title() + QLatin1Char('|') + QString::number(bar->value() < 100);
         again.closeEnabled = close->isEnabled();
-        stop->click();
-        close->click();
+        // Cancelled, as the editor's release and a host that ends cancel it: the
+        // transmission stops and the dialog goes.
+        dialog->reject();
+        cancelled = !dialog->isVisible();
     }, 30000);
     EXPECT_TRUE(m_lastDialogDeleted);
     EXPECT_FALSE(running.type.isEmpty());
@@ -363,10 +370,14 @@ TEST_F(TransferDialogs, VoiceTransmitStartsStopsAndCompletes)
     EXPECT_TRUE(done.closeEnabled);
     EXPECT_EQ(again.title, QStringLiteral("Transmitting...|1")) << "completed by the report before";
     EXPECT_FALSE(again.closeEnabled);
+    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(pumpUntil([&] { return !m_companion->bulkSendPending(); }, 1000)) << "still transmitting";
 }
 
 // A port that refuses a message ends the send at once (the bulk engine reports it): the
-// transmit windows end with their error then, not after a time-out or never.
+// transmit windows end with their error then, not after a time-out or never. The
+// multi's port goes away in the middle of its dump: the step that finds it gone runs
+// under the memory-API lock, and another thread gets that lock while the box is up.
 TEST_F(TransferDialogs, ATransmissionThePortRefusesEndsWithItsErrorAtOnce)
 {
     startHost();
@@ -410,8 +421,46 @@ TEST_F(TransferDialogs, ATransmissionThePortRefusesEndsWithItsErrorAtOnce)
             EXPECT_EQ(title, error);
             EXPECT_TRUE(closeEnabled);
         } else {
-            runModal([&] { toolbarButton("TransmitButton")->click(); }, refuse);
+            NS_Platform::MidiService& bus = NS_Platform::MidiService::system();
+            NS_Platform::MidiRef client = 0, port = 0;
+            const QString name = QStringLiteral("Unplugged %1").arg(QCoreApplication::applicationPid());
+            ASSERT_EQ(bus.createClient(name, &client), 0);
+            ASSERT_EQ(bus.createDestination(client, name, [](const NS_Platform::MidiPacketList&, void*) {}, nullptr,
+                                            &port),
+                      0);
+            m_host->ports().refresh();
+            TMIDIProxyInOut* io = m_api->MAPI_ioProxy(0);
+            const QUuid ports[2] = {io->portIdentity(0), NS_Host::HostMidiPorts::portIdentity(true, name)};
+            io->selectPorts(ports, 0);
+            std::mutex mutex;
+            std::condition_variable changed;
+            bool locked = false, lockedWhileUp = false;
+            std::thread other;
+            m_prompter.duringMessage = [&] {
+                other = std::thread([&] {
+                    m_api->MAPI_lock(true);
+                    m_api->MAPI_lock(false);
+                    std::lock_guard<std::mutex> lock(mutex);
+                    locked = true;
+                    changed.notify_all();
+                });
+                std::unique_lock<std::mutex> lock(mutex);
+                lockedWhileUp = changed.wait_for(lock, std::chrono::seconds(5), [&] { return locked; });
+            };
+            runModal([&] { toolbarButton("TransmitButton")->click(); }, [&](QDialog* dialog) {
+                auto* bar = dialog->findChild<QProgressBar*>(QStringLiteral("TransmitProgressBar"));
+                ASSERT_TRUE(pumpUntil([&] { return bar->value() > 0; }, 10000));
+                ASSERT_LT(bar->value(), 100);
+                bus.disposeEndpoint(port);
+                // Well before the 4000 ms after a report that would end it as stalled.
+                endedAtOnce = pumpUntil([&] { return !m_prompter.messages.isEmpty() || !dialog->isVisible(); }, 2000);
+            });
+            m_prompter.duringMessage = nullptr;
+            if (other.joinable())
+                other.join();
+            bus.disposeClient(client);
             EXPECT_EQ(m_prompter.messages, QStringList{box});
+            EXPECT_TRUE(lockedWhileUp) << "the box was up inside the memory-API lock";
         }
         EXPECT_TRUE(endedAtOnce);
         EXPECT_TRUE(m_lastDialogDeleted);

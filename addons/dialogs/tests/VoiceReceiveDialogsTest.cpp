@@ -125,12 +125,12 @@ TEST_F(VoiceReceiveDialogs, StopSilenceAndBulkErrorsEndATransferWithTheirStatus)
         qint64 atLeastMs;  // silence before the time-out, from the last event
     };
     const Case cases[] = {
-        {"stop before the first report", 0, -1, 0, true, "Receiving...", SIGNAL(timeoutBulkReceive()), 0},
-        {"stop after a report", 2, 30, 0, true, "Receiving...", SIGNAL(stopBulkTransfer()), 0},
+        {"stop before the first report", 0, -1, 0, true, "Receive", SIGNAL(timeoutBulkReceive()), 0},
+        {"stop after a report", 2, 30, 0, true, "Receive", SIGNAL(stopBulkTransfer()), 0},
         {"silence", 0, -1, 0, false, "Bulk Data Timeout Error!", SIGNAL(timeoutBulkReceive()), 400},
         {"silence after a report", 3, 50, 0, false, "Bulk Data Timeout Error!", SIGNAL(timeoutBulkReceive()), 200},
         {"byte count error", 1, -1, 2, false, "Bulk Data Byte Count Error!", SIGNAL(stopBulkTransfer()), 0},
-        {"preset voices", -1, -1, 0, true, "Receiving...", SIGNAL(startPresetTransfer()), 0},
+        {"preset voices", -1, -1, 0, true, "Receive", SIGNAL(startPresetTransfer()), 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
