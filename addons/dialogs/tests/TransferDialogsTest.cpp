@@ -429,6 +429,8 @@ TEST_F(TransferDialogs, ATransmissionThePortRefusesEndsWithItsErrorAtOnce)
                                             &port),
                       0);
             m_host->ports().refresh();
+            // The bridge's own lists, not only the host's, must hold the port it selects.
+            m_server->CS_updatePortInformation();
             TMIDIProxyInOut* io = m_api->MAPI_ioProxy(0);
             const QUuid ports[2] = {io->portIdentity(0), NS_Host::HostMidiPorts::portIdentity(true, name)};
             io->selectPorts(ports, 0);
