@@ -433,6 +433,15 @@ void CompIMPInitialise_VANTREL_KXE::deliverUIEvent(unsigned int code)
         api->MAPI_uiEvent(code);
 }
 
+void CompIMPInitialise_VANTREL_KXE::registerWindowControl(IMemAPI* api, const TGP_Information& info)
+{
+    const size_t nameLength = strnlen(info.windowControlName, sizeof info.windowControlName);
+    if (nameLength == 8) {
+        const QByteArray name(info.windowControlName, int(nameLength));
+        api->MAPI_registerWindowControl(name.constData(), info.moduleId, info.reserved);
+    }
+}
+
 void CompIMPInitialise_VANTREL_KXE::registerWindowControls(IMemAPI* api)
 {
     for (const auto& descriptor : m_addOns->addOns()) {
@@ -444,11 +453,7 @@ void CompIMPInitialise_VANTREL_KXE::registerWindowControls(IMemAPI* api)
             TGP_Information* info = addOn->GP_rawInformation(id, nullptr);
             if (!info)
                 continue;
-            const size_t nameLength = strnlen(info->windowControlName, sizeof info->windowControlName);
-            if (nameLength == 8) {
-                const QByteArray name(info->windowControlName, int(nameLength));
-                api->MAPI_registerWindowControl(name.constData(), info->moduleId, info->reserved);
-            }
+            registerWindowControl(api, *info);
             addOn->GP_releaseInformation(info);
         }
     }
@@ -515,13 +520,8 @@ void CompIMPInitialise_VANTREL_KXE::createUIElements(CUserInterfaceServer_VANTRE
             TGP_Information* info = addOn->GP_rawInformation(id, nullptr);
             if (!info)
                 continue;
-            const size_t nameLength =
-                strnlen(info->windowControlName, sizeof info->windowControlName);
-            if (nameLength == 8 && api) {
-                const QByteArray name(info->windowControlName, int(nameLength));
-                api->MAPI_registerWindowControl(name.constData(), info->moduleId,
-                                                     info->reserved);
-            }
+            if (api)
+                registerWindowControl(api, *info);
             if (!info->menuPath) {
                 descriptor->moduleId = info->moduleId;
                 addOn->GP_releaseInformation(info);

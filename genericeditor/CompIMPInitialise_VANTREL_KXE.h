@@ -28,6 +28,7 @@ class CompIPersistStream;
 class CompISpecifyPropertyPages;
 class CUserInterfaceServer_VANTREL_KXE;
 class IMemAPI;
+struct TGP_Information;
 class QRect;
 class QWidget;
 class TAddOnDescriptor;
@@ -157,6 +158,7 @@ private:
     // Under the component mutex.
     void deliverUIEvent(unsigned int code);
     void registerWindowControls(IMemAPI* api);
+    static void registerWindowControl(IMemAPI* api, const TGP_Information& info);
     // Any thread: catchUpUserInterface() on the GUI thread, posted.
     void postUICatchUp();
     static void catchUpCallback(QObject* server);
