@@ -8,9 +8,10 @@
 // (AlsaPortLists.cpp), which the callers and the delivery thread keep current.
 //
 // Lock order: a sender's mutex, then the gates of the receiving clients (by client
-// number), then a handle's write mutex; `scanMutex`, then `mutex`, then `routesMutex`.
-// The reader's, the delivery's and the output thread's own locks are taken alone.
-// `mutex` is never held across a write, a wait for room or a callback.
+// number), then a handle's write mutex; a sender's mutex before `outMutex`; `scanMutex`,
+// then `mutex`, then `routesMutex`. The reader's and the delivery's own locks are taken
+// alone. `mutex` is never held across a write, a wait for room or a callback, and
+// `outMutex` never across a write.
 #ifdef VANTREL_HAVE_ALSA
 #include "AlsaMidiBackend.h"
 #include "AlsaSequencer.h"

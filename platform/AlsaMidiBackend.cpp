@@ -328,17 +328,24 @@ int32_t AlsaMidiBackend::connectSource(MidiRef inputPort, MidiRef source, void* 
     }
     if (client < 0 || !handle)
         return kMidiInvalidArgument;
-    const int r = snd_seq_connect_from(handle->seq, it->second.port, client, port);
-    if (r < 0 && r != -EBUSY)
-        return kMidiFailure;
+    // Known to the reader before the first message can come.
+    const bool known = it->second.connections.count(source) > 0;
     Private::Connection& connection = it->second.connections[source];
-    if (!connection.id)
+    if (!known)
         connection.id = d->nextConnection++;
     connection.refCon = connRefCon;
-    std::lock_guard<std::mutex> routes(d->routesMutex);
-    d->links[{addressKey(handle->client, it->second.port), addressKey(client, port)}] =
-        Private::Link{inputPort, source, connection.id};
-    return kMidiNoError;
+    const std::pair<int64_t, int64_t> link{addressKey(handle->client, it->second.port), addressKey(client, port)};
+    {
+        std::lock_guard<std::mutex> routes(d->routesMutex);
+        d->links[link] = Private::Link{inputPort, source, connection.id};
+    }
+    const int r = snd_seq_connect_from(handle->seq, it->second.port, client, port);
+    if (r < 0 && r != -EBUSY && !known) {
+        it->second.connections.erase(source);
+        std::lock_guard<std::mutex> routes(d->routesMutex);
+        d->links.erase(link);
+    }
+    return r < 0 && r != -EBUSY ? kMidiFailure : kMidiNoError;
 }
 
 int32_t AlsaMidiBackend::disconnectSource(MidiRef inputPort, MidiRef source)
