@@ -208,11 +208,16 @@ struct AlsaMidiBackend::Private
     uint64_t generation = 0;
     uint64_t notified = 0;
     bool dirty = true;
+    // Exits applied so far, and the count when the last one at an address (or at a whole
+    // client: port 0xFFFF) was: a scan begun before it may have seen the one that went.
+    uint64_t exitsApplied = 0;
+    std::map<int64_t, uint64_t> lastExit;
     std::mutex scanMutex; // one scan at a time; taken before `mutex`
     HandlePtr watch;      // listens to the announcements and asks the kernel
 
     void markGone(MidiRef ref);
-    void apply(const std::vector<AlsaSeq::ScannedPort>& scan, bool announcementsLost);
+    void apply(const std::vector<AlsaSeq::ScannedPort>& scan, uint64_t begunAt, bool announcementsLost);
+    bool exitedSince(uint64_t begunAt, int client, int port) const;
     bool handleOwns(int client);
     void rescan(bool announcementsLost = false);
     void ensureCurrent();

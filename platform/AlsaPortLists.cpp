@@ -33,7 +33,7 @@ void AlsaMidiBackend::Private::markGone(MidiRef ref)
 // Under `mutex`: the scan becomes the lists. A port the scan no longer finds, or finds
 // taken by another program, keeps its place until its exit is applied; only when
 // announcements were lost does the scan alone decide.
-void AlsaMidiBackend::Private::apply(const std::vector<ScannedPort>& scan, bool announcementsLost)
+void AlsaMidiBackend::Private::apply(const std::vector<ScannedPort>& scan, uint64_t begunAt, bool announcementsLost)
 {
     std::map<int64_t, MidiRef> live, listed; // by address: the kernel's order
     for (const ScannedPort& p : scan) {
@@ -47,8 +47,10 @@ void AlsaMidiBackend::Private::apply(const std::vector<ScannedPort>& scan, bool 
         }
         if (handleOwns(p.client))
             continue; // an own port made a moment ago, not yet an object
-        MidiRef ref = 0;
         auto was = liveByAddress.find(key);
+        if (was == liveByAddress.end() && exitedSince(begunAt, p.client, p.port))
+            continue; // perhaps the one whose exit was applied while this scan ran: the next scan tells
+        MidiRef ref = 0;
         if (was != liveByAddress.end()) {
             Object& o = objects.at(was->second);
             if (o.identity == p.identity) {
@@ -111,18 +113,30 @@ bool AlsaMidiBackend::Private::handleOwns(int client)
     return false;
 }
 
+bool AlsaMidiBackend::Private::exitedSince(uint64_t begunAt, int client, int port) const
+{
+    for (const int64_t key : {addressKey(client, port), addressKey(client, 0xFFFF)}) {
+        auto exit = lastExit.find(key);
+        if (exit != lastExit.end() && exit->second > begunAt)
+            return true;
+    }
+    return false;
+}
+
 // Any thread, without `mutex`.
 void AlsaMidiBackend::Private::rescan(bool announcementsLost)
 {
     {
         std::lock_guard<std::mutex> scanning(scanMutex);
+        uint64_t begunAt = 0;
         {
             std::lock_guard<std::mutex> lock(mutex);
             dirty = false; // a change from here on makes the lists dirty again
+            begunAt = exitsApplied;
         }
         const std::vector<ScannedPort> scan = scanKernel(watch->seq);
         std::lock_guard<std::mutex> lock(mutex);
-        apply(scan, announcementsLost);
+        apply(scan, begunAt, announcementsLost);
     }
     eraseGoneLines();
 }
@@ -164,6 +178,7 @@ void AlsaMidiBackend::Private::leave(int client, int port)
             gone.push_back(l.ref);
     }
     std::lock_guard<std::mutex> lock(mutex);
+    lastExit[addressKey(client, port < 0 ? 0xFFFF : port)] = ++exitsApplied;
     for (MidiRef ref : gone)
         markGone(ref);
 }
