@@ -10,8 +10,8 @@
 // Lock order: a sender's mutex, then the gates of the receiving clients (by client
 // number), then a handle's write mutex; a sender's mutex before `outMutex`; `scanMutex`,
 // then `mutex`, then `routesMutex`. The reader's and the delivery's own locks are taken
-// alone. `mutex` is never held across a write, a wait for room or a callback, and
-// `outMutex` never across a write.
+// alone. `mutex` is never held across a wait or a callback, nor across a write to
+// another client; `outMutex` never across a write.
 #ifdef VANTREL_HAVE_ALSA
 #include "AlsaMidiBackend.h"
 #include "AlsaSequencer.h"
@@ -182,14 +182,16 @@ struct AlsaMidiBackend::Private
 
     // ================= what the reader reads messages for: under `routesMutex`
 
-    // An own input port's connection to a source, by the source's address. It ends when
-    // the client's own queue brings the source's exit, or with a disconnect; never
-    // with a reading of the lists.
+    // An own input port's connection to a source, by the source's address. It begins
+    // where the client's own queue brings the mark connectSource wrote there, after the
+    // exit of whoever had the address before; it ends where the queue brings the source's
+    // exit, or with a disconnect; never with a reading of the lists.
     struct Link
     {
         MidiRef port = 0;
         MidiRef source = 0;
         uint64_t connection = 0;
+        int64_t to = 0, from = 0; // the addresses of the input port and the source
     };
     struct Receiving
     {
@@ -199,6 +201,10 @@ struct AlsaMidiBackend::Private
     std::mutex routesMutex;
     std::map<int64_t, Receiving> receiving;                  // own input ports and destinations
     std::map<std::pair<int64_t, int64_t>, Link> links;       // (own input port, source) addresses
+    std::map<uint64_t, Link> marked;                         // by connection: waiting for their mark
+
+    bool markLink(const HandlePtr& handle, uint64_t connection);
+    void beginLink(uint64_t connection); // under `routesMutex`
 
     // ================= the endpoint lists (AlsaPortLists.cpp): under `mutex`
 

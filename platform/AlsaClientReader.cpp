@@ -6,6 +6,7 @@
 // order with what it receives: what a program sent before it went is told apart from
 // what one that took its address sends after, whatever the lists say meanwhile.
 #include "AlsaBackendPrivate.h"
+#include "AlsaClientPool.h"
 #include "MidiSysExAssembler.h"
 #include <algorithm>
 #include <cerrno>
@@ -225,6 +226,14 @@ bool AlsaMidiBackend::Private::drain(ReaderClient& c, std::vector<Arrival>& foun
             }
             continue;
         }
+        if (!watching && ev->source.client == c.handle->client && ev->dest.port == kClientPort) {
+            // A mark of connectSource: the connection begins here.
+            if (ev->type == SND_SEQ_EVENT_USR0) {
+                std::lock_guard<std::mutex> lock(routesMutex);
+                beginLink(uint64_t(ev->data.raw32.d[0]) | uint64_t(ev->data.raw32.d[1]) << 32);
+            }
+            continue;
+        }
         Arrival a;
         if (watching || !readFor(*ev, a))
             continue; // for no port of this process, or from no source connected to it
@@ -272,6 +281,38 @@ bool AlsaMidiBackend::Private::readFor(const snd_seq_event_t& ev, Arrival& a)
     return true;
 }
 
+// Under `routesMutex`: a connection whose mark has come (or never will) begins.
+void AlsaMidiBackend::Private::beginLink(uint64_t connection)
+{
+    auto it = marked.find(connection);
+    if (it == marked.end())
+        return; // disconnected since
+    links[{it->second.to, it->second.from}] = it->second;
+    marked.erase(it);
+}
+
+// Any thread, under `mutex`: writes the mark of a connection into the client's own queue,
+// where the reader finds it after everything that came before. It neither waits nor
+// takes room another sender found: false when it cannot be written at once.
+bool AlsaMidiBackend::Private::markLink(const HandlePtr& handle, uint64_t connection)
+{
+    snd_seq_event_t ev;
+    snd_seq_ev_clear(&ev);
+    ev.type = SND_SEQ_EVENT_USR0;
+    ev.data.raw32.d[0] = uint32_t(connection);
+    ev.data.raw32.d[1] = uint32_t(connection >> 32);
+    snd_seq_ev_set_source(&ev, kClientPort);
+    snd_seq_ev_set_dest(&ev, handle->client, kClientPort);
+    snd_seq_ev_set_direct(&ev);
+    const std::shared_ptr<std::timed_mutex> gate = gateOf(handle->client);
+    std::unique_lock<std::timed_mutex> held(*gate, std::try_to_lock);
+    AlsaClientRoom room;
+    if (!held.owns_lock() || !alsaClientRoom(handle->fd, handle->client, room) || room.free < alsaEventCells(0))
+        return false;
+    std::lock_guard<std::mutex> writing(handle->writeMutex);
+    return snd_seq_event_output_direct(handle->seq, &ev) >= 0;
+}
+
 // A port or a client (port -1) went, at this point of the client's queue: its streams
 // end here, and so do the connections of the client's input ports to it, once what
 // was read before has been delivered.
@@ -309,6 +350,16 @@ void AlsaMidiBackend::Private::overran(ReaderClient& c, std::vector<Arrival>& fo
     int dropped = 0;
     for (auto& entry : c.streams)
         dropped += entry.second.interrupt() ? 1 : 0;
+    {
+        // The marks went too: the connections waiting for them begin now.
+        std::lock_guard<std::mutex> lock(routesMutex);
+        std::vector<uint64_t> waiting;
+        for (const auto& [connection, link] : marked)
+            if (keyClient(link.to) == c.handle->client)
+                waiting.push_back(connection);
+        for (uint64_t connection : waiting)
+            beginLink(connection);
+    }
     // The exits it lost reach the watch in this reading of it or the next.
     c.exitsFromWatch = 2;
     qCWarning(lcPlatformMidi).nospace() << "ALSA sequencer input overran (client " << c.handle->client

@@ -132,6 +132,8 @@ int32_t AlsaMidiBackend::Private::removePort(MidiRef ref, std::unique_lock<std::
         receiving.erase(key);
         for (auto link = links.begin(); link != links.end();)
             link = link->first.first == key ? links.erase(link) : std::next(link);
+        for (auto link = marked.begin(); link != marked.end();)
+            link = link->second.to == key ? marked.erase(link) : std::next(link);
     }
     objects.erase(it);
     eraseSenders(ref);
@@ -328,22 +330,31 @@ int32_t AlsaMidiBackend::connectSource(MidiRef inputPort, MidiRef source, void* 
     }
     if (client < 0 || !handle)
         return kMidiInvalidArgument;
-    // Known to the reader before the first message can come.
     const bool known = it->second.connections.count(source) > 0;
     Private::Connection& connection = it->second.connections[source];
     if (!known)
         connection.id = d->nextConnection++;
     connection.refCon = connRefCon;
-    const std::pair<int64_t, int64_t> link{addressKey(handle->client, it->second.port), addressKey(client, port)};
+    // The reader takes the connection up at the mark, before the first message can come
+    // and after the exit of a program that had the source's address before.
+    const Private::Link link{inputPort, source, connection.id, addressKey(handle->client, it->second.port),
+                             addressKey(client, port)};
     {
         std::lock_guard<std::mutex> routes(d->routesMutex);
-        d->links[link] = Private::Link{inputPort, source, connection.id};
+        d->marked[link.connection] = link;
+    }
+    if (!d->markLink(handle, link.connection)) {
+        std::lock_guard<std::mutex> routes(d->routesMutex);
+        d->beginLink(link.connection);
     }
     const int r = snd_seq_connect_from(handle->seq, it->second.port, client, port);
     if (r < 0 && r != -EBUSY && !known) {
         it->second.connections.erase(source);
         std::lock_guard<std::mutex> routes(d->routesMutex);
-        d->links.erase(link);
+        d->marked.erase(link.connection);
+        auto begun = d->links.find({link.to, link.from});
+        if (begun != d->links.end() && begun->second.connection == link.connection)
+            d->links.erase(begun);
     }
     return r < 0 && r != -EBUSY ? kMidiFailure : kMidiNoError;
 }
@@ -357,9 +368,11 @@ int32_t AlsaMidiBackend::disconnectSource(MidiRef inputPort, MidiRef source)
         return kMidiInvalidArgument;
     {
         std::lock_guard<std::mutex> routes(d->routesMutex);
+        auto ours = [&](const Private::Link& l) { return l.port == inputPort && l.source == source; };
         for (auto link = d->links.begin(); link != d->links.end();)
-            link = link->second.port == inputPort && link->second.source == source ? d->links.erase(link)
-                                                                                   : std::next(link);
+            link = ours(link->second) ? d->links.erase(link) : std::next(link);
+        for (auto link = d->marked.begin(); link != d->marked.end();)
+            link = ours(link->second) ? d->marked.erase(link) : std::next(link);
     }
     auto src = d->objects.find(source);
     HandlePtr handle = d->handleOf(it->second);
