@@ -46,11 +46,11 @@ struct ScannedPort
 };
 
 // The number of each client's own port, hidden from other programs. It hears the
-// sequencer's announcements, in the client's own queue and so in order with what the
-// client receives; and the client's subscriptions that open the kernel's ports for its
-// writes go from it, so that the ports that send have only the subscribers other
-// programs gave them. The highest number a client may give: clear of the numbers the
-// kernel hands out from 0.
+// sequencer's announcements and the client's own marks, in the client's own queue and so
+// in order with what the client receives; and the client's subscriptions that open the
+// kernel's ports for its writes go from it, so that the ports that send have only the
+// subscribers other programs gave them. The highest number a client may give: clear of
+// the numbers the kernel hands out from 0.
 constexpr int kClientPort = 252;
 
 // One sequencer client: each client of the service is a client of the kernel's own.
