@@ -1,15 +1,20 @@
 #pragma once
 // The MIDI service over the ALSA sequencer. Built only with VANTREL_HAVE_ALSA (but for
-// the test hook at the end); the sequencer's own headers stay inside the .cpp.
+// the test hooks at the end); the sequencer's own headers stay inside the platform library.
 //
-// Each client is a sequencer client of its own, named as given. One thread reads every
-// client and does little per event (system-exclusive pieces are gathered into whole
-// messages there), one delivers to the read and notify procedures, and one sends to
-// ports that stand for a MIDI cable at the cable's pace. A send reaches a port through
-// a subscription of the sending port to it, and other programs may connect the ports
-// of this process. The endpoint lists follow the sequencer's announcements; an
-// endpoint that goes is never written to again, not even when another program takes
-// its address. A receiver that stops reading makes a send fail within 100 ms.
+// Each client is a sequencer client of its own, named as given, with a hidden port that
+// hears the sequencer's announcements in order with what the client receives. One thread
+// reads every client and does little per event: it gathers system-exclusive pieces into
+// whole messages and decides, as it reads a message, which port and connection it is
+// for; one delivers to the read and notify procedures; one sends to cables at a cable's
+// pace. Every write to another client goes through that client's gate, which checks its
+// room and writes as one step, whichever of this process's ports the event comes from.
+// What a port sends reaches the chosen destination (for an output port) and every port
+// subscribed to it, each once; a subscription that asked for time stamps gets them. The
+// endpoint lists follow the sequencer's announcements: an endpoint leaves them once what
+// it sent before it went has been read. An endpoint that goes is never written to again,
+// not even when another program takes its address. A receiver that stops reading makes
+// a send fail within 100 ms.
 #include "platform/MidiService.h"
 #include <functional>
 #include <memory>
@@ -59,5 +64,10 @@ private:
 // number). Taken by the backends made from then on; any thread.
 using AlsaReaderPoll = std::function<int(pollfd* fds, nfds_t count, int timeoutMs)>;
 VANTREL_PLATFORM_EXPORT void setAlsaReaderForTesting(AlsaReaderPoll poll, int eventsPerDrain);
+// Tests only: what a write calls once it has found room at the receiving client, just
+// before it writes (empty: nothing). Taken by the backends made from then on; called on
+// the writing thread.
+using AlsaWriteHook = std::function<void(int receivingClient)>;
+VANTREL_PLATFORM_EXPORT void setAlsaWriterForTesting(AlsaWriteHook beforeWrite);
 
 } // namespace NS_Platform

@@ -64,6 +64,8 @@ bool isAnnouncement(int type)
     }
 }
 
+bool isExit(int type) { return type == SND_SEQ_EVENT_PORT_EXIT || type == SND_SEQ_EVENT_CLIENT_EXIT; }
+
 HandlePtr openHandle(const QString& name)
 {
     auto h = std::make_shared<Handle>();
@@ -76,11 +78,29 @@ HandlePtr openHandle(const QString& name)
     // of it as the kernel allows.
     if (snd_seq_set_client_pool_input(h->seq, kInputPool) < 0)
         qCWarning(lcPlatformMidi) << "ALSA sequencer input pool stays at its default size";
-    snd_seq_set_input_buffer_size(h->seq, kInputBuffer);
+    if (snd_seq_set_input_buffer_size(h->seq, kInputBuffer) < 0)
+        qCWarning(lcPlatformMidi) << "ALSA sequencer input buffer stays at its default size";
     h->client = snd_seq_client_id(h->seq);
+    // The reader polls this descriptor and the room checks ask the kernel through it:
+    // without it neither works, and nothing is done half.
     pollfd pfd{};
-    if (snd_seq_poll_descriptors(h->seq, &pfd, 1, POLLIN) == 1)
-        h->fd = pfd.fd;
+    if (h->client < 0 || snd_seq_poll_descriptors(h->seq, &pfd, 1, POLLIN) != 1 || pfd.fd < 0) {
+        qCWarning(lcPlatformMidi) << "ALSA sequencer client" << name << "has no number or descriptor";
+        return nullptr;
+    }
+    h->fd = pfd.fd;
+    snd_seq_port_info_t* info;
+    snd_seq_port_info_alloca(&info);
+    snd_seq_port_info_set_name(info, "announcements");
+    snd_seq_port_info_set_capability(info, SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_NO_EXPORT);
+    snd_seq_port_info_set_type(info, SND_SEQ_PORT_TYPE_APPLICATION);
+    snd_seq_port_info_set_port_specified(info, 1);
+    snd_seq_port_info_set_port(info, kClientPort);
+    if (snd_seq_create_port(h->seq, info) < 0
+        || snd_seq_connect_from(h->seq, kClientPort, SND_SEQ_CLIENT_SYSTEM, SND_SEQ_PORT_SYSTEM_ANNOUNCE) < 0) {
+        qCWarning(lcPlatformMidi) << "ALSA sequencer client" << name << "cannot hear the announcements";
+        return nullptr;
+    }
     return h;
 }
 

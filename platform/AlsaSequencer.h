@@ -19,6 +19,8 @@ void quietAlsa();
 bool isCable(unsigned type);
 // The announcements of clients and ports that come, go or change.
 bool isAnnouncement(int type);
+// The announcements of a port or a client that goes.
+bool isExit(int type);
 
 // Who is at an address: a program that takes the address of one that has gone is
 // another endpoint, even with the same names.
@@ -43,12 +45,20 @@ struct ScannedPort
     PortIdentity identity;
 };
 
+// The number of each client's own port, hidden from other programs. It hears the
+// sequencer's announcements and the client's own marks, in the client's own queue and so
+// in order with what the client receives; and the client's subscriptions that open the
+// kernel's ports for its writes go from it, so that the ports that send have only the
+// subscribers other programs gave them. The highest number a client may give: clear of
+// the numbers the kernel hands out from 0.
+constexpr int kClientPort = 252;
+
 // One sequencer client: each client of the service is a client of the kernel's own.
 struct Handle
 {
     snd_seq_t* seq = nullptr;
     int client = -1;
-    int fd = -1;
+    int fd = -1; // the sequencer's descriptor: polled for input, and asked for other clients' room
     // alsa-lib's output buffer, held for the write of one event only. The reader of this
     // handle uses alsa-lib's input buffer and never takes it.
     std::mutex writeMutex;
@@ -72,8 +82,9 @@ private:
     snd_midi_event_t* m_codec = nullptr;
 };
 
-// A new client of that name with the kernel's largest input pool; null when the
-// sequencer does not open.
+// A new client of that name with the kernel's largest input pool and its own port
+// (kClientPort) subscribed to the announcements; null when the sequencer does not open
+// or does not give all of that.
 HandlePtr openHandle(const QString& name);
 // Who is at client:port now; `found` false when nobody is.
 PortIdentity identityAt(snd_seq_t* seq, int client, int port, bool* found = nullptr);

@@ -18,7 +18,9 @@ LIBRARIES = [
     ("remote", "console/remote/", True),
     ("genericeditor", "genericeditor/", False),
     # The ALSA sequencer backend runs only where /dev/snd/seq opens: a row of its own.
-    ("platform ALSA backend", "platform/AlsaMidiBackend", False),
+    ("platform ALSA backend", ("platform/AlsaMidiBackend", "platform/AlsaBackendPrivate",
+                               "platform/AlsaClientReader", "platform/AlsaDelivery",
+                               "platform/AlsaWriter", "platform/AlsaPortLists"), False),
     ("platform", "platform/", False),
     ("host", "host/", False),
     ("simulator", "simulator/", False),

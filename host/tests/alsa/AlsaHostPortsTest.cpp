@@ -2,9 +2,11 @@
 // and snd-virmidi's cables at the other end: long dumps arrive whole, sends reach the
 // kernel's ports with their exact bytes, a cable gets its bytes no faster than it
 // carries them, reading goes on while a long send goes out, a receiver that stops
-// reading makes a send fail within its bound and alone, what reached the host while its
-// reader was held back arrives once it goes on, and other programs connect the host's
-// ports.
+// reading makes a send fail within its bound and alone, and each receiver of a source
+// gets every message reported delivered to it (a cable at its pace, a receiver fed by
+// two sources at once, a subscription that asked for time stamps with them), what
+// reached the host while its reader was held back arrives once it goes on, and other
+// programs connect the host's ports and get what it sends.
 #include "AlsaGuest.h"
 #include "platform/AlsaMidiBackend.h"
 #include "platform/MidiEndpointPair.h"
@@ -252,55 +254,186 @@ TEST_F(AlsaHostPortsRig, ASendToAReceiverThatStopsReadingFailsWithinItsBoundAndI
 
 namespace {
 
-// What a source of this process sends reaches a receiver that takes nothing: one that
-// stopped reading, or one whose pool is smaller than a piece (the kernel refuses those).
-struct RefusingReceiver
+// A source of this process read by the host's input and by a second receiver: one that
+// takes nothing (it stopped reading, or its pool is smaller than a piece; the kernel
+// refuses those), a cable read at a cable's pace, a peer that two sources feed at once,
+// or a peer whose subscription asks for time stamps.
+struct SecondReceiver
 {
     const char* name;
-    const char* pool; // null: the default, and it stops reading
+    const char* pool; // the peer's input pool; null: the kernel's default
+    bool stops;       // the peer stops reading while the sends go, and reads again after
+    bool refuses;     // some sends fail
+    bool cable;       // snd-virmidi's cable 3, read at a cable's pace, in place of the peer
+    bool stamps;      // the peer's subscription asks for real-time stamps of its queue
+    int sources;      // sources of this process that send at the same time
+    size_t messages, size;
 };
 
-class AlsaTwoReceivers : public AlsaHostPortsRig, public ::testing::WithParamInterface<RefusingReceiver>
+// The whole messages the peer printed, in order, and its lines of system-exclusive
+// pieces.
+std::vector<Bytes> peerMessages(const QByteArray& output, std::vector<QByteArray>* lines = nullptr)
 {
+    Bytes all;
+    for (const QByteArray& line : output.split('\n')) {
+        if (!line.startsWith("sysex "))
+            continue;
+        if (lines)
+            lines->push_back(line);
+        const int stamp = line.indexOf(" queue ");
+        for (uint8_t b : hexBytes(line.mid(6, stamp < 0 ? -1 : stamp - 6)))
+            all.push_back(b);
+    }
+    return wholeMessages(all);
+}
+
+class AlsaTwoReceivers : public AlsaHostPortsRig, public ::testing::WithParamInterface<SecondReceiver>
+{
+protected:
+    // Once they have found room at the peer's client, two writes wait for each other a
+    // little before they write: two senders that each looked at the room alone then
+    // both write into it.
+    void SetUp() override
+    {
+        NS_Platform::setAlsaWriterForTesting([this](int client) {
+            if (client != m_paired.load())
+                return;
+            std::unique_lock<std::mutex> lock(m_pairMutex);
+            if (m_waiting) {
+                m_waiting = false;
+                m_pairMet.notify_all();
+                return;
+            }
+            m_waiting = true;
+            m_pairMet.wait_for(lock, std::chrono::milliseconds(40), [this] { return !m_waiting; });
+            m_waiting = false;
+        });
+        AlsaHostPortsRig::SetUp();
+        NS_Platform::setAlsaWriterForTesting({});
+    }
+
+    std::atomic<int> m_paired{-1};
+    std::mutex m_pairMutex;
+    std::condition_variable m_pairMet;
+    bool m_waiting = false;
 };
 
 } // namespace
 
-TEST_P(AlsaTwoReceivers, TheOtherGetsEachMessageOnceWhileTheSendsToTheOneFailWithinTheirBound)
+TEST_P(AlsaTwoReceivers, EachGetsEveryMessageReportedDeliveredAndNoSendOutlastsItsBound)
 {
-    const QString name = QStringLiteral("Vantrel refusing receiver");
-    Program peer(QStringLiteral(VANTREL_ALSA_PEER),
-                 GetParam().pool ? QStringList{name, QString::fromLatin1(GetParam().pool)} : QStringList{name});
-    ASSERT_TRUE(peer.start());
-    ASSERT_TRUE(waitFor([&] { return peer.output().startsWith("client"); }, kListedMs));
-    // A source of this process, read by the host's input and by the peer.
-    const QString sourceName = QStringLiteral("Vantrel two receivers");
-    NS_Platform::MidiEndpointPair source(*m_service, sourceName, nullptr);
-    const int peerClient = peer.output().mid(7).split('\n').front().toInt();
-    ASSERT_TRUE(runs(QStringLiteral("aconnect"), {QStringLiteral("%1:0").arg(clientNumber(sourceName)),
-                                                  QStringLiteral("%1:0").arg(peerClient)}));
-    ASSERT_TRUE(hostReads(source));
-    if (!GetParam().pool)
-        peer.pause();
-    const MidiPacketList sent = dumpOf(12, 1024);
-    int failed = 0;
-    qint64 longest = 0;
-    for (const MidiPacket& p : sent) {
-        QElapsedTimer clock;
-        clock.start();
-        failed += source.send({p}) != 0 ? 1 : 0;
-        longest = std::max(longest, clock.elapsed());
+    const SecondReceiver& r = GetParam();
+    const QString name = QStringLiteral("Vantrel second receiver");
+    Program peer(QStringLiteral(VANTREL_ALSA_PEER), r.pool ? QStringList{name, QString::fromLatin1(r.pool)} : QStringList{name});
+    std::unique_ptr<SlowCableReader> cable;
+    QString receiver;
+    int queue = -1;
+    if (r.cable) {
+        cable = std::make_unique<SlowCableReader>(virmidiDevice(3));
+        ASSERT_TRUE(cable->isOpen());
+        receiver = QStringLiteral("%1:0").arg(clientNumber(QStringLiteral("Virtual Raw MIDI 0-3")));
+    } else {
+        ASSERT_TRUE(peer.start());
+        ASSERT_TRUE(waitFor([&] { return peer.output().count('\n') >= 2; }, kListedMs));
+        const QList<QByteArray> first = peer.output().split('\n');
+        receiver = QStringLiteral("%1:0").arg(first[0].mid(7).toInt());
+        queue = first[1].mid(6).toInt();
+        m_paired = r.sources > 1 ? first[0].mid(7).toInt() : -1;
     }
-    std::printf("two receivers: %d of %zu sends failed, the longest took %lld ms\n", failed, sent.size(), longest);
-    EXPECT_GT(failed, 0) << "the receiver that takes nothing took everything";
-    EXPECT_LE(longest, 100) << "a send took longer than its bound";
-    expectReceived(sent);
+    // Sources of this process, each read by the host's input, then by the second receiver.
+    std::vector<std::unique_ptr<NS_Platform::MidiEndpointPair>> sources;
+    std::vector<MidiPacketList> sent(size_t(r.sources));
+    for (int s = 0; s < r.sources; ++s) {
+        const QString sourceName = QStringLiteral("Vantrel source %1").arg(s + 1);
+        sources.push_back(std::make_unique<NS_Platform::MidiEndpointPair>(*m_service, sourceName, nullptr));
+        ASSERT_TRUE(hostReads(*sources.back()));
+        QStringList connect = r.stamps ? QStringList{QStringLiteral("-r"), QString::number(queue)} : QStringList{};
+        connect << QStringLiteral("%1:0").arg(clientNumber(sourceName)) << receiver;
+        ASSERT_TRUE(runs(QStringLiteral("aconnect"), connect));
+        for (size_t i = 0; i < r.messages; ++i)
+            sent[size_t(s)].push_back(MidiPacket{0, sysexOf(r.size, uint8_t(s * 64 + int(i)))});
+    }
+    if (r.stops)
+        peer.pause();
+    // Each source from a thread of its own, all at once.
+    std::vector<Bytes> delivered;
+    std::mutex deliveredMutex;
+    std::atomic<int> failed{0};
+    std::atomic<qint64> longest{0};
+    std::vector<std::thread> senders;
+    for (int s = 0; s < r.sources; ++s)
+        senders.emplace_back([&, s] {
+            for (const MidiPacket& p : sent[size_t(s)]) {
+                QElapsedTimer clock;
+                clock.start();
+                const bool ok = sources[size_t(s)]->send({p}) == 0;
+                const qint64 took = clock.elapsed();
+                qint64 before = longest.load();
+                while (took > before && !longest.compare_exchange_weak(before, took)) {
+                }
+                std::lock_guard<std::mutex> lock(deliveredMutex);
+                failed += ok ? 0 : 1;
+                if (ok)
+                    delivered.push_back(p.bytes);
+            }
+        });
+    for (std::thread& t : senders)
+        t.join();
+    m_paired = -1;
+    std::printf("%s: %d of %zu sends failed, the longest took %lld ms\n", r.name, failed.load(),
+                size_t(r.sources) * r.messages, longest.load());
+    if (r.refuses) {
+        EXPECT_GT(failed.load(), 0) << "the receiver that takes nothing took everything";
+    } else {
+        EXPECT_EQ(failed.load(), 0);
+    }
+    EXPECT_LE(longest.load(), 100) << "a send took longer than its bound";
+    // The host's input never refused.
+    if (r.sources == 1) {
+        expectReceived(sent.front());
+    } else {
+        std::vector<Bytes> all;
+        for (const MidiPacketList& list : sent)
+            for (const MidiPacket& p : list)
+                all.push_back(p.bytes);
+        ASSERT_TRUE(m_filter.waitFor(all.size(), kQuietMs)) << m_filter.count() << " of " << all.size();
+        std::vector<Bytes> got = m_filter.messages();
+        std::sort(got.begin(), got.end());
+        std::sort(all.begin(), all.end());
+        EXPECT_TRUE(got == all);
+    }
+    // The second receiver got every message reported delivered, whole; a cable at its
+    // pace, byte for byte.
+    if (r.cable) {
+        Bytes wanted;
+        for (const Bytes& m : delivered)
+            wanted.insert(wanted.end(), m.begin(), m.end());
+        cable->waitFor(wanted.size(), kQuietMs);
+        EXPECT_TRUE(cable->bytes() == wanted) << difference(cable->bytes(), wanted);
+        return;
+    }
+    peer.resume();
+    waitFor([&] { return peerMessages(peer.output()).size() >= delivered.size(); }, kQuietMs);
+    std::vector<QByteArray> lines;
+    std::vector<Bytes> got = peerMessages(peer.output(), &lines);
+    std::sort(got.begin(), got.end());
+    std::sort(delivered.begin(), delivered.end());
+    EXPECT_TRUE(got == delivered) << got.size() << " whole messages for " << delivered.size() << " reported delivered";
+    EXPECT_FALSE(peer.output().contains("overrun"));
+    const QByteArray stamp = QStringLiteral(" queue %1 time ").arg(queue).toLatin1();
+    for (const QByteArray& line : lines)
+        EXPECT_TRUE(!r.stamps || line.contains(stamp)) << line.constData();
 }
 
-INSTANTIATE_TEST_SUITE_P(Receivers, AlsaTwoReceivers,
-                         ::testing::Values(RefusingReceiver{"StopsReading", nullptr},
-                                           RefusingReceiver{"PoolSmallerThanAPiece", "8"}),
-                         [](const ::testing::TestParamInfo<RefusingReceiver>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Receivers, AlsaTwoReceivers,
+    ::testing::Values(SecondReceiver{"StopsReading", nullptr, true, true, false, false, 1, 12, 1024},
+                      SecondReceiver{"PoolSmallerThanAPiece", "8", false, true, false, false, 1, 12, 1024},
+                      SecondReceiver{"ACableReadAtItsPace", nullptr, false, false, true, false, 1, 16, 1024},
+                      // Room for one piece of 256 bytes and less than two, whatever else waits there.
+                      SecondReceiver{"TwoSourcesIntoOneThatStops", "21", true, true, false, false, 2, 3, 256},
+                      SecondReceiver{"SubscribedWithTimeStamps", nullptr, false, false, false, true, 1, 4, 256}),
+    [](const ::testing::TestParamInfo<SecondReceiver>& info) { return info.param.name; });
 
 // ---- the host's reader held back
 
@@ -312,7 +445,8 @@ struct HeldBurst
     const char* name;
     int eventsPerDrain; // 0: the backend's own cap
     size_t messages, size;
-    bool quits; // the sender quits at once
+    bool quits;   // the sender quits at once
+    bool rereads; // then, before the reader goes on, a port is made and the lists are read
 };
 
 // The host's reader waits before its next poll() while the gate is shut.
@@ -372,13 +506,20 @@ TEST_P(AlsaHeldReader, WhatCameWhileTheReaderWasHeldBackArrivesWholeOnceItGoesOn
     ASSERT_EQ(sender->send(sent), 0); // queued at the host's client when it returns
     if (GetParam().quits)
         sender.reset();
+    if (GetParam().rereads) {
+        // The lists no longer find the sender's port; what it sent is still to be read.
+        MidiRef made = 0;
+        ASSERT_EQ(m_service->createOutputPort(wakes, QStringLiteral("Vantrel reads the lists"), &made), 0);
+        m_service->numberOfSources();
+    }
     shut(false);
     expectReceived(sent);
 }
 
 INSTANTIATE_TEST_SUITE_P(Bursts, AlsaHeldReader,
-                         ::testing::Values(HeldBurst{"MoreThanOneDrainThenSilence", 8, 64, 16, false},
-                                           HeldBurst{"ADumpFromAClientThatQuitsAtOnce", 0, 16, 1024, true}),
+                         ::testing::Values(HeldBurst{"MoreThanOneDrainThenSilence", 8, 64, 16, false, false},
+                                           HeldBurst{"ADumpFromAClientThatQuitsAtOnce", 0, 16, 1024, true, false},
+                                           HeldBurst{"AClientThatQuitsWhileTheListsAreReadAgain", 8, 64, 16, true, true}),
                          [](const ::testing::TestParamInfo<HeldBurst>& info) { return info.param.name; });
 
 // ---- other programs connect the host's ports
@@ -409,5 +550,20 @@ TEST_F(AlsaHostPortsRig, OtherProgramsConnectTheHostsPortsWithAconnect)
                                                QStringLiteral("F0 43 00 5C 00 02 F7")}));
     ASSERT_TRUE(m_filter.waitFor(1, kQuietMs));
     EXPECT_EQ(m_filter.messages().front(), (Bytes{0xF0, 0x43, 0x00, 0x5C, 0x00, 0x02, 0xF7}));
+    // What the host sends reaches the destination chosen and the port connected from
+    // outside, each once, also when the two are one.
+    SlowCableReader chosen(virmidiDevice(2)), connected(virmidiDevice(3));
+    ASSERT_TRUE(chosen.isOpen() && connected.isOpen());
+    ASSERT_TRUE(listed(true, virmidiPort(2)) && listed(true, virmidiPort(3)));
+    const Bytes first{0xF0, 0x43, 0x10, 0x5C, 0x37, 0x00, 0x0D, 0x40, 0xF7};
+    const Bytes second{0xF0, 0x43, 0x10, 0x5C, 0x37, 0x00, 0x0D, 0x41, 0xF7};
+    ASSERT_EQ(sendThroughHost(*m_ports, number(true, virmidiPort(2)), first), 0);
+    ASSERT_EQ(sendThroughHost(*m_ports, number(true, virmidiPort(3)), second), 0);
+    Bytes both = first;
+    both.insert(both.end(), second.begin(), second.end());
+    connected.waitFor(both.size(), kQuietMs);
+    chosen.waitFor(first.size(), kQuietMs);
+    EXPECT_TRUE(connected.bytes() == both) << difference(connected.bytes(), both);
+    EXPECT_TRUE(chosen.bytes() == first) << difference(chosen.bytes(), first);
     EXPECT_TRUE(runs(QStringLiteral("aconnect"), {QStringLiteral("-d"), out, to}, &said)) << said.constData();
 }

@@ -1,10 +1,23 @@
 // A program at the other end of the sequencer for the tests: a client and a port of the
-// name it is given, that prints its client number and then every event it receives, a
-// line each, as hex bytes ("sysex F0 43 .. F7" for a system-exclusive piece). Its input
-// pool stays at the kernel's default, as most programs leave it, unless a size follows.
+// name it is given, that prints its client number, then the number of a queue of its own
+// that runs (for subscriptions that ask for its time stamps), then every event it
+// receives, a line each, as hex bytes ("sysex F0 43 .. F7" for a system-exclusive
+// piece), followed by the event's time stamp when it has one ("queue 1 time 2.5").
+// Its input pool stays at the kernel's default, as most programs leave it, unless a size
+// follows.
 #include <alsa/asoundlib.h>
 #include <cstdio>
 #include <cstdlib>
+
+static void printStamp(const snd_seq_event_t* ev)
+{
+    if (ev->queue == SND_SEQ_QUEUE_DIRECT)
+        return;
+    if (snd_seq_ev_is_real(ev))
+        std::printf(" queue %d time %u.%09u", ev->queue, ev->time.time.tv_sec, ev->time.time.tv_nsec);
+    else
+        std::printf(" queue %d tick %u", ev->queue, ev->time.tick);
+}
 
 int main(int argc, char** argv)
 {
@@ -24,8 +37,12 @@ int main(int argc, char** argv)
         SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
     if (port < 0)
         return 1;
+    const int queue = snd_seq_alloc_queue(seq);
+    if (queue < 0 || snd_seq_start_queue(seq, queue, nullptr) < 0 || snd_seq_drain_output(seq) < 0)
+        return 1;
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::printf("client %d\n", snd_seq_client_id(seq));
+    std::printf("queue %d\n", queue);
     snd_midi_event_t* decoder = nullptr;
     snd_midi_event_new(64, &decoder);
     snd_midi_event_no_status(decoder, 1);
@@ -43,6 +60,7 @@ int main(int argc, char** argv)
             const auto* b = static_cast<const unsigned char*>(ev->data.ext.ptr);
             for (unsigned i = 0; i < ev->data.ext.len; ++i)
                 std::printf(" %02X", b[i]);
+            printStamp(ev);
             std::printf("\n");
             continue;
         }
@@ -53,6 +71,7 @@ int main(int argc, char** argv)
         std::printf("event");
         for (long i = 0; i < n; ++i)
             std::printf(" %02X", buf[i]);
+        printStamp(ev);
         std::printf("\n");
     }
 }
