@@ -442,21 +442,29 @@ void CompIMPInitialise_VANTREL_KXE::registerWindowControl(IMemAPI* api, const TG
     }
 }
 
-void CompIMPInitialise_VANTREL_KXE::registerWindowControls(IMemAPI* api)
+void CompIMPInitialise_VANTREL_KXE::forEachEditorInformation(
+    const std::function<bool(TAddOnDescriptor*, uint32_t, TGP_Information*)>& visit)
 {
-    for (const auto& descriptor : m_addOns->addOns()) {
+    for (const auto& owned : m_addOns->addOns()) {
+        TAddOnDescriptor* descriptor = owned.get();
         IGenericEditorPluginInterface* addOn = descriptor->addOn();
         if (!addOn)
             continue;
         const int count = addOn->GP_editorCount(nullptr);
         for (int id = 1; id <= count; ++id) {
             TGP_Information* info = addOn->GP_rawInformation(id, nullptr);
-            if (!info)
-                continue;
-            registerWindowControl(api, *info);
-            addOn->GP_releaseInformation(info);
+            if (info && !visit(descriptor, uint32_t(id), info))
+                addOn->GP_releaseInformation(info);
         }
     }
+}
+
+void CompIMPInitialise_VANTREL_KXE::registerWindowControls(IMemAPI* api)
+{
+    forEachEditorInformation([api](TAddOnDescriptor*, uint32_t, TGP_Information* info) {
+        registerWindowControl(api, *info);
+        return false;
+    });
 }
 
 void CompIMPInitialise_VANTREL_KXE::catchUpUserInterface()
@@ -510,26 +518,16 @@ void CompIMPInitialise_VANTREL_KXE::createUIElements(CUserInterfaceServer_VANTRE
         m_uiBeforeAddOns = true;
 
     std::vector<TInfoPair*> pairs;
-    for (const auto& owned : m_addOns->addOns()) {
-        TAddOnDescriptor* descriptor = owned.get();
-        IGenericEditorPluginInterface* addOn = descriptor->addOn();
-        if (!addOn)
-            continue;
-        const int count = addOn->GP_editorCount(nullptr);
-        for (int id = 1; id <= count; ++id) {
-            TGP_Information* info = addOn->GP_rawInformation(id, nullptr);
-            if (!info)
-                continue;
-            if (api)
-                registerWindowControl(api, *info);
-            if (!info->menuPath) {
-                descriptor->moduleId = info->moduleId;
-                addOn->GP_releaseInformation(info);
-                continue;
-            }
-            pairs.push_back(new TInfoPair{info, descriptor, uint32_t(id)});
+    forEachEditorInformation([&](TAddOnDescriptor* descriptor, uint32_t id, TGP_Information* info) {
+        if (api)
+            registerWindowControl(api, *info);
+        if (!info->menuPath) {
+            descriptor->moduleId = info->moduleId;
+            return false;
         }
-    }
+        pairs.push_back(new TInfoPair{info, descriptor, id});
+        return true;
+    });
     std::stable_sort(pairs.begin(), pairs.end(), SInfoPairSorter());
 
     for (TInfoPair* pair : pairs) {

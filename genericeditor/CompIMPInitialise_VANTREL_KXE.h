@@ -17,6 +17,7 @@
 #include <QString>
 #include <QUuid>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -157,6 +158,8 @@ private:
     void deleteBridgesLocked();
     // Under the component mutex.
     void deliverUIEvent(unsigned int code);
+    // Each editor's information, released after `visit` unless it returns true (kept).
+    void forEachEditorInformation(const std::function<bool(TAddOnDescriptor*, uint32_t, TGP_Information*)>& visit);
     void registerWindowControls(IMemAPI* api);
     static void registerWindowControl(IMemAPI* api, const TGP_Information& info);
     // Any thread: catchUpUserInterface() on the GUI thread, posted.
