@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -71,6 +72,9 @@ TEST(SubstituteHostSmoke, EditReachesTheInstrumentReceivedMultiReachesTheImageAn
     options.simulatorName = QStringLiteral("TOVAR-VANTREL smoke %1").arg(QCoreApplication::applicationPid());
     options.settleMs = 100;
     const int live = CompIMPInitialise_VANTREL_KXE::liveCount();
+    // The ports an earlier host of this process left in the settings name its own
+    // simulated instrument: this host seeds its own only where none is chosen.
+    QSettings(QStringLiteral("halvorsk.example"), QStringLiteral("VANTREL_KXE Tovar Editor")).clear();
     QByteArray saved;
     int expected = -1;
 
