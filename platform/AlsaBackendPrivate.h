@@ -119,7 +119,7 @@ struct Arrival
     enum class What { Message, Announcement, AnnouncementsLost, ConnectionEnded };
     What what = What::Message;
     int type = 0;             // an announcement
-    int client = 0, port = 0; // the announced address
+    int client = 0, port = 0; // the announced address; port -1: a client that went
     MidiRef target = 0;       // a message: the own port it is for; a connection: its input port
     MidiRef source = 0;       // the source of a message to an input port, or of the connection
     uint64_t connection = 0;
@@ -175,6 +175,7 @@ struct AlsaMidiBackend::Private
     AlsaBackend::SenderPtr senderFor(MidiRef from, MidiRef to);
     void eraseSenders(MidiRef ref);
     HandlePtr handleOf(const Object& o);
+    bool sourceAddress(const Object& source, int& client, int& port);
     int32_t createPort(Kind kind, MidiRef client, const QString& name, unsigned caps, MidiReadProc proc,
                        void* refCon, MidiRef* out);
     int32_t removePort(MidiRef ref, std::unique_lock<std::mutex>& lock);

@@ -171,7 +171,7 @@ void AlsaMidiBackend::Private::readerRun()
                     continue;
                 for (const Arrival& a : announced)
                     if (a.what == Arrival::What::Announcement && isExit(a.type))
-                        leftInBand(*c, a.client, a.type == SND_SEQ_EVENT_PORT_EXIT ? a.port : -1, found);
+                        leftInBand(*c, a.client, a.port, found);
                 --c->exitsFromWatch;
             }
             std::move(announced.begin(), announced.end(), std::back_inserter(found));
@@ -213,16 +213,16 @@ bool AlsaMidiBackend::Private::drain(ReaderClient& c, std::vector<Arrival>& foun
         if (ev->source.client == SND_SEQ_CLIENT_SYSTEM) {
             // The kernel's own: announcements to the client's own port, and notices of
             // subscriptions. Only the kernel sends from its client.
+            const int port = ev->type == SND_SEQ_EVENT_CLIENT_EXIT ? -1 : ev->data.addr.port;
             if (watching && isAnnouncement(ev->type)) {
                 Arrival a;
                 a.what = Arrival::What::Announcement;
                 a.type = ev->type;
                 a.client = ev->data.addr.client;
-                a.port = ev->data.addr.port;
+                a.port = port;
                 found.push_back(std::move(a));
             } else if (!watching && ev->dest.port == kClientPort && isExit(ev->type)) {
-                leftInBand(c, ev->data.addr.client, ev->type == SND_SEQ_EVENT_PORT_EXIT ? ev->data.addr.port : -1,
-                           found);
+                leftInBand(c, ev->data.addr.client, port, found);
             }
             continue;
         }

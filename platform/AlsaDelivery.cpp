@@ -44,7 +44,7 @@ void AlsaMidiBackend::Private::deliver(std::deque<Arrival>& batch)
             changed = true;
             lost = lost || a.what == Arrival::What::AnnouncementsLost;
             if (a.what == Arrival::What::Announcement && isExit(a.type))
-                leave(a.client, a.type == SND_SEQ_EVENT_PORT_EXIT ? a.port : -1);
+                leave(a.client, a.port);
             continue;
         case Arrival::What::ConnectionEnded:
             flush();

@@ -64,6 +64,24 @@ AlsaSeq::HandlePtr AlsaMidiBackend::Private::handleOf(const Object& o)
     return it != objects.end() ? it->second.handle : nullptr;
 }
 
+// Under `mutex`: the address a source sends from; false for a source that has gone.
+bool AlsaMidiBackend::Private::sourceAddress(const Object& source, int& client, int& port)
+{
+    if (source.kind == Kind::Remote && !source.gone) {
+        client = source.remoteClient;
+        port = source.remotePort;
+        return true;
+    }
+    if (source.kind != Kind::Source)
+        return false;
+    HandlePtr own = handleOf(source);
+    if (!own)
+        return false;
+    client = own->client;
+    port = source.port;
+    return true;
+}
+
 void AlsaMidiBackend::Private::waitForCallback(MidiRef target, std::unique_lock<std::mutex>& lock)
 {
     // From inside a callback, waiting would never end; the running one is the last.
@@ -315,20 +333,10 @@ int32_t AlsaMidiBackend::connectSource(MidiRef inputPort, MidiRef source, void* 
         return kMidiInvalidArgument;
     HandlePtr handle = d->handleOf(it->second);
     int client = -1, port = -1;
-    if (src->second.kind == Private::Kind::Remote && !src->second.gone && handle) {
-        // Never a program that took the address of one that has gone.
-        bool found = false;
-        const PortIdentity now = identityAt(handle->seq, src->second.remoteClient, src->second.remotePort, &found);
-        if (found && now == src->second.identity) {
-            client = src->second.remoteClient;
-            port = src->second.remotePort;
-        }
-    } else if (src->second.kind == Private::Kind::Source) {
-        HandlePtr h = d->handleOf(src->second);
-        client = h ? h->client : -1;
-        port = src->second.port;
-    }
-    if (client < 0 || !handle)
+    if (!handle || !d->sourceAddress(src->second, client, port))
+        return kMidiInvalidArgument;
+    // Never a program that took the address of one that has gone.
+    if (src->second.kind == Private::Kind::Remote && !isAt(handle->seq, client, port, src->second.identity))
         return kMidiInvalidArgument;
     const bool known = it->second.connections.count(source) > 0;
     Private::Connection& connection = it->second.connections[source];
@@ -377,16 +385,8 @@ int32_t AlsaMidiBackend::disconnectSource(MidiRef inputPort, MidiRef source)
     auto src = d->objects.find(source);
     HandlePtr handle = d->handleOf(it->second);
     int client = -1, port = -1;
-    if (src != d->objects.end() && src->second.kind == Private::Kind::Remote && !src->second.gone) {
-        client = src->second.remoteClient;
-        port = src->second.remotePort;
-    } else if (src != d->objects.end() && src->second.kind == Private::Kind::Source) {
-        HandlePtr own = d->handleOf(src->second);
-        client = own ? own->client : -1;
-        port = src->second.port;
-    }
     int32_t status = kMidiNoError;
-    if (handle && client >= 0) {
+    if (handle && src != d->objects.end() && d->sourceAddress(src->second, client, port)) {
         const int r = snd_seq_disconnect_from(handle->seq, it->second.port, client, port);
         // A subscription that is no longer there (another program took it apart, or the
         // source went) is what was asked for.

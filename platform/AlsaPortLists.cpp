@@ -171,12 +171,9 @@ void AlsaMidiBackend::Private::leave(int client, int port)
                 at.push_back(Listed{ref, key, objects.at(ref).identity});
     }
     std::vector<MidiRef> gone;
-    for (const Listed& l : at) {
-        bool found = false;
-        const PortIdentity now = identityAt(watch->seq, keyClient(l.key), keyPort(l.key), &found);
-        if (!found || !(now == l.identity))
+    for (const Listed& l : at)
+        if (!isAt(watch->seq, keyClient(l.key), keyPort(l.key), l.identity))
             gone.push_back(l.ref);
-    }
     std::lock_guard<std::mutex> lock(mutex);
     lastExit[addressKey(client, port < 0 ? 0xFFFF : port)] = ++exitsApplied;
     for (MidiRef ref : gone)

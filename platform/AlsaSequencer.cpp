@@ -104,24 +104,20 @@ HandlePtr openHandle(const QString& name)
     return h;
 }
 
-PortIdentity identityAt(snd_seq_t* seq, int client, int port, bool* found)
+bool isAt(snd_seq_t* seq, int client, int port, const PortIdentity& identity)
 {
-    PortIdentity id;
     snd_seq_client_info_t* cinfo;
     snd_seq_port_info_t* pinfo;
     snd_seq_client_info_alloca(&cinfo);
     snd_seq_port_info_alloca(&pinfo);
-    const bool ok = snd_seq_get_any_client_info(seq, client, cinfo) >= 0
-                    && snd_seq_get_any_port_info(seq, client, port, pinfo) >= 0;
-    if (found)
-        *found = ok;
-    if (!ok)
-        return id;
-    id.client = QString::fromUtf8(snd_seq_client_info_get_name(cinfo));
-    id.port = QString::fromUtf8(snd_seq_port_info_get_name(pinfo));
-    id.pid = snd_seq_client_info_get_pid(cinfo);
-    id.card = snd_seq_client_info_get_card(cinfo);
-    return id;
+    if (snd_seq_get_any_client_info(seq, client, cinfo) < 0 || snd_seq_get_any_port_info(seq, client, port, pinfo) < 0)
+        return false;
+    PortIdentity now;
+    now.client = QString::fromUtf8(snd_seq_client_info_get_name(cinfo));
+    now.port = QString::fromUtf8(snd_seq_port_info_get_name(pinfo));
+    now.pid = snd_seq_client_info_get_pid(cinfo);
+    now.card = snd_seq_client_info_get_card(cinfo);
+    return now == identity;
 }
 
 std::vector<ScannedPort> scanKernel(snd_seq_t* seq)

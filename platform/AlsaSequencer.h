@@ -86,8 +86,9 @@ private:
 // (kClientPort) subscribed to the announcements; null when the sequencer does not open
 // or does not give all of that.
 HandlePtr openHandle(const QString& name);
-// Who is at client:port now; `found` false when nobody is.
-PortIdentity identityAt(snd_seq_t* seq, int client, int port, bool* found = nullptr);
+// Whether the endpoint of that identity is at client:port now: false when nobody is, or
+// when another program has taken the address.
+bool isAt(snd_seq_t* seq, int client, int port, const PortIdentity& identity);
 // Every port of every client but the system's.
 std::vector<ScannedPort> scanKernel(snd_seq_t* seq);
 

@@ -220,12 +220,8 @@ bool AlsaMidiBackend::Private::checkRoute(const Route& route)
     snd_seq_port_subscribe_set_dest(sub, &to);
     if (snd_seq_get_port_subscription(route.handle->seq, sub) == 0)
         return true;
-    if (!route.own) {
-        bool found = false;
-        const PortIdentity now = identityAt(route.handle->seq, route.destClient, route.destPort, &found);
-        if (!found || !(now == route.identity))
-            return false; // it leaves the lists once its exit has been read
-    }
+    if (!route.own && !isAt(route.handle->seq, route.destClient, route.destPort, route.identity))
+        return false; // it leaves the lists once its exit has been read
     const int r = snd_seq_subscribe_port(route.handle->seq, sub);
     return r == 0 || r == -EBUSY;
 }
